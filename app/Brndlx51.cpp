@@ -1,0 +1,49 @@
+// Program entry of Brindlex.
+#include "TClipView5.h"
+#include "X11Desktop.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QString>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <cstring>
+#include <iostream>
+
+int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "Brindlex " << BRINDLEX_VERSION << '\n';
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Brindlex");
+    QApplication::setOrganizationName("Quorvanti");
+
+    bx::platform::x11::X11Desktop desktop;
+    bx::cliplink::TClipView5 viewer(desktop);
+
+    // Until the explorer window exists, a small window reports what the viewer hears.
+    QWidget window;
+    window.setWindowTitle("Brindlex");
+    auto* layout = new QVBoxLayout(&window);
+    auto* status = new QLabel("Listening to the clipboard.", &window);
+    layout->addWidget(status);
+
+    viewer.Capturing = true;
+    viewer.OnCBChange = [status](bx::cliplink::TClipView5& v) {
+        QString text = QString::fromStdString("Change " + std::to_string(v.SerialNum) + " from " + v.Creator + ":");
+        for (const std::string& name : v.FormatNames())
+            text += ' ' + QString::fromStdString(name);
+        status->setText(text);
+    };
+    viewer.SetActive(true);
+
+    window.resize(480, 120);
+    window.show();
+    const int result = QApplication::exec();
+    viewer.SetActive(false);
+    return result;
+}

@@ -1,0 +1,50 @@
+#include "TClipboard.h"
+
+#include "GlobalMemory.h"
+
+namespace bx::cliplink {
+
+using namespace platform;
+
+bool TClipboard::HasFormat(UINT format) const {
+    return desktop_.Clipboard().IsClipboardFormatAvailable(format);
+}
+
+int TClipboard::FormatCount() const {
+    return desktop_.Clipboard().CountClipboardFormats();
+}
+
+UINT TClipboard::FormatAt(int index) const {
+    if (index < 0)
+        return 0;
+    UINT format = 0;
+    for (int i = 0; i <= index; ++i) {
+        format = desktop_.Clipboard().EnumClipboardFormats(format);
+        if (format == 0)
+            return 0;
+    }
+    return format;
+}
+
+HANDLE TClipboard::GetData(UINT format) const {
+    return desktop_.Clipboard().GetClipboardData(format);
+}
+
+bool TClipboard::Empty() {
+    return desktop_.Clipboard().EmptyClipboard();
+}
+
+bool TClipboard::PutBytes(UINT format, const void* bytes, std::size_t size) {
+    Open();
+    bool ok = Empty();
+    if (ok) {
+        const HGLOBAL h = GlobalMemory::FromBytes(bytes, size);
+        ok = h != 0 && desktop_.Clipboard().SetClipboardData(format, h) != 0;
+        if (!ok && h != 0)
+            GlobalFree(h);
+    }
+    Close();
+    return ok;
+}
+
+} // namespace bx::cliplink

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "IDesktop.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace bx::cliplink {
+
+// The program's own clipboard wrapper: reads and writes formats while the caller holds the clipboard
+// open through the viewer component. Its own Open and Close only count references; they never open or
+// close the system clipboard.
+class TClipboard {
+public:
+    explicit TClipboard(platform::IDesktop& desktop) : desktop_(desktop) {}
+
+    void Open() { ++openCount_; }
+    void Close() {
+        if (openCount_ > 0)
+            --openCount_;
+    }
+    int OpenCount() const { return openCount_; }
+
+    bool HasFormat(platform::UINT format) const;
+    int FormatCount() const;
+    // The format at position index of the clipboard's enumeration; 0 when there is none.
+    platform::UINT FormatAt(int index) const;
+    platform::HANDLE GetData(platform::UINT format) const;
+    bool Empty();
+    // Replaces the whole clipboard with one format holding a copy of the bytes; false on failure.
+    bool PutBytes(platform::UINT format, const void* bytes, std::size_t size);
+
+private:
+    platform::IDesktop& desktop_;
+    int openCount_ = 0;
+};
+
+} // namespace bx::cliplink

@@ -1,0 +1,193 @@
+#include "ClipboardModel.h"
+
+#include "GlobalMemory.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace bx::platform {
+
+namespace {
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+} // namespace
+
+ClipboardModel::ClipboardModel(IWindows& windows)
+    : windows_(windows), releaser_([](UINT, HANDLE h) { GlobalMemory::Free(h); }) {}
+
+ClipboardModel::~ClipboardModel() {
+    ReleaseAll();
+}
+
+void ClipboardModel::SetHandleReleaser(HandleReleaser releaser) {
+    releaser_ = std::move(releaser);
+}
+
+ClipboardModel::Entry* ClipboardModel::Find(UINT format) {
+    auto it = std::find_if(entries_.begin(), entries_.end(), [format](const Entry& e) { return e.format == format; });
+    return it == entries_.end() ? nullptr : &*it;
+}
+
+const ClipboardModel::Entry* ClipboardModel::Find(UINT format) const {
+    return const_cast<ClipboardModel*>(this)->Find(format);
+}
+
+void ClipboardModel::Release(const Entry& e) {
+    if (e.handle != 0 && releaser_)
+        releaser_(e.format, e.handle);
+}
+
+void ClipboardModel::ReleaseAll() {
+    for (const Entry& e : entries_)
+        Release(e);
+    entries_.clear();
+}
+
+bool ClipboardModel::OpenClipboard(HWND hwnd) {
+    if (open_)
+        return openWindow_ == hwnd;
+    open_ = true;
+    openWindow_ = hwnd;
+    changed_ = false;
+    return true;
+}
+
+bool ClipboardModel::CloseClipboard() {
+    if (!open_)
+        return false;
+    open_ = false;
+    openWindow_ = NoWindow;
+    if (changed_) {
+        changed_ = false;
+        if (viewerHead_ != NoWindow)
+            windows_.PostMessage(viewerHead_, WM_DRAWCLIPBOARD, 0, 0);
+    }
+    return true;
+}
+
+bool ClipboardModel::EmptyClipboard() {
+    if (!open_)
+        return false;
+    if (owner_ != NoWindow)
+        windows_.SendMessage(owner_, WM_DESTROYCLIPBOARD, 0, 0);
+    ReleaseAll();
+    owner_ = openWindow_;
+    changed_ = true;
+    ++sequence_;
+    return true;
+}
+
+HANDLE ClipboardModel::SetClipboardData(UINT format, HANDLE h) {
+    const bool rendering = rendering_ != 0 && rendering_ == format;
+    if (format == 0 || (!open_ && !rendering))
+        return 0;
+    if (Entry* e = Find(format)) {
+        if (e->handle != h)
+            Release(*e);
+        e->handle = h;
+    } else {
+        entries_.push_back(Entry{format, h});
+    }
+    if (!rendering) {
+        changed_ = true;
+        ++sequence_;
+    }
+    return h;
+}
+
+HANDLE ClipboardModel::GetClipboardData(UINT format) {
+    if (!open_)
+        return 0;
+    const Entry* e = Find(format);
+    if (e == nullptr)
+        return 0;
+    if (e->handle == 0 && owner_ != NoWindow && rendering_ == 0) {
+        rendering_ = format;
+        windows_.SendMessage(owner_, WM_RENDERFORMAT, format, 0);
+        rendering_ = 0;
+        e = Find(format); // the owner may have set other formats meanwhile
+    }
+    return e == nullptr ? 0 : e->handle;
+}
+
+UINT ClipboardModel::EnumClipboardFormats(UINT previous) {
+    if (!open_ || entries_.empty())
+        return 0;
+    if (previous == 0)
+        return entries_.front().format;
+    for (std::size_t i = 0; i + 1 < entries_.size(); ++i)
+        if (entries_[i].format == previous)
+            return entries_[i + 1].format;
+    return 0;
+}
+
+int ClipboardModel::CountClipboardFormats() const {
+    return static_cast<int>(entries_.size());
+}
+
+bool ClipboardModel::IsClipboardFormatAvailable(UINT format) const {
+    return Find(format) != nullptr;
+}
+
+HWND ClipboardModel::GetClipboardOwner() const {
+    return owner_;
+}
+
+HWND ClipboardModel::GetOpenClipboardWindow() const {
+    return open_ ? openWindow_ : NoWindow;
+}
+
+std::uint32_t ClipboardModel::GetClipboardSequenceNumber() const {
+    return sequence_;
+}
+
+UINT ClipboardModel::RegisterClipboardFormat(std::string_view name) {
+    if (name.empty())
+        return 0;
+    const std::string key = Lower(name);
+    if (auto it = byLowerName_.find(key); it != byLowerName_.end())
+        return it->second;
+    if (registered_.size() > LastRegisteredFormat - FirstRegisteredFormat)
+        return 0;
+    const UINT format = FirstRegisteredFormat + static_cast<UINT>(registered_.size());
+    registered_.emplace_back(name);
+    byLowerName_.emplace(key, format);
+    return format;
+}
+
+std::string ClipboardModel::GetClipboardFormatName(UINT format, int maxChars) const {
+    if (format < FirstRegisteredFormat || maxChars < 2)
+        return {};
+    const std::size_t index = format - FirstRegisteredFormat;
+    if (index >= registered_.size())
+        return {};
+    return registered_[index].substr(0, static_cast<std::size_t>(maxChars - 1));
+}
+
+HWND ClipboardModel::SetClipboardViewer(HWND hwnd) {
+    const HWND previous = viewerHead_;
+    viewerHead_ = hwnd;
+    if (hwnd != NoWindow)
+        windows_.SendMessage(hwnd, WM_DRAWCLIPBOARD, 0, 0);
+    return previous;
+}
+
+bool ClipboardModel::ChangeClipboardChain(HWND remove, HWND next) {
+    if (viewerHead_ == remove)
+        viewerHead_ = next;
+    else if (viewerHead_ != NoWindow)
+        windows_.SendMessage(viewerHead_, WM_CHANGECBCHAIN, remove, static_cast<LPARAM>(next));
+    return true;
+}
+
+HWND ClipboardModel::GetClipboardViewer() const {
+    return viewerHead_;
+}
+
+} // namespace bx::platform

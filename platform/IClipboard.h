@@ -1,0 +1,49 @@
+#pragma once
+
+#include "PlatformTypes.h"
+
+#include <string>
+#include <string_view>
+
+namespace bx::platform {
+
+// The system clipboard and its viewer chain.
+//
+// One window at a time holds the clipboard open. Emptying makes the opener the owner. A format is set
+// with a data handle (the clipboard takes the handle over) or with none (announced: the owner renders
+// it on request, WM_RENDERFORMAT, sent synchronously when somebody reads it). When a changed clipboard
+// is closed, the first viewer of the chain is sent WM_DRAWCLIPBOARD and each viewer forwards it to the
+// one it got back when it joined.
+class IClipboard {
+public:
+    virtual ~IClipboard() = default;
+
+    virtual bool OpenClipboard(HWND hwnd) = 0;
+    virtual bool CloseClipboard() = 0;
+    virtual bool EmptyClipboard() = 0;
+    // Returns the handle on success (0 for an announced format), 0 on failure; on failure the caller keeps h.
+    virtual HANDLE SetClipboardData(UINT format, HANDLE h) = 0;
+    // The data of a format; renders an announced one first. The clipboard keeps the handle.
+    virtual HANDLE GetClipboardData(UINT format) = 0;
+    // The format after previous (0 starts), in the order the formats were set; 0 at the end.
+    virtual UINT EnumClipboardFormats(UINT previous) = 0;
+    virtual int CountClipboardFormats() const = 0;
+    virtual bool IsClipboardFormatAvailable(UINT format) const = 0;
+    virtual HWND GetClipboardOwner() const = 0;
+    virtual HWND GetOpenClipboardWindow() const = 0;
+    // Grows by one with every change of the contents.
+    virtual std::uint32_t GetClipboardSequenceNumber() const = 0;
+
+    // Names compare without regard to case; a name keeps its number for the run. 0 for an empty name.
+    virtual UINT RegisterClipboardFormat(std::string_view name) = 0;
+    // The name of a registered format, cut to maxChars - 1 characters; empty when it has none.
+    virtual std::string GetClipboardFormatName(UINT format, int maxChars) const = 0;
+
+    // Joins the chain at its head; returns the previous head (the caller's next viewer).
+    virtual HWND SetClipboardViewer(HWND hwnd) = 0;
+    // Takes remove out of the chain: the first viewer is sent WM_CHANGECBCHAIN(remove, next).
+    virtual bool ChangeClipboardChain(HWND remove, HWND next) = 0;
+    virtual HWND GetClipboardViewer() const = 0;
+};
+
+} // namespace bx::platform

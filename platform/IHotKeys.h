@@ -1,0 +1,23 @@
+#pragma once
+
+#include "PlatformTypes.h"
+
+namespace bx::platform {
+
+inline constexpr UINT MOD_ALT = 0x0001;
+inline constexpr UINT MOD_CONTROL = 0x0002;
+inline constexpr UINT MOD_SHIFT = 0x0004;
+inline constexpr UINT MOD_WIN = 0x0008;
+
+// Global hot keys: a registered key combination posts WM_HOTKEY (wParam = id) to its window,
+// whichever application is in front.
+class IHotKeys {
+public:
+    virtual ~IHotKeys() = default;
+
+    // False when the combination is taken (by this or another program).
+    virtual bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) = 0;
+    virtual bool UnregisterHotKey(HWND hwnd, int id) = 0;
+};
+
+} // namespace bx::platform

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "IShell.h"
+
+#include <string>
+#include <vector>
+
+namespace bx::platform::sim {
+
+// Records every request to open a folder, file or address.
+class SimShell : public IShell {
+public:
+    struct Request {
+        std::string verb;
+        std::string target;
+        std::string parameters;
+        bool operator==(const Request&) const = default;
+    };
+
+    bool ShellExecute(const std::string& verb, const std::string& target, const std::string& parameters) override;
+
+    const std::vector<Request>& Requests() const { return requests_; }
+    // When false, every request fails (nothing can open the target).
+    void SetSucceeds(bool succeeds) { succeeds_ = succeeds; }
+
+private:
+    std::vector<Request> requests_;
+    bool succeeds_ = true;
+};
+
+} // namespace bx::platform::sim

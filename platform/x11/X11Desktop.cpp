@@ -1,0 +1,9 @@
+#include "X11Desktop.h"
+
+namespace bx::platform::x11 {
+
+X11Desktop::X11Desktop() : clipboard_(windows_) {}
+
+X11Desktop::~X11Desktop() = default;
+
+} // namespace bx::platform::x11

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ClipboardModel.h"
+#include "IDesktop.h"
+#include "MemoryRegistry.h"
+#include "NullDesktopServices.h"
+#include "ProcFsProcesses.h"
+#include "QtWindows.h"
+#include "SystemClock.h"
+
+namespace bx::platform::x11 {
+
+// The real desktop. Time, timers and window messages run on Qt's event loop; processes come from
+// /proc. The clipboard is the program's own in-memory clipboard until the X11 clipboard bridge
+// replaces it, and the settings store lives in memory until the persistent store replaces it.
+// Needs a QCoreApplication (or QApplication) on the calling thread.
+class X11Desktop : public IDesktop {
+public:
+    X11Desktop();
+    ~X11Desktop() override;
+    X11Desktop(const X11Desktop&) = delete;
+    X11Desktop& operator=(const X11Desktop&) = delete;
+
+    IClock& Clock() override { return clock_; }
+    IWindows& Windows() override { return windows_; }
+    IClipboard& Clipboard() override { return clipboard_; }
+    IProcesses& Processes() override { return processes_; }
+    IKeyboard& Keyboard() override { return services_; }
+    IHotKeys& HotKeys() override { return services_; }
+    ISound& Sound() override { return services_; }
+    IShell& Shell() override { return services_; }
+    IRegistry& Registry() override { return registry_; }
+
+private:
+    SystemClock clock_;
+    QtWindows windows_;
+    ClipboardModel clipboard_;
+    ProcFsProcesses processes_;
+    NullDesktopServices services_;
+    MemoryRegistry registry_;
+};
+
+} // namespace bx::platform::x11
