@@ -20,19 +20,29 @@ void LogMsg(int level, std::string_view where, std::string_view what) {
         theSink->Write(level, where, what);
 }
 
-void SetLogSink(ILogSink* sink) { theSink = sink; }
+void SetLogSink(ILogSink* sink) {
+    theSink = sink;
+}
 
-ILogSink* LogSink() { return theSink; }
+ILogSink* LogSink() {
+    return theSink;
+}
 
 void SetTraceLocation(std::string_view where) {
     traceLocationLength = std::min(where.size(), TraceLocationCapacity);
     std::copy_n(where.data(), traceLocationLength, traceLocation.data());
 }
 
-std::string_view TraceLocation() { return {traceLocation.data(), traceLocationLength}; }
+std::string_view TraceLocation() {
+    return {traceLocation.data(), traceLocationLength};
+}
 
-void SetTraceStage(int stage) { traceStage = stage; }
+void SetTraceStage(int stage) {
+    traceStage = stage;
+}
 
-int TraceStage() { return traceStage; }
+int TraceStage() {
+    return traceStage;
+}
 
 } // namespace bx::platform

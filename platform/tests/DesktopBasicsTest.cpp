@@ -92,3 +92,33 @@ TEST(SimDesktopTest, WindowsKnowTheirProcessAndProgram) {
 }
 
 } // namespace
+
+#include "AtomicFile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace {
+
+TEST(AtomicFileTest, ReplacesTheTargetWholeAndPrivately) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("bx_atomic_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string target = (dir / "data.bin").string();
+    const std::vector<std::uint8_t> first{1, 2, 3}, second{9};
+    ASSERT_TRUE(AtomicFile::Write(target, first));
+    ASSERT_TRUE(AtomicFile::Write(target, second));
+    std::ifstream in(target, std::ios::binary);
+    EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}), second);
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "no temporary file left";
+    std::string error;
+    EXPECT_FALSE(AtomicFile::Write((dir / "missing" / "x").string(), first, &error));
+    EXPECT_FALSE(error.empty());
+    fs::remove_all(dir);
+}
+
+} // namespace
