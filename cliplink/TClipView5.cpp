@@ -48,6 +48,16 @@ std::string TrimRight(std::string_view s) {
     return last == std::string_view::npos ? std::string() : std::string(s.substr(0, last + 1));
 }
 
+// The time of day wraps at midnight; a distance is taken the short way round.
+std::int32_t DayDistance(std::int32_t a, std::int32_t b) {
+    std::int64_t d = static_cast<std::int64_t>(a) - b;
+    if (d > MsPerDay / 2)
+        d -= MsPerDay;
+    else if (d < -MsPerDay / 2)
+        d += MsPerDay;
+    return static_cast<std::int32_t>(d);
+}
+
 constexpr std::string_view IgnoreText = "Ignore This Data From Brindlex 5";
 constexpr std::size_t IgnoreBlockSize = 64;
 constexpr std::size_t PingBlockSize = 32;
@@ -155,12 +165,9 @@ void TClipView5::OnDrawClipboard() {
     whichRenderFormat_ = -1;
     const std::int64_t sinceLast = MsSince(lastUpdate_);
     const bool isPingEcho = pingPending_ && desktop_.Clipboard().IsClipboardFormatAvailable(pingFormat_);
-    windows.KillTimer(Handle(), TimerPingEcho);
-    // A ping overtaken by another change keeps its time-out running, so that it still ends.
-    if (isPingEcho || !pingPending_)
-        windows.KillTimer(Handle(), TimerPingTimeout);
-
+    // A ping ends exactly once: 100 ms after its echo, or by its time-out when another change overtook it.
     if (isPingEcho) {
+        windows.KillTimer(Handle(), TimerPingTimeout);
         windows.SetTimer(Handle(), TimerPingEcho, PingEchoMs, TimerKind::OneShot);
     } else if (CaptureLocalCopy || (!ownActivity_ && sinceLast >= EchoWindowMs)) {
         windows.SetTimer(Handle(), active_ ? TimerReport : TimerForward, static_cast<UINT>(std::max(Delay, 0)),
@@ -227,16 +234,6 @@ void TClipView5::OnTimer(TimerId id) {
     default:
         break;
     }
-}
-
-// The time of day wraps at midnight; a distance is taken the short way round.
-static std::int32_t DayDistance(std::int32_t a, std::int32_t b) {
-    std::int64_t d = static_cast<std::int64_t>(a) - b;
-    if (d > MsPerDay / 2)
-        d -= MsPerDay;
-    else if (d < -MsPerDay / 2)
-        d += MsPerDay;
-    return static_cast<std::int32_t>(d);
 }
 
 void TClipView5::ReportChange() {
@@ -328,8 +325,11 @@ void TClipView5::ReadFormats() {
     const bool opened = Open();
     formatNums_.clear();
     formatNames_.clear();
-    if (!isOpen_)
+    if (!isOpen_) {
+        // Another program holds the clipboard, perhaps half-written: nothing of it is listed.
         errMsg_ = "(Error in ReadFormats - Clipboard Not Open.  OpenCount: " + std::to_string(openRefCount_) + ")";
+        return;
+    }
     IClipboard& cb = desktop_.Clipboard();
     const int count = cb.CountClipboardFormats();
     UINT format = 0;

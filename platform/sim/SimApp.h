@@ -58,6 +58,8 @@ public:
     // A viewer that does not forward swallows WM_DRAWCLIPBOARD and WM_CHANGECBCHAIN.
     void SetForwarding(bool forward) { forwarding_ = forward; }
     HWND NextViewer() const { return nextViewer_; }
+    // A broken viewer: points its link anywhere, as a program that joined twice would.
+    void SetNextViewer(HWND next) { nextViewer_ = next; }
     int DrawClipboardCount() const { return drawClipboardCount_; }
     int ChangeChainCount() const { return changeChainCount_; }
 
