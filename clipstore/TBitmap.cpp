@@ -1,0 +1,383 @@
+#include "TBitmap.h"
+
+#include "EInvalidGraphic.h"
+#include "TGraphicFile.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace bx::clipstore {
+
+namespace {
+
+constexpr std::size_t FileHeaderSize = 14;
+constexpr std::uint16_t FileMagic = 0x4D42; // "BM"
+constexpr std::uint32_t CoreHeaderSize = 12;
+constexpr std::uint32_t InfoHeaderSize = 40;
+
+std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+std::int32_t I32(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::int32_t>(U32(b, at));
+}
+void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// What the header of a DIB says, checked against the bytes that follow it.
+struct DibLayout {
+    std::uint32_t headerSize = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0; // absolute
+    bool topDown = false;
+    std::uint16_t bitCount = 0;
+    std::uint32_t compression = TBitmap::BI_RGB;
+    std::uint32_t sizeImage = 0;
+    std::size_t paletteOffset = 0;
+    std::size_t paletteCount = 0;
+    std::size_t paletteEntrySize = 4;
+    std::size_t prefixSize = 0;           // header, masks and palette: where the pixel data begins
+    std::size_t stride = 0;               // bytes per uncompressed row
+    std::size_t rowsSize = 0;             // stride * height
+    std::array<std::uint32_t, 4> masks{}; // red, green, blue, alpha for 16 and 32 bits per pixel
+};
+
+bool IsRle(std::uint32_t compression) {
+    return compression == TBitmap::BI_RLE8 || compression == TBitmap::BI_RLE4;
+}
+
+// Parses the header, masks and palette at the start of b. Pixel data is not looked at. False for any
+// header that is malformed, inconsistent, too large or of a kind not supported.
+bool ParseHeader(std::span<const std::uint8_t> b, DibLayout& l) {
+    if (b.size() < 4)
+        return false;
+    l = DibLayout{};
+    l.headerSize = U32(b, 0);
+    std::size_t maskBytes = 0;
+    if (l.headerSize == CoreHeaderSize) {
+        if (b.size() < CoreHeaderSize)
+            return false;
+        l.width = U16(b, 4);
+        l.height = U16(b, 6);
+        l.bitCount = U16(b, 10);
+        l.paletteEntrySize = 3;
+        if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 24)
+            return false;
+        l.paletteCount = l.bitCount <= 8 ? (std::size_t{1} << l.bitCount) : 0;
+    } else if (l.headerSize == 40 || l.headerSize == 52 || l.headerSize == 56 || l.headerSize == 108 ||
+               l.headerSize == 124) {
+        if (b.size() < l.headerSize)
+            return false;
+        l.width = I32(b, 4);
+        const std::int32_t h = I32(b, 8);
+        if (h == std::numeric_limits<std::int32_t>::min())
+            return false;
+        l.topDown = h < 0;
+        l.height = h < 0 ? -h : h;
+        l.bitCount = U16(b, 14);
+        l.compression = U32(b, 16);
+        l.sizeImage = U32(b, 20);
+        const std::uint32_t clrUsed = U32(b, 32);
+        switch (l.compression) {
+        case TBitmap::BI_RGB:
+            if (l.bitCount != 1 && l.bitCount != 2 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 16 &&
+                l.bitCount != 24 && l.bitCount != 32)
+                return false;
+            break;
+        case TBitmap::BI_BITFIELDS:
+        case TBitmap::BI_ALPHABITFIELDS:
+            if (l.bitCount != 16 && l.bitCount != 32)
+                return false;
+            if (l.headerSize == InfoHeaderSize)
+                maskBytes = l.compression == TBitmap::BI_BITFIELDS ? 12 : 16;
+            break;
+        case TBitmap::BI_RLE8:
+            if (l.bitCount != 8 || l.topDown)
+                return false;
+            break;
+        case TBitmap::BI_RLE4:
+            if (l.bitCount != 4 || l.topDown)
+                return false;
+            break;
+        case TBitmap::BI_JPEG:
+        case TBitmap::BI_PNG:
+            if (l.topDown)
+                return false;
+            break; // the caller decides; the pixel layout below does not apply
+        default:
+            return false;
+        }
+        if (clrUsed > 256)
+            return false;
+        if (clrUsed != 0)
+            l.paletteCount = clrUsed;
+        else if (l.bitCount >= 1 && l.bitCount <= 8)
+            l.paletteCount = std::size_t{1} << l.bitCount;
+    } else {
+        return false;
+    }
+    if (l.width <= 0 || l.height <= 0)
+        return false;
+    const std::uint64_t pixels = std::uint64_t(l.width) * std::uint64_t(l.height);
+    if (pixels > TBitmap::MaxPixels)
+        return false;
+    const std::uint64_t stride = ((std::uint64_t(l.width) * l.bitCount + 31) / 32) * 4;
+    const std::uint64_t rows = stride * std::uint64_t(l.height);
+    if (rows > TBitmap::MaxPixelBytes)
+        return false;
+    l.stride = static_cast<std::size_t>(stride);
+    l.rowsSize = static_cast<std::size_t>(rows);
+
+    l.paletteOffset = std::size_t{l.headerSize} + maskBytes;
+    l.prefixSize = l.paletteOffset + l.paletteCount * l.paletteEntrySize;
+    if (l.prefixSize > b.size())
+        return false;
+
+    // Channel masks, for reading pixel colours.
+    const bool fields = l.compression == TBitmap::BI_BITFIELDS || l.compression == TBitmap::BI_ALPHABITFIELDS;
+    if (fields) {
+        const std::size_t at = l.headerSize == InfoHeaderSize ? InfoHeaderSize : 40;
+        l.masks = {U32(b, at), U32(b, at + 4), U32(b, at + 8), 0};
+        if (l.compression == TBitmap::BI_ALPHABITFIELDS || l.headerSize >= 56)
+            l.masks[3] = U32(b, at + 12);
+    } else if (l.bitCount == 16) {
+        l.masks = {0x7C00, 0x03E0, 0x001F, 0};
+    } else if (l.bitCount == 32) {
+        l.masks = {0xFF0000, 0xFF00, 0xFF, 0};
+    }
+    return true;
+}
+
+// Walks run-length encoded data (bottom-up rows); when rows is given (stride * height bytes, zeroed),
+// the pixels are written into it. False when a run reaches past the data. Pixels placed outside the
+// image are dropped, and data that ends without an end-of-bitmap mark ends the image.
+bool DecodeRle(const DibLayout& l, std::span<const std::uint8_t> data, std::uint8_t* rows) {
+    const bool four = l.compression == TBitmap::BI_RLE4;
+    std::uint64_t x = 0, y = 0;
+    const auto put = [&](std::uint8_t index) {
+        if (rows != nullptr && x < std::uint64_t(l.width) && y < std::uint64_t(l.height)) {
+            std::uint8_t* row = rows + (l.height - 1 - static_cast<std::size_t>(y)) * l.stride;
+            if (four) {
+                const std::size_t at = static_cast<std::size_t>(x / 2);
+                row[at] = (x % 2 == 0) ? static_cast<std::uint8_t>((row[at] & 0x0F) | (index << 4))
+                                       : static_cast<std::uint8_t>((row[at] & 0xF0) | (index & 0x0F));
+            } else {
+                row[x] = index;
+            }
+        }
+        ++x;
+    };
+    std::size_t i = 0;
+    while (i + 1 < data.size()) {
+        const std::uint8_t n = data[i];
+        const std::uint8_t c = data[i + 1];
+        i += 2;
+        if (n > 0) {
+            for (unsigned k = 0; k < n; ++k)
+                put(four ? static_cast<std::uint8_t>((k % 2 == 0) ? (c >> 4) : (c & 0x0F)) : c);
+            continue;
+        }
+        if (c == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (c == 1) { // end of bitmap
+            return true;
+        } else if (c == 2) { // delta
+            if (i + 2 > data.size())
+                return false;
+            x += data[i];
+            y += data[i + 1];
+            i += 2;
+        } else { // absolute run of c pixels, padded to a 16-bit boundary
+            const std::size_t bytes = four ? (c + 1u) / 2u : c;
+            const std::size_t padded = bytes + (bytes % 2);
+            if (i + bytes > data.size())
+                return false;
+            for (unsigned k = 0; k < c; ++k) {
+                const std::uint8_t v = four ? data[i + k / 2] : data[i + k];
+                put(four ? static_cast<std::uint8_t>((k % 2 == 0) ? (v >> 4) : (v & 0x0F)) : v);
+            }
+            i += std::min(padded, data.size() - i);
+        }
+    }
+    return true;
+}
+
+// Checks the pixel data that follows the prefix and returns how many bytes of it belong to the image
+// (0 when the data does not fit the header).
+std::size_t PixelDataSize(const DibLayout& l, std::span<const std::uint8_t> pixels) {
+    if (IsRle(l.compression)) {
+        std::size_t size = pixels.size();
+        if (l.sizeImage != 0) {
+            if (l.sizeImage > pixels.size())
+                return 0;
+            size = l.sizeImage;
+        }
+        if (size == 0 || !DecodeRle(l, pixels.first(size), nullptr))
+            return 0;
+        return size;
+    }
+    if (l.compression == TBitmap::BI_JPEG || l.compression == TBitmap::BI_PNG)
+        return 0;
+    return pixels.size() >= l.rowsSize ? l.rowsSize : 0;
+}
+
+// A complete packed DIB that this class holds.
+bool ParseDib(std::span<const std::uint8_t> dib, DibLayout& l) {
+    if (!ParseHeader(dib, l))
+        return false;
+    return PixelDataSize(l, dib.subspan(l.prefixSize)) != 0;
+}
+
+std::uint8_t Scale(std::uint32_t v, std::uint32_t mask) {
+    if (mask == 0)
+        return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1u) == 0)
+        ++shift;
+    const std::uint32_t m = mask >> shift;
+    const std::uint64_t c = (v & mask) >> shift;
+    return static_cast<std::uint8_t>((c * 255 + m / 2) / m);
+}
+
+} // namespace
+
+void TBitmap::Clear() {
+    *this = TBitmap();
+}
+
+bool TBitmap::LoadFromDib(std::span<const std::uint8_t> dib) {
+    DibLayout l;
+    if (!ParseDib(dib, l))
+        return false;
+    dib_.assign(dib.begin(), dib.end());
+    width_ = l.width;
+    height_ = l.height;
+    bitCount_ = l.bitCount;
+    topDown_ = l.topDown;
+    compression_ = l.compression;
+    return true;
+}
+
+std::vector<std::uint8_t> TBitmap::UncompressedDib() const {
+    DibLayout l;
+    if (dib_.empty() || !ParseDib(dib_, l) || !IsRle(l.compression))
+        return dib_;
+    std::vector<std::uint8_t> out(l.prefixSize + l.rowsSize, 0);
+    std::copy_n(dib_.begin(), l.prefixSize, out.begin());
+    const std::span<const std::uint8_t> held(dib_);
+    const std::size_t size = PixelDataSize(l, held.subspan(l.prefixSize));
+    DecodeRle(l, held.subspan(l.prefixSize, size), out.data() + l.prefixSize);
+    // The header now describes plain rows.
+    const std::uint32_t plain = BI_RGB;
+    const std::uint32_t rows = static_cast<std::uint32_t>(l.rowsSize);
+    for (int i = 0; i < 4; ++i) {
+        out[16 + i] = static_cast<std::uint8_t>(plain >> (8 * i));
+        out[20 + i] = static_cast<std::uint8_t>(rows >> (8 * i));
+    }
+    return out;
+}
+
+std::optional<std::uint32_t> TBitmap::PixelColor(int x, int y) const {
+    if (dib_.empty() || x < 0 || y < 0 || x >= width_ || y >= height_)
+        return std::nullopt;
+    const std::vector<std::uint8_t> plain = UncompressedDib();
+    const std::span<const std::uint8_t> b(plain);
+    DibLayout l;
+    if (!ParseHeader(b, l))
+        return std::nullopt;
+    const std::size_t row = static_cast<std::size_t>(l.topDown ? y : l.height - 1 - y);
+    const std::size_t at = l.prefixSize + row * l.stride;
+    const auto paletteColor = [&](std::size_t index) -> std::uint32_t {
+        if (index >= l.paletteCount)
+            return 0;
+        const std::size_t p = l.paletteOffset + index * l.paletteEntrySize;
+        return (std::uint32_t{b[p + 2]} << 16) | (std::uint32_t{b[p + 1]} << 8) | b[p];
+    };
+    const std::size_t ux = static_cast<std::size_t>(x);
+    switch (l.bitCount) {
+    case 1:
+    case 2:
+    case 4:
+    case 8: {
+        const std::size_t bit = ux * l.bitCount;
+        const std::uint8_t byte = b[at + bit / 8];
+        const unsigned shift = 8u - l.bitCount - static_cast<unsigned>(bit % 8);
+        return paletteColor((byte >> shift) & ((1u << l.bitCount) - 1u));
+    }
+    case 16:
+    case 32: {
+        const std::uint32_t v = l.bitCount == 16 ? U16(b, at + ux * 2) : U32(b, at + ux * 4);
+        return (std::uint32_t{Scale(v, l.masks[0])} << 16) | (std::uint32_t{Scale(v, l.masks[1])} << 8) |
+               Scale(v, l.masks[2]);
+    }
+    case 24: {
+        const std::size_t p = at + ux * 3;
+        return (std::uint32_t{b[p + 2]} << 16) | (std::uint32_t{b[p + 1]} << 8) | b[p];
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < FileHeaderSize + 4 || U16(bytes, 0) != FileMagic)
+        return false;
+    const std::span<const std::uint8_t> body = bytes.subspan(FileHeaderSize);
+    DibLayout l;
+    if (!ParseHeader(body, l))
+        return false;
+    std::size_t offBits = U32(bytes, 10);
+    if (offBits == 0)
+        offBits = FileHeaderSize + l.prefixSize;
+    if (offBits < FileHeaderSize + l.prefixSize || offBits > bytes.size())
+        return false;
+    const std::span<const std::uint8_t> pixels = bytes.subspan(offBits);
+    if (offBits == FileHeaderSize + l.prefixSize)
+        return LoadFromDib(body); // contiguous: the DIB is the rest of the file, as written
+    const std::size_t size = PixelDataSize(l, pixels);
+    if (size == 0)
+        return false;
+    std::vector<std::uint8_t> dib(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(l.prefixSize));
+    dib.insert(dib.end(), pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(size));
+    return LoadFromDib(dib);
+}
+
+std::vector<std::uint8_t> TBitmap::SaveToBmpBytes() const {
+    if (dib_.empty())
+        return {};
+    DibLayout l;
+    ParseHeader(dib_, l);
+    std::vector<std::uint8_t> out;
+    out.reserve(FileHeaderSize + dib_.size());
+    Put16(out, FileMagic);
+    const std::uint64_t total = FileHeaderSize + dib_.size();
+    Put32(out, total > 0xFFFFFFFFu ? 0u : static_cast<std::uint32_t>(total));
+    Put32(out, 0);
+    Put32(out, static_cast<std::uint32_t>(FileHeaderSize + l.prefixSize));
+    out.insert(out.end(), dib_.begin(), dib_.end());
+    return out;
+}
+
+void TBitmap::LoadFromFile(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = TGraphicFile::Read(path, MaxFileSize);
+    if (!LoadFromBmpBytes(bytes))
+        throw EInvalidGraphic("Not a readable bitmap file: " + path);
+}
+
+void TBitmap::SaveToFile(const std::string& path) const {
+    TGraphicFile::Write(path, SaveToBmpBytes());
+}
+
+} // namespace bx::clipstore
