@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ClipboardModel.h"
+#include "FileRegistry.h"
 #include "IDesktop.h"
-#include "MemoryRegistry.h"
 #include "NullDesktopServices.h"
 #include "ProcFsProcesses.h"
 #include "QtWindows.h"
@@ -37,7 +37,7 @@ private:
     ClipboardModel clipboard_;
     ProcFsProcesses processes_;
     NullDesktopServices services_;
-    MemoryRegistry registry_;
+    FileRegistry registry_;
 };
 
 } // namespace bx::platform::x11
