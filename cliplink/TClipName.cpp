@@ -1,8 +1,9 @@
 #include "TClipName.h"
 
+#include "AsciiText.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace bx::cliplink {
 
@@ -41,12 +42,6 @@ constexpr std::array<Row, 22> Table{{
     {142, "DSPENHMETAFILE"},
 }};
 
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
-}
-
 } // namespace
 
 std::string_view TClipName::TableName(UINT format) {
@@ -67,7 +62,7 @@ std::string TClipName::ConvertFormatNum(UINT format) const {
 
 UINT TClipName::ConvertFormatName(std::string_view name) const {
     for (const Row& row : Table)
-        if (SameText(row.name, name))
+        if (platform::SameText(row.name, name))
             return row.format;
     return clipboard_.RegisterClipboardFormat(name);
 }

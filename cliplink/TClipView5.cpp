@@ -1,10 +1,10 @@
 #include "TClipView5.h"
 
+#include "AsciiText.h"
 #include "DateTime.h"
 #include "GlobalMemory.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string_view>
 
@@ -13,17 +13,6 @@ namespace bx::cliplink {
 using namespace platform;
 
 namespace {
-
-std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
-}
 
 // File name of a program path, without directory and extension.
 std::string ProgramName(const std::string& path) {
@@ -407,7 +396,7 @@ std::string TClipView5::GetCreator() {
         }
         break;
     }
-    return Upper(name);
+    return UpperCase(name);
 }
 
 std::string TClipView5::ObjectDescriptorTypeName(UINT format, bool& readOk) {
@@ -489,7 +478,7 @@ bool TClipView5::GetOwnerWithSnapshot(HWND hwnd, std::string& path) {
         return false;
     for (const ProcessEntry& entry : *snapshot) {
         if (entry.pid == pid && pid != 0) {
-            path = Upper(entry.exeFile);
+            path = UpperCase(entry.exeFile);
             return !path.empty();
         }
     }

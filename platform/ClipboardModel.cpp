@@ -1,22 +1,11 @@
 #include "ClipboardModel.h"
 
+#include "AsciiText.h"
 #include "GlobalMemory.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace bx::platform {
-
-namespace {
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-} // namespace
 
 ClipboardModel::ClipboardModel(IWindows& windows)
     : windows_(windows), releaser_([](UINT, HANDLE h) { GlobalMemory::Free(h); }) {}
@@ -150,7 +139,7 @@ std::uint32_t ClipboardModel::GetClipboardSequenceNumber() const {
 UINT ClipboardModel::RegisterClipboardFormat(std::string_view name) {
     if (name.empty())
         return 0;
-    const std::string key = Lower(name);
+    const std::string key = LowerCase(name);
     if (auto it = byLowerName_.find(key); it != byLowerName_.end())
         return it->second;
     if (registered_.size() > LastRegisteredFormat - FirstRegisteredFormat)

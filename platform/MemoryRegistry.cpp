@@ -1,17 +1,12 @@
 #include "MemoryRegistry.h"
 
+#include "AsciiText.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace bx::platform {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 std::vector<std::string_view> SplitPath(std::string_view path) {
     std::vector<std::string_view> parts;
@@ -36,7 +31,7 @@ struct MemoryRegistry::Key {
 
     Key* Child(std::string_view childName) const {
         for (const auto& c : children)
-            if (SameName(c->name, childName))
+            if (SameText(c->name, childName))
                 return c.get();
         return nullptr;
     }
@@ -80,7 +75,7 @@ std::optional<std::string> MemoryRegistry::ReadValue(std::string_view keyPath, s
     if (key == nullptr)
         return std::nullopt;
     for (const auto& [valueName, value] : key->values)
-        if (SameName(valueName, name))
+        if (SameText(valueName, name))
             return value;
     return std::nullopt;
 }
@@ -88,7 +83,7 @@ std::optional<std::string> MemoryRegistry::ReadValue(std::string_view keyPath, s
 void MemoryRegistry::WriteValue(std::string_view keyPath, std::string_view name, std::string_view value) {
     Key* key = FindKey(keyPath, true);
     for (auto& [valueName, stored] : key->values)
-        if (SameName(valueName, name)) {
+        if (SameText(valueName, name)) {
             stored = std::string(value);
             return;
         }
@@ -99,7 +94,7 @@ bool MemoryRegistry::DeleteValue(std::string_view keyPath, std::string_view name
     Key* key = FindKey(keyPath, false);
     if (key == nullptr)
         return false;
-    return std::erase_if(key->values, [name](const auto& v) { return SameName(v.first, name); }) > 0;
+    return std::erase_if(key->values, [name](const auto& v) { return SameText(v.first, name); }) > 0;
 }
 
 bool MemoryRegistry::DeleteKey(std::string_view keyPath) {
@@ -111,7 +106,7 @@ bool MemoryRegistry::DeleteKey(std::string_view keyPath) {
         parent = parent->Child(parts[i]);
     if (parent == nullptr)
         return false;
-    return std::erase_if(parent->children, [&](const auto& c) { return SameName(c->name, parts.back()); }) > 0;
+    return std::erase_if(parent->children, [&](const auto& c) { return SameText(c->name, parts.back()); }) > 0;
 }
 
 bool MemoryRegistry::KeyExists(std::string_view keyPath) const {
