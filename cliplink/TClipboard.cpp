@@ -47,4 +47,31 @@ bool TClipboard::PutBytes(UINT format, const void* bytes, std::size_t size) {
     return ok;
 }
 
+bool TClipboard::GetBytes(UINT format, std::vector<std::uint8_t>& bytes) const {
+    bytes.clear();
+    const HANDLE h = GetData(format);
+    if (h == 0 || !GlobalMemory::IsBlock(h))
+        return false;
+    const std::size_t size = GlobalSize(h);
+    if (size > 0) {
+        const std::uint8_t* data = GlobalLock(h);
+        if (data == nullptr)
+            return false;
+        bytes.assign(data, data + size);
+        GlobalUnlock(h);
+    }
+    return true;
+}
+
+bool TClipboard::SetBytes(UINT format, std::span<const std::uint8_t> bytes) {
+    const HGLOBAL h = GlobalMemory::FromBytes(bytes.data(), bytes.size());
+    if (h == 0)
+        return false;
+    if (desktop_.Clipboard().SetClipboardData(format, h) == 0) {
+        GlobalFree(h);
+        return false;
+    }
+    return true;
+}
+
 } // namespace bx::cliplink

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace bx::cliplink {
 
@@ -29,6 +31,14 @@ public:
     bool Empty();
     // Replaces the whole clipboard with one format holding a copy of the bytes; false on failure.
     bool PutBytes(platform::UINT format, const void* bytes, std::size_t size);
+    // A copy of the bytes of a format's memory block; false when the format has no block (the
+    // graphic objects read CF_BITMAP, CF_METAFILEPICT and CF_PALETTE through it).
+    bool GetBytes(platform::UINT format, std::vector<std::uint8_t>& bytes) const;
+    // Sets a new block holding a copy of the bytes as the format, beside the formats already on the
+    // clipboard (nothing is emptied); false on failure. Graphic objects put their blocks through it.
+    bool SetBytes(platform::UINT format, std::span<const std::uint8_t> bytes);
+
+    platform::IDesktop& Desktop() const { return desktop_; }
 
 private:
     platform::IDesktop& desktop_;

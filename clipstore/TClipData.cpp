@@ -1,0 +1,171 @@
+#include "TClipData.h"
+
+#include "EGraphicOpenError.h"
+#include "EInvalidFormatType.h"
+#include "EInvalidGraphic.h"
+#include "EMyStreamError.h"
+#include "GlobalMemory.h"
+#include "LogHook.h"
+#include "TBitmap.h"
+#include "TByteReader.h"
+#include "TByteWriter.h"
+#include "TDirFiles.h"
+#include "TMetafile.h"
+#include "TProgramState.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace bx::clipstore {
+
+using namespace platform;
+
+namespace {
+
+// Registered formats get other numbers in every run; above this number a format is known by its name.
+constexpr std::uint16_t HighestFixedFormat = 512;
+
+} // namespace
+
+TClipData::TClipData(std::uint8_t formatType) : Format_Type(formatType) {}
+
+TClipData::~TClipData() {
+    switch (Format_Type) {
+    case TypeBlock:
+    case TypeBitmap:
+    case TypeMetafile:
+        break;
+    default:
+        LogMsg(LogErrors, "SYSTEM", "Destroy Error " + std::to_string(Format_Type));
+        break;
+    }
+    // Whatever the type says, nothing that is held may leak.
+    if (Handle != 0)
+        GlobalFree(Handle);
+}
+
+std::string TClipData::PictureName(std::int32_t serialNbr, const char* extension) {
+    return "I" + std::to_string(serialNbr) + extension;
+}
+
+int TClipData::HeaderVersion(const std::string& header) {
+    if (header.size() <= 9 || header.compare(0, 9, "TCLIPDATA") != 0 || header.size() < 13)
+        return 0;
+    int version = 0;
+    for (std::size_t i = 10; i < 13; ++i) {
+        if (header[i] < '0' || header[i] > '9')
+            return 0;
+        version = version * 10 + (header[i] - '0');
+    }
+    return version;
+}
+
+void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir) const {
+    if (Format_Type > TypeMetafile)
+        throw EInvalidFormatType("Bad Format_Type Encountered(a): " + std::to_string(Format_Type) +
+                                 "\nFormat Num: " + std::to_string(FormatNum) + " Format Name: " + FormatName);
+    stream.WriteString(RecordHeader);
+    stream.WriteU32(Format_Type);
+    stream.WriteString(FormatName);
+    stream.WriteU16(FormatNum);
+    stream.WriteI32(DataSize);
+    stream.WriteBool(Pasteable);
+    if (Format_Type == TypeBlock) {
+        const std::size_t size = GlobalSize(Handle);
+        stream.WriteU32(static_cast<std::uint32_t>(size));
+        if (size > 0) {
+            stream.WriteBytes(GlobalLock(Handle), size);
+            GlobalUnlock(Handle);
+        }
+        return;
+    }
+    // A picture file, once written, is not written again while it exists.
+    const bool bitmap = Format_Type == TypeBitmap;
+    const std::string name = PictureName(serialNbr, bitmap ? ".bmp" : ".emf");
+    if (TDirFiles::Exists(dir, name))
+        return;
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (bitmap && Bitmap)
+        Bitmap->SaveToFile(dir + name);
+    else if (!bitmap && Metafile)
+        Metafile->SaveToFile(dir + name);
+    else
+        LogMsg(LogErrors, "TClipData.SaveToStream", "No picture to write: " + dir + name);
+}
+
+TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t serialNbr, const std::string& dir) {
+    if (!TProgramState::Get().MasterListExists)
+        return ReadResult::Ok;
+    try {
+        const int version = HeaderVersion(stream.ReadRawString());
+        Format_Type = static_cast<std::uint8_t>(stream.ReadU32() & 0xFF);
+        FormatName = stream.ReadString();
+        FormatNum = stream.ReadU16();
+        if (FormatNum > HighestFixedFormat) {
+            // Known by name: the number is this run's number for the name.
+            const UINT current = TProgramState::Get().RegisterFormat(FormatName);
+            if (current != 0)
+                FormatNum = static_cast<std::uint16_t>(current);
+        }
+        DataSize = stream.ReadI32();
+        Pasteable = version >= 510 ? stream.ReadBool() : true;
+
+        switch (Format_Type) {
+        case TypeBlock: {
+            const std::uint32_t length = stream.ReadU32();
+            if (length > stream.Remaining())
+                throw EMyStreamError("Block of " + std::to_string(length) + " bytes runs past the end of the stream");
+            const HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length);
+            if (h == 0)
+                throw EMyStreamError("Out of memory for a block of " + std::to_string(length) + " bytes");
+            if (length > 0) {
+                stream.ReadBytes(GlobalLock(h), length);
+                GlobalUnlock(h);
+            }
+            if (Handle != 0)
+                GlobalFree(Handle);
+            Handle = h;
+            return ReadResult::Ok;
+        }
+        case TypeBitmap: {
+            const std::string name = PictureName(serialNbr, ".bmp");
+            const std::string path = TDirFiles::Find(dir, name).value_or(dir + name);
+            Bitmap = std::make_unique<TBitmap>();
+            try {
+                Bitmap->LoadFromFile(path);
+            } catch (const EInvalidGraphic& e) {
+                LogMsg(LogErrors, "TClipData.LoadFromStream", std::string("Unreadable bitmap: ") + e.what());
+                Bitmap.reset();
+            }
+            return ReadResult::Ok;
+        }
+        case TypeMetafile: {
+            const std::string emf = PictureName(serialNbr, ".emf");
+            auto path = TDirFiles::Find(dir, emf);
+            if (!path)
+                path = TDirFiles::Find(dir, PictureName(serialNbr, ".wmf"));
+            Metafile = std::make_unique<TMetafile>();
+            try {
+                Metafile->LoadFromFile(path.value_or(dir + emf));
+            } catch (const EInvalidGraphic& e) {
+                LogMsg(LogErrors, "TClipData.LoadFromStream", std::string("Unreadable metafile: ") + e.what());
+                Metafile.reset();
+            }
+            return ReadResult::Ok;
+        }
+        default:
+            LogMsg(LogErrors, "TClipData.LoadFromStream",
+                   "Bad Format_Type Encountered During Load: " + std::to_string(Format_Type) +
+                       "\nFormat Num: " + std::to_string(FormatNum) + " Format Name: \"" + FormatName +
+                       "\"\nFor Item: " + std::to_string(serialNbr));
+            return ReadResult::Failed;
+        }
+    } catch (const EMyStreamError& e) {
+        LogMsg(LogErrors, "TClipData.LoadFromStream",
+               std::string("Format record of item ") + std::to_string(serialNbr) + " is cut short: " + e.what());
+        return ReadResult::Broken;
+    }
+}
+
+} // namespace bx::clipstore

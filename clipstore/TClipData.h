@@ -1,0 +1,66 @@
+#pragma once
+
+#include "PlatformTypes.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace bx::clipstore {
+
+class TBitmap;
+class TMetafile;
+class TByteReader;
+class TByteWriter;
+
+// One clipboard format of one clip: its number and name, its size as captured, whether it is offered
+// when the clip goes back on the clipboard, and its data -- a memory block, a bitmap or a metafile.
+class TClipData {
+public:
+    // How the data is held.
+    static constexpr std::uint8_t TypeBlock = 0;    // memory block in Handle
+    static constexpr std::uint8_t TypeBitmap = 1;   // Bitmap; on disk the clip's ".bmp" picture file
+    static constexpr std::uint8_t TypeMetafile = 2; // Metafile; on disk the clip's ".emf" picture file
+
+    static constexpr int RecordVersion = 510;
+    static constexpr const char* RecordHeader = "TCLIPDATA.510";
+
+    // The outcome of reading one format record.
+    enum class ReadResult {
+        Ok,     // read
+        Failed, // read, but the record is not usable (an invalid Format_Type)
+        Broken  // the record runs past the end of its stream; where the next record starts is unknown
+    };
+
+    explicit TClipData(std::uint8_t formatType);
+    ~TClipData();
+    TClipData(const TClipData&) = delete;
+    TClipData& operator=(const TClipData&) = delete;
+
+    std::uint8_t Format_Type = TypeBlock;
+    std::string FormatName;
+    std::uint16_t FormatNum = 0;
+    std::int32_t DataSize = 0;
+    bool Pasteable = true;
+    platform::HGLOBAL Handle = 0;
+    std::unique_ptr<TBitmap> Bitmap;
+    std::unique_ptr<TMetafile> Metafile;
+
+    // Writes the format record; a bitmap or metafile goes to its picture file in dir (ending in "/")
+    // unless that file exists. Raises EInvalidFormatType for an invalid Format_Type.
+    void SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir) const;
+    // Reads a format record; false when it could not be used. A missing picture file raises
+    // EGraphicOpenError; an unreadable one leaves the format without its graphic.
+    bool LoadFromStream(TByteReader& stream, std::int32_t serialNbr, const std::string& dir) {
+        return ReadRecord(stream, serialNbr, dir) == ReadResult::Ok;
+    }
+    ReadResult ReadRecord(TByteReader& stream, std::int32_t serialNbr, const std::string& dir);
+
+    // The version of a format record's header: the number in its characters 11 to 13 when it begins
+    // with "TCLIPDATA" and is longer than 9 characters, else 0.
+    static int HeaderVersion(const std::string& header);
+    // "I" + serial + extension (".bmp", ".emf", ".wmf").
+    static std::string PictureName(std::int32_t serialNbr, const char* extension);
+};
+
+} // namespace bx::clipstore

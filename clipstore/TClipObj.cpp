@@ -1,0 +1,993 @@
+#include "TClipObj.h"
+
+#include "AtomicFile.h"
+#include "DateTime.h"
+#include "EInvalidGraphic.h"
+#include "EMyStreamError.h"
+#include "GlobalMemory.h"
+#include "IClipProfile.h"
+#include "LogHook.h"
+#include "TBitmap.h"
+#include "TByteReader.h"
+#include "TByteWriter.h"
+#include "TClipName.h"
+#include "TClipView5.h"
+#include "TClipboard.h"
+#include "TDirFiles.h"
+#include "TGlobalBlocks.h"
+#include "TMetafile.h"
+#include "TProgramState.h"
+#include "TUtf8.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace bx::clipstore {
+
+using namespace platform;
+
+namespace {
+
+// The line break of text the program makes up itself.
+constexpr const char* LineBreak = "\n";
+
+bool MasterListExists() {
+    return TProgramState::Get().MasterListExists;
+}
+
+// The bit a format sets in IconBits; 0 for a format without a bit of its own.
+std::int32_t IconBitOf(UINT format) {
+    const TProgramState& st = TProgramState::Get();
+    switch (format) {
+    case CF_TEXT:
+        return 1;
+    case CF_BITMAP:
+        return 2;
+    case CF_METAFILEPICT:
+        return 4;
+    case CF_HDROP:
+        return 64;
+    default:
+        break;
+    }
+    if (format != 0 && format == st.RtfFormat)
+        return 8;
+    if (format != 0 && format == st.HtmlFormat)
+        return 128;
+    return 0;
+}
+
+std::string TextFormatName() {
+    return std::string(cliplink::TClipName::TableName(CF_TEXT));
+}
+
+bool SameDirectory(const std::string& a, const std::string& b) {
+    if (a == b)
+        return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+} // namespace
+
+TClipObj::TClipObj(std::int32_t serialNbr, const std::string& creator)
+    : Creator(TUtf8::CutBytes(creator, 255)), TimeStamp(TProgramState::Get().Now()), SerialNbr(serialNbr) {}
+
+TClipObj::~TClipObj() = default;
+
+// ---------------------------------------------------------------------------------------------------------------
+// Clip object model
+
+void TClipObj::SetDirty(bool value) {
+    Dirty = value;
+    if (Coll != nullptr)
+        Coll->SetDirty(value);
+}
+
+void TClipObj::SetTitle(const std::string& title) {
+    Title = TUtf8::CutChars(TUtf8::FromStored(title), MaxTitleChars);
+    SetDirty(true);
+}
+
+void TClipObj::SetColl(IClipCollection* coll) {
+    Coll = coll;
+    if (!TProgramState::Get().StartingUp)
+        SetDirty(true);
+}
+
+int TClipObj::FormatCount() const {
+    return Formats ? static_cast<int>(Formats->size()) : StoredFormatCount;
+}
+
+void TClipObj::LoadFirst() {
+    if (!Online)
+        ReadClipData(nullptr);
+}
+
+TClipData* TClipObj::FormatAt(int index) {
+    LoadFirst();
+    if (!Formats || index < 0 || static_cast<std::size_t>(index) >= Formats->size())
+        return nullptr;
+    return (*Formats)[static_cast<std::size_t>(index)].get();
+}
+
+std::string TClipObj::CollPath() const {
+    return Coll != nullptr ? Coll->GetPath() : std::string();
+}
+
+bool TClipObj::HasFormat(UINT format, int& index) {
+    index = -1;
+    if (!HasIcon(format) && IconBits > 0)
+        return false;
+    LoadFirst();
+    if (!Formats)
+        return false;
+    for (std::size_t i = 0; i < Formats->size(); ++i) {
+        if ((*Formats)[i]->FormatNum == format) {
+            index = static_cast<int>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+HGLOBAL TClipObj::GetHandle(UINT format) {
+    LoadFirst();
+    if (Formats)
+        for (const auto& d : *Formats)
+            if (d->FormatNum == format)
+                return d->Handle;
+    return 0;
+}
+
+TClipObj::GraphicObj TClipObj::GetObj(UINT format) {
+    LoadFirst();
+    GraphicObj obj;
+    if (!Formats || (format != CF_BITMAP && format != CF_METAFILEPICT))
+        return obj;
+    for (const auto& d : *Formats) {
+        if (d->FormatNum != format)
+            continue;
+        if (format == CF_BITMAP)
+            obj.Bitmap = d->Bitmap.get();
+        else
+            obj.Metafile = d->Metafile.get();
+        break;
+    }
+    return obj;
+}
+
+std::int32_t TClipObj::GetDataSize(int index) {
+    const TClipData* d = FormatAt(index);
+    return d != nullptr ? d->DataSize : -1;
+}
+
+int TClipObj::GetFormatNum(int index) {
+    const TClipData* d = FormatAt(index);
+    return d != nullptr ? d->FormatNum : -1;
+}
+
+std::string TClipObj::GetFormatName(int index) {
+    const TClipData* d = FormatAt(index);
+    return d != nullptr ? d->FormatName : std::string();
+}
+
+bool TClipObj::GetPasteable(int index) {
+    const TClipData* d = FormatAt(index);
+    return d != nullptr && d->Pasteable;
+}
+
+void TClipObj::SetPasteable(int index, bool pasteable) {
+    if (TClipData* d = FormatAt(index))
+        d->Pasteable = pasteable;
+}
+
+bool TClipObj::HasIcon(UINT format) const {
+    const std::int32_t bit = IconBitOf(format);
+    return (IconBits & (bit != 0 ? bit : OtherFormatsMask)) != 0;
+}
+
+std::int32_t TClipObj::SetIcon(UINT format) {
+    IconBits |= IconBitOf(format);
+    return IconBits;
+}
+
+int TClipObj::IconIndex() const {
+    const TProgramState& st = TProgramState::Get();
+    if (HasIcon(CF_HDROP))
+        return 6;
+    if (st.HtmlFormat != 0 && HasIcon(st.HtmlFormat))
+        return 7;
+    if (st.RtfFormat != 0 && HasIcon(st.RtfFormat))
+        return 1;
+    if (HasIcon(CF_TEXT))
+        return 0;
+    if (HasIcon(CF_BITMAP))
+        return 2;
+    if ((IconBits & OtherFormatsMask) != 0)
+        return 3;
+    return 5;
+}
+
+std::size_t TClipObj::Lock(UINT format) {
+    if (!MasterListExists()) {
+        LogMsg(LogErrors, "SYSTEM", "TClipObj.lock - Early Exit, as MasterList is NIL");
+        return 0;
+    }
+    const std::string requested = std::to_string(format);
+    if (LockedFormat != 0) {
+        LogMsg(LogErrors, "SYSTEM", "Item:[" + Title + "] is Already Locked!" + requested);
+        try {
+            Unlock();
+            LogMsg(LogErrors, "SYSTEM", "Item:[" + Title + "] Emergency Unlock Successful" + requested);
+        } catch (...) {
+            LogMsg(LogErrors, "SYSTEM", "Item:[" + Title + "] Emergency Unlock Failed" + requested);
+        }
+    }
+    LockedFormat = 0;
+    try {
+        LoadFirst();
+        if (!HasFormat(format))
+            return 0;
+        const HGLOBAL block = GetHandle(format);
+        LockedData = GlobalLock(block);
+        LockedFormat = static_cast<std::uint16_t>(format);
+        return GlobalSize(block);
+    } catch (...) {
+        LogMsg(LogErrors, "SYSTEM", "Could Not Lock " + requested);
+        return 0;
+    }
+}
+
+void TClipObj::Unlock() {
+    if (!MasterListExists()) {
+        LogMsg(LogErrors, "SYSTEM", "TClipObj.Unlock - Early Exit, as MasterList is NIL");
+        return;
+    }
+    const std::uint16_t format = LockedFormat;
+    LockedFormat = 0;
+    if (format != 0)
+        GlobalUnlock(GetHandle(format));
+    else
+        LogMsg(LogErrors, "SYSTEM", "Error Unlocking - Item:[" + Title + "] is NOT Locked!");
+}
+
+void TClipObj::Load() {
+    if (!MasterListExists())
+        return;
+    if (!Online && DataInFile)
+        ReadClipData(nullptr);
+    LogMsg(LogDataEvents, "SYSTEM", "LOADED On Demand: " + std::to_string(SerialNbr));
+}
+
+void TClipObj::UnLoad() {
+    if (!MasterListExists())
+        return;
+    // A locked block stays: LockedData points into it.
+    if (!DataInFile || !Online || Dirty || LockedFormat != 0)
+        return;
+    ClearClipData();
+    Formats.reset();
+    Dirty = false;
+    Online = false;
+    LogMsg(LogDataEvents, "SYSTEM", "UNLOADED Item: " + std::to_string(SerialNbr));
+}
+
+void TClipObj::ClearClipData() {
+    if (!Online || !Formats)
+        return;
+    Formats->clear();
+    Online = false;
+}
+
+std::string TClipObj::GetTitle() {
+    LoadFirst();
+    if (HasFormat(CF_TEXT))
+        return CleanTitle(GetHandle(CF_TEXT));
+    if (HasFormat(CF_BITMAP) || HasFormat(CF_METAFILEPICT))
+        return "Graphic:" + STimeStamp();
+    return "Other:" + STimeStamp();
+}
+
+std::string TClipObj::CleanTitle(HGLOBAL block) {
+    const std::size_t size = GlobalSize(block);
+    if (block == 0 || size == 0)
+        return {};
+    const std::uint8_t* bytes = GlobalLock(block);
+    if (bytes == nullptr)
+        return {};
+    const std::string_view text(reinterpret_cast<const char*>(bytes), size);
+    const std::size_t limit = size > 1024 ? 1024 : TGlobalBlocks::TextLenOfHandle(block);
+    std::string out;
+    std::size_t chars = 0;
+    bool previousLow = false; // the byte before is a blank or a control character
+    for (std::size_t i = 0; i <= limit && i < size && chars < MaxTitleChars && bytes[i] != 0;) {
+        const std::uint8_t c = bytes[i];
+        if (c <= 32) {
+            // Control characters become blanks; a run of them becomes one blank.
+            if (i == 0 || !previousLow) {
+                out += ' ';
+                ++chars;
+            }
+            previousLow = true;
+            ++i;
+            continue;
+        }
+        previousLow = false;
+        const std::size_t n = TUtf8::SequenceLength(text, i);
+        if (n == 0) {
+            out += TUtf8::FromWindows1252(text.substr(i, 1));
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+        ++chars;
+    }
+    GlobalUnlock(block);
+    return out;
+}
+
+std::string TClipObj::STimeStamp() const {
+    const DateTimeParts p = DecodeDateTime(TimeStamp);
+    char buffer[48];
+    if (p.hour == 0 && p.minute == 0 && p.second == 0 && p.millisecond == 0)
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", p.year, p.month, p.day);
+    else
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
+                      p.second);
+    return buffer;
+}
+
+bool TClipObj::FindInTitle(const std::string& text) const {
+    if (text.empty())
+        return false;
+    return TUtf8::UpperAscii(Title).find(TUtf8::UpperAscii(text)) != std::string::npos;
+}
+
+bool TClipObj::FindInbody(const std::string& text) {
+    if (text.empty() || !HasFormat(CF_TEXT))
+        return false;
+    bool found = false;
+    try {
+        const std::size_t size = Lock(CF_TEXT);
+        std::string body;
+        if (size > 0 && LockedData != nullptr) {
+            const auto* start = reinterpret_cast<const char*>(LockedData);
+            body.assign(start, strnlen(start, size));
+        }
+        found = TUtf8::UpperAscii(body).find(TUtf8::UpperAscii(text)) != std::string::npos;
+    } catch (...) {
+        Unlock();
+        UnLoad();
+        throw;
+    }
+    Unlock();
+    UnLoad();
+    return found;
+}
+
+bool TClipObj::Audit() const {
+    bool result = true;
+    if (DataInFile) {
+        const std::string dir = CollPath();
+        if (Coll == nullptr || !TDirFiles::Exists(dir, DataFileName(SerialNbr))) {
+            result = false;
+            LogMsg(LogErrors, "TClipObj.Audit", "Audit Failed: Missing File:" + dir + DataFileName(SerialNbr));
+        }
+    }
+    if (Online && Formats) {
+        for (const auto& d : *Formats) {
+            if (d->Format_Type >= 4) {
+                result = false;
+                LogMsg(LogErrors, "TClipObj.Audit", "Audit Failed: Bad Format_Type:" + std::to_string(d->Format_Type));
+            }
+            if (d->FormatNum == 0) {
+                result = false;
+                LogMsg(LogErrors, "TClipObj.Audit", "Audit Failed: Bad Format:" + std::to_string(d->FormatNum));
+            }
+        }
+    }
+    return result;
+}
+
+void TClipObj::CloneClipObj(TClipObj& source) {
+    SetTitle(source.Title);
+    Creator = source.Creator;
+    Reserved = source.Reserved;
+    DataInFile = source.DataInFile;
+    StoredFormatCount = source.FormatCount();
+    for (const UINT format : {CF_TEXT, TProgramState::Get().RtfFormat, CF_BITMAP, CF_METAFILEPICT})
+        if (format != 0 && source.HasIcon(format))
+            SetIcon(format);
+    if (DataInFile) {
+        // The formats stay in the data file, which the caller copies under this clip's serial number.
+        Dirty = false;
+        return;
+    }
+    if (source.HasFormat(CF_TEXT)) {
+        const std::size_t size = source.Lock(CF_TEXT);
+        std::string text;
+        if (size > 0 && source.LockedData != nullptr) {
+            const auto* start = reinterpret_cast<const char*>(source.LockedData);
+            text.assign(start, strnlen(start, size));
+        }
+        PutText(text, 9999);
+        source.Unlock();
+    }
+}
+
+void TClipObj::PutText(const std::string& text, int index) {
+    // An unloaded clip is read first, so that its other formats are not lost.
+    if (!Formats && DataInFile)
+        LoadFirst();
+    if (!Formats)
+        Formats = FormatList{};
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 2);
+    if (block != 0 && !text.empty()) {
+        std::memcpy(GlobalLock(block), text.data(), text.size());
+        GlobalUnlock(block);
+    }
+    TClipData* d = nullptr;
+    if (index < 0 || static_cast<std::size_t>(index) >= Formats->size()) {
+        Formats->push_back(std::make_unique<TClipData>(TClipData::TypeBlock));
+        d = Formats->back().get();
+        Online = true;
+    } else {
+        d = (*Formats)[static_cast<std::size_t>(index)].get();
+        if (d->Handle != 0)
+            GlobalFree(d->Handle);
+        d->Handle = 0;
+        d->Bitmap.reset();
+        d->Metafile.reset();
+        d->Format_Type = TClipData::TypeBlock;
+        LockedData = nullptr;
+    }
+    d->Handle = block;
+    d->DataSize = static_cast<std::int32_t>(GlobalSize(block));
+    d->FormatNum = CF_TEXT;
+    d->FormatName = TextFormatName();
+    ThumbNail = nullptr;
+    SetDirty(true);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Clip files
+
+std::string TClipObj::DataFileName(std::int32_t serialNbr) {
+    return "D" + std::to_string(serialNbr) + ".DAT";
+}
+
+int TClipObj::HeaderVersion(const std::string& header) {
+    if (header.size() != 8 || (header.compare(0, 4, "COLL") != 0 && header.compare(0, 4, "CLIP") != 0))
+        return 0;
+    int version = 0;
+    for (std::size_t i = 5; i < 8; ++i) {
+        if (header[i] < '0' || header[i] > '9')
+            return 0;
+        version = version * 10 + (header[i] - '0');
+    }
+    return version;
+}
+
+bool TClipObj::NeedsDataFile() const {
+    if (!Formats)
+        return true;
+    for (const auto& d : *Formats) {
+        if (d->FormatNum == CF_TEXT) {
+            if (d->DataSize > InlineTextLimit)
+                return true;
+            break;
+        }
+    }
+    return std::any_of(Formats->begin(), Formats->end(), [](const auto& d) { return d->FormatNum != CF_TEXT; });
+}
+
+void TClipObj::SaveToStream(TByteWriter& stream) {
+    const bool inFile = DataInFile || NeedsDataFile();
+    stream.WriteString(RecordHeader);
+    stream.WriteString(Title);
+    stream.WriteString(Creator);
+    stream.WriteI32(IconBits);
+    stream.WriteDouble(TimeStamp);
+    stream.WriteI32(Reserved);
+    stream.WriteI32(SerialNbr);
+    stream.WriteI32(SortKey);
+    if (Formats) {
+        const auto entries = static_cast<std::int32_t>(Formats->size());
+        // Inline records are followed by the next clip's record: the count must be exactly the
+        // records written. A data file ends after its records, so a larger count does no harm there.
+        StoredFormatCount = inFile ? std::max(StoredFormatCount, entries) : entries;
+    }
+    stream.WriteI32(StoredFormatCount);
+    DataInFile = inFile;
+    stream.WriteString(SourceURL);
+    stream.WriteBool(DataInFile);
+
+    if (!DataInFile) {
+        for (const auto& d : *Formats)
+            d->SaveToStream(stream, SerialNbr, CollPath());
+        Dirty = false;
+        return;
+    }
+
+    if (Coll == nullptr)
+        throw EMyStreamError("Item " + std::to_string(SerialNbr) + " has a data file but no collection");
+    const std::string dir = CollPath();
+    const std::string name = DataFileName(SerialNbr);
+    const auto existing = TDirFiles::Find(dir, name);
+    if (!Dirty && existing)
+        return;
+    if (Online && Formats) {
+        TByteWriter file;
+        for (const auto& d : *Formats)
+            d->SaveToStream(file, SerialNbr, dir);
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        std::string error;
+        const std::string path = existing.value_or(dir + name);
+        if (!AtomicFile::Write(path, file.Bytes(), &error))
+            // The clip stays dirty and loaded: its data exists nowhere else.
+            throw EMyStreamError("Error Writing File: " + path + LineBreak + error);
+    }
+    UnLoad();
+    Dirty = false;
+}
+
+bool TClipObj::LoadFromStream(TByteReader& stream) {
+    if (!MasterListExists())
+        return true;
+    Online = false;
+    int version = 0;
+    try {
+        const std::string header = stream.ReadRawString();
+        version = HeaderVersion(header);
+        Title = version == 0 ? TByteReader::DecodeString(header) : stream.ReadString();
+        Creator = stream.ReadString();
+        IconBits = version >= 400 ? stream.ReadI32() : 0;
+        TimeStamp = stream.ReadDouble();
+        Reserved = stream.ReadI32();
+        SerialNbr = stream.ReadI32();
+        SortKey = version >= 503 ? stream.ReadI32() : 0;
+        StoredFormatCount = stream.ReadI32();
+        SourceURL = version >= 510 ? stream.ReadString() : std::string();
+        DataInFile = stream.ReadBool();
+    } catch (const EMyStreamError& e) {
+        LogMsg(LogErrors, "TClipObj.LoadFromStream", std::string("Clip record cut short: ") + e.what());
+        Formats.reset();
+        return false;
+    }
+    Formats.reset();
+
+    bool result = true;
+    if (!DataInFile) {
+        try {
+            result = ReadClipData(&stream);
+        } catch (const std::exception& e) {
+            LogMsg(LogErrors,
+                   "ReadClipData Failed For Item:", std::to_string(SerialNbr) + "[" + Title + "] " + e.what());
+            result = false;
+        }
+    }
+    if (version < 500 && IconBits == 0) {
+        try {
+            IconBits = IconBitsFromFormats();
+        } catch (const std::exception& e) {
+            LogMsg(LogErrors, "TClipObj.LoadFromStream", std::string("Type bits not worked out: ") + e.what());
+        }
+    }
+    Dirty = false;
+    if (version < 510 && TUtf8::UpperAscii(Creator) == "IEXPLORE") {
+        try {
+            SourceURL = HtmlSourceUrl();
+            SetDirty(true);
+        } catch (const std::exception& e) {
+            LogMsg(LogErrors, "TClipObj.LoadFromStream", std::string("Source address not read: ") + e.what());
+        }
+    }
+    return result;
+}
+
+std::int32_t TClipObj::IconBitsFromFormats() {
+    // IconBits is 0 here, so HasFormat looks at the data.
+    std::int32_t bits = 0;
+    if (HasFormat(CF_TEXT))
+        bits |= 1;
+    if (HasFormat(CF_BITMAP))
+        bits |= 2;
+    if (HasFormat(CF_METAFILEPICT))
+        bits |= 4;
+    const UINT rtf = TProgramState::Get().RtfFormat;
+    if (rtf != 0 && HasFormat(rtf))
+        bits |= 8;
+    return bits;
+}
+
+std::string TClipObj::HtmlSourceUrl() {
+    std::string url;
+    const UINT html = TProgramState::Get().HtmlFormat;
+    std::size_t size = html != 0 ? Lock(html) : 0;
+    if (size == 0) {
+        if (LockedFormat != 0)
+            Unlock();
+        size = Lock(CF_TEXT);
+    }
+    if (size == 0) {
+        if (LockedFormat != 0)
+            Unlock();
+        return url;
+    }
+    const std::string text(reinterpret_cast<const char*>(LockedData),
+                           strnlen(reinterpret_cast<const char*>(LockedData), size));
+    Unlock();
+    const auto lineEnd = [&](std::size_t from) { return text.find_first_of("\r\n", from); };
+    const std::size_t start = text.find("StartHTML:");
+    if (start != std::string::npos) {
+        const std::size_t from = start + 10;
+        const std::size_t end = lineEnd(from);
+        const std::string number =
+            text.substr(from, std::min<std::size_t>(10, (end == std::string::npos ? text.size() : end) - from));
+        if (number.empty() || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return url;
+    }
+    const std::size_t source = text.find("SourceURL:");
+    if (source != std::string::npos) {
+        const std::size_t from = source + 10;
+        const std::size_t end = lineEnd(from);
+        if (end != std::string::npos && end - from < 254)
+            url = text.substr(from, end - from);
+    }
+    return url;
+}
+
+bool TClipObj::ReadClipData(TByteReader* stream) {
+    if (!MasterListExists())
+        return true;
+    Formats = FormatList{};
+    const std::string dir = CollPath();
+    std::optional<TByteReader> file;
+    TByteReader* in = stream;
+    if (DataInFile) {
+        const std::string name = DataFileName(SerialNbr);
+        const std::string path = TDirFiles::Find(dir, name).value_or(dir + name);
+        try {
+            if (Coll == nullptr)
+                throw EMyStreamError("no collection");
+            file = TByteReader::FromFile(path);
+        } catch (const EMyStreamError&) {
+            throw EMyStreamError("Error Opening File: " + path + LineBreak + "For Data Titled: \"" + Title + "\"" +
+                                 LineBreak + "With Timestamp Of: " + STimeStamp() + LineBreak +
+                                 "This Item Will Now Be Deleted");
+        }
+        in = &*file;
+    } else if (stream == nullptr) {
+        throw EMyStreamError(std::string("Error Reading Data Stream From Disk: ") + LineBreak +
+                             "  Online:" + (Online ? "1" : "0") + LineBreak + "  Creator: " + Creator + LineBreak +
+                             "  SerialNbr: " + std::to_string(SerialNbr) + LineBreak +
+                             "  Collection: " + (Coll != nullptr ? Coll->CollTitle() : std::string("Undefined")));
+    }
+
+    bool result = false;
+    for (std::int32_t i = 0; i < StoredFormatCount; ++i) {
+        // Fewer than 11 bytes cannot hold a record: the remaining turns are skipped.
+        if (in->Remaining() < 11)
+            break;
+        auto d = std::make_unique<TClipData>(TClipData::TypeBlock);
+        const TClipData::ReadResult r = d->ReadRecord(*in, SerialNbr, dir);
+        result = r == TClipData::ReadResult::Ok;
+        if (r == TClipData::ReadResult::Broken)
+            break; // where the next record starts is unknown
+        Formats->push_back(std::move(d));
+    }
+    Online = true;
+    LogMsg(LogDataEvents, "SYSTEM", "LOADED Item: " + std::to_string(SerialNbr));
+    return result;
+}
+
+bool TClipObj::RelocateFiles(const IClipCollection& from, const IClipCollection& to, std::int32_t oldSerial,
+                             std::int32_t newSerial, bool copy) {
+    const std::string fromDir = from.GetPath();
+    const std::string toDir = to.GetPath();
+    if (oldSerial == newSerial && SameDirectory(fromDir, toDir))
+        return false; // the files are already where they belong
+    struct Kind {
+        const char* prefix;
+        const char* extension; // as new files are spelled
+    };
+    static constexpr Kind kinds[] = {{"D", ".DAT"}, {"I", ".bmp"}, {"I", ".wmf"}, {"I", ".emf"}};
+    bool result = false;
+    for (const Kind& kind : kinds) {
+        const auto source = TDirFiles::Find(fromDir, kind.prefix + std::to_string(oldSerial) + kind.extension);
+        if (!source)
+            continue;
+        const std::string targetName = kind.prefix + std::to_string(newSerial) + kind.extension;
+        const std::string target = toDir + targetName;
+        LogMsg(LogDataEvents, "RelocateFiles", "Moving File: " + *source + " To:" + target);
+        std::string error;
+        bool written = false;
+        try {
+            const TByteReader bytes = TByteReader::FromFile(*source);
+            std::error_code ec;
+            std::filesystem::create_directories(toDir, ec);
+            // The target replaces the file of that name in whatever case it has.
+            const auto old = TDirFiles::Find(toDir, targetName);
+            written = AtomicFile::Write(old.value_or(target), bytes.Bytes(), &error);
+        } catch (const EMyStreamError& e) {
+            error = e.what();
+        }
+        if (!written) {
+            // The source stays: it is the only copy.
+            LogMsg(LogErrors, "RelocateFiles", "Could Not Copy File: " + *source + " To:" + target + " " + error);
+            continue;
+        }
+        if (!copy) {
+            std::error_code ec;
+            std::filesystem::remove(*source, ec);
+            result = true;
+        }
+    }
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Reading the clipboard
+
+namespace {
+
+UINT ParseFormatNum(const std::string& text) {
+    unsigned long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end == text.data())
+        return 0;
+    return static_cast<UINT>(value & 0xFFFF);
+}
+
+std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+} // namespace
+
+std::vector<std::string> TClipObj::DropFilePaths(std::span<const std::uint8_t> block) {
+    // DROPFILES: uint32 offset of the list, POINT (2 x int32), BOOL fNC, BOOL fWide; then the paths,
+    // each zero-terminated, the list ended by an empty one.
+    constexpr std::size_t HeaderSize = 20;
+    std::vector<std::string> paths;
+    if (block.size() < HeaderSize)
+        return paths;
+    const std::size_t offset = U32At(block, 0);
+    const bool wide = U32At(block, 16) != 0;
+    if (offset >= block.size())
+        return paths;
+    if (!wide) {
+        std::size_t i = offset;
+        while (i < block.size()) {
+            std::size_t end = i;
+            while (end < block.size() && block[end] != 0)
+                ++end;
+            if (end == i)
+                break;
+            paths.push_back(
+                TUtf8::FromStored(std::string_view(reinterpret_cast<const char*>(block.data() + i), end - i)));
+            i = end + 1;
+        }
+    } else {
+        std::size_t i = offset;
+        while (i + 1 < block.size()) {
+            std::u16string units;
+            std::size_t end = i;
+            while (end + 1 < block.size()) {
+                const auto u = static_cast<char16_t>(block[end] | (block[end + 1] << 8));
+                if (u == 0)
+                    break;
+                units += u;
+                end += 2;
+            }
+            if (units.empty())
+                break;
+            paths.push_back(TUtf8::FromUtf16(units));
+            i = end + 2;
+        }
+    }
+    return paths;
+}
+
+int TClipObj::Paste(cliplink::TClipView5& view, cliplink::TClipboard& clipboard, cliplink::IClipProfile& profile,
+                    const ForcedFormats* forced) {
+    SetTraceLocation("TClipObj.Paste");
+    LogMsg(LogDetail, ">PASTE", "");
+    IClock& clock = clipboard.Desktop().Clock();
+    TProgramState& st = TProgramState::Get();
+    const UINT urlFormat = st.UrlFormat != 0
+                               ? st.UrlFormat
+                               : clipboard.Desktop().Clipboard().RegisterClipboardFormat("UniformResourceLocator");
+    bool textSeen = false;
+    bool fileListSeen = false;
+    bool addressSeen = false;
+    int good = 0;
+    int last = 0;
+
+    constexpr int OpenAttempts = 11;
+    constexpr int FormatAttempts = 6;
+    bool open = false;
+    for (int attempt = 1; attempt <= OpenAttempts && !open; ++attempt) {
+        open = view.Open();
+        if (!open) {
+            LogMsg(LogErrors, "PASTE", "Could not open clipboard]: " + view.Creator + " ErrMsg: " + view.ErrMsg());
+            clock.Sleep(static_cast<UINT>(100 * attempt));
+        }
+    }
+
+    if (open) {
+        Online = true;
+        if (!Formats)
+            Formats = FormatList{};
+        try {
+            const std::vector<std::string> nums = view.FormatNums();
+            const std::vector<std::string> names = view.FormatNames();
+            for (std::size_t i = 0; i < nums.size(); ++i) {
+                const UINT n = ParseFormatNum(nums[i]);
+                const std::string name = i < names.size() ? names[i] : std::string();
+                if (n == CF_TEXT)
+                    textSeen = true;
+                bool take = false;
+                if (forced != nullptr)
+                    for (const auto& [forcedName, flag] : *forced)
+                        if (forcedName == name)
+                            take = flag;
+                if (!take && !profile.IsCoffee(Creator, name))
+                    continue;
+                bool obtained = false;
+                for (int attempt = 1; attempt <= FormatAttempts && !obtained; ++attempt) {
+                    const int r = PasteOne(view, clipboard, n);
+                    if (r >= 1) {
+                        SetIcon(n);
+                        ++good;
+                        last = 0;
+                        obtained = true;
+                    } else {
+                        last = r;
+                        view.Close();
+                        clock.Sleep(100);
+                        if (!view.Open())
+                            LogMsg(LogErrors, "PASTE",
+                                   "Could not re-open clipboard " + Creator + " Format:" + std::to_string(n));
+                    }
+                }
+                if (!obtained)
+                    LogMsg(LogErrors, "PASTE", "Could not obtain data: " + Creator + " Format:" + std::to_string(n));
+                if (n == CF_HDROP)
+                    fileListSeen = true;
+                if (n == urlFormat)
+                    addressSeen = true;
+            }
+        } catch (...) {
+            view.Close();
+            throw;
+        }
+        view.Close();
+    }
+
+    int result = good >= 1 ? good : last;
+
+    if (fileListSeen && !textSeen) {
+        LogMsg(LogDetail, "PASTE", "Manufacturing TEXT from HDROP");
+        std::string text;
+        const HGLOBAL h = GetHandle(CF_HDROP);
+        const std::size_t size = GlobalSize(h);
+        if (size > 0) {
+            const std::uint8_t* bytes = GlobalLock(h);
+            if (bytes != nullptr)
+                for (const std::string& path : DropFilePaths(std::span(bytes, size)))
+                    text += path + LineBreak;
+            GlobalUnlock(h);
+        }
+        PutText(text, 9999);
+        SetIcon(CF_TEXT);
+        ++result;
+    }
+
+    if (addressSeen && !textSeen) {
+        const std::size_t size = Lock(urlFormat);
+        if (size > 0) {
+            LogMsg(LogDetail, "PASTE", "Manufacturing TEXT from URL");
+            std::string address;
+            if (LockedData != nullptr) {
+                const auto* start = reinterpret_cast<const char*>(LockedData);
+                address = TUtf8::CutChars(std::string_view(start, strnlen(start, size)), 1024);
+            }
+            Unlock();
+            PutText(address + LineBreak, 9999);
+            SetIcon(CF_TEXT);
+            ++result;
+        } else if (LockedFormat != 0) {
+            Unlock();
+        }
+    }
+
+    LogMsg(LogDetail, "<PASTE", "GoodPastes: " + std::to_string(good));
+    return result;
+}
+
+int TClipObj::PasteOne(cliplink::TClipView5& view, cliplink::TClipboard& clipboard, UINT format) {
+    SetTraceLocation("TClipObj.PasteOne");
+    LogMsg(LogDetail, ">PasteOne", std::to_string(format));
+    int result = 0;
+    int errors = 0;
+    if (!Formats)
+        Formats = FormatList{};
+    const auto nullData = [&] {
+        ++errors;
+        LogMsg(LogErrors, "PASTEONE",
+               "NULL returned from getclipboarddata.  Creator: " + Creator + ", Format:" + std::to_string(format) +
+                   ", Err:0");
+    };
+    const std::string name = TUtf8::CutBytes(view.ConvertFormatNum(format), 255);
+
+    if (format == CF_BITMAP || format == CF_METAFILEPICT) {
+        std::vector<std::uint8_t> bytes;
+        if (!clipboard.GetBytes(format, bytes)) {
+            nullData();
+        } else {
+            auto d = std::make_unique<TClipData>(format == CF_BITMAP ? TClipData::TypeBitmap : TClipData::TypeMetafile);
+            bool valid = false;
+            try {
+                if (format == CF_BITMAP) {
+                    d->Bitmap = std::make_unique<TBitmap>();
+                    valid = d->Bitmap->LoadFromDib(bytes);
+                } else {
+                    d->Metafile = std::make_unique<TMetafile>();
+                    valid = d->Metafile->LoadFromMetafilePict(bytes);
+                }
+            } catch (const EInvalidGraphic&) {
+                valid = false;
+            }
+            if (valid) {
+                d->DataSize = 0;
+                d->FormatNum = static_cast<std::uint16_t>(format);
+                d->FormatName = name;
+                Formats->push_back(std::move(d));
+                result = 1;
+            } else {
+                ++errors;
+                LogMsg(LogErrors, "PASTEONE",
+                       std::string(format == CF_BITMAP ? "Bad Bitmap" : "Bad Metafile") + " Encountered from " +
+                           Creator + " SerialNum:" + std::to_string(SerialNbr));
+            }
+        }
+    } else {
+        const HANDLE h = clipboard.GetData(format);
+        if (h == 0 || !GlobalMemory::IsBlock(h)) {
+            nullData();
+        } else if (format == CF_TEXT && TGlobalBlocks::TextLenOfHandle(h) == 0) {
+            // An empty text is never kept.
+        } else {
+            auto d = std::make_unique<TClipData>(TClipData::TypeBlock);
+            d->Handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, GlobalSize(h));
+            if (d->Handle == 0) {
+                nullData();
+            } else {
+                d->DataSize = static_cast<std::int32_t>(TGlobalBlocks::HMemCpyHandles(d->Handle, h));
+                d->FormatNum = static_cast<std::uint16_t>(format);
+                d->FormatName = name;
+                Formats->push_back(std::move(d));
+                TProgramState& st = TProgramState::Get();
+                const std::string upper = TUtf8::UpperAscii(name);
+                if (st.RtfFormat == 0 && upper == "RICH TEXT FORMAT")
+                    st.RtfFormat = format;
+                if (st.HtmlFormat == 0 && upper == "HTML FORMAT")
+                    st.HtmlFormat = format;
+                result = 1;
+            }
+        }
+    }
+    LogMsg(LogDetail, "<PasteOne", std::to_string(result >= 1 ? result : -errors));
+    return result >= 1 ? result : -errors;
+}
+
+} // namespace bx::clipstore

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "IClipCollection.h"
+#include "PlatformTypes.h"
+#include "TClipData.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bx::cliplink {
+class TClipView5;
+class TClipboard;
+class IClipProfile;
+} // namespace bx::cliplink
+
+namespace bx::clipstore {
+
+class TBitmap;
+class TMetafile;
+class TByteReader;
+class TByteWriter;
+// The thumbnail cache's entry for a clip; the cache maintains a clip's reference to it.
+class TThumbNailEntry;
+
+// One clip: a captured state of the clipboard with all its formats, in capture order, and its
+// metadata. A clip belongs to one collection (Coll, not owned), which numbers it and holds its files.
+//
+// A clip whose formats live in a data file of its own (DataInFile) is read from that file when its
+// data is needed ("loads first") and dropped from memory again after it has been saved (UnLoad).
+// While no master list exists (TProgramState), reading, loading, unloading and locking do nothing.
+class TClipObj {
+public:
+    using FormatList = std::vector<std::unique_ptr<TClipData>>;
+    // Format names, each with a flag: formats marked yes are read whatever the profile says.
+    using ForcedFormats = std::vector<std::pair<std::string, bool>>;
+
+    struct GraphicObj {
+        TBitmap* Bitmap = nullptr;
+        TMetafile* Metafile = nullptr;
+    };
+
+    static constexpr std::size_t MaxTitleChars = 60;
+    // Text clips up to this size live inline in the collection file.
+    static constexpr std::int32_t InlineTextLimit = 1024;
+    static constexpr int RecordVersion = 510;
+    static constexpr const char* RecordHeader = "CLIP.510";
+    // The mask HasIcon tests for a format without a bit of its own.
+    static constexpr std::int32_t OtherFormatsMask = 9999;
+
+    TClipObj(std::int32_t serialNbr, const std::string& creator);
+    ~TClipObj();
+    TClipObj(const TClipObj&) = delete;
+    TClipObj& operator=(const TClipObj&) = delete;
+
+    IClipCollection* Coll = nullptr;
+    std::optional<FormatList> Formats = FormatList{}; // absent while the clip is unloaded
+    std::string Title = "X";
+    std::string Creator;
+    platform::TDateTime TimeStamp = 0;
+    std::int32_t Reserved = 0;
+    std::int32_t SerialNbr = 0;
+    std::int32_t SortKey = 0;
+    bool Dirty = true;
+    bool DataInFile = false;
+    std::int32_t StoredFormatCount = 0;
+    bool Online = false;
+    std::int32_t IconBits = 0;
+    std::uint8_t* LockedData = nullptr;
+    std::uint16_t LockedFormat = 0;
+    TThumbNailEntry* ThumbNail = nullptr;
+    std::string SourceURL;
+
+    // Clip object model.
+    void SetDirty(bool value = true);
+    void SetTitle(const std::string& title);
+    void SetColl(IClipCollection* coll);
+    int FormatCount() const;
+    bool HasFormat(platform::UINT format, int& index);
+    bool HasFormat(platform::UINT format) {
+        int index = -1;
+        return HasFormat(format, index);
+    }
+    platform::HGLOBAL GetHandle(platform::UINT format);
+    GraphicObj GetObj(platform::UINT format);
+    std::int32_t GetDataSize(int index);
+    int GetFormatNum(int index);
+    std::string GetFormatName(int index);
+    bool GetPasteable(int index);
+    void SetPasteable(int index, bool pasteable);
+    bool HasIcon(platform::UINT format) const;
+    std::int32_t SetIcon(platform::UINT format);
+    int IconIndex() const;
+    std::size_t Lock(platform::UINT format);
+    void Unlock();
+    void Load();
+    void UnLoad();
+    void ClearClipData();
+    std::string GetTitle();
+    static std::string CleanTitle(platform::HGLOBAL block);
+    std::string STimeStamp() const;
+    bool FindInTitle(const std::string& text) const;
+    bool FindInbody(const std::string& text);
+    bool Audit() const;
+    void CloneClipObj(TClipObj& source);
+    // Stores text as the clip's text format at index, or appends a new text format when the index
+    // is outside the list.
+    void PutText(const std::string& text, int index);
+
+    // Clip files.
+    bool NeedsDataFile() const;
+    void SaveToStream(TByteWriter& stream);
+    bool LoadFromStream(TByteReader& stream);
+    bool ReadClipData(TByteReader* stream);
+    // Moves (or with copy, copies) a clip's data and picture files from one collection's directory to
+    // another's under a new serial number; true when at least one file was moved away.
+    static bool RelocateFiles(const IClipCollection& from, const IClipCollection& to, std::int32_t oldSerial,
+                              std::int32_t newSerial, bool copy);
+    // "D" + serial + ".DAT".
+    static std::string DataFileName(std::int32_t serialNbr);
+    // The version of a clip record's header; 0 when the string is not a header (it is the title).
+    static int HeaderVersion(const std::string& header);
+
+    // Reading the clipboard. Paste reads every format that the profile (or the forced list) accepts
+    // and returns the number obtained plus the manufactured text formats, or the last failure (0 or
+    // below) when none was obtained. PasteOne reads one format from the open clipboard: 1 added,
+    // 0 nothing to add, below 0 minus the errors met.
+    int Paste(cliplink::TClipView5& view, cliplink::TClipboard& clipboard, cliplink::IClipProfile& profile,
+              const ForcedFormats* forced = nullptr);
+    int PasteOne(cliplink::TClipView5& view, cliplink::TClipboard& clipboard, platform::UINT format);
+    // The paths of a file-list block (a DROPFILES structure, single-byte or wide).
+    static std::vector<std::string> DropFilePaths(std::span<const std::uint8_t> block);
+
+private:
+    void LoadFirst();
+    TClipData* FormatAt(int index);
+    std::string CollPath() const;
+    std::string HtmlSourceUrl();
+    std::int32_t IconBitsFromFormats();
+};
+
+} // namespace bx::clipstore
