@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IClipProfile.h"
 #include "IDesktop.h"
 
 #include <string>
@@ -11,19 +12,19 @@ namespace bx::cliplink {
 // format. It learns by itself: a newly seen application gets a small default set, a newly seen format a
 // default answer; the user switches applications and formats on and off afterwards. Everything lives in
 // the settings store under "Application Profile".
-class Tfilter {
+class Tfilter : public IClipProfile {
 public:
     static constexpr std::string_view DefaultRootKey = "Software\\Quorvanti\\Brindlex5";
     static constexpr std::string_view FiltersKey = "_FILTERS";
 
     // htmlViewerAvailable: HTML can be shown, so a web browser's HTML is worth keeping by default.
     Tfilter(platform::IDesktop& desktop, bool htmlViewerAvailable, std::string_view rootKey = DefaultRootKey);
-    ~Tfilter();
+    ~Tfilter() override;
     Tfilter(const Tfilter&) = delete;
     Tfilter& operator=(const Tfilter&) = delete;
 
     // Keep format f when application a put it on the clipboard? Called while the clipboard is open.
-    bool IsCoffee(const std::string& a, const std::string& f);
+    bool IsCoffee(const std::string& a, const std::string& f) override;
     // Whether the application has been seen; sets Accepting to whether it is switched on.
     bool HasFilter(const std::string& a);
     // Writes the default entries for a newly seen application; true when it gave this capture a format.
