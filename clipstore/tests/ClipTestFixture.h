@@ -1,0 +1,245 @@
+// Shared pieces of the clip tests: a collection stand-in with its own directory, a log that keeps its
+// lines, the program state a running program has, and small clipboard data.
+#pragma once
+
+#include "GlobalMemory.h"
+#include "IClipCollection.h"
+#include "ILogSink.h"
+#include "LogHook.h"
+#include "SimDesktop.h"
+#include "TClipObj.h"
+#include "TProgramState.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace bx::clipstore::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class TestColl : public IClipCollection {
+public:
+    explicit TestColl(std::string dir) : dir_(std::move(dir)) {}
+    void SetDirty(bool value) override { Dirty = value; }
+    std::string GetPath() const override { return dir_; }
+    std::string CollTitle() const override { return "Test Collection"; }
+    bool Dirty = false;
+
+private:
+    std::string dir_;
+};
+
+class LogLines : public platform::ILogSink {
+public:
+    struct Line {
+        int level;
+        std::string where;
+        std::string what;
+    };
+    void Write(int level, std::string_view where, std::string_view what) override {
+        lines.push_back({level, std::string(where), std::string(what)});
+    }
+    int Count(const std::string& where, const std::string& whatStart = "") const {
+        int n = 0;
+        for (const Line& l : lines)
+            if (l.where == where && l.what.rfind(whatStart, 0) == 0)
+                ++n;
+        return n;
+    }
+    bool Has(const std::string& whatPart) const {
+        for (const Line& l : lines)
+            if (l.what.find(whatPart) != std::string::npos)
+                return true;
+        return false;
+    }
+    std::vector<Line> lines;
+};
+
+inline Bytes TextBytes(const std::string& s) {
+    Bytes b(s.begin(), s.end());
+    b.push_back(0);
+    return b;
+}
+
+inline Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes BlockBytes(platform::HGLOBAL h) {
+    const std::size_t size = platform::GlobalSize(h);
+    if (size == 0)
+        return {};
+    const std::uint8_t* p = platform::GlobalLock(h);
+    Bytes b(p, p + size);
+    platform::GlobalUnlock(h);
+    return b;
+}
+
+inline void Put32(Bytes& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+inline void Put16(Bytes& b, std::uint16_t v) {
+    b.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+// A packed DIB: BITMAPINFOHEADER, 2 x 2 pixels of 24 bits.
+inline Bytes SmallDib() {
+    Bytes b;
+    Put32(b, 40);
+    Put32(b, 2);
+    Put32(b, 2);
+    Put16(b, 1);
+    Put16(b, 24);
+    Put32(b, 0);
+    Put32(b, 16);
+    Put32(b, 2835);
+    Put32(b, 2835);
+    Put32(b, 0);
+    Put32(b, 0);
+    const std::uint8_t rows[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
+    b.insert(b.end(), std::begin(rows), std::end(rows));
+    return b;
+}
+
+// A Windows metafile: header and the end record.
+inline Bytes WmfBody() {
+    Bytes b;
+    Put16(b, 1);      // in memory
+    Put16(b, 9);      // header words
+    Put16(b, 0x0300); // version
+    Put32(b, 12);     // size in words
+    Put16(b, 0);      // objects
+    Put32(b, 3);      // largest record
+    Put16(b, 0);
+    Put32(b, 3); // end record: size 3 words, function 0
+    Put16(b, 0);
+    return b;
+}
+
+// A clipboard metafile picture: mm, xExt, yExt, 0, then the metafile.
+inline Bytes MetafilePict() {
+    Bytes b;
+    Put32(b, 8);
+    Put32(b, 2540);
+    Put32(b, 1270);
+    Put32(b, 0);
+    const Bytes body = WmfBody();
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+// A placeable Windows metafile as a file holds it.
+inline Bytes PlaceableWmf() {
+    Bytes b;
+    Put32(b, 0x9AC6CDD7);
+    Put16(b, 0);
+    Put16(b, 0);
+    Put16(b, 0);
+    Put16(b, 1000);
+    Put16(b, 500);
+    Put16(b, 1000);
+    Put32(b, 0);
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i < 20; i += 2)
+        sum = static_cast<std::uint16_t>(sum ^ (b[i] | (b[i + 1] << 8)));
+    Put16(b, sum);
+    const Bytes body = WmfBody();
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+// An enhanced metafile: the header record and the end record.
+inline Bytes Emf() {
+    Bytes b;
+    Put32(b, 1);  // EMR_HEADER
+    Put32(b, 88); // header size
+    for (int i = 0; i < 4; ++i)
+        Put32(b, 0); // bounds
+    Put32(b, 0);
+    Put32(b, 0);
+    Put32(b, 2000);
+    Put32(b, 1000);       // frame
+    Put32(b, 0x464D4520); // " EMF"
+    Put32(b, 0x10000);    // version
+    Put32(b, 108);        // total size
+    Put32(b, 2);          // records
+    Put16(b, 1);          // handles
+    Put16(b, 0);
+    Put32(b, 0); // description length
+    Put32(b, 0); // description offset
+    Put32(b, 0); // palette entries
+    Put32(b, 1920);
+    Put32(b, 1080); // device pixels
+    Put32(b, 508);
+    Put32(b, 286); // device millimetres
+    Put32(b, 14);  // EMR_EOF
+    Put32(b, 20);
+    Put32(b, 0);
+    Put32(b, 16);
+    Put32(b, 20);
+    return b;
+}
+
+// The program as it runs: a desktop, a master list, the registered names, a log and a fresh
+// collection directory.
+class ClipFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        root = (std::filesystem::temp_directory_path() /
+                ("bx_clips_" + std::to_string(::getpid()) + "_" + std::to_string(counter++)))
+                   .string() +
+               "/";
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root + "a/");
+        std::filesystem::create_directories(root + "b/");
+        TProgramState& st = TProgramState::Get();
+        st.Reset();
+        st.MasterListExists = true;
+        st.Desktop = &desk;
+        st.RtfFormat = desk.Clipboard().RegisterClipboardFormat("Rich Text Format");
+        st.HtmlFormat = desk.Clipboard().RegisterClipboardFormat("HTML Format");
+        st.UrlFormat = desk.Clipboard().RegisterClipboardFormat("UniformResourceLocator");
+        platform::SetLogSink(&log);
+    }
+    void TearDown() override {
+        platform::SetLogSink(nullptr);
+        TProgramState::Get().Reset();
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+
+    // A text format as the clipboard gives it.
+    static void AddBlock(TClipObj& clip, platform::UINT format, const std::string& name, const Bytes& bytes) {
+        auto d = std::make_unique<TClipData>(TClipData::TypeBlock);
+        d->Handle = platform::GlobalMemory::FromBytes(bytes.data(), bytes.size());
+        d->DataSize = static_cast<std::int32_t>(bytes.size());
+        d->FormatNum = static_cast<std::uint16_t>(format);
+        d->FormatName = name;
+        clip.Formats->push_back(std::move(d));
+        clip.Online = true;
+        clip.SetIcon(format);
+    }
+
+    platform::sim::SimDesktop desk;
+    LogLines log;
+    std::string root;
+};
+
+} // namespace bx::clipstore::testing
