@@ -2,9 +2,14 @@
 
 #include "EInvalidGraphic.h"
 #include "TGraphicFile.h"
+#include "TPngReader.h"
+#include "TPngWriter.h"
+
+#include <png.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 namespace bx::clipstore {
@@ -167,7 +172,7 @@ bool DecodeRle(const DibLayout& l, std::span<const std::uint8_t> data, std::uint
     std::uint64_t x = 0, y = 0;
     const auto put = [&](std::uint8_t index) {
         if (rows != nullptr && x < std::uint64_t(l.width) && y < std::uint64_t(l.height)) {
-            std::uint8_t* row = rows + (l.height - 1 - static_cast<std::size_t>(y)) * l.stride;
+            std::uint8_t* row = rows + static_cast<std::size_t>(y) * l.stride; // bottom row first
             if (four) {
                 const std::size_t at = static_cast<std::size_t>(x / 2);
                 row[at] = (x % 2 == 0) ? static_cast<std::uint8_t>((row[at] & 0x0F) | (index << 4))
@@ -249,6 +254,271 @@ std::uint8_t Scale(std::uint32_t v, std::uint32_t mask) {
     const std::uint32_t m = mask >> shift;
     const std::uint64_t c = (v & mask) >> shift;
     return static_cast<std::uint8_t>((c * 255 + m / 2) / m);
+}
+
+// The picture file keeps the pixel rows as a PNG image inside a BMP file (compression BI_PNG). The PNG
+// carries a private chunk with everything else of the DIB, so that the DIB comes back byte for byte:
+//   u8 version (1), u8 fourth-byte mode (0: none, 1: every fourth byte of a 32-bit pixel is the
+//   value that follows), u8 that value, u8 0, u32 n, n bytes of header, masks and palette,
+//   u32 m, m bytes that followed the pixel rows.
+constexpr char PrivateChunk[] = "bxDI";
+constexpr std::uint8_t PrivateChunkVersion = 1;
+constexpr std::size_t MaxTrailing = std::size_t{16} << 20;
+constexpr std::size_t MaxChunk = MaxTrailing + 4096;
+constexpr int PngLevel = 6;
+// Deflate expands at most about 1032-fold: a PNG stream cannot hold more pixel bytes than this allows,
+// whatever its header claims, so nothing larger is allocated.
+constexpr std::uint64_t MaxInflation = 1100;
+
+bool PlausibleForPng(std::uint64_t rowsSize, std::size_t pngSize) {
+    return rowsSize <= std::uint64_t{pngSize} * MaxInflation + 65536;
+}
+
+bool IsPlain(std::uint32_t compression) {
+    return compression == TBitmap::BI_RGB || compression == TBitmap::BI_BITFIELDS ||
+           compression == TBitmap::BI_ALPHABITFIELDS;
+}
+
+// How the rows of a DIB are stored as PNG rows: palette indices stay indices (the PNG palette is the
+// DIB's, for other viewers; the exact palette is in the private chunk), 16-bit pixels are 16-bit grey
+// samples, 24-bit pixels are RGB and 32-bit pixels RGBA, or RGB when the fourth byte is constant.
+struct PngMapping {
+    int colorType = 0;
+    int bitDepth = 8;
+    bool bgr = false;
+    bool swap16 = false;
+    bool filler = false;
+    std::size_t rowBytes = 0; // bytes of a DIB row that hold pixels
+};
+
+bool MappingFor(const DibLayout& l, bool constantFourth, PngMapping& m) {
+    m = PngMapping{};
+    m.rowBytes = static_cast<std::size_t>((std::uint64_t(l.width) * l.bitCount + 7) / 8);
+    switch (l.bitCount) {
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+        m.colorType = PNG_COLOR_TYPE_PALETTE;
+        m.bitDepth = l.bitCount;
+        return true;
+    case 16:
+        m.colorType = PNG_COLOR_TYPE_GRAY;
+        m.bitDepth = 16;
+        m.swap16 = true;
+        return true;
+    case 24:
+        m.colorType = PNG_COLOR_TYPE_RGB;
+        m.bgr = true;
+        return true;
+    case 32:
+        m.colorType = constantFourth ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA;
+        m.bgr = true;
+        m.filler = constantFourth;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The DIB row shown as PNG row r (PNG rows run from the top).
+std::size_t DibRow(const DibLayout& l, std::size_t r) {
+    return l.topDown ? r : static_cast<std::size_t>(l.height) - 1 - r;
+}
+
+// True when the bytes and bits of every row beyond its last pixel are zero (PNG cannot keep them).
+bool SlackIsZero(std::span<const std::uint8_t> rows, const DibLayout& l, std::size_t rowBytes) {
+    const unsigned usedBits = static_cast<unsigned>((std::uint64_t(l.width) * l.bitCount) % 8);
+    const std::uint8_t lastMask = usedBits == 0 ? 0 : static_cast<std::uint8_t>(0xFFu >> usedBits);
+    for (std::size_t y = 0; y < static_cast<std::size_t>(l.height); ++y) {
+        const std::span<const std::uint8_t> row = rows.subspan(y * l.stride, l.stride);
+        if ((row[rowBytes - 1] & lastMask) != 0)
+            return false;
+        for (std::size_t i = rowBytes; i < l.stride; ++i)
+            if (row[i] != 0)
+                return false;
+    }
+    return true;
+}
+
+// The BMP file with PNG-compressed rows for a held DIB; empty when its format does not map exactly
+// or the encoder fails.
+std::vector<std::uint8_t> EncodePngBmp(std::span<const std::uint8_t> dib) {
+    DibLayout l;
+    if (!ParseHeader(dib, l) || !IsPlain(l.compression) || dib.size() < l.prefixSize + l.rowsSize)
+        return {};
+    const std::span<const std::uint8_t> rows = dib.subspan(l.prefixSize, l.rowsSize);
+    const std::span<const std::uint8_t> trailing = dib.subspan(l.prefixSize + l.rowsSize);
+    if (trailing.size() > MaxTrailing)
+        return {};
+
+    bool constantFourth = false;
+    std::uint8_t fourth = 0;
+    if (l.bitCount == 32) {
+        fourth = rows[3];
+        constantFourth = true;
+        for (std::size_t y = 0; y < static_cast<std::size_t>(l.height) && constantFourth; ++y) {
+            const std::uint8_t* row = rows.data() + y * l.stride;
+            for (std::size_t x = 0; x < static_cast<std::size_t>(l.width); ++x) {
+                if (row[x * 4 + 3] != fourth) {
+                    constantFourth = false;
+                    break;
+                }
+            }
+        }
+    }
+    PngMapping m;
+    if (!MappingFor(l, constantFourth, m) || !SlackIsZero(rows, l, m.rowBytes))
+        return {};
+
+    TPngWriter::Format format;
+    format.width = static_cast<std::uint32_t>(l.width);
+    format.height = static_cast<std::uint32_t>(l.height);
+    format.bitDepth = m.bitDepth;
+    format.colorType = m.colorType;
+    format.bgr = m.bgr;
+    format.swap16 = m.swap16;
+    format.stripFiller = m.filler;
+    if (m.colorType == PNG_COLOR_TYPE_PALETTE) {
+        const std::size_t entries = std::size_t{1} << l.bitCount;
+        format.palette.assign(entries * 3, 0);
+        for (std::size_t i = 0; i < entries && i < l.paletteCount; ++i) {
+            const std::size_t p = l.paletteOffset + i * l.paletteEntrySize;
+            format.palette[i * 3] = dib[p + 2];
+            format.palette[i * 3 + 1] = dib[p + 1];
+            format.palette[i * 3 + 2] = dib[p];
+        }
+    }
+    std::vector<const std::uint8_t*> rowPointers(static_cast<std::size_t>(l.height));
+    for (std::size_t r = 0; r < rowPointers.size(); ++r)
+        rowPointers[r] = rows.data() + DibRow(l, r) * l.stride;
+
+    std::vector<std::uint8_t> chunk;
+    chunk.reserve(12 + l.prefixSize + trailing.size());
+    chunk.push_back(PrivateChunkVersion);
+    chunk.push_back(constantFourth ? 1 : 0);
+    chunk.push_back(fourth);
+    chunk.push_back(0);
+    Put32(chunk, static_cast<std::uint32_t>(l.prefixSize));
+    chunk.insert(chunk.end(), dib.begin(), dib.begin() + static_cast<std::ptrdiff_t>(l.prefixSize));
+    Put32(chunk, static_cast<std::uint32_t>(trailing.size()));
+    chunk.insert(chunk.end(), trailing.begin(), trailing.end());
+
+    TPngWriter writer;
+    if (!writer.Encode(format, rowPointers, PrivateChunk, chunk, PngLevel))
+        return {};
+    const std::vector<std::uint8_t>& png = writer.Bytes();
+
+    // A BITMAPINFOHEADER that tells other readers what the file holds.
+    const std::size_t offBits = FileHeaderSize + InfoHeaderSize;
+    const std::uint64_t total = offBits + std::uint64_t{png.size()};
+    if (total > 0xFFFFFFFFu)
+        return {};
+    std::vector<std::uint8_t> out;
+    out.reserve(static_cast<std::size_t>(total));
+    Put16(out, FileMagic);
+    Put32(out, static_cast<std::uint32_t>(total));
+    Put32(out, 0);
+    Put32(out, static_cast<std::uint32_t>(offBits));
+    Put32(out, InfoHeaderSize);
+    Put32(out, static_cast<std::uint32_t>(l.width));
+    Put32(out, static_cast<std::uint32_t>(l.height));
+    Put16(out, 1); // planes
+    Put16(out, 0); // bits per pixel: the PNG's
+    Put32(out, TBitmap::BI_PNG);
+    Put32(out, static_cast<std::uint32_t>(png.size()));
+    Put32(out, l.headerSize >= InfoHeaderSize ? U32(dib, 24) : 0); // resolution
+    Put32(out, l.headerSize >= InfoHeaderSize ? U32(dib, 28) : 0);
+    Put32(out, 0);
+    Put32(out, 0);
+    out.insert(out.end(), png.begin(), png.end());
+    return out;
+}
+
+// Our own PNG rows with the private chunk: the DIB exactly as it was written.
+bool DecodeOwnPng(TPngReader& reader, std::size_t pngSize, std::vector<std::uint8_t>& dib) {
+    const std::span<const std::uint8_t> c(reader.Chunk());
+    if (c.size() < 8 || c[0] != PrivateChunkVersion || c[1] > 1)
+        return false;
+    const bool constantFourth = c[1] == 1;
+    const std::uint8_t fourth = c[2];
+    const std::size_t prefixSize = U32(c, 4);
+    if (prefixSize > c.size() - 8 || c.size() - 8 - prefixSize < 4)
+        return false;
+    const std::span<const std::uint8_t> prefix = c.subspan(8, prefixSize);
+    const std::size_t trailingSize = U32(c, 8 + prefixSize);
+    if (trailingSize != c.size() - 12 - prefixSize)
+        return false;
+    const std::span<const std::uint8_t> trailing = c.subspan(12 + prefixSize);
+
+    DibLayout l;
+    if (!ParseHeader(prefix, l) || l.prefixSize != prefix.size() || !IsPlain(l.compression))
+        return false;
+    PngMapping m;
+    if (!MappingFor(l, constantFourth, m) || (l.bitCount != 32 && constantFourth))
+        return false;
+    if (reader.Width() != std::uint32_t(l.width) || reader.Height() != std::uint32_t(l.height) ||
+        reader.ColorType() != m.colorType || reader.BitDepth() != m.bitDepth)
+        return false;
+    if (!PlausibleForPng(l.rowsSize, pngSize))
+        return false;
+
+    dib.assign(prefix.size() + l.rowsSize + trailing.size(), 0);
+    std::copy(prefix.begin(), prefix.end(), dib.begin());
+    std::copy(trailing.begin(), trailing.end(), dib.begin() + static_cast<std::ptrdiff_t>(prefix.size() + l.rowsSize));
+    std::vector<std::uint8_t*> rowPointers(static_cast<std::size_t>(l.height));
+    for (std::size_t r = 0; r < rowPointers.size(); ++r)
+        rowPointers[r] = dib.data() + prefix.size() + DibRow(l, r) * l.stride;
+    TPngReader::Transforms t;
+    t.bgr = m.bgr;
+    t.swap16 = m.swap16;
+    t.filler = constantFourth ? fourth : -1;
+    const std::size_t rowBytes = l.bitCount == 32 ? std::size_t(l.width) * 4 : m.rowBytes;
+    return reader.ReadImage(t, rowPointers, rowBytes);
+}
+
+// A PNG of another writer: decoded into a bottom-up 24-bit DIB, or 32-bit when it has transparency.
+bool DecodeForeignPng(TPngReader& reader, std::size_t pngSize, const DibLayout& presentation,
+                      std::span<const std::uint8_t> header, std::vector<std::uint8_t>& dib) {
+    const std::uint64_t w = reader.Width(), h = reader.Height();
+    if (w == 0 || h == 0 || w > 0x7FFFFFFF || h > 0x7FFFFFFF || w * h > TBitmap::MaxPixels)
+        return false;
+    const std::uint64_t channels = reader.HasTransparency() ? 4 : 3;
+    const std::uint64_t stride = ((w * channels * 8 + 31) / 32) * 4;
+    if (stride * h > TBitmap::MaxPixelBytes || !PlausibleForPng(stride * h, pngSize))
+        return false;
+    const std::size_t rowsSize = static_cast<std::size_t>(stride * h);
+    dib.clear();
+    Put32(dib, InfoHeaderSize);
+    Put32(dib, static_cast<std::uint32_t>(w));
+    Put32(dib, static_cast<std::uint32_t>(h));
+    Put16(dib, 1);
+    Put16(dib, static_cast<std::uint16_t>(channels * 8));
+    Put32(dib, TBitmap::BI_RGB);
+    Put32(dib, static_cast<std::uint32_t>(rowsSize));
+    Put32(dib, presentation.headerSize >= InfoHeaderSize ? U32(header, 24) : 0);
+    Put32(dib, presentation.headerSize >= InfoHeaderSize ? U32(header, 28) : 0);
+    Put32(dib, 0);
+    Put32(dib, 0);
+    dib.resize(InfoHeaderSize + rowsSize, 0);
+    std::vector<std::uint8_t*> rowPointers(static_cast<std::size_t>(h));
+    for (std::size_t r = 0; r < rowPointers.size(); ++r)
+        rowPointers[r] = dib.data() + InfoHeaderSize + (rowPointers.size() - 1 - r) * static_cast<std::size_t>(stride);
+    TPngReader::Transforms t;
+    t.toRgb8 = true;
+    t.bgr = true;
+    return reader.ReadImage(t, rowPointers, static_cast<std::size_t>(w * channels));
+}
+
+// A BMP file whose pixel data is a PNG stream (header: the BMP's header region).
+bool DecodePngBmp(std::span<const std::uint8_t> header, const DibLayout& presentation,
+                  std::span<const std::uint8_t> png, std::vector<std::uint8_t>& dib) {
+    TPngReader reader(png, PrivateChunk, MaxChunk);
+    if (!reader.ReadInfo())
+        return false;
+    if (reader.HasChunk())
+        return DecodeOwnPng(reader, png.size(), dib);
+    return DecodeForeignPng(reader, png.size(), presentation, header, dib);
 }
 
 } // namespace
@@ -343,7 +613,13 @@ bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
         offBits = FileHeaderSize + l.prefixSize;
     if (offBits < FileHeaderSize + l.prefixSize || offBits > bytes.size())
         return false;
-    const std::span<const std::uint8_t> pixels = bytes.subspan(offBits);
+    std::span<const std::uint8_t> pixels = bytes.subspan(offBits);
+    if (l.compression == BI_PNG) {
+        if (l.sizeImage != 0 && l.sizeImage <= pixels.size())
+            pixels = pixels.first(l.sizeImage);
+        std::vector<std::uint8_t> dib;
+        return DecodePngBmp(body, l, pixels, dib) && LoadFromDib(dib);
+    }
     if (offBits == FileHeaderSize + l.prefixSize)
         return LoadFromDib(body); // contiguous: the DIB is the rest of the file, as written
     const std::size_t size = PixelDataSize(l, pixels);
@@ -357,6 +633,14 @@ bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> TBitmap::SaveToBmpBytes() const {
     if (dib_.empty())
         return {};
+    // PNG-compressed when the rows map exactly, the result is smaller, and it reads back to the same
+    // DIB; otherwise the DIB as it is.
+    std::vector<std::uint8_t> packed = EncodePngBmp(dib_);
+    if (!packed.empty() && packed.size() < FileHeaderSize + dib_.size()) {
+        TBitmap check;
+        if (check.LoadFromBmpBytes(packed) && check.dib_ == dib_)
+            return packed;
+    }
     DibLayout l;
     ParseHeader(dib_, l);
     std::vector<std::uint8_t> out;
