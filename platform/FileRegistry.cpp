@@ -235,6 +235,7 @@ std::string FileRegistry::Serialize(const IRegistry& tree) {
 bool FileRegistry::Parse(std::string_view text, MemoryRegistry& into, std::string* error) {
     into.Clear();
     std::size_t lineNumber = 0;
+    std::size_t entries = 0;
     bool inKey = false;
     std::string keyPath;
     std::string name;
@@ -257,12 +258,17 @@ bool FileRegistry::Parse(std::string_view text, MemoryRegistry& into, std::strin
         }
         if (line.empty() || line.front() == '#')
             continue;
+        if (++entries > MaxEntries)
+            return fail("too many keys and values");
         if (line.front() == '[') {
             if (line.size() < 2 || line.back() != ']')
                 return fail("key line without closing bracket");
             std::string_view path = line.substr(1, line.size() - 2);
             keyPath.clear();
+            std::size_t depth = 0;
             while (!path.empty()) {
+                if (++depth > MaxKeyDepth)
+                    return fail("keys nested too deeply");
                 const std::size_t cut = FindUnescaped(path, '/');
                 if (!Unescape(path.substr(0, cut), name) || name.empty() || name.find('\\') != std::string::npos)
                     return fail("bad key name");

@@ -35,8 +35,11 @@ class FileRegistry : public IRegistry {
 public:
     static constexpr const char* FileName = "Brindlex5.conf";
     static constexpr const char* FirstLine = "# Brindlex settings store, format 1";
-    // Larger files are not read (and are moved aside).
-    static constexpr std::size_t MaxFileSize = 16u << 20;
+    // Files beyond these bounds are not read (and are moved aside): a settings file is a few
+    // kilobytes, and these keep a damaged or hostile one from exhausting time or stack.
+    static constexpr std::size_t MaxFileSize = 4u << 20;
+    static constexpr std::size_t MaxEntries = 10000; // keys and values together
+    static constexpr std::size_t MaxKeyDepth = 64;
 
     struct HeldLine {
         int level;

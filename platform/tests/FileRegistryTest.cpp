@@ -136,6 +136,12 @@ TEST_F(FileRegistryTest, NothingIsWrittenWithoutAChange) {
 
 TEST_F(FileRegistryTest, UnparsableFilesAreKeptAsideAndTheStoreStartsEmpty) {
     const std::string path = dir_ + "Brindlex5.conf";
+    std::string deepKey = "a";
+    for (std::size_t i = 0; i < FileRegistry::MaxKeyDepth; ++i)
+        deepKey += "/a";
+    std::string manyValues;
+    for (std::size_t i = 0; i < FileRegistry::MaxEntries; ++i)
+        manyValues += "v" + std::to_string(i) + "=1\n";
     const std::vector<std::string> badFiles = {
         "",
         "some other program's settings\n[A]\nx=1\n",
@@ -147,6 +153,8 @@ TEST_F(FileRegistryTest, UnparsableFilesAreKeptAsideAndTheStoreStartsEmpty) {
         "# Brindlex settings store, format 1\n[A//B]\nx=1\n",
         "# Brindlex settings store, format 1\n[A]\nx=\\x4\n",
         "# Brindlex settings store, format 1\n[A]\nx=nul\0byte\n"s,
+        "# Brindlex settings store, format 1\n[" + deepKey + "]\n",
+        "# Brindlex settings store, format 1\n[A]\n" + manyValues,
     };
     int n = 0;
     for (const std::string& bad : badFiles) {
