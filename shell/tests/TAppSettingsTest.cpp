@@ -1,11 +1,15 @@
 // The settings object: defaults, the stored text forms, the data-source list, window positions and the
 // resets, against the in-memory store and against a store file that cannot be read.
 #include "TAppSettings.h"
+#include "ECreateDirectory.h"
 #include "FileRegistry.h"
 #include "MemoryRegistry.h"
+#include "SimClock.h"
 #include "SimDataFolderDialog.h"
+#include "SimDateTimeFormat.h"
 #include "SimMessageBoxes.h"
 #include "SimUserDirs.h"
+#include "TAppLog.h"
 
 #include <gtest/gtest.h>
 
@@ -420,8 +424,14 @@ TEST_F(TAppSettingsTest, ChangedFieldsAndTheTitleListRoundTrip) {
     clipstore::TDataSource* mine = dataSources_.Source(0);
     mine->Description = "Mine";
     mine->Read_Only = true;
+    platform::sim::SimClock clock;
+    platform::sim::SimDateTimeFormat format;
+    TAppLog log(23, tmp_ + "log/", clock, format);
+    log.LevelMask = 127;
+    s->Log = &log;
     ASSERT_TRUE(s->WriteSettings());
     EXPECT_EQ(Value("Preferences", "AfterLoadDuration"), "500") << "left as it was, never written";
+    EXPECT_EQ(Value("Preferences", "LogLevel"), "127") << "the log's mask as it stands at the end";
 
     auto again = Read();
     EXPECT_EQ(again->GlueSeparator, "\n--\n");
@@ -476,6 +486,11 @@ TEST_F(TAppSettingsTest, ResetsForgetWhatTheySayAndSuppressTheFinalSave) {
     s = Read();
     EXPECT_EQ(s->SettleTime, 100);
     EXPECT_EQ(dialog_.Suggestions().size(), 1u) << "the data source is gone too";
+}
+
+TEST(ECreateDirectoryTest, MessageNamesTheDirectory) {
+    const ECreateDirectory e("/media/usb/clips/");
+    EXPECT_STREQ(e.what(), "Could NOT create data source directory: \n/media/usb/clips/");
 }
 
 TEST_F(TAppSettingsTest, DefaultDataDirFallsBackFromDataFolderToDocumentsToProgram) {
