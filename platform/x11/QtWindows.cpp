@@ -21,6 +21,11 @@ HWND QtWindows::CreateWindow(const std::string& title, WindowProc proc) {
     return table_.Add(title, std::move(proc), pid_);
 }
 
+HWND QtWindows::AddForeignWindow(const std::string& title, std::uint32_t pid) {
+    return table_.Add(
+        title, [](UINT, WPARAM, LPARAM) -> LRESULT { return 0; }, pid);
+}
+
 void QtWindows::DestroyWindow(HWND hwnd) {
     if (!table_.Remove(hwnd))
         return;

@@ -34,6 +34,10 @@ public:
     HWND GetForegroundWindow() const override { return foreground_; }
     bool SetForegroundWindow(HWND hwnd) override;
 
+    // A window of another program (a clipboard owner), known by its title and process; messages sent to
+    // it are dropped. Removed with DestroyWindow.
+    HWND AddForeignWindow(const std::string& title, std::uint32_t pid);
+
 private:
     struct LaterDeleter {
         void operator()(QTimer* t) const;

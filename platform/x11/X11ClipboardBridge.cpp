@@ -1,0 +1,806 @@
+#include "X11ClipboardBridge.h"
+
+#include "AsciiText.h"
+#include "GlobalMemory.h"
+#include "LogHook.h"
+#include "X11DataConversions.h"
+
+#include <xcb/xfixes.h>
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cstring>
+
+namespace bx::platform::x11 {
+
+namespace {
+
+using Conv = X11DataConversions;
+
+std::string BlockBytes(HANDLE h) {
+    const std::size_t size = GlobalMemory::Size(h);
+    const std::uint8_t* p = GlobalMemory::Lock(h);
+    if (p == nullptr)
+        return {};
+    std::string out(reinterpret_cast<const char*>(p), size);
+    GlobalMemory::Unlock(h);
+    return out;
+}
+
+std::string_view UpToZero(std::string_view s) {
+    const std::size_t z = s.find('\0');
+    return z == std::string_view::npos ? s : s.substr(0, z);
+}
+
+std::string FirstLine(std::string_view s) {
+    const std::size_t end = s.find_first_of("\r\n");
+    return std::string(end == std::string_view::npos ? s : s.substr(0, end));
+}
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A Windows metafile as LibreOffice puts it on the clipboard may begin with the placeable header.
+std::string_view WithoutPlaceableHeader(std::string_view wmf) {
+    if (wmf.size() > 22 && static_cast<unsigned char>(wmf[0]) == 0xD7 && static_cast<unsigned char>(wmf[1]) == 0xCD &&
+        static_cast<unsigned char>(wmf[2]) == 0xC6 && static_cast<unsigned char>(wmf[3]) == 0x9A)
+        return wmf.substr(22);
+    return wmf;
+}
+
+} // namespace
+
+X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
+    : windows_(windows), conn_(XcbConnection::Open(display)) {
+    if (!conn_) {
+        LogMsg(2, "X11ClipboardBridge", "No X display: the clipboard stays within the program");
+        return;
+    }
+    reader_ = std::make_unique<X11SelectionReader>(*conn_);
+    incr_ = std::make_unique<X11IncrSender>(*conn_);
+    info_ = std::make_unique<X11WindowInfo>(*conn_);
+    clipboardAtom_ = conn_->Atom("CLIPBOARD");
+    if (conn_->XFixesFirstEvent() >= 0) {
+        xcb_xfixes_select_selection_input(conn_->Raw(), conn_->Window(), clipboardAtom_,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    } else {
+        LogMsg(2, "X11ClipboardBridge", "The X server lacks XFIXES: clipboard changes are not heard");
+    }
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
+        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
+        &std::free);
+    SetForeignOwner(r ? r->owner : XCB_NONE);
+    conn_->Flush();
+    notifier_ = std::make_unique<QSocketNotifier>(conn_->Fd(), QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_, [this] { ProcessEvents(); });
+    ScheduleProcessing();
+}
+
+X11ClipboardBridge::~X11ClipboardBridge() {
+    notifier_.reset();
+    if (foreignWindow_ != NoWindow)
+        windows_.DestroyWindow(foreignWindow_);
+    for (const Entry& e : entries_)
+        GlobalMemory::Free(e.handle);
+}
+
+void X11ClipboardBridge::SetWait(std::chrono::milliseconds wait) {
+    if (reader_)
+        reader_->SetWait(wait);
+}
+
+// ---- the in-memory part, as the model has it ----
+
+X11ClipboardBridge::Entry* X11ClipboardBridge::Find(UINT format) {
+    auto it = std::find_if(entries_.begin(), entries_.end(), [format](const Entry& e) { return e.format == format; });
+    return it == entries_.end() ? nullptr : &*it;
+}
+
+const X11ClipboardBridge::Entry* X11ClipboardBridge::Find(UINT format) const {
+    auto it = std::find_if(entries_.begin(), entries_.end(), [format](const Entry& e) { return e.format == format; });
+    return it == entries_.end() ? nullptr : &*it;
+}
+
+void X11ClipboardBridge::ReleaseAll() {
+    for (const Entry& e : entries_)
+        if (e.handle != 0)
+            GlobalMemory::Free(e.handle);
+    entries_.clear();
+    served_.clear();
+}
+
+std::optional<X11FormatMap::Kind> X11ClipboardBridge::KindOf(UINT format) const {
+    if (format == CF_DIB)
+        return Kind::Bitmap;
+    for (Kind k : X11FormatMap::DerivedOrder()) {
+        const UINT standard = X11FormatMap::StandardFormat(k);
+        if (standard != 0
+                ? standard == format
+                : LowerCase(GetClipboardFormatName(format, 256)) == LowerCase(X11FormatMap::RegisteredName(k)))
+            return k;
+    }
+    return std::nullopt;
+}
+
+bool X11ClipboardBridge::OpenClipboard(HWND hwnd) {
+    if (open_)
+        return openWindow_ == hwnd;
+    ProcessEvents(); // owner changes that are waiting decide what the snapshot is
+    open_ = true;
+    openWindow_ = hwnd;
+    changed_ = false;
+    if (!ours_ && conn_)
+        TakeSnapshot();
+    ScheduleProcessing();
+    return true;
+}
+
+bool X11ClipboardBridge::CloseClipboard() {
+    if (!open_)
+        return false;
+    open_ = false;
+    openWindow_ = NoWindow;
+    if (changed_) {
+        changed_ = false;
+        lostWhileOpen_ = false;
+        if (conn_)
+            TakeOwnership(); // the owner change comes back from the server and reaches the viewers
+        else if (viewerHead_ != NoWindow)
+            windows_.PostMessage(viewerHead_, WM_DRAWCLIPBOARD, 0, 0);
+    } else if (lostWhileOpen_) {
+        lostWhileOpen_ = false;
+        DropOurs();
+    }
+    ScheduleProcessing();
+    return true;
+}
+
+bool X11ClipboardBridge::EmptyClipboard() {
+    if (!open_)
+        return false;
+    if (owner_ != NoWindow && ours_)
+        windows_.SendMessage(owner_, WM_DESTROYCLIPBOARD, 0, 0);
+    ReleaseAll();
+    ours_ = true;
+    lostWhileOpen_ = false;
+    if (foreignWindow_ != NoWindow) {
+        windows_.DestroyWindow(foreignWindow_);
+        foreignWindow_ = NoWindow;
+        foreignOwner_ = XCB_NONE;
+    }
+    owner_ = openWindow_;
+    changed_ = true;
+    ++sequence_;
+    return true;
+}
+
+HANDLE X11ClipboardBridge::SetClipboardData(UINT format, HANDLE h) {
+    const bool rendering = rendering_ != 0 && rendering_ == format;
+    if (format == 0 || (!open_ && !rendering))
+        return 0;
+    if (!ours_) {
+        // Formats set beside another owner's data: the program takes the clipboard over with the data
+        // it has read so far (what it has not read cannot be given to others).
+        std::erase_if(entries_, [](const Entry& e) { return e.handle == 0; });
+        for (Entry& e : entries_) {
+            e.kind.reset();
+            e.target = XCB_NONE;
+        }
+        ours_ = true;
+        owner_ = openWindow_;
+    }
+    served_.clear();
+    if (Entry* e = Find(format)) {
+        if (e->handle != h && e->handle != 0)
+            GlobalMemory::Free(e->handle);
+        e->handle = h;
+    } else {
+        entries_.push_back(Entry{format, h, false, std::nullopt, XCB_NONE});
+    }
+    if (!rendering) {
+        changed_ = true;
+        ++sequence_;
+    }
+    return h;
+}
+
+HANDLE X11ClipboardBridge::GetClipboardData(UINT format) {
+    if (!open_)
+        return 0;
+    Entry* e = Find(format);
+    if (e == nullptr)
+        return 0;
+    if (ours_) {
+        if (e->handle == 0 && owner_ != NoWindow && rendering_ == 0) {
+            rendering_ = format;
+            windows_.SendMessage(owner_, WM_RENDERFORMAT, format, 0);
+            rendering_ = 0;
+            e = Find(format);
+        }
+        return e == nullptr ? 0 : e->handle;
+    }
+    if (e->handle == 0 && !e->tried && conn_) {
+        e->tried = true;
+        const UINT f = e->format;
+        std::optional<std::string> bytes;
+        if (e->kind) {
+            bytes = Derive(*e->kind);
+        } else if (const X11SelectionReader::Data* d = Fetch(conn_->AtomName(e->target))) {
+            bytes = d->bytes;
+        }
+        e = Find(f); // events handled meanwhile may have changed the entries
+        if (e != nullptr && bytes && e->handle == 0)
+            e->handle = GlobalMemory::FromBytes(bytes->data(), bytes->size());
+        ScheduleProcessing();
+    }
+    return e == nullptr ? 0 : e->handle;
+}
+
+UINT X11ClipboardBridge::EnumClipboardFormats(UINT previous) {
+    if (!open_ || entries_.empty())
+        return 0;
+    if (previous == 0)
+        return entries_.front().format;
+    for (std::size_t i = 0; i + 1 < entries_.size(); ++i)
+        if (entries_[i].format == previous)
+            return entries_[i + 1].format;
+    return 0;
+}
+
+int X11ClipboardBridge::CountClipboardFormats() const {
+    return static_cast<int>(entries_.size());
+}
+
+bool X11ClipboardBridge::IsClipboardFormatAvailable(UINT format) const {
+    return Find(format) != nullptr;
+}
+
+HWND X11ClipboardBridge::GetClipboardOwner() const {
+    return owner_;
+}
+
+HWND X11ClipboardBridge::GetOpenClipboardWindow() const {
+    return open_ ? openWindow_ : NoWindow;
+}
+
+std::uint32_t X11ClipboardBridge::GetClipboardSequenceNumber() const {
+    return sequence_;
+}
+
+UINT X11ClipboardBridge::RegisterClipboardFormat(std::string_view name) {
+    if (name.empty())
+        return 0;
+    const std::string key = LowerCase(name);
+    if (auto it = byLowerName_.find(key); it != byLowerName_.end())
+        return it->second;
+    if (registered_.size() > LastRegisteredFormat - FirstRegisteredFormat)
+        return 0;
+    const UINT format = FirstRegisteredFormat + static_cast<UINT>(registered_.size());
+    registered_.emplace_back(name);
+    byLowerName_.emplace(key, format);
+    return format;
+}
+
+std::string X11ClipboardBridge::GetClipboardFormatName(UINT format, int maxChars) const {
+    if (format < FirstRegisteredFormat || maxChars < 2)
+        return {};
+    const std::size_t index = format - FirstRegisteredFormat;
+    if (index >= registered_.size())
+        return {};
+    return registered_[index].substr(0, static_cast<std::size_t>(maxChars - 1));
+}
+
+HWND X11ClipboardBridge::SetClipboardViewer(HWND hwnd) {
+    const HWND previous = viewerHead_;
+    viewerHead_ = hwnd;
+    if (hwnd != NoWindow)
+        windows_.SendMessage(hwnd, WM_DRAWCLIPBOARD, 0, 0);
+    return previous;
+}
+
+bool X11ClipboardBridge::ChangeClipboardChain(HWND remove, HWND next) {
+    if (viewerHead_ == remove)
+        viewerHead_ = next;
+    else if (viewerHead_ != NoWindow)
+        windows_.SendMessage(viewerHead_, WM_CHANGECBCHAIN, remove, static_cast<LPARAM>(next));
+    return true;
+}
+
+HWND X11ClipboardBridge::GetClipboardViewer() const {
+    return viewerHead_;
+}
+
+// ---- events ----
+
+void X11ClipboardBridge::ScheduleProcessing() {
+    // Events read while waiting for an answer sit in our queue, where the socket notifier cannot see them.
+    if (!conn_ || scheduled_)
+        return;
+    scheduled_ = true;
+    QMetaObject::invokeMethod(
+        &context_,
+        [this] {
+            scheduled_ = false;
+            ProcessEvents();
+        },
+        Qt::QueuedConnection);
+}
+
+void X11ClipboardBridge::ProcessEvents() {
+    if (!conn_ || processing_)
+        return;
+    processing_ = true;
+    while (XcbEvent e = conn_->NextEvent())
+        Handle(*e);
+    incr_->DropIdle(XcbConnection::Clock::now());
+    conn_->Flush();
+    processing_ = false;
+}
+
+void X11ClipboardBridge::Handle(const xcb_generic_event_t& e) {
+    const std::uint8_t type = XcbConnection::EventType(e);
+    const int xfixes = conn_->XFixesFirstEvent();
+    if (xfixes >= 0 && type == xfixes + XCB_XFIXES_SELECTION_NOTIFY) {
+        const auto& n = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(e);
+        if (n.selection == clipboardAtom_)
+            OnOwnerChange(n.owner);
+        return;
+    }
+    switch (type) {
+    case XCB_SELECTION_REQUEST:
+        Serve(reinterpret_cast<const xcb_selection_request_event_t&>(e));
+        break;
+    case XCB_SELECTION_CLEAR:
+        if (reinterpret_cast<const xcb_selection_clear_event_t&>(e).selection == clipboardAtom_)
+            LoseOwnership();
+        break;
+    case XCB_PROPERTY_NOTIFY:
+        incr_->OnPropertyNotify(reinterpret_cast<const xcb_property_notify_event_t&>(e));
+        break;
+    default:
+        break;
+    }
+}
+
+void X11ClipboardBridge::OnOwnerChange(xcb_window_t owner) {
+    ++generation_;
+    if (owner != conn_->Window()) {
+        if (xOwned_)
+            LoseOwnership();
+        ++sequence_;
+        if (!ours_)
+            SetForeignOwner(owner);
+    }
+    if (viewerHead_ != NoWindow)
+        windows_.PostMessage(viewerHead_, WM_DRAWCLIPBOARD, 0, 0);
+}
+
+void X11ClipboardBridge::LoseOwnership() {
+    if (!xOwned_)
+        return;
+    xOwned_ = false;
+    if (open_)
+        lostWhileOpen_ = true;
+    else
+        DropOurs();
+}
+
+void X11ClipboardBridge::DropOurs() {
+    if (!ours_)
+        return;
+    if (owner_ != NoWindow)
+        windows_.SendMessage(owner_, WM_DESTROYCLIPBOARD, 0, 0);
+    ReleaseAll();
+    ours_ = false;
+    owner_ = NoWindow;
+    snapshotGeneration_ = 0;
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
+        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
+        &std::free);
+    SetForeignOwner(r && r->owner != conn_->Window() ? r->owner : XCB_NONE);
+}
+
+void X11ClipboardBridge::SetForeignOwner(xcb_window_t owner) {
+    if (owner == foreignOwner_ && (owner == XCB_NONE || foreignWindow_ != NoWindow)) {
+        owner_ = foreignWindow_;
+        return;
+    }
+    if (foreignWindow_ != NoWindow)
+        windows_.DestroyWindow(foreignWindow_);
+    foreignWindow_ = NoWindow;
+    foreignOwner_ = owner;
+    if (owner != XCB_NONE)
+        foreignWindow_ = windows_.AddForeignWindow(info_->Title(owner), info_->ProcessId(owner));
+    owner_ = foreignWindow_;
+}
+
+void X11ClipboardBridge::TakeOwnership() {
+    ownTime_ = conn_->ServerTime();
+    xcb_set_selection_owner(conn_->Raw(), conn_->Window(), clipboardAtom_, ownTime_);
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
+        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
+        &std::free);
+    xOwned_ = r && r->owner == conn_->Window();
+    if (!xOwned_)
+        LogMsg(2, "X11ClipboardBridge", "Could not take the clipboard selection");
+}
+
+// ---- another owner's data ----
+
+void X11ClipboardBridge::TakeSnapshot() {
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
+        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
+        &std::free);
+    const xcb_window_t owner = r && r->owner != conn_->Window() ? r->owner : XCB_NONE;
+    if (snapshotGeneration_ == generation_ && owner == foreignOwner_)
+        return;
+    snapshotGeneration_ = generation_;
+    ReleaseAll();
+    offered_.clear();
+    fetched_.clear();
+    SetForeignOwner(owner);
+    if (owner == XCB_NONE)
+        return;
+
+    const std::optional<X11SelectionReader::Data> targets = reader_->Read(clipboardAtom_, conn_->Atom("TARGETS"));
+    if (!targets || targets->format != 32)
+        return;
+    const std::size_t count = targets->bytes.size() / 4;
+    std::vector<xcb_atom_t> atoms(count);
+    if (count > 0)
+        std::memcpy(atoms.data(), targets->bytes.data(), count * 4);
+    for (xcb_atom_t a : atoms) {
+        const std::string name = conn_->AtomName(a);
+        if (!name.empty() && !X11FormatMap::IsMetaTarget(name))
+            offered_.emplace(name, a);
+    }
+
+    auto add = [&](UINT format, std::optional<Kind> kind, xcb_atom_t target) {
+        if (format != 0 && Find(format) == nullptr)
+            entries_.push_back(Entry{format, 0, false, kind, target});
+    };
+    for (Kind k : X11FormatMap::DerivedOrder()) {
+        const auto& sources = X11FormatMap::SourceTargets(k);
+        bool present = std::any_of(sources.begin(), sources.end(), [&](std::string_view t) { return Offers(t); });
+        if (present && (k == Kind::HDrop || k == Kind::Url || k == Kind::Ignore))
+            present = Derive(k).has_value(); // decided by the data, which is small
+        if (present) {
+            const UINT standard = X11FormatMap::StandardFormat(k);
+            add(standard != 0 ? standard : RegisterClipboardFormat(X11FormatMap::RegisteredName(k)), k, XCB_NONE);
+        }
+    }
+    for (xcb_atom_t a : atoms) {
+        const std::string name = conn_->AtomName(a);
+        if (offered_.contains(name))
+            add(RegisterClipboardFormat(name), std::nullopt, a);
+    }
+}
+
+bool X11ClipboardBridge::Offers(std::string_view target) const {
+    return offered_.find(target) != offered_.end();
+}
+
+const X11SelectionReader::Data* X11ClipboardBridge::Fetch(std::string_view target) {
+    auto it = offered_.find(target);
+    if (it == offered_.end())
+        return nullptr;
+    auto f = fetched_.find(target);
+    if (f == fetched_.end())
+        f = fetched_.emplace(std::string(target), reader_->Read(clipboardAtom_, it->second)).first;
+    return f->second ? &*f->second : nullptr;
+}
+
+std::optional<std::string> X11ClipboardBridge::Derive(Kind kind) {
+    const auto& sources = X11FormatMap::SourceTargets(kind);
+    switch (kind) {
+    case Kind::Text:
+        for (std::string_view t : sources)
+            if (const auto* d = Fetch(t))
+                if (auto text = Conv::TextFromTarget(t, conn_->AtomName(d->type), d->bytes))
+                    return *text + '\0';
+        return std::nullopt;
+    case Kind::Html: {
+        const auto* d = Fetch("text/html");
+        if (d == nullptr)
+            return std::nullopt;
+        std::string url;
+        if (const auto* moz = Fetch(X11FormatMap::MozUrlPriv))
+            url = FirstLine(Conv::Utf16ToUtf8(moz->bytes));
+        else if (const auto* chromium = Fetch(X11FormatMap::ChromiumSourceUrl))
+            url = FirstLine(UpToZero(chromium->bytes));
+        return Conv::WrapHtml(d->bytes, UpToZero(url));
+    }
+    case Kind::Rtf:
+    case Kind::EnhMetafile:
+        for (std::string_view t : sources)
+            if (const auto* d = Fetch(t))
+                return d->bytes;
+        return std::nullopt;
+    case Kind::MetafilePict:
+        if (const auto* d = Fetch(sources.front())) {
+            std::string out(16, '\0');
+            out[0] = 8; // MM_ANISOTROPIC; the extents are left to the picture
+            out += WithoutPlaceableHeader(d->bytes);
+            return out;
+        }
+        return std::nullopt;
+    case Kind::Bitmap:
+        for (std::string_view t : sources)
+            if (const auto* d = Fetch(t))
+                if (auto dib = Conv::DibFromImage(d->bytes, t == "image/bmp" || t == "image/x-bmp"))
+                    return dib;
+        return std::nullopt;
+    case Kind::HDrop: {
+        std::vector<std::string> paths;
+        if (const auto* d = Fetch("x-special/gnome-copied-files")) {
+            std::vector<std::string> lines = Conv::UriListLines(d->bytes);
+            for (std::size_t i = 1; i < lines.size(); ++i) // the first line says copy or cut
+                if (auto p = Conv::PathFromFileUri(lines[i]))
+                    paths.push_back(*p);
+        } else if (const auto* l = Fetch("text/uri-list")) {
+            for (const std::string& line : Conv::UriListLines(l->bytes))
+                if (auto p = Conv::PathFromFileUri(line))
+                    paths.push_back(*p);
+        }
+        if (paths.empty())
+            return std::nullopt;
+        return Conv::DropFiles(paths);
+    }
+    case Kind::Url: {
+        if (const auto* d = Fetch("text/x-moz-url")) {
+            const std::string text = Conv::IsUtf8(d->bytes) && d->bytes.find('\0') == std::string::npos
+                                         ? d->bytes
+                                         : Conv::Utf16ToUtf8(d->bytes);
+            const std::string url = FirstLine(UpToZero(text));
+            if (!url.empty())
+                return url + '\0';
+        }
+        if (const auto* l = Fetch("text/uri-list")) {
+            const std::vector<std::string> lines = Conv::UriListLines(l->bytes);
+            if (lines.size() == 1 && !Conv::PathFromFileUri(lines.front()) &&
+                lines.front().find(':') != std::string::npos)
+                return lines.front() + '\0';
+        }
+        return std::nullopt;
+    }
+    case Kind::Ignore:
+        if (const auto* d = Fetch(X11FormatMap::IgnoreName))
+            return d->bytes;
+        if (const auto* d = Fetch(X11FormatMap::PasswordHint); d != nullptr && d->bytes == "secret")
+            return d->bytes;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// ---- our data, for other programs ----
+
+void X11ClipboardBridge::Serve(const xcb_selection_request_event_t& r) {
+    xcb_atom_t property = r.property == XCB_NONE ? r.target : r.property; // obsolete requestors
+    bool ok = false;
+    if (r.selection == clipboardAtom_ && xOwned_ && ours_ && r.owner == conn_->Window() &&
+        (r.time == XCB_CURRENT_TIME || r.time >= ownTime_)) {
+        const std::string target = conn_->AtomName(r.target);
+        if (target == "MULTIPLE") {
+            if (r.property != XCB_NONE) {
+                std::optional<XcbConnection::Property> pairs = conn_->GetProperty(r.requestor, r.property, false);
+                if (pairs && pairs->format == 32) {
+                    std::vector<xcb_atom_t> atoms(pairs->bytes.size() / 4);
+                    if (!atoms.empty())
+                        std::memcpy(atoms.data(), pairs->bytes.data(), atoms.size() * 4);
+                    for (std::size_t i = 0; i + 1 < atoms.size(); i += 2)
+                        if (atoms[i + 1] == XCB_NONE || !ConvertInto(r.requestor, atoms[i], atoms[i + 1], false))
+                            atoms[i + 1] = XCB_NONE;
+                    xcb_change_property(conn_->Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, pairs->type, 32,
+                                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
+                    ok = true;
+                }
+            }
+        } else {
+            ok = ConvertInto(r.requestor, r.target, property, true);
+        }
+    }
+    xcb_selection_notify_event_t n{};
+    n.response_type = XCB_SELECTION_NOTIFY;
+    n.time = r.time;
+    n.requestor = r.requestor;
+    n.selection = r.selection;
+    n.target = r.target;
+    n.property = ok ? property : XCB_NONE;
+    char buffer[32] = {};
+    static_assert(sizeof n <= sizeof buffer);
+    std::memcpy(buffer, &n, sizeof n);
+    xcb_send_event(conn_->Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
+    conn_->Flush();
+}
+
+bool X11ClipboardBridge::ConvertInto(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, bool allowIncr) {
+    const std::string name = conn_->AtomName(target);
+    if (name == "TARGETS") {
+        std::vector<xcb_atom_t> atoms{conn_->Atom("TARGETS"), conn_->Atom("TIMESTAMP"), conn_->Atom("MULTIPLE")};
+        for (xcb_atom_t a : OfferedTargets())
+            atoms.push_back(a);
+        xcb_change_property(conn_->Raw(), XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM, 32,
+                            static_cast<std::uint32_t>(atoms.size()), atoms.data());
+        return true;
+    }
+    if (name == "TIMESTAMP") {
+        const std::uint32_t t = ownTime_;
+        xcb_change_property(conn_->Raw(), XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_INTEGER, 32, 1, &t);
+        return true;
+    }
+    const std::optional<Produced> p = Produce(target, requestor);
+    if (!p)
+        return false;
+    const std::size_t limit = conn_->MaxRequestBytes() > 1024 ? conn_->MaxRequestBytes() - 1024 : 0;
+    if (p->bytes->size() > limit) {
+        if (!allowIncr)
+            return false;
+        incr_->Start(requestor, property, p->type, p->format, p->bytes);
+        return true;
+    }
+    const std::size_t unit = p->format / 8;
+    xcb_change_property(conn_->Raw(), XCB_PROP_MODE_REPLACE, requestor, property, p->type, p->format,
+                        static_cast<std::uint32_t>(p->bytes->size() / unit), p->bytes->data());
+    return true;
+}
+
+std::vector<xcb_atom_t> X11ClipboardBridge::OfferedTargets() {
+    std::vector<xcb_atom_t> atoms;
+    auto offer = [&](std::string_view name) {
+        const xcb_atom_t a = conn_->Atom(name);
+        if (a != XCB_NONE && std::find(atoms.begin(), atoms.end(), a) == atoms.end())
+            atoms.push_back(a);
+    };
+    for (const Entry& e : entries_) {
+        const std::string name = GetClipboardFormatName(e.format, 1024);
+        if (!name.empty() && !X11FormatMap::IsMetaTarget(name))
+            offer(name);
+    }
+    for (const Entry& e : entries_) {
+        const std::optional<Kind> kind = KindOf(e.format);
+        if (!kind || *kind == Kind::Ignore)
+            continue;
+        for (std::string_view t : X11FormatMap::WrittenTargets(*kind)) {
+            if (*kind == Kind::Html && t != "text/html") {
+                // The page address goes out only when the envelope carries one.
+                const std::optional<X11DataConversions::Html> h =
+                    e.handle != 0 ? X11DataConversions::UnwrapHtml(BlockBytes(e.handle)) : std::nullopt;
+                if (!h || h->sourceUrl.empty())
+                    continue;
+            }
+            offer(t);
+        }
+    }
+    return atoms;
+}
+
+HANDLE X11ClipboardBridge::Render(Entry& e, const std::string& target, xcb_window_t requestor) {
+    const UINT format = e.format;
+    RenderRequest req;
+    req.format = format;
+    req.target = target;
+    req.window = requestor;
+    X11WindowInfo::Means means = X11WindowInfo::Means::None;
+    req.pid = info_->ProcessId(requestor, &means);
+    req.means = means == X11WindowInfo::Means::XRes       ? "XRes"
+                : means == X11WindowInfo::Means::NetWmPid ? "_NET_WM_PID"
+                                                          : "";
+    req.program = X11WindowInfo::ProgramPath(req.pid);
+    lastRender_ = req;
+    if (owner_ == NoWindow || rendering_ != 0)
+        return 0;
+    rendering_ = format;
+    windows_.SendMessage(owner_, WM_RENDERFORMAT, format, 0);
+    rendering_ = 0;
+    const Entry* after = Find(format);
+    return after == nullptr ? 0 : after->handle;
+}
+
+std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom_t target, xcb_window_t requestor) {
+    if (auto it = served_.find(target); it != served_.end())
+        return it->second;
+    const std::string name = conn_->AtomName(target);
+    if (name.empty() || X11FormatMap::IsMetaTarget(name))
+        return std::nullopt;
+
+    std::optional<Produced> out;
+    // A format registered under the target's name holds its bytes exactly.
+    const UINT exact = byLowerName_.contains(LowerCase(name)) ? byLowerName_.at(LowerCase(name)) : 0;
+    if (Entry* e = exact != 0 ? Find(exact) : nullptr) {
+        HANDLE h = e->handle != 0 ? e->handle : Render(*e, name, requestor);
+        if (h != 0)
+            out = Produced{target, 8, std::make_shared<const std::string>(BlockBytes(h))};
+    } else {
+        for (std::size_t i = 0; i < entries_.size() && !out; ++i) {
+            const std::optional<Kind> kind = KindOf(entries_[i].format);
+            if (!kind || *kind == Kind::Ignore)
+                continue;
+            const auto& written = X11FormatMap::WrittenTargets(*kind);
+            if (std::find(written.begin(), written.end(), name) == written.end())
+                continue;
+            HANDLE h = entries_[i].handle != 0 ? entries_[i].handle : Render(entries_[i], name, requestor);
+            if (h == 0)
+                break;
+            xcb_atom_t type = target;
+            if (std::optional<std::string> bytes = ServedBytes(*kind, name, BlockBytes(h), type))
+                out = Produced{type, 8, std::make_shared<const std::string>(std::move(*bytes))};
+        }
+    }
+    if (out)
+        served_.emplace(target, *out);
+    return out;
+}
+
+std::optional<std::string> X11ClipboardBridge::ServedBytes(Kind kind, const std::string& target, std::string_view block,
+                                                           xcb_atom_t& type) {
+    switch (kind) {
+    case Kind::Text: {
+        const std::string_view text = UpToZero(block);
+        if (target == "TEXT") {
+            type = conn_->Atom("UTF8_STRING");
+            return std::string(text);
+        }
+        if (target == "COMPOUND_TEXT") {
+            if (!IsAscii(text))
+                return std::nullopt;
+            return std::string(text);
+        }
+        if (target == "STRING") {
+            if (!Conv::IsUtf8(text))
+                return std::string(text); // already single-byte text
+            return Conv::Utf8ToLatin1(text);
+        }
+        return std::string(text);
+    }
+    case Kind::Html: {
+        const std::optional<X11DataConversions::Html> h = Conv::UnwrapHtml(block);
+        if (!h)
+            return std::nullopt;
+        if (target == "text/html")
+            return h->html;
+        if (h->sourceUrl.empty())
+            return std::nullopt;
+        if (target == X11FormatMap::MozUrlPriv)
+            return Conv::Utf8ToUtf16Le(h->sourceUrl);
+        return h->sourceUrl;
+    }
+    case Kind::Rtf:
+    case Kind::EnhMetafile:
+        return std::string(block);
+    case Kind::MetafilePict:
+        if (block.size() <= 16)
+            return std::nullopt;
+        return std::string(block.substr(16));
+    case Kind::Bitmap:
+        return target == "image/png" ? Conv::PngFromDib(block) : Conv::BmpFromDib(block);
+    case Kind::HDrop: {
+        const std::vector<std::string> paths = Conv::PathsFromDropFiles(block);
+        if (paths.empty())
+            return std::nullopt;
+        std::string out = target == "x-special/gnome-copied-files" ? "copy" : "";
+        for (const std::string& p : paths) {
+            if (target == "x-special/gnome-copied-files")
+                out += "\n" + Conv::FileUriFromPath(p);
+            else
+                out += Conv::FileUriFromPath(p) + "\r\n";
+        }
+        return out;
+    }
+    case Kind::Url: {
+        const std::string url = FirstLine(UpToZero(block));
+        if (url.empty())
+            return std::nullopt;
+        return target == "text/x-moz-url" ? Conv::Utf8ToUtf16Le(url) : url + "\r\n";
+    }
+    case Kind::Ignore:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace bx::platform::x11

@@ -1,0 +1,157 @@
+#pragma once
+
+#include "IClipboard.h"
+#include "QtWindows.h"
+#include "X11FormatMap.h"
+#include "X11IncrSender.h"
+#include "X11SelectionReader.h"
+#include "X11WindowInfo.h"
+#include "XcbConnection.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace bx::platform::x11 {
+
+// The system clipboard of the X11 desktop: the CLIPBOARD selection, bridged to the clipboard semantics
+// the program relies on (those of ClipboardModel), on a connection of our own read through Qt's event
+// loop.
+//
+// - Changes of the selection's owner (XFixes) are posted to the first viewer as WM_DRAWCLIPBOARD; the
+//   chain itself is kept here, as the in-memory clipboard keeps it. Our own ownership changes arrive too.
+// - Opening takes a snapshot of the owner's targets; a format's data is fetched when it is read, each
+//   request bounded by the wait; a refused or unanswered request reads as no data. The blocks belong to
+//   the clipboard and are freed when the next snapshot is taken or the clipboard is emptied.
+// - Emptying and setting formats makes the program the owner when the clipboard is closed again, with a
+//   real server time; requests are answered from memory (INCR for large data), announced formats are
+//   rendered by the owner window (WM_RENDERFORMAT, sent) when another program asks for them.
+// Without a display the clipboard stays within the program.
+class X11ClipboardBridge : public IClipboard {
+public:
+    // The program that asked for an announced format, as far as the X server tells.
+    struct RenderRequest {
+        UINT format = 0;
+        std::string target;
+        std::uint32_t window = 0; // the requestor's window
+        std::uint32_t pid = 0;
+        std::string program; // /proc/PID/exe
+        std::string means;   // "XRes", "_NET_WM_PID" or "" when unknown
+    };
+
+    explicit X11ClipboardBridge(QtWindows& windows, const char* display = nullptr);
+    ~X11ClipboardBridge() override;
+    X11ClipboardBridge(const X11ClipboardBridge&) = delete;
+    X11ClipboardBridge& operator=(const X11ClipboardBridge&) = delete;
+
+    bool OpenClipboard(HWND hwnd) override;
+    bool CloseClipboard() override;
+    bool EmptyClipboard() override;
+    HANDLE SetClipboardData(UINT format, HANDLE h) override;
+    HANDLE GetClipboardData(UINT format) override;
+    UINT EnumClipboardFormats(UINT previous) override;
+    int CountClipboardFormats() const override;
+    bool IsClipboardFormatAvailable(UINT format) const override;
+    HWND GetClipboardOwner() const override;
+    HWND GetOpenClipboardWindow() const override;
+    std::uint32_t GetClipboardSequenceNumber() const override;
+    UINT RegisterClipboardFormat(std::string_view name) override;
+    std::string GetClipboardFormatName(UINT format, int maxChars) const override;
+    HWND SetClipboardViewer(HWND hwnd) override;
+    bool ChangeClipboardChain(HWND remove, HWND next) override;
+    HWND GetClipboardViewer() const override;
+
+    bool IsConnected() const { return conn_ != nullptr; }
+    // The longest wait for one answer of another program (default 1 s).
+    void SetWait(std::chrono::milliseconds wait);
+    const RenderRequest& LastRenderRequestor() const { return lastRender_; }
+    // Handles what the X server sent; runs by itself from the event loop.
+    void ProcessEvents();
+
+private:
+    using Kind = X11FormatMap::Kind;
+    struct Entry {
+        UINT format = 0;
+        HANDLE handle = 0; // 0: announced (ours) or not fetched yet (another owner's)
+        bool tried = false;
+        std::optional<Kind> kind;     // a derived format of another owner's targets
+        xcb_atom_t target = XCB_NONE; // an exact target of another owner
+    };
+    struct Produced {
+        xcb_atom_t type = XCB_NONE;
+        std::uint8_t format = 8;
+        std::shared_ptr<const std::string> bytes;
+    };
+
+    Entry* Find(UINT format);
+    const Entry* Find(UINT format) const;
+    void ReleaseAll();
+    std::optional<Kind> KindOf(UINT format) const;
+
+    void ScheduleProcessing();
+    void Handle(const xcb_generic_event_t& e);
+    void OnOwnerChange(xcb_window_t owner);
+    void LoseOwnership();
+    void DropOurs();
+    void SetForeignOwner(xcb_window_t owner);
+    void TakeOwnership();
+
+    // Another owner's data.
+    void TakeSnapshot();
+    const X11SelectionReader::Data* Fetch(std::string_view target);
+    bool Offers(std::string_view target) const;
+    std::optional<std::string> Derive(Kind kind);
+
+    // Our data, for other programs.
+    void Serve(const xcb_selection_request_event_t& r);
+    bool ConvertInto(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, bool allowIncr);
+    std::optional<Produced> Produce(xcb_atom_t target, xcb_window_t requestor);
+    std::optional<std::string> ServedBytes(Kind kind, const std::string& target, std::string_view block,
+                                           xcb_atom_t& type);
+    std::vector<xcb_atom_t> OfferedTargets();
+    HANDLE Render(Entry& e, const std::string& target, xcb_window_t requestor);
+
+    QtWindows& windows_;
+    std::unique_ptr<XcbConnection> conn_;
+    std::unique_ptr<X11SelectionReader> reader_;
+    std::unique_ptr<X11IncrSender> incr_;
+    std::unique_ptr<X11WindowInfo> info_;
+    QObject context_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    xcb_atom_t clipboardAtom_ = XCB_NONE;
+
+    std::vector<Entry> entries_;
+    bool open_ = false;
+    HWND openWindow_ = NoWindow;
+    HWND owner_ = NoWindow;
+    HWND viewerHead_ = NoWindow;
+    bool changed_ = false;
+    UINT rendering_ = 0;
+    std::uint32_t sequence_ = 0;
+    std::vector<std::string> registered_;
+    std::unordered_map<std::string, UINT> byLowerName_;
+
+    bool ours_ = false;          // the entries are the program's own (it emptied the clipboard)
+    bool xOwned_ = false;        // we hold the selection
+    bool lostWhileOpen_ = false; // another program took the selection while the clipboard was open
+    xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
+    std::uint64_t generation_ = 1; // counts owner changes
+    std::uint64_t snapshotGeneration_ = 0;
+    xcb_window_t foreignOwner_ = XCB_NONE;
+    HWND foreignWindow_ = NoWindow;
+    std::map<std::string, xcb_atom_t, std::less<>> offered_; // the owner's targets by name
+    std::map<std::string, std::optional<X11SelectionReader::Data>, std::less<>> fetched_;
+    std::map<xcb_atom_t, Produced> served_;
+    bool processing_ = false;
+    bool scheduled_ = false;
+    RenderRequest lastRender_;
+};
+
+} // namespace bx::platform::x11

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bx::platform::x11 {
+
+// Byte conversions between X11 targets and the clipboard formats the program knows: text encodings,
+// the HTML clipboard envelope, file lists (DROPFILES), addresses and bitmaps (packed DIB). Every input
+// is untrusted: malformed data gives nullopt or an empty result, never a read past its end.
+class X11DataConversions {
+public:
+    static bool IsUtf8(std::string_view s);
+    static std::string Latin1ToUtf8(std::string_view s);
+    // Nullopt when a character has no Latin-1 form.
+    static std::optional<std::string> Utf8ToLatin1(std::string_view s);
+    // Little-endian unless a byte-order mark says otherwise; the mark is dropped.
+    static std::string Utf16ToUtf8(std::string_view s);
+    static std::string Utf8ToUtf16Le(std::string_view s);
+
+    // The text of a text target as UTF-8 (without terminator), decoded by the type it came with.
+    static std::optional<std::string> TextFromTarget(std::string_view target, std::string_view type,
+                                                     std::string_view bytes);
+
+    // The HTML clipboard envelope: the header with the offsets, then the document bytes unchanged, then a
+    // zero; the fragment is the whole document.
+    static std::string WrapHtml(std::string_view html, std::string_view sourceUrl);
+    struct Html {
+        std::string html;
+        std::string sourceUrl;
+    };
+    static std::optional<Html> UnwrapHtml(std::string_view envelope);
+
+    // File URIs ("file://host/path" with percent escapes) to paths; nullopt for a URI that is not a file.
+    static std::optional<std::string> PathFromFileUri(std::string_view uri);
+    static std::string FileUriFromPath(std::string_view path);
+    // The lines of a URI list, without comments and line ends.
+    static std::vector<std::string> UriListLines(std::string_view list);
+    // A DROPFILES block with wide paths.
+    static std::string DropFiles(const std::vector<std::string>& paths);
+    static std::vector<std::string> PathsFromDropFiles(std::string_view block);
+
+    // A packed DIB from image/bmp (the file header removed) or from any image Qt reads.
+    static std::optional<std::string> DibFromImage(std::string_view bytes, bool isBmp);
+    static std::optional<std::string> BmpFromDib(std::string_view dib);
+    static std::optional<std::string> PngFromDib(std::string_view dib);
+};
+
+} // namespace bx::platform::x11

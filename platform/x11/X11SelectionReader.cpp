@@ -1,0 +1,77 @@
+#include "X11SelectionReader.h"
+
+#include <cstring>
+
+namespace bx::platform::x11 {
+
+std::optional<X11SelectionReader::Data> X11SelectionReader::Read(xcb_atom_t selection, xcb_atom_t target,
+                                                                 xcb_timestamp_t time) {
+    if (target == XCB_NONE)
+        return std::nullopt;
+    const xcb_atom_t property = conn_.Atom("BX_SELECTION_" + std::to_string(next_++ % 8));
+    const xcb_window_t window = conn_.Window();
+    xcb_delete_property(conn_.Raw(), window, property);
+    xcb_convert_selection(conn_.Raw(), window, selection, target, property, time);
+    const XcbEvent e = conn_.WaitFor(
+        [&](const xcb_generic_event_t& ev) {
+            if (XcbConnection::EventType(ev) != XCB_SELECTION_NOTIFY)
+                return false;
+            const auto& n = reinterpret_cast<const xcb_selection_notify_event_t&>(ev);
+            return n.requestor == window && n.selection == selection && n.target == target;
+        },
+        XcbConnection::Clock::now() + wait_);
+    if (!e)
+        return std::nullopt;
+    const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
+    if (notify->property == XCB_NONE)
+        return std::nullopt; // refused
+    std::optional<XcbConnection::Property> p = conn_.GetProperty(window, notify->property, true);
+    if (!p)
+        return std::nullopt;
+    if (p->type == conn_.Atom("INCR")) {
+        conn_.Flush(); // the deletion above asks for the first piece
+        return ReadIncr(notify->property);
+    }
+    if (p->bytes.size() > limit_)
+        return std::nullopt;
+    return Data{p->type, p->format, std::move(p->bytes)};
+}
+
+std::optional<X11SelectionReader::Data> X11SelectionReader::ReadIncr(xcb_atom_t property) {
+    const xcb_window_t window = conn_.Window();
+    Data data;
+    bool first = true;
+    for (;;) {
+        const XcbEvent e = conn_.WaitFor(
+            [&](const xcb_generic_event_t& ev) {
+                if (XcbConnection::EventType(ev) != XCB_PROPERTY_NOTIFY)
+                    return false;
+                const auto& n = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
+                return n.window == window && n.atom == property && n.state == XCB_PROPERTY_NEW_VALUE;
+            },
+            XcbConnection::Clock::now() + wait_);
+        if (!e)
+            return std::nullopt;
+        std::optional<XcbConnection::Property> p = conn_.GetProperty(window, property, true);
+        conn_.Flush();
+        if (!p)
+            continue; // deleted again before we read it: wait for the next value
+        if (p->bytes.empty()) {
+            if (first)
+                data.type = p->type;
+            return data;
+        }
+        if (data.bytes.size() + p->bytes.size() > limit_) {
+            xcb_delete_property(conn_.Raw(), window, property);
+            return std::nullopt;
+        }
+        if (first) {
+            data.type = p->type;
+            data.format = p->format;
+            first = false;
+        }
+        data.bytes += p->bytes;
+    }
+}
+
+} // namespace bx::platform::x11

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "XcbConnection.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace bx::platform::x11 {
+
+// Asks a selection's owner for one target, as a requestor does: ConvertSelection into a property of our
+// window, then the property's bytes, or the INCR protocol when the owner sends the data in pieces.
+// Every wait is bounded: the owner must answer, and send each INCR piece, within the wait; an owner that
+// refuses, stalls or sends more than the limit gives nullopt.
+class X11SelectionReader {
+public:
+    struct Data {
+        xcb_atom_t type = XCB_NONE;
+        std::uint8_t format = 8;
+        std::string bytes;
+    };
+
+    explicit X11SelectionReader(XcbConnection& conn) : conn_(conn) {}
+
+    void SetWait(std::chrono::milliseconds wait) { wait_ = wait; }
+    // The most bytes accepted for one target.
+    void SetLimit(std::size_t limit) { limit_ = limit; }
+
+    std::optional<Data> Read(xcb_atom_t selection, xcb_atom_t target, xcb_timestamp_t time = XCB_CURRENT_TIME);
+
+private:
+    std::optional<Data> ReadIncr(xcb_atom_t property);
+
+    XcbConnection& conn_;
+    std::chrono::milliseconds wait_{1000};
+    std::size_t limit_ = 0x7FFFFFFF;
+    unsigned next_ = 0; // a fresh property per request, so that a late answer cannot spoil the next one
+};
+
+} // namespace bx::platform::x11

@@ -1,0 +1,322 @@
+// The X11 clipboard against real peers: xclip and our own bx_x11_peer. Needs an X server ($DISPLAY,
+// e.g. under xvfb-run); without one every test is skipped.
+#include "X11ClipboardBridge.h"
+#include "GlobalMemory.h"
+#include "QtWindows.h"
+#include "X11DataConversions.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+
+using namespace bx::platform;
+using bx::platform::x11::X11ClipboardBridge;
+using bx::platform::x11::X11DataConversions;
+
+namespace {
+
+std::string BlockBytes(HANDLE h) {
+    const std::uint8_t* p = GlobalLock(h);
+    if (p == nullptr)
+        return {};
+    std::string out(reinterpret_cast<const char*>(p), GlobalSize(h));
+    GlobalUnlock(h);
+    return out;
+}
+
+std::string ReadFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+class X11ClipboardBridgeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr)
+            GTEST_SKIP() << "no X display";
+        ASSERT_TRUE(dir_.isValid());
+        bridge_ = std::make_unique<X11ClipboardBridge>(windows_);
+        ASSERT_TRUE(bridge_->IsConnected());
+        viewer_ = windows_.CreateWindow("viewer", [this](UINT msg, WPARAM, LPARAM) {
+            if (msg == WM_DRAWCLIPBOARD)
+                ++changes_;
+            return LRESULT{0};
+        });
+        owner_ = windows_.CreateWindow("owner", [this](UINT msg, WPARAM format, LPARAM) {
+            if (msg == WM_RENDERFORMAT) {
+                ++renders_;
+                const std::string& bytes = rendered_[static_cast<UINT>(format)];
+                bridge_->SetClipboardData(static_cast<UINT>(format),
+                                          GlobalMemory::FromBytes(bytes.data(), bytes.size()));
+            }
+            return LRESULT{0};
+        });
+        bridge_->SetClipboardViewer(viewer_);
+        changes_ = 0;
+    }
+
+    void TearDown() override {
+        for (auto& p : peers_) {
+            p->kill();
+            p->waitForFinished(2000);
+        }
+    }
+
+    // Runs the event loop until the condition holds; false after the time limit.
+    bool WaitUntil(const std::function<bool()>& condition, int ms = 5000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!condition()) {
+            if (timer.elapsed() > ms)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
+        return true;
+    }
+
+    // Starts a program that takes the clipboard and waits until the change has reached the viewer.
+    QProcess& StartOwner(const QString& program, const QStringList& args, const std::string& input = {}) {
+        peers_.push_back(std::make_unique<QProcess>());
+        QProcess& p = *peers_.back();
+        const int before = changes_;
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForStarted(3000));
+        if (!input.empty()) {
+            p.write(input.data(), static_cast<qint64>(input.size()));
+        }
+        p.closeWriteChannel();
+        EXPECT_TRUE(WaitUntil([&] { return changes_ > before; })) << program.toStdString();
+        return p;
+    }
+
+    QProcess& Xclip(const std::string& target, const std::string& bytes) {
+        return StartOwner("xclip", {"-quiet", "-selection", "clipboard", "-t", QString::fromStdString(target), "-i"},
+                          bytes);
+    }
+
+    // What `xclip -o -t target` reads from the clipboard (the event loop runs meanwhile, as we serve it).
+    std::optional<std::string> XclipOut(const std::string& target, qint64* pid = nullptr) {
+        QProcess p;
+        const QString out = dir_.filePath("out");
+        p.setStandardOutputFile(out);
+        p.start("xclip", {"-o", "-selection", "clipboard", "-t", QString::fromStdString(target)});
+        if (!p.waitForStarted(3000))
+            return std::nullopt;
+        if (pid != nullptr)
+            *pid = p.processId();
+        if (!WaitUntil([&] { return p.state() == QProcess::NotRunning; }, 15000)) {
+            p.kill();
+            p.waitForFinished(2000);
+            return std::nullopt;
+        }
+        if (p.exitCode() != 0)
+            return std::nullopt;
+        return ReadFile(out);
+    }
+
+    // Opens, reads a format, closes.
+    std::optional<std::string> Read(UINT format) {
+        EXPECT_TRUE(bridge_->OpenClipboard(viewer_));
+        const HANDLE h = bridge_->GetClipboardData(format);
+        std::optional<std::string> out = h != 0 ? std::optional<std::string>(BlockBytes(h)) : std::nullopt;
+        bridge_->CloseClipboard();
+        return out;
+    }
+
+    void Write(const std::vector<std::pair<UINT, std::optional<std::string>>>& formats) {
+        ASSERT_TRUE(bridge_->OpenClipboard(owner_));
+        ASSERT_TRUE(bridge_->EmptyClipboard());
+        for (const auto& [format, bytes] : formats)
+            bridge_->SetClipboardData(format, bytes ? GlobalMemory::FromBytes(bytes->data(), bytes->size()) : 0);
+        ASSERT_TRUE(bridge_->CloseClipboard());
+    }
+
+    UINT Reg(const char* name) { return bridge_->RegisterClipboardFormat(name); }
+
+    QTemporaryDir dir_;
+    x11::QtWindows windows_;
+    std::unique_ptr<X11ClipboardBridge> bridge_;
+    HWND viewer_ = NoWindow;
+    HWND owner_ = NoWindow;
+    int changes_ = 0;
+    int renders_ = 0;
+    std::map<UINT, std::string> rendered_;
+    std::vector<std::unique_ptr<QProcess>> peers_;
+};
+
+TEST_F(X11ClipboardBridgeTest, TextCopiedWithXclipIsCapturedByteForByteWithItsOwnersProcess) {
+    struct Case {
+        std::string target;
+        std::string bytes;
+        std::optional<std::string> text; // CF_TEXT, when the target is a text target
+    };
+    const Case cases[] = {
+        {"UTF8_STRING", "caf\xC3\xA9 \xE2\x82\xAC", std::string("caf\xC3\xA9 \xE2\x82\xAC\0", 10)},
+        {"application/x-bx-custom", std::string("\xFF\x00\x80\xC3(bin", 9), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        QProcess& xclip = Xclip(c.target, c.bytes);
+        ASSERT_TRUE(bridge_->OpenClipboard(viewer_));
+        const UINT exact = Reg(c.target.c_str());
+        ASSERT_TRUE(bridge_->IsClipboardFormatAvailable(exact));
+        EXPECT_EQ(BlockBytes(bridge_->GetClipboardData(exact)), c.bytes);
+        EXPECT_EQ(bridge_->IsClipboardFormatAvailable(CF_TEXT), c.text.has_value());
+        if (c.text) {
+            EXPECT_EQ(bridge_->EnumClipboardFormats(0), CF_TEXT); // the derived formats come first
+            EXPECT_EQ(BlockBytes(bridge_->GetClipboardData(CF_TEXT)), *c.text);
+        }
+        const HWND owner = bridge_->GetClipboardOwner();
+        EXPECT_NE(owner, NoWindow);
+        EXPECT_EQ(windows_.GetWindowProcessId(owner), static_cast<std::uint32_t>(xclip.processId()));
+        bridge_->CloseClipboard();
+    }
+}
+
+TEST_F(X11ClipboardBridgeTest, AnOwnerThatNeverAnswersCostsAtMostTheBoundedWait) {
+    StartOwner(BX_X11_PEER, {"own", "--never", "text/x-stuck:=never sent"});
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(bridge_->OpenClipboard(viewer_));
+    const UINT stuck = Reg("text/x-stuck");
+    EXPECT_TRUE(bridge_->IsClipboardFormatAvailable(stuck)); // its targets were answered
+    EXPECT_EQ(bridge_->GetClipboardData(stuck), HANDLE{0});
+    EXPECT_LT(timer.elapsed(), 1600);
+    timer.restart();
+    EXPECT_EQ(bridge_->GetClipboardData(stuck), HANDLE{0}); // not asked again in the same snapshot
+    EXPECT_LT(timer.elapsed(), 100);
+    bridge_->CloseClipboard();
+
+    StartOwner(BX_X11_PEER, {"own", "--never-targets", "text/x-stuck:=x"});
+    timer.restart();
+    ASSERT_TRUE(bridge_->OpenClipboard(viewer_));
+    EXPECT_EQ(bridge_->CountClipboardFormats(), 0);
+    EXPECT_LT(timer.elapsed(), 1600);
+    bridge_->CloseClipboard();
+}
+
+TEST_F(X11ClipboardBridgeTest, TwentyMegabytesGoBothWaysByIncr) {
+    std::string big(20 * 1024 * 1024, '\0');
+    std::mt19937 random(7);
+    for (char& c : big)
+        c = static_cast<char>(random());
+    const QString file = dir_.filePath("big");
+    WriteFile(file, big);
+    StartOwner("xclip", {"-quiet", "-selection", "clipboard", "-t", "application/x-bx-big", "-i", file});
+    const UINT format = Reg("application/x-bx-big");
+    const std::optional<std::string> captured = Read(format);
+    ASSERT_TRUE(captured);
+    EXPECT_TRUE(*captured == big) << captured->size();
+
+    Write({{format, big}});
+    const std::optional<std::string> served = XclipOut("application/x-bx-big");
+    ASSERT_TRUE(served);
+    EXPECT_TRUE(*served == big) << served->size();
+}
+
+TEST_F(X11ClipboardBridgeTest, OurWriteIsReadBackByXclipForEachTargetAndArrivesAsAChange) {
+    const std::string html = "<p>caf\xC3\xA9</p>";
+    const std::string custom("\x00\xFF\x01 raw", 7);
+    const int before = changes_;
+    Write({{CF_TEXT, std::string("caf\xC3\xA9\0", 6)},
+           {Reg("HTML Format"), X11DataConversions::WrapHtml(html, "https://example.org/p")},
+           {CF_HDROP, X11DataConversions::DropFiles({"/tmp/a b"})},
+           {Reg("application/x-bx-custom"), custom},
+           {Reg("Clipboard Viewer Ignore"), std::string("Ignore", 6)}});
+    EXPECT_TRUE(WaitUntil([&] { return changes_ > before; })); // the component's echo rules take it from here
+
+    const std::map<std::string, std::string> expected{
+        {"UTF8_STRING", "caf\xC3\xA9"},
+        {"STRING", "caf\xE9"},
+        {"text/plain", "caf\xC3\xA9"},
+        {"text/html", html},
+        {"chromium/x-source-url", "https://example.org/p"},
+        {"text/uri-list", "file:///tmp/a%20b\r\n"},
+        {"x-special/gnome-copied-files", "copy\nfile:///tmp/a%20b"},
+        {"application/x-bx-custom", custom},
+        {"Clipboard Viewer Ignore", "Ignore"},
+    };
+    for (const auto& [target, bytes] : expected)
+        EXPECT_EQ(XclipOut(target), bytes) << target;
+    const std::optional<std::string> targets = XclipOut("TARGETS");
+    ASSERT_TRUE(targets);
+    for (const char* t : {"TARGETS", "TIMESTAMP", "MULTIPLE", "UTF8_STRING", "text/html", "application/x-bx-custom"})
+        EXPECT_NE(targets->find(t), std::string::npos) << t;
+    EXPECT_FALSE(XclipOut("image/png")); // what we do not have is refused
+
+    // Our own data reads back from memory, without the X server.
+    EXPECT_EQ(Read(Reg("application/x-bx-custom")), custom);
+}
+
+TEST_F(X11ClipboardBridgeTest, AnnouncedFormatIsRenderedWhenXclipAsksAndTheRequesterIsNamed) {
+    const UINT format = Reg("application/x-bx-late");
+    rendered_[format] = "rendered late";
+    Write({{format, std::nullopt}, {CF_TEXT, std::nullopt}});
+    rendered_[CF_TEXT] = std::string("text\0", 5);
+    qint64 pid = 0;
+    EXPECT_EQ(XclipOut("application/x-bx-late", &pid), "rendered late");
+    EXPECT_EQ(renders_, 1);
+    const X11ClipboardBridge::RenderRequest& who = bridge_->LastRenderRequestor();
+    EXPECT_EQ(who.format, format);
+    EXPECT_EQ(who.pid, static_cast<std::uint32_t>(pid));
+    EXPECT_EQ(who.program.substr(who.program.rfind('/') + 1), "xclip");
+    EXPECT_EQ(XclipOut("application/x-bx-late"), "rendered late"); // now from memory
+    EXPECT_EQ(XclipOut("UTF8_STRING"), "text");
+    EXPECT_EQ(renders_, 2);
+}
+
+TEST_F(X11ClipboardBridgeTest, PasswordManagerDataIsMarkedToBeIgnored) {
+    const UINT ignore = Reg("Clipboard Viewer Ignore");
+    for (const std::string_view hint : {"secret", "public"}) {
+        StartOwner(BX_X11_PEER, {"own", "text/plain:=hunter2",
+                                 QString::fromStdString("x-kde-passwordManagerHint:=" + std::string(hint))});
+        ASSERT_TRUE(bridge_->OpenClipboard(viewer_));
+        EXPECT_EQ(bridge_->IsClipboardFormatAvailable(ignore), hint == "secret") << hint;
+        bridge_->CloseClipboard();
+    }
+}
+
+TEST_F(X11ClipboardBridgeTest, ImageCopiedAsPngBecomesABitmap) {
+    std::string dib(40, '\0');
+    dib[0] = 40;
+    dib[4] = 3;
+    dib[8] = 2;
+    dib[12] = 1;
+    dib[14] = 32;
+    dib += std::string(3 * 2 * 4, '\x7F');
+    const std::optional<std::string> png = X11DataConversions::PngFromDib(dib);
+    ASSERT_TRUE(png);
+    const QString file = dir_.filePath("p.png");
+    WriteFile(file, *png);
+    StartOwner("xclip", {"-quiet", "-selection", "clipboard", "-t", "image/png", "-i", file});
+    const std::optional<std::string> bitmap = Read(CF_BITMAP);
+    ASSERT_TRUE(bitmap);
+    ASSERT_GE(bitmap->size(), 40u);
+    EXPECT_EQ(static_cast<unsigned char>((*bitmap)[4]), 3); // width
+    EXPECT_EQ(static_cast<unsigned char>((*bitmap)[8]), 2); // height
+    EXPECT_EQ(Read(Reg("image/png")), png);                 // and the exact bytes beside it
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

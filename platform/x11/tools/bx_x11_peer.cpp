@@ -1,0 +1,141 @@
+// A peer for the X11 clipboard tests, acting as another application:
+//   bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE | TARGET:=TEXT ...
+//       owns the CLIPBOARD selection with those targets and bytes; prints "ready" once it owns it and
+//       serves requests (data after MS milliseconds, or never) until another client takes the selection.
+//   bx_x11_peer request TARGET
+//       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data).
+#include "X11SelectionReader.h"
+#include "XcbConnection.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace bx::platform::x11;
+
+namespace {
+
+int Usage() {
+    std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE|TARGET:=TEXT ...\n"
+                 "       bx_x11_peer request TARGET\n";
+    return 2;
+}
+
+int Request(XcbConnection& conn, const std::string& target) {
+    X11SelectionReader reader(conn);
+    reader.SetWait(std::chrono::milliseconds(3000));
+    const auto data = reader.Read(conn.Atom("CLIPBOARD"), conn.Atom(target));
+    if (!data)
+        return 1;
+    std::fwrite(data->bytes.data(), 1, data->bytes.size(), stdout);
+    return 0;
+}
+
+int Own(XcbConnection& conn, int argc, char** argv) {
+    int delayMs = 0;
+    bool never = false;
+    bool neverTargets = false;
+    std::vector<std::pair<std::string, std::string>> targets;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--delay" && i + 1 < argc) {
+            delayMs = std::stoi(argv[++i]);
+        } else if (arg == "--never") {
+            never = true;
+        } else if (arg == "--never-targets") {
+            neverTargets = true;
+        } else if (const std::size_t lit = arg.find(":="); lit != std::string::npos) {
+            targets.emplace_back(arg.substr(0, lit), arg.substr(lit + 2));
+        } else if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+            std::ifstream in(arg.substr(eq + 1), std::ios::binary);
+            if (!in)
+                return Usage();
+            targets.emplace_back(arg.substr(0, eq),
+                                 std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        } else {
+            return Usage();
+        }
+    }
+    const xcb_atom_t clipboard = conn.Atom("CLIPBOARD");
+    const xcb_timestamp_t time = conn.ServerTime();
+    xcb_set_selection_owner(conn.Raw(), conn.Window(), clipboard, time);
+    conn.Flush();
+    std::cout << "ready" << std::endl;
+
+    for (;;) {
+        XcbEvent e = conn.WaitFor([](const xcb_generic_event_t&) { return true; },
+                                  XcbConnection::Clock::now() + std::chrono::hours(1));
+        if (!e) {
+            if (conn.HasError())
+                return 0;
+            continue;
+        }
+        const std::uint8_t type = XcbConnection::EventType(*e);
+        if (type == XCB_SELECTION_CLEAR)
+            return 0;
+        if (type != XCB_SELECTION_REQUEST)
+            continue;
+        const auto& r = *reinterpret_cast<const xcb_selection_request_event_t*>(e.get());
+        const std::string name = conn.AtomName(r.target);
+        bool ok = false;
+        if (name == "TARGETS") {
+            if (neverTargets)
+                continue;
+            std::vector<xcb_atom_t> atoms{conn.Atom("TARGETS")};
+            for (const auto& t : targets)
+                atoms.push_back(conn.Atom(t.first));
+            xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, XCB_ATOM_ATOM, 32,
+                                static_cast<std::uint32_t>(atoms.size()), atoms.data());
+            ok = true;
+        } else {
+            if (never)
+                continue;
+            if (delayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            for (const auto& t : targets) {
+                if (t.first == name) {
+                    xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, r.target, 8,
+                                        static_cast<std::uint32_t>(t.second.size()), t.second.data());
+                    ok = true;
+                    break;
+                }
+            }
+        }
+        xcb_selection_notify_event_t n{};
+        n.response_type = XCB_SELECTION_NOTIFY;
+        n.time = r.time;
+        n.requestor = r.requestor;
+        n.selection = r.selection;
+        n.target = r.target;
+        n.property = ok ? r.property : XCB_NONE;
+        char buffer[32] = {};
+        std::memcpy(buffer, &n, sizeof n);
+        xcb_send_event(conn.Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
+        conn.Flush();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3)
+        return Usage();
+    std::unique_ptr<XcbConnection> conn = XcbConnection::Open();
+    if (!conn) {
+        std::cerr << "bx_x11_peer: cannot open the display\n";
+        return 3;
+    }
+    const std::string mode = argv[1];
+    if (mode == "request")
+        return Request(*conn, argv[2]);
+    if (mode == "own")
+        return Own(*conn, argc, argv);
+    return Usage();
+}
