@@ -1,5 +1,6 @@
 #include "TBitmap.h"
 
+#include "EGraphicOpenError.h"
 #include "EInvalidGraphic.h"
 #include "TGraphicFile.h"
 #include "TPngReader.h"
@@ -152,7 +153,7 @@ bool ParseHeader(std::span<const std::uint8_t> b, DibLayout& l) {
     // Channel masks, for reading pixel colours.
     const bool fields = l.compression == TBitmap::BI_BITFIELDS || l.compression == TBitmap::BI_ALPHABITFIELDS;
     if (fields) {
-        const std::size_t at = l.headerSize == InfoHeaderSize ? InfoHeaderSize : 40;
+        const std::size_t at = InfoHeaderSize; // after the 40-byte header, or inside a larger one
         l.masks = {U32(b, at), U32(b, at + 4), U32(b, at + 8), 0};
         if (l.compression == TBitmap::BI_ALPHABITFIELDS || l.headerSize >= 56)
             l.masks[3] = U32(b, at + 12);
@@ -661,6 +662,8 @@ void TBitmap::LoadFromFile(const std::string& path) {
 }
 
 void TBitmap::SaveToFile(const std::string& path) const {
+    if (dib_.empty())
+        throw EGraphicOpenError("Cannot write an empty bitmap to " + path);
     TGraphicFile::Write(path, SaveToBmpBytes());
 }
 

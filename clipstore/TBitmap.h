@@ -63,7 +63,8 @@ public:
 
     // BMP files. LoadFromFile throws EGraphicOpenError when the file cannot be opened and
     // EInvalidGraphic when it is not a readable bitmap; the object is then unchanged. SaveToFile
-    // replaces the file atomically and throws EGraphicOpenError when it cannot.
+    // replaces the file atomically and throws EGraphicOpenError when it cannot (also for an empty
+    // bitmap, which has no file form).
     void LoadFromFile(const std::string& path);
     void SaveToFile(const std::string& path) const;
     // The same, in memory. LoadFromBmpBytes returns false (object unchanged) on unreadable bytes;

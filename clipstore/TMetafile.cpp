@@ -1,5 +1,6 @@
 #include "TMetafile.h"
 
+#include "EGraphicOpenError.h"
 #include "EInvalidGraphic.h"
 #include "TGraphicFile.h"
 
@@ -261,6 +262,8 @@ void TMetafile::LoadFromFile(const std::string& path) {
 }
 
 void TMetafile::SaveToFile(const std::string& path) const {
+    if (kind_ == Kind::None)
+        throw EGraphicOpenError("Cannot write an empty metafile to " + path);
     TGraphicFile::Write(path, bytes_);
 }
 

@@ -55,7 +55,8 @@ public:
 
     // Files hold the bytes as Bytes() gives them. LoadFromFile throws EGraphicOpenError when the file
     // cannot be opened and EInvalidGraphic when it holds no metafile (object unchanged); SaveToFile
-    // replaces the file atomically and throws EGraphicOpenError when it cannot.
+    // replaces the file atomically and throws EGraphicOpenError when it cannot (also for an empty
+    // metafile).
     void LoadFromFile(const std::string& path);
     void SaveToFile(const std::string& path) const;
 

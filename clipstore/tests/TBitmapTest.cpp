@@ -627,6 +627,8 @@ TEST(TBitmapTest, FileErrorsRaiseTheirExceptions) {
     EXPECT_TRUE(empty.Empty());
     EXPECT_TRUE(empty.SaveToDib().empty());
     EXPECT_TRUE(empty.SaveToBmpBytes().empty());
+    EXPECT_THROW(empty.SaveToFile(dir.File("I2.bmp")), EGraphicOpenError);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("I2.bmp")));
 }
 
 } // namespace

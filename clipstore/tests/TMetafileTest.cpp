@@ -289,6 +289,7 @@ TEST(TMetafileTest, FileErrorsRaiseTheirExceptions) {
     EXPECT_EQ(mf.Bytes(), Wmf());
     mf.Clear();
     EXPECT_TRUE(mf.Empty());
+    EXPECT_THROW(mf.SaveToFile(dir.File("I2.emf")), EGraphicOpenError);
 }
 
 } // namespace
