@@ -70,10 +70,7 @@ X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
     } else {
         LogMsg(2, "X11ClipboardBridge", "The X server lacks XFIXES: clipboard changes are not heard");
     }
-    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
-        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
-        &std::free);
-    SetForeignOwner(r ? r->owner : XCB_NONE);
+    SetForeignOwner(CurrentOwner());
     conn_->Flush();
     notifier_ = std::make_unique<QSocketNotifier>(conn_->Fd(), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_, [this] { ProcessEvents(); });
@@ -355,7 +352,8 @@ void X11ClipboardBridge::Handle(const xcb_generic_event_t& e) {
         Serve(reinterpret_cast<const xcb_selection_request_event_t&>(e));
         break;
     case XCB_SELECTION_CLEAR:
-        if (reinterpret_cast<const xcb_selection_clear_event_t&>(e).selection == clipboardAtom_)
+        if (const auto& c = reinterpret_cast<const xcb_selection_clear_event_t&>(e);
+            c.selection == clipboardAtom_ && CurrentOwner() != conn_->Window())
             LoseOwnership();
         break;
     case XCB_PROPERTY_NOTIFY:
@@ -369,8 +367,12 @@ void X11ClipboardBridge::Handle(const xcb_generic_event_t& e) {
 void X11ClipboardBridge::OnOwnerChange(xcb_window_t owner) {
     ++generation_;
     if (owner != conn_->Window()) {
-        if (xOwned_)
+        if (xOwned_) {
+            // A report read late may tell of an owner that came before our latest taking.
+            if (CurrentOwner() == conn_->Window())
+                return;
             LoseOwnership();
+        }
         ++sequence_;
         if (!ours_)
             SetForeignOwner(owner);
@@ -398,10 +400,8 @@ void X11ClipboardBridge::DropOurs() {
     ours_ = false;
     owner_ = NoWindow;
     snapshotGeneration_ = 0;
-    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
-        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
-        &std::free);
-    SetForeignOwner(r && r->owner != conn_->Window() ? r->owner : XCB_NONE);
+    const xcb_window_t owner = CurrentOwner();
+    SetForeignOwner(owner != conn_->Window() ? owner : XCB_NONE);
 }
 
 void X11ClipboardBridge::SetForeignOwner(xcb_window_t owner) {
@@ -418,13 +418,17 @@ void X11ClipboardBridge::SetForeignOwner(xcb_window_t owner) {
     owner_ = foreignWindow_;
 }
 
-void X11ClipboardBridge::TakeOwnership() {
-    ownTime_ = conn_->ServerTime();
-    xcb_set_selection_owner(conn_->Raw(), conn_->Window(), clipboardAtom_, ownTime_);
+xcb_window_t X11ClipboardBridge::CurrentOwner() {
     std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
         xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
         &std::free);
-    xOwned_ = r && r->owner == conn_->Window();
+    return r ? r->owner : XCB_NONE;
+}
+
+void X11ClipboardBridge::TakeOwnership() {
+    ownTime_ = conn_->ServerTime();
+    xcb_set_selection_owner(conn_->Raw(), conn_->Window(), clipboardAtom_, ownTime_);
+    xOwned_ = CurrentOwner() == conn_->Window();
     if (!xOwned_)
         LogMsg(2, "X11ClipboardBridge", "Could not take the clipboard selection");
 }
@@ -432,10 +436,9 @@ void X11ClipboardBridge::TakeOwnership() {
 // ---- another owner's data ----
 
 void X11ClipboardBridge::TakeSnapshot() {
-    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
-        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
-        &std::free);
-    const xcb_window_t owner = r && r->owner != conn_->Window() ? r->owner : XCB_NONE;
+    xcb_window_t owner = CurrentOwner();
+    if (owner == conn_->Window())
+        owner = XCB_NONE;
     if (snapshotGeneration_ == generation_ && owner == foreignOwner_)
         return;
     snapshotGeneration_ = generation_;
@@ -691,6 +694,12 @@ HANDLE X11ClipboardBridge::Render(Entry& e, const std::string& target, xcb_windo
                 : means == X11WindowInfo::Means::NetWmPid ? "_NET_WM_PID"
                                                           : "";
     req.program = X11WindowInfo::ProgramPath(req.pid);
+    if (auto active = conn_->GetProperty(conn_->Root(), conn_->Atom("_NET_ACTIVE_WINDOW"), false);
+        req.pid != 0 && active && active->format == 32 && active->bytes.size() >= 4) {
+        xcb_window_t w = XCB_NONE;
+        std::memcpy(&w, active->bytes.data(), 4);
+        req.foreground = w != XCB_NONE && info_->ProcessId(w) == req.pid;
+    }
     lastRender_ = req;
     if (owner_ == NoWindow || rendering_ != 0)
         return 0;

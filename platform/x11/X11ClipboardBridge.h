@@ -42,8 +42,9 @@ public:
         std::string target;
         std::uint32_t window = 0; // the requestor's window
         std::uint32_t pid = 0;
-        std::string program; // /proc/PID/exe
-        std::string means;   // "XRes", "_NET_WM_PID" or "" when unknown
+        std::string program;     // /proc/PID/exe
+        std::string means;       // "XRes", "_NET_WM_PID" or "" when unknown
+        bool foreground = false; // the process also owns the active window (_NET_ACTIVE_WINDOW)
     };
 
     explicit X11ClipboardBridge(QtWindows& windows, const char* display = nullptr);
@@ -102,6 +103,7 @@ private:
     void DropOurs();
     void SetForeignOwner(xcb_window_t owner);
     void TakeOwnership();
+    xcb_window_t CurrentOwner();
 
     // Another owner's data.
     void TakeSnapshot();

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "ClipboardModel.h"
 #include "FileRegistry.h"
 #include "IDesktop.h"
 #include "NullDesktopServices.h"
 #include "ProcFsProcesses.h"
 #include "QtWindows.h"
 #include "SystemClock.h"
+#include "X11ClipboardBridge.h"
 
 namespace bx::platform::x11 {
 
 // The real desktop. Time, timers and window messages run on Qt's event loop; processes come from
-// /proc. The clipboard is the program's own in-memory clipboard until the X11 clipboard bridge
-// replaces it, and the settings store lives in memory until the persistent store replaces it.
+// /proc. The clipboard is the X server's CLIPBOARD selection (in memory when there is no display), and
+// the settings store lives in memory until the persistent store replaces it.
 // Needs a QCoreApplication (or QApplication) on the calling thread.
 class X11Desktop : public IDesktop {
 public:
@@ -34,7 +34,7 @@ public:
 private:
     SystemClock clock_;
     QtWindows windows_;
-    ClipboardModel clipboard_;
+    X11ClipboardBridge clipboard_;
     ProcFsProcesses processes_;
     NullDesktopServices services_;
     FileRegistry registry_;

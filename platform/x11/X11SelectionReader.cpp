@@ -17,7 +17,8 @@ std::optional<X11SelectionReader::Data> X11SelectionReader::Read(xcb_atom_t sele
             if (XcbConnection::EventType(ev) != XCB_SELECTION_NOTIFY)
                 return false;
             const auto& n = reinterpret_cast<const xcb_selection_notify_event_t&>(ev);
-            return n.requestor == window && n.selection == selection && n.target == target;
+            return n.requestor == window && n.selection == selection && n.target == target &&
+                   (n.property == property || n.property == XCB_NONE);
         },
         XcbConnection::Clock::now() + wait_);
     if (!e)
