@@ -126,9 +126,10 @@ bool ParseHeader(std::span<const std::uint8_t> b, DibLayout& l) {
         }
         if (clrUsed > 256)
             return false;
+        const bool embedded = l.compression == TBitmap::BI_JPEG || l.compression == TBitmap::BI_PNG;
         if (clrUsed != 0)
             l.paletteCount = clrUsed;
-        else if (l.bitCount >= 1 && l.bitCount <= 8)
+        else if (l.bitCount >= 1 && l.bitCount <= 8 && !embedded) // an embedded image has its own palette
             l.paletteCount = std::size_t{1} << l.bitCount;
     } else {
         return false;
@@ -190,8 +191,11 @@ bool DecodeRle(const DibLayout& l, std::span<const std::uint8_t> data, std::uint
         const std::uint8_t c = data[i + 1];
         i += 2;
         if (n > 0) {
-            for (unsigned k = 0; k < n; ++k)
-                put(four ? static_cast<std::uint8_t>((k % 2 == 0) ? (c >> 4) : (c & 0x0F)) : c);
+            if (rows == nullptr)
+                x += n; // only checking
+            else
+                for (unsigned k = 0; k < n; ++k)
+                    put(four ? static_cast<std::uint8_t>((k % 2 == 0) ? (c >> 4) : (c & 0x0F)) : c);
             continue;
         }
         if (c == 0) { // end of line
@@ -210,9 +214,13 @@ bool DecodeRle(const DibLayout& l, std::span<const std::uint8_t> data, std::uint
             const std::size_t padded = bytes + (bytes % 2);
             if (i + bytes > data.size())
                 return false;
-            for (unsigned k = 0; k < c; ++k) {
-                const std::uint8_t v = four ? data[i + k / 2] : data[i + k];
-                put(four ? static_cast<std::uint8_t>((k % 2 == 0) ? (v >> 4) : (v & 0x0F)) : v);
+            if (rows == nullptr) {
+                x += c;
+            } else {
+                for (unsigned k = 0; k < c; ++k) {
+                    const std::uint8_t v = four ? data[i + k / 2] : data[i + k];
+                    put(four ? static_cast<std::uint8_t>((k % 2 == 0) ? (v >> 4) : (v & 0x0F)) : v);
+                }
             }
             i += std::min(padded, data.size() - i);
         }
