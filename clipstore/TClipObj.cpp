@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -333,6 +334,9 @@ std::string TClipObj::CleanTitle(HGLOBAL block) {
 }
 
 std::string TClipObj::STimeStamp() const {
+    // Day numbers of 1 January 0001 and 31 December 9999; a damaged record may hold anything.
+    if (!std::isfinite(TimeStamp) || TimeStamp < -693593.0 || TimeStamp >= 2958466.0)
+        return "Invalid Date";
     const DateTimeParts p = DecodeDateTime(TimeStamp);
     char buffer[48];
     if (p.hour == 0 && p.minute == 0 && p.second == 0 && p.millisecond == 0)

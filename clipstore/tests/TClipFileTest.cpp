@@ -342,6 +342,28 @@ TEST_F(ClipFileTest, AnOldBrowserClipTakesItsAddressFromItsHtml) {
     EXPECT_TRUE(clip.Dirty);
 }
 
+TEST_F(ClipFileTest, StringsAreUtf8CutOnACharacterBoundaryAndOldBytesAreWindows1252) {
+    std::string url;
+    for (int i = 0; i < 150; ++i)
+        url += "\xC3\xA9"; // 300 bytes
+    auto clip = NewClip(30);
+    clip->SourceURL = url;
+    AddBlock(*clip, CF_TEXT, "TEXT", TextBytes("t"));
+    auto back = ReadBack(Record(*clip), a);
+    EXPECT_EQ(back->SourceURL, url.substr(0, 254));
+
+    TClipObj old(0, "Stream");
+    old.Coll = &a;
+    TByteReader r(BuildOld({503, "Caf\xE9 \x80 5", 1, 100,
+                            "\x93"
+                            "Editor\x94",
+                            FormatRecord(503, 0, "TEXT", CF_TEXT, TextBytes("x"))}));
+    EXPECT_TRUE(old.LoadFromStream(r));
+    EXPECT_EQ(old.Title, "Caf\xC3\xA9 \xE2\x82\xAC 5");
+    EXPECT_EQ(old.Creator, "\xE2\x80\x9C"
+                           "Editor\xE2\x80\x9D");
+}
+
 TEST_F(ClipFileTest, RegisteredFormatsAreKnownByName) {
     const UINT current = desk.Clipboard().RegisterClipboardFormat("Some Editor Format");
     Bytes records = FormatRecord(510, 0, "Some Editor Format", 49160, Bytes{1, 2, 3});

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace bx::clipstore;
 using namespace bx::clipstore::testing;
 using namespace bx::platform;
@@ -90,6 +92,10 @@ TEST_F(ClipObjTest, GetTitleComesFromTheTextOrNamesTheKindWithTheTime) {
     EXPECT_EQ(clip.GetTitle(), "Other:2026-03-04 05:06:07");
     clip.TimeStamp = EncodeDateTime({2026, 3, 4, 0, 0, 0, 0});
     EXPECT_EQ(clip.STimeStamp(), "2026-03-04");
+    for (const double damaged : {std::nan(""), 1e300, -1e9}) {
+        clip.TimeStamp = damaged;
+        EXPECT_EQ(clip.STimeStamp(), "Invalid Date");
+    }
 
     TClipObj pic(2, "X");
     pic.Online = true;
