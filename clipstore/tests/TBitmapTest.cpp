@@ -310,6 +310,31 @@ Bytes NoisyDib(std::int32_t width, std::int32_t height) {
     return dib;
 }
 
+TEST(TBitmapTest, ScreenshotWithOpaqueFourthBytesCompressesWell) {
+    // 32 bits per pixel, every fourth byte 0xFF, flat areas with a little detail: a desktop screenshot.
+    const std::int32_t w = 800, h = 600;
+    Bytes dib;
+    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)})
+        Put32(dib, v);
+    Put16(dib, 1);
+    Put16(dib, 32);
+    for (int i = 0; i < 6; ++i)
+        Put32(dib, 0);
+    for (std::int32_t y = 0; y < h; ++y)
+        for (std::int32_t x = 0; x < w; ++x) {
+            const bool text = (y / 12) % 3 == 1 && (x * 7 + y * 3) % 11 < 4;
+            const std::uint8_t v = text ? 20 : ((x / 200 + y / 150) % 2 ? 240 : 200);
+            dib.insert(dib.end(), {v, v, static_cast<std::uint8_t>(v + 5), 0xFF});
+        }
+    TBitmap bmp;
+    ASSERT_TRUE(bmp.LoadFromDib(dib));
+    const Bytes file = bmp.SaveToBmpBytes();
+    EXPECT_LT(file.size(), dib.size() / 10);
+    TBitmap back;
+    ASSERT_TRUE(back.LoadFromBmpBytes(file));
+    EXPECT_EQ(back.SaveToDib(), dib);
+}
+
 TEST(TBitmapTest, NoisyPictureFileIsCompressedAndExact) {
     const Bytes dib = NoisyDib(640, 480);
     TBitmap bmp;
@@ -440,9 +465,11 @@ TEST(TBitmapTest, PngCompressedFilesOfOtherWritersDecode) {
     EXPECT_EQ(bmp.PixelColor(1, 0), 0x28323Cu);
     EXPECT_EQ(bmp.PixelColor(0, 1), 0x46505Au);
 
-    // 16-bit grey.
+    // 16-bit grey, in a file whose header names 8 bits per pixel but has no palette before the PNG.
     const Bytes grey = {0x12, 0x34, 0xAB, 0xCD};
-    ASSERT_TRUE(bmp.LoadFromBmpBytes(PngBmpFile(ForeignPng(PNG_COLOR_TYPE_GRAY, 16, 2, 1, grey), 2, 1)));
+    Bytes file = PngBmpFile(ForeignPng(PNG_COLOR_TYPE_GRAY, 16, 2, 1, grey), 2, 1);
+    file[14 + 14] = 8;
+    ASSERT_TRUE(bmp.LoadFromBmpBytes(file));
     EXPECT_EQ(bmp.PixelColor(1, 0), 0xABABABu);
 }
 
