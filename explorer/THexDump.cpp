@@ -141,11 +141,20 @@ void THexDump::OnScrollAction(int action) {
     using Action = THexDumpState::ScrollAction;
     int target = state_.TopLine();
     switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: target = state_.ScrollTarget(Action::LineUp); break;
-    case QAbstractSlider::SliderSingleStepAdd: target = state_.ScrollTarget(Action::LineDown); break;
-    case QAbstractSlider::SliderPageStepSub: target = state_.ScrollTarget(Action::PageUp); break;
-    case QAbstractSlider::SliderPageStepAdd: target = state_.ScrollTarget(Action::PageDown); break;
-    default: return; // thumb moves and wheel steps arrive through the scroll bar's value
+    case QAbstractSlider::SliderSingleStepSub:
+        target = state_.ScrollTarget(Action::LineUp);
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        target = state_.ScrollTarget(Action::LineDown);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        target = state_.ScrollTarget(Action::PageUp);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        target = state_.ScrollTarget(Action::PageDown);
+        break;
+    default:
+        return; // thumb moves and wheel steps arrive through the scroll bar's value
     }
     // The bar applies its own step after this signal; set the position it will arrive at.
     verticalScrollBar()->setSliderPosition(target);
@@ -213,13 +222,26 @@ void THexDump::keyPressEvent(QKeyEvent* event) {
     using Key = THexDumpState::Key;
     std::optional<Key> key;
     switch (event->key()) {
-    case Qt::Key_PageUp: key = Key::PageUp; break;
-    case Qt::Key_PageDown: key = Key::PageDown; break;
-    case Qt::Key_Home: key = Key::Home; break;
-    case Qt::Key_End: key = Key::End; break;
-    case Qt::Key_Up: key = Key::Up; break;
-    case Qt::Key_Down: key = Key::Down; break;
-    default: break;
+    case Qt::Key_PageUp:
+        key = Key::PageUp;
+        break;
+    case Qt::Key_PageDown:
+        key = Key::PageDown;
+        break;
+    case Qt::Key_Home:
+        key = Key::Home;
+        break;
+    case Qt::Key_End:
+        key = Key::End;
+        break;
+    case Qt::Key_Up:
+        key = Key::Up;
+        break;
+    case Qt::Key_Down:
+        key = Key::Down;
+        break;
+    default:
+        break;
     }
     if (!key) {
         QAbstractScrollArea::keyPressEvent(event);

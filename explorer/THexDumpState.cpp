@@ -38,11 +38,21 @@ void THexDumpState::Layout() {
 int THexDumpState::ScrollTarget(ScrollAction action, int position) const {
     int line = topLine_;
     switch (action) {
-    case ScrollAction::LineUp: line = topLine_ - 1; break;
-    case ScrollAction::LineDown: line = topLine_ + 1; break;
-    case ScrollAction::PageUp: line = topLine_ - (visibleLines_ - 1); break;
-    case ScrollAction::PageDown: line = topLine_ + (visibleLines_ - 1); break;
-    case ScrollAction::Position: line = position; break;
+    case ScrollAction::LineUp:
+        line = topLine_ - 1;
+        break;
+    case ScrollAction::LineDown:
+        line = topLine_ + 1;
+        break;
+    case ScrollAction::PageUp:
+        line = topLine_ - (visibleLines_ - 1);
+        break;
+    case ScrollAction::PageDown:
+        line = topLine_ + (visibleLines_ - 1);
+        break;
+    case ScrollAction::Position:
+        line = position;
+        break;
     }
     return std::clamp(line, 0, LastLine());
 }
@@ -79,12 +89,18 @@ std::optional<int> THexDumpState::KeyTarget(Key key) const {
     if (!active_)
         return std::nullopt;
     switch (key) {
-    case Key::PageUp: return currentLine_ - visibleLines_;
-    case Key::PageDown: return currentLine_ + visibleLines_;
-    case Key::Home: return 0;
-    case Key::End: return LastLine();
-    case Key::Up: return currentLine_ - 1;
-    case Key::Down: return currentLine_ + 1;
+    case Key::PageUp:
+        return currentLine_ - visibleLines_;
+    case Key::PageDown:
+        return currentLine_ + visibleLines_;
+    case Key::Home:
+        return 0;
+    case Key::End:
+        return LastLine();
+    case Key::Up:
+        return currentLine_ - 1;
+    case Key::Down:
+        return currentLine_ + 1;
     }
     return std::nullopt;
 }

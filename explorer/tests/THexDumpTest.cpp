@@ -64,12 +64,12 @@ TEST(THexDumpStateTest, BytesPerLineFollowTheWidthBetweenOneAndSixteen) {
         int expected;
     };
     const Case cases[] = {
-        {0, false, true, 1},         // too narrow for one byte
-        {8, true, true, 1},          // narrower than the address column
-        {40 * 8, false, true, 10},   // 40 cells, 4 per byte with characters
-        {40 * 8, false, false, 13},  // 3 per byte without
-        {50 * 8, true, true, 10},    // 10 cells of address
-        {5000, true, true, 16},      // very wide
+        {0, false, true, 1},        // too narrow for one byte
+        {8, true, true, 1},         // narrower than the address column
+        {40 * 8, false, true, 10},  // 40 cells, 4 per byte with characters
+        {40 * 8, false, false, 13}, // 3 per byte without
+        {50 * 8, true, true, 10},   // 10 cells of address
+        {5000, true, true, 16},     // very wide
         {64 * 8 + 7, false, true, 16},
     };
     for (const Case& c : cases) {
@@ -169,8 +169,8 @@ protected:
     // Resizes the dump so that its client area is rows x ItemHeight high and wide enough for 16 bytes.
     void ShowRows(int rows) {
         const int frame = dump_.width() - dump_.viewport()->width();
-        dump_.resize(frame + 80 * dump_.ItemWidth(), (dump_.height() - dump_.viewport()->height()) +
-                                                         rows * dump_.ItemHeight());
+        dump_.resize(frame + 80 * dump_.ItemWidth(),
+                     (dump_.height() - dump_.viewport()->height()) + rows * dump_.ItemHeight());
         QApplication::processEvents();
     }
     QImage Render() {
@@ -248,8 +248,8 @@ TEST_F(THexDumpWidgetTest, PageDownScrollsAndThePictureShowsTheLines) {
     dump_.SetTopLine(0);
 
     // A click picks the line under it.
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 3 * dump_.ItemHeight() + 2), QPointF(),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 3 * dump_.ItemHeight() + 2), QPointF(), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(dump_.viewport(), &click);
     EXPECT_EQ(dump_.CurrentLine(), 3);
 
