@@ -333,6 +333,11 @@ void X11ClipboardBridge::ProcessEvents() {
     processing_ = true;
     while (XcbEvent e = conn_->NextEvent())
         Handle(*e);
+    if (conn_->HasError() && notifier_ && notifier_->isEnabled()) {
+        // The server is gone: the socket would wake us for ever. The clipboard keeps what it has.
+        notifier_->setEnabled(false);
+        LogMsg(2, "X11ClipboardBridge", "The connection to the X server is lost");
+    }
     incr_->DropIdle(XcbConnection::Clock::now());
     conn_->Flush();
     processing_ = false;

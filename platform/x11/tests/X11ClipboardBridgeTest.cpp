@@ -48,7 +48,7 @@ void WriteFile(const QString& path, const std::string& bytes) {
 class X11ClipboardBridgeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::getenv("DISPLAY") == nullptr)
+        if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0')
             GTEST_SKIP() << "no X display";
         ASSERT_TRUE(dir_.isValid());
         bridge_ = std::make_unique<X11ClipboardBridge>(windows_);
@@ -259,6 +259,14 @@ TEST_F(X11ClipboardBridgeTest, OurWriteIsReadBackByXclipForEachTargetAndArrivesA
     for (const char* t : {"TARGETS", "TIMESTAMP", "MULTIPLE", "UTF8_STRING", "text/html", "application/x-bx-custom"})
         EXPECT_NE(targets->find(t), std::string::npos) << t;
     EXPECT_FALSE(XclipOut("image/png")); // what we do not have is refused
+
+    // Several targets at once (ICCCM MULTIPLE): each converted or refused on its own.
+    QProcess multiple;
+    multiple.start(BX_X11_PEER, {"request-multiple", "UTF8_STRING", "image/png", "application/x-bx-custom"});
+    ASSERT_TRUE(WaitUntil([&] { return multiple.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(multiple.exitCode(), 0);
+    EXPECT_EQ(multiple.readAllStandardOutput().toStdString(),
+              "UTF8_STRING=caf\xC3\xA9\nimage/png refused\napplication/x-bx-custom=" + custom + "\n");
 
     // Our own data reads back from memory, without the X server.
     EXPECT_EQ(Read(Reg("application/x-bx-custom")), custom);

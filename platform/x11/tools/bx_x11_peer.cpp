@@ -4,6 +4,9 @@
 //       serves requests (data after MS milliseconds, or never) until another client takes the selection.
 //   bx_x11_peer request TARGET
 //       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data).
+//   bx_x11_peer request-multiple TARGET...
+//       asks for all of them at once (MULTIPLE) and writes a line "TARGET=BYTES" for each one converted,
+//       "TARGET refused" for each one refused (exit 1: the request itself was refused).
 #include "X11SelectionReader.h"
 #include "XcbConnection.h"
 
@@ -24,7 +27,8 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE|TARGET:=TEXT ...\n"
-                 "       bx_x11_peer request TARGET\n";
+                 "       bx_x11_peer request TARGET\n"
+                 "       bx_x11_peer request-multiple TARGET...\n";
     return 2;
 }
 
@@ -35,6 +39,38 @@ int Request(XcbConnection& conn, const std::string& target) {
     if (!data)
         return 1;
     std::fwrite(data->bytes.data(), 1, data->bytes.size(), stdout);
+    return 0;
+}
+
+int RequestMultiple(XcbConnection& conn, int argc, char** argv) {
+    std::vector<xcb_atom_t> pairs;
+    for (int i = 2; i < argc; ++i) {
+        pairs.push_back(conn.Atom(argv[i]));
+        pairs.push_back(conn.Atom("BX_PEER_" + std::to_string(i)));
+    }
+    const xcb_atom_t property = conn.Atom("BX_PEER_MULTIPLE");
+    xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, conn.Window(), property, conn.Atom("ATOM_PAIR"), 32,
+                        static_cast<std::uint32_t>(pairs.size()), pairs.data());
+    xcb_convert_selection(conn.Raw(), conn.Window(), conn.Atom("CLIPBOARD"), conn.Atom("MULTIPLE"), property,
+                          XCB_CURRENT_TIME);
+    const XcbEvent e =
+        conn.WaitFor([](const xcb_generic_event_t& ev) { return XcbConnection::EventType(ev) == XCB_SELECTION_NOTIFY; },
+                     XcbConnection::Clock::now() + std::chrono::seconds(3));
+    if (!e || reinterpret_cast<const xcb_selection_notify_event_t*>(e.get())->property == XCB_NONE)
+        return 1;
+    const auto answer = conn.GetProperty(conn.Window(), property, true);
+    if (!answer || answer->format != 32)
+        return 1;
+    std::vector<xcb_atom_t> got(answer->bytes.size() / 4);
+    std::memcpy(got.data(), answer->bytes.data(), got.size() * 4);
+    for (std::size_t i = 0; i + 1 < got.size(); i += 2) {
+        const std::string name = conn.AtomName(got[i]);
+        const auto value = got[i + 1] != XCB_NONE ? conn.GetProperty(conn.Window(), got[i + 1], true) : std::nullopt;
+        if (value)
+            std::cout << name << "=" << value->bytes << "\n";
+        else
+            std::cout << name << " refused\n";
+    }
     return 0;
 }
 
@@ -135,6 +171,8 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     if (mode == "request")
         return Request(*conn, argv[2]);
+    if (mode == "request-multiple")
+        return RequestMultiple(*conn, argc, argv);
     if (mode == "own")
         return Own(*conn, argc, argv);
     return Usage();
