@@ -2,6 +2,7 @@
 // broken or hostile input.
 #include "TRtfReader.h"
 
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
@@ -384,4 +385,13 @@ TEST(TRtfReaderTest, SurvivesMutatedDocuments) {
     }
     EXPECT_EQ(cases, 3000);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
+TEST(TRtfReaderTest, MultiByteCodePages) {
+    if (!QStringDecoder("Shift_JIS").isValid())
+        GTEST_SKIP() << "this Qt has no Shift JIS converter";
+    // A trail byte may be written as a plain letter after an escaped lead byte.
+    EXPECT_EQ(PlainText("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset128 Mincho;}{\\f1 Arial;}}"
+                        "\\f0 \\'82\\'a0\\'83e\\f1 \\'e9}"),
+              QString::fromUtf8("\u3042\u30c6\u00e9"));
 }
