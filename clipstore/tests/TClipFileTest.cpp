@@ -209,6 +209,19 @@ TEST_F(ClipFileTest, TheFormatCountAndTheDataFileOnSaving) {
     Record(*clip);
     EXPECT_EQ(ReadFile(root + "a/D5.DAT"), (Bytes{'k', 'e', 'e', 'p'}));
 
+    // Once in a data file, always in a data file: a clip edited down to a small text keeps it.
+    auto edited = NewClip(9);
+    AddBlock(*edited, CF_TEXT, "TEXT", TextBytes(std::string(2000, 'e')));
+    Record(*edited);
+    EXPECT_TRUE(edited->DataInFile);
+    edited->PutText("short", 0);
+    EXPECT_FALSE(edited->NeedsDataFile());
+    Record(*edited);
+    EXPECT_TRUE(edited->DataInFile);
+    edited->UnLoad();
+    edited->Load();
+    EXPECT_EQ(BlockBytes(edited->GetHandle(CF_TEXT)), (Bytes{'s', 'h', 'o', 'r', 't', 0, 0}));
+
     // An inline clip writes exactly its records, so the next record in the stream stays readable.
     auto text = NewClip(6);
     AddBlock(*text, CF_TEXT, "TEXT", TextBytes("small"));

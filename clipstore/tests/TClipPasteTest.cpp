@@ -242,4 +242,20 @@ TEST_F(ClipPasteTest, AFormatWithoutDataIsRetriedAndTheOthersKept) {
               6);
 }
 
+TEST_F(ClipPasteTest, TheWrapperCopiesBlocksInAndOut) {
+    const UINT custom = editor.RegisterFormat("Wrapper Test");
+    Copy({{CF_TEXT, TextBytes("t")}});
+    ASSERT_TRUE(view.Open());
+    const Bytes bytes{9, 8, 7, 0, 6};
+    EXPECT_TRUE(clipboard.SetBytes(custom, bytes)); // beside what is there
+    Bytes got;
+    EXPECT_TRUE(clipboard.GetBytes(custom, got));
+    EXPECT_EQ(got, bytes);
+    EXPECT_TRUE(clipboard.GetBytes(CF_TEXT, got));
+    EXPECT_EQ(got, TextBytes("t"));
+    EXPECT_FALSE(clipboard.GetBytes(CF_DIB, got));
+    EXPECT_TRUE(got.empty());
+    view.Close();
+}
+
 } // namespace
