@@ -7,6 +7,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -504,10 +505,11 @@ Bytes WithIhdr(Bytes png, std::uint32_t width, std::uint32_t height) {
 
 // The 8-bit DIB with its rows replaced by run-length data.
 Bytes RleDib(const Bytes& dib, const Bytes& data) {
-    Bytes b(dib.begin(), dib.begin() + 40 + 1024);
+    Bytes b(40 + 1024 + data.size());
+    std::copy(dib.begin(), dib.begin() + 40 + 1024, b.begin());
+    std::copy(data.begin(), data.end(), b.begin() + 40 + 1024);
     Set32(b, 16, TBitmap::BI_RLE8);
     Set32(b, 20, static_cast<std::uint32_t>(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
     return b;
 }
 
