@@ -649,7 +649,7 @@ void RtfParser::FontText(std::uint8_t byte) {
 }
 
 void RtfParser::CommitFont() {
-    if (fontNumber_ < 0 || (fontNumber_ >= 0 && fonts_.size() >= MaxFonts && !fonts_.contains(fontNumber_)))
+    if (fontNumber_ < 0 || (fonts_.size() >= MaxFonts && !fonts_.contains(fontNumber_)))
         return;
     FontEntry entry;
     entry.codePage = fontCodePage_ > 0 ? fontCodePage_ : (fontCharset_ >= 0 ? TCodePage::FromCharset(fontCharset_) : 0);

@@ -318,6 +318,11 @@ TEST(TRtfReaderTest, HostileInputIsBounded) {
         tables += "\\red1;";
     tables += "}\\f19999\\cf19999 end}";
     EXPECT_EQ(PlainText(tables), "end");
+
+    // The text stops at the character limit.
+    const std::string huge = "{\\rtf1 " + std::string(TRtfReader::MaxCharacters + 100, 'a') + "\\par more}";
+    TRtfReader::Read(AsBytes(huge), document);
+    EXPECT_EQ(document.characterCount(), TRtfReader::MaxCharacters + 1); // with the closing paragraph mark
 }
 
 // Random damage to a realistic document never crashes the reader; the result stays within the limits.
