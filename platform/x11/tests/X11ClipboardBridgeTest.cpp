@@ -289,6 +289,35 @@ TEST_F(X11ClipboardBridgeTest, AnnouncedFormatIsRenderedWhenXclipAsksAndTheReque
     EXPECT_EQ(renders_, 2);
 }
 
+TEST_F(X11ClipboardBridgeTest, LosingTheClipboardDropsOurDataAndAnOwnerThatExitsLeavesItEmpty) {
+    int destroyed = 0;
+    const HWND writer = windows_.CreateWindow("writer", [&](UINT msg, WPARAM, LPARAM) {
+        destroyed += msg == WM_DESTROYCLIPBOARD ? 1 : 0;
+        return LRESULT{0};
+    });
+    const UINT mine = Reg("application/x-bx-mine");
+    ASSERT_TRUE(bridge_->OpenClipboard(writer));
+    ASSERT_TRUE(bridge_->EmptyClipboard());
+    bridge_->SetClipboardData(mine, GlobalMemory::FromBytes("m", 1));
+    ASSERT_TRUE(bridge_->CloseClipboard());
+    EXPECT_EQ(bridge_->GetClipboardOwner(), writer);
+    ASSERT_TRUE(WaitUntil([&] { return changes_ == 1; })); // our own change comes back first
+
+    QProcess& peer = StartOwner(BX_X11_PEER, {"own", "text/x-theirs:=t"});
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(Read(mine), std::nullopt);
+    EXPECT_EQ(Read(Reg("text/x-theirs")), "t");
+    EXPECT_EQ(windows_.GetWindowProcessId(bridge_->GetClipboardOwner()), static_cast<std::uint32_t>(peer.processId()));
+
+    const int before = changes_;
+    peer.kill();
+    ASSERT_TRUE(WaitUntil([&] { return changes_ > before; }));
+    ASSERT_TRUE(bridge_->OpenClipboard(viewer_));
+    EXPECT_EQ(bridge_->CountClipboardFormats(), 0);
+    EXPECT_EQ(bridge_->GetClipboardOwner(), NoWindow);
+    bridge_->CloseClipboard();
+}
+
 TEST_F(X11ClipboardBridgeTest, PasswordManagerDataIsMarkedToBeIgnored) {
     const UINT ignore = Reg("Clipboard Viewer Ignore");
     for (const std::string_view hint : {"secret", "public"}) {
