@@ -525,7 +525,9 @@ bool DecodePngBmp(std::span<const std::uint8_t> header, const DibLayout& present
     TPngReader reader(png, PrivateChunk, MaxChunk);
     if (!reader.ReadInfo())
         return false;
-    if (reader.HasChunk())
+    if (reader.ChunkCount() > 1)
+        return false; // a file of ours, tampered with
+    if (reader.ChunkCount() == 1)
         return DecodeOwnPng(reader, png.size(), dib);
     return DecodeForeignPng(reader, png.size(), presentation, header, dib);
 }

@@ -18,24 +18,24 @@ namespace {
 void OnWarning(png_structp, png_const_charp) {}
 
 void ReadData(png_structp png, png_bytep data, std::size_t length) {
-    auto* self = static_cast<TPngReader*>(png_get_io_ptr(png));
-    if (self->position_ > self->input_.size() || self->input_.size() - self->position_ < length)
+    auto* state = static_cast<TPngReader::CallbackState*>(png_get_io_ptr(png));
+    if (state->position > state->input.size() || state->input.size() - state->position < length)
         png_error(png, "PNG data ends early");
-    std::memcpy(data, self->input_.data() + self->position_, length);
-    self->position_ += length;
+    std::memcpy(data, state->input.data() + state->position, length);
+    state->position += length;
 }
 
 int OnUnknownChunk(png_structp png, png_unknown_chunkp chunk) {
-    auto* self = static_cast<TPngReader*>(png_get_user_chunk_ptr(png));
-    if (std::memcmp(chunk->name, self->chunkName_, 4) != 0)
+    auto* state = static_cast<TPngReader::CallbackState*>(png_get_user_chunk_ptr(png));
+    if (std::memcmp(chunk->name, state->chunkName, 4) != 0)
         return 1; // other unknown chunks are dropped
-    ++self->chunkCount_;
-    if (self->chunkCount_ > 1)
+    ++state->chunkCount;
+    if (state->chunkCount > 1)
         return 1;
     try {
-        self->chunk_.assign(chunk->data, chunk->data + chunk->size);
+        state->chunk.assign(chunk->data, chunk->data + chunk->size);
     } catch (const std::bad_alloc&) {
-        self->chunkFailed_ = true;
+        state->chunkFailed = true;
         return -1; // libpng raises the error, outside this handler
     }
     return 1;
@@ -44,9 +44,10 @@ int OnUnknownChunk(png_structp png, png_unknown_chunkp chunk) {
 } // namespace
 
 TPngReader::TPngReader(std::span<const std::uint8_t> png, const char* chunkName, std::size_t maxChunkSize)
-    : input_(png), maxChunkSize_(maxChunkSize) {
+    : maxChunkSize_(maxChunkSize) {
+    state_.input = png;
     if (chunkName != nullptr)
-        std::memcpy(chunkName_, chunkName, std::min<std::size_t>(std::strlen(chunkName), 4));
+        std::memcpy(state_.chunkName, chunkName, std::min<std::size_t>(std::strlen(chunkName), 4));
     png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (p == nullptr)
         return;
@@ -70,10 +71,10 @@ TPngReader::~TPngReader() {
 bool TPngReader::ReadInfo() {
     if (png_ == nullptr || infoRead_)
         return false;
-    if (input_.size() < 8 || png_sig_cmp(input_.data(), 0, 8) != 0)
+    if (state_.input.size() < 8 || png_sig_cmp(state_.input.data(), 0, 8) != 0)
         return false;
     infoRead_ = true;
-    return RunInfo() && !chunkFailed_;
+    return RunInfo() && !state_.chunkFailed;
 }
 
 // Every libpng call is made here and in RunImage: these frames hold no C++ object, so the long jump
@@ -83,8 +84,8 @@ bool TPngReader::RunInfo() {
     png_infop info = static_cast<png_infop>(info_);
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_read_fn(png, this, ReadData);
-    png_set_read_user_chunk_fn(png, this, OnUnknownChunk);
+    png_set_read_fn(png, &state_, ReadData);
+    png_set_read_user_chunk_fn(png, &state_, OnUnknownChunk);
     png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
     png_set_chunk_malloc_max(png, maxChunkSize_ + 1024);
     png_set_crc_action(png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);

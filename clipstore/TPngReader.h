@@ -32,26 +32,29 @@ public:
     int BitDepth() const { return bitDepth_; }
     int ColorType() const { return colorType_; }
     bool HasTransparency() const { return hasTransparency_; }
-    // The private chunk's data; HasChunk is false when it was absent or appeared twice.
-    bool HasChunk() const { return chunkCount_ == 1; }
-    const std::vector<std::uint8_t>& Chunk() const { return chunk_; }
+    // How often the private chunk appeared, and its data when it did.
+    int ChunkCount() const { return state_.chunkCount; }
+    const std::vector<std::uint8_t>& Chunk() const { return state_.chunk; }
 
     // Reads every row into rows (top row first) after the transforms; false when a row would not be
     // exactly rowBytes long, or on any error in the stream.
     bool ReadImage(const Transforms& transforms, std::span<std::uint8_t* const> rows, std::size_t rowBytes);
 
-    // Used by the libpng callbacks.
-    std::span<const std::uint8_t> input_;
-    std::size_t position_ = 0;
-    char chunkName_[5] = {};
-    std::vector<std::uint8_t> chunk_;
-    int chunkCount_ = 0;
-    bool chunkFailed_ = false;
+    // What the libpng callbacks read and fill.
+    struct CallbackState {
+        std::span<const std::uint8_t> input;
+        std::size_t position = 0;
+        char chunkName[5] = {};
+        std::vector<std::uint8_t> chunk;
+        int chunkCount = 0;
+        bool chunkFailed = false;
+    };
 
 private:
     bool RunInfo();
     bool RunImage(const Transforms& transforms, std::span<std::uint8_t* const> rows, std::size_t rowBytes);
 
+    CallbackState state_;
     void* png_ = nullptr;
     void* info_ = nullptr;
     std::size_t maxChunkSize_ = 0;
