@@ -4,21 +4,24 @@
 #include "TUtf8.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace bx::clipstore {
 
 TByteReader TByteReader::FromFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw EMyStreamError("Error Opening File: " + path);
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw EMyStreamError("Error Opening File: " + path);
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0)
-        throw EMyStreamError("Error Reading File: " + path);
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
+    std::vector<std::uint8_t> bytes;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
+    if (in.bad())
         throw EMyStreamError("Error Reading File: " + path);
     return TByteReader(std::move(bytes));
 }

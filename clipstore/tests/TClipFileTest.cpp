@@ -409,6 +409,9 @@ TEST_F(ClipFileTest, MissingFilesAndBadRecords) {
         EXPECT_EQ(text.rfind("Error Opening File: " + root + "a/D40.DAT\nFor Data Titled: \"Lost\"\n", 0), 0u);
         EXPECT_NE(text.find("This Item Will Now Be Deleted"), std::string::npos);
     }
+    fs::create_directories(root + "a/D40.DAT"); // not a file
+    EXPECT_THROW(lost.Load(), EMyStreamError);
+
     // Neither online nor with a data file.
     TClipObj inline_(41, "ED");
     try {
