@@ -1,5 +1,6 @@
 // Program entry of Brindlex.
 #include "TClipView5.h"
+#include "TCollectionDump.h"
 #include "X11Desktop.h"
 
 #include <QApplication>
@@ -10,8 +11,14 @@
 
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
+    // "brindlex dump DIR" prints a stored collection as JSON; it runs before any window exists and
+    // needs no display.
+    if (argc >= 2 && std::strcmp(argv[1], "dump") == 0)
+        return bx::shell::TCollectionDump::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::cout << "Brindlex " << BRINDLEX_VERSION << '\n';
