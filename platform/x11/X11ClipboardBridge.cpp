@@ -111,8 +111,10 @@ void X11ClipboardBridge::ReleaseAll() {
 }
 
 std::optional<X11FormatMap::Kind> X11ClipboardBridge::KindOf(UINT format) const {
-    if (format == CF_DIB)
+    if (format == CF_DIB || format == CF_DIBV5)
         return Kind::Bitmap;
+    if (format == CF_UNICODETEXT)
+        return Kind::Text;
     for (Kind k : X11FormatMap::DerivedOrder()) {
         const UINT standard = X11FormatMap::StandardFormat(k);
         if (standard != 0
@@ -741,7 +743,15 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
             if (h == 0)
                 break;
             xcb_atom_t type = target;
-            if (std::optional<std::string> bytes = ServedBytes(*kind, name, BlockBytes(h), type))
+            std::string block = BlockBytes(h);
+            if (entries_[i].format == CF_UNICODETEXT) {
+                // Wide text up to its terminator, as UTF-8.
+                std::size_t end = 0;
+                while (end + 1 < block.size() && (block[end] != '\0' || block[end + 1] != '\0'))
+                    end += 2;
+                block = Conv::Utf16ToUtf8(std::string_view(block).substr(0, end));
+            }
+            if (std::optional<std::string> bytes = ServedBytes(*kind, name, block, type))
                 out = Produced{type, 8, std::make_shared<const std::string>(std::move(*bytes))};
         }
     }
@@ -757,7 +767,7 @@ std::optional<std::string> X11ClipboardBridge::ServedBytes(Kind kind, const std:
         const std::string_view text = UpToZero(block);
         if (target == "TEXT") {
             type = conn_->Atom("UTF8_STRING");
-            return std::string(text);
+            return Conv::IsUtf8(text) ? std::string(text) : Conv::Latin1ToUtf8(text);
         }
         if (target == "COMPOUND_TEXT") {
             if (!IsAscii(text))
@@ -769,7 +779,8 @@ std::optional<std::string> X11ClipboardBridge::ServedBytes(Kind kind, const std:
                 return std::string(text); // already single-byte text
             return Conv::Utf8ToLatin1(text);
         }
-        return std::string(text);
+        // Text kept from single-byte sources (older collections) is no UTF-8: it goes out as Latin-1 read.
+        return Conv::IsUtf8(text) ? std::string(text) : Conv::Latin1ToUtf8(text);
     }
     case Kind::Html: {
         const std::optional<X11DataConversions::Html> h = Conv::UnwrapHtml(block);

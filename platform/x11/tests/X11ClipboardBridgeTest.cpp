@@ -272,6 +272,22 @@ TEST_F(X11ClipboardBridgeTest, OurWriteIsReadBackByXclipForEachTargetAndArrivesA
     EXPECT_EQ(Read(Reg("application/x-bx-custom")), custom);
 }
 
+TEST_F(X11ClipboardBridgeTest, TextOfOtherSourcesGoesOutAsUtf8) {
+    struct Case {
+        UINT format;
+        std::string block;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {CF_TEXT, std::string("caf\xE9\0", 5), "caf\xC3\xA9"}, // single-byte text of an older collection
+        {CF_UNICODETEXT, std::string("c\0\xE9\0\xAC\x20\0\0junk", 12), "c\xC3\xA9\xE2\x82\xAC"},
+    };
+    for (const Case& c : cases) {
+        Write({{c.format, c.block}});
+        EXPECT_EQ(XclipOut("UTF8_STRING"), c.utf8) << c.format;
+    }
+}
+
 TEST_F(X11ClipboardBridgeTest, AnnouncedFormatIsRenderedWhenXclipAsksAndTheRequesterIsNamed) {
     const UINT format = Reg("application/x-bx-late");
     rendered_[format] = "rendered late";
