@@ -67,11 +67,15 @@ bool TClipboard::SetBytes(UINT format, std::span<const std::uint8_t> bytes) {
     const HGLOBAL h = GlobalMemory::FromBytes(bytes.data(), bytes.size());
     if (h == 0)
         return false;
-    if (desktop_.Clipboard().SetClipboardData(format, h) == 0) {
+    if (!SetHandle(format, h)) {
         GlobalFree(h);
         return false;
     }
     return true;
+}
+
+bool TClipboard::SetHandle(UINT format, HANDLE handle) {
+    return handle != 0 && desktop_.Clipboard().SetClipboardData(format, handle) != 0;
 }
 
 } // namespace bx::cliplink

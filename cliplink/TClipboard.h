@@ -38,6 +38,10 @@ public:
     // clipboard (nothing is emptied); false on failure. Graphic objects put their blocks through it.
     bool SetBytes(platform::UINT format, std::span<const std::uint8_t> bytes);
 
+    // Sets a block the caller made as the format, beside the formats already on the clipboard; the
+    // clipboard takes the block over. False on failure, and the caller keeps the block.
+    bool SetHandle(platform::UINT format, platform::HANDLE handle);
+
     platform::IDesktop& Desktop() const { return desktop_; }
 
 private:

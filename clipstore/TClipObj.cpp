@@ -492,6 +492,7 @@ bool TClipObj::NeedsDataFile() const {
 }
 
 void TClipObj::SaveToStream(TByteWriter& stream) {
+    SetTraceLocation("TClipObj.SaveToStream");
     const bool inFile = DataInFile || NeedsDataFile();
     stream.WriteString(RecordHeader);
     stream.WriteString(Title);
@@ -543,6 +544,7 @@ void TClipObj::SaveToStream(TByteWriter& stream) {
 }
 
 bool TClipObj::LoadFromStream(TByteReader& stream) {
+    SetTraceLocation("TClipObj.LoadFromStream");
     if (!MasterListExists())
         return true;
     Online = false;
@@ -649,6 +651,7 @@ std::string TClipObj::HtmlSourceUrl() {
 }
 
 bool TClipObj::ReadClipData(TByteReader* stream) {
+    SetTraceLocation("TClipObj.ReadClipData");
     if (!MasterListExists())
         return true;
     Formats = FormatList{};
@@ -694,6 +697,7 @@ bool TClipObj::ReadClipData(TByteReader* stream) {
 
 bool TClipObj::RelocateFiles(const IClipCollection& from, const IClipCollection& to, std::int32_t oldSerial,
                              std::int32_t newSerial, bool copy) {
+    SetTraceLocation("TClipObj.RelocateFiles");
     const std::string fromDir = from.GetPath();
     const std::string toDir = to.GetPath();
     if (oldSerial == newSerial && SameDirectory(fromDir, toDir))

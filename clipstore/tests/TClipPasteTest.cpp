@@ -253,6 +253,11 @@ TEST_F(ClipPasteTest, TheWrapperCopiesBlocksInAndOut) {
     EXPECT_EQ(got, bytes);
     EXPECT_TRUE(clipboard.GetBytes(CF_TEXT, got));
     EXPECT_EQ(got, TextBytes("t"));
+    const HGLOBAL own = GlobalMemory::FromBytes(bytes.data(), 2);
+    EXPECT_TRUE(clipboard.SetHandle(CF_DIF, own));
+    EXPECT_TRUE(clipboard.GetBytes(CF_DIF, got));
+    EXPECT_EQ(got, (Bytes{9, 8}));
+    EXPECT_FALSE(clipboard.SetHandle(CF_DIF, 0));
     EXPECT_FALSE(clipboard.GetBytes(CF_DIB, got));
     EXPECT_TRUE(got.empty());
     view.Close();
