@@ -18,6 +18,8 @@ namespace {
 
 using Conv = X11DataConversions;
 
+constexpr std::size_t MaxTargets = 1000;
+
 std::string BlockBytes(HANDLE h) {
     const std::size_t size = GlobalMemory::Size(h);
     const std::uint8_t* p = GlobalMemory::Lock(h);
@@ -459,10 +461,12 @@ void X11ClipboardBridge::TakeSnapshot() {
     const std::optional<X11SelectionReader::Data> targets = reader_->Read(clipboardAtom_, conn_->Atom("TARGETS"));
     if (!targets || targets->format != 32)
         return;
-    const std::size_t count = targets->bytes.size() / 4;
+    // An owner that offers more targets than any application does is read only so far.
+    const std::size_t count = std::min<std::size_t>(targets->bytes.size() / 4, MaxTargets);
     std::vector<xcb_atom_t> atoms(count);
     if (count > 0)
         std::memcpy(atoms.data(), targets->bytes.data(), count * 4);
+    conn_->CacheNames(atoms);
     for (xcb_atom_t a : atoms) {
         const std::string name = conn_->AtomName(a);
         if (!name.empty() && !X11FormatMap::IsMetaTarget(name))

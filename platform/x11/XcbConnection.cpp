@@ -5,6 +5,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace bx::platform::x11 {
@@ -114,6 +115,23 @@ std::string XcbConnection::AtomName(xcb_atom_t atom) {
     names_.emplace(atom, name);
     atoms_.emplace(name, atom);
     return name;
+}
+
+void XcbConnection::CacheNames(const std::vector<xcb_atom_t>& atoms) {
+    std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> cookies;
+    for (xcb_atom_t a : atoms)
+        if (a != XCB_NONE && !names_.contains(a) &&
+            std::none_of(cookies.begin(), cookies.end(), [a](const auto& c) { return c.first == a; }))
+            cookies.emplace_back(a, xcb_get_atom_name(conn_, a));
+    for (const auto& [atom, cookie] : cookies) {
+        Reply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(conn_, cookie, nullptr));
+        if (!r)
+            continue;
+        std::string name(xcb_get_atom_name_name(r.get()),
+                         static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
+        names_.emplace(atom, name);
+        atoms_.emplace(std::move(name), atom);
+    }
 }
 
 xcb_timestamp_t XcbConnection::ServerTime(std::chrono::milliseconds wait) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace bx::platform::x11 {
 
@@ -44,6 +45,8 @@ public:
 
     xcb_atom_t Atom(std::string_view name);
     std::string AtomName(xcb_atom_t atom);
+    // Asks for the names of many atoms at once (one round trip instead of one each).
+    void CacheNames(const std::vector<xcb_atom_t>& atoms);
 
     // The largest request the server takes, in bytes (with BIG-REQUESTS when the server has it).
     std::size_t MaxRequestBytes() const { return maxRequestBytes_; }
