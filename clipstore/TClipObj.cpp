@@ -901,20 +901,15 @@ int TClipObj::Paste(cliplink::TClipView5& view, cliplink::TClipboard& clipboard,
     }
 
     if (addressSeen && !textSeen) {
-        const std::size_t size = Lock(urlFormat);
-        if (size > 0) {
+        // The address is read from the clip's own copy directly: a lookup by type bits would report it
+        // absent whenever the clip also holds HTML, whose bit lies outside the mask of other formats.
+        const HGLOBAL h = GetHandle(urlFormat);
+        if (GlobalSize(h) > 0) {
             LogMsg(LogDetail, "PASTE", "Manufacturing TEXT from URL");
-            std::string address;
-            if (LockedData != nullptr) {
-                const auto* start = reinterpret_cast<const char*>(LockedData);
-                address = TUtf8::CutChars(std::string_view(start, strnlen(start, size)), 1024);
-            }
-            Unlock();
+            const std::string address = TUtf8::CutChars(TGlobalBlocks::TextOfHandle(h), 1024);
             PutText(address + LineBreak, 9999);
             SetIcon(CF_TEXT);
             ++result;
-        } else if (LockedFormat != 0) {
-            Unlock();
         }
     }
 

@@ -163,6 +163,15 @@ TEST_F(ClipPasteTest, AWebAddressWithoutTextGetsItsText) {
     Copy({{url, TextBytes(std::string(2000, 'u'))}});
     EXPECT_EQ(Paste(), 2);
     EXPECT_EQ(Text(1), std::string(1024, 'u') + "\n");
+
+    // Beside HTML too, whose type bit would hide the address from a lookup by type bits.
+    const UINT html = TProgramState::Get().HtmlFormat;
+    TClipObj page(0, "FIREFOX");
+    Copy({{html, TextBytes("<a href=x>x</a>")}, {url, TextBytes("https://example.org/x")}});
+    EXPECT_EQ(page.Paste(view, clipboard, profile), 3);
+    ASSERT_EQ(page.Formats->size(), 3u);
+    EXPECT_EQ(TGlobalBlocks::TextOfHandle((*page.Formats)[2]->Handle), "https://example.org/x\n");
+    EXPECT_EQ(page.IconBits, 128 | 1);
 }
 
 TEST_F(ClipPasteTest, AnEmptyTextIsNeverAdded) {
