@@ -64,15 +64,18 @@ X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
     incr_ = std::make_unique<X11IncrSender>(*conn_);
     info_ = std::make_unique<X11WindowInfo>(*conn_);
     clipboardAtom_ = conn_->Atom("CLIPBOARD");
+    managerAtom_ = conn_->Atom("CLIPBOARD_MANAGER");
     if (conn_->XFixesFirstEvent() >= 0) {
-        xcb_xfixes_select_selection_input(conn_->Raw(), conn_->Window(), clipboardAtom_,
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
-                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
-                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        for (xcb_atom_t selection : {clipboardAtom_, managerAtom_})
+            xcb_xfixes_select_selection_input(conn_->Raw(), conn_->Window(), selection,
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                                  XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                                  XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     } else {
         LogMsg(2, "X11ClipboardBridge", "The X server lacks XFIXES: clipboard changes are not heard");
     }
     SetForeignOwner(CurrentOwner());
+    TakeManagerRole();
     conn_->Flush();
     notifier_ = std::make_unique<QSocketNotifier>(conn_->Fd(), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_, [this] { ProcessEvents(); });
@@ -224,16 +227,22 @@ HANDLE X11ClipboardBridge::GetClipboardData(UINT format) {
         }
         return e == nullptr ? 0 : e->handle;
     }
+    return FetchEntry(format);
+}
+
+HANDLE X11ClipboardBridge::FetchEntry(UINT format) {
+    Entry* e = Find(format);
+    if (e == nullptr)
+        return 0;
     if (e->handle == 0 && !e->tried && conn_) {
         e->tried = true;
-        const UINT f = e->format;
         std::optional<std::string> bytes;
         if (e->kind) {
             bytes = Derive(*e->kind);
         } else if (const X11SelectionReader::Data* d = Fetch(conn_->AtomName(e->target))) {
             bytes = d->bytes;
         }
-        e = Find(f); // events handled meanwhile may have changed the entries
+        e = Find(format);
         if (e != nullptr && bytes && e->handle == 0)
             e->handle = GlobalMemory::FromBytes(bytes->data(), bytes->size());
         ScheduleProcessing();
@@ -353,7 +362,9 @@ void X11ClipboardBridge::Handle(const xcb_generic_event_t& e) {
     if (xfixes >= 0 && type == xfixes + XCB_XFIXES_SELECTION_NOTIFY) {
         const auto& n = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(e);
         if (n.selection == clipboardAtom_)
-            OnOwnerChange(n.owner);
+            OnOwnerChange(n.owner, n.selection_timestamp);
+        else if (n.selection == managerAtom_ && n.owner == XCB_NONE)
+            TakeManagerRole(); // the other manager is gone
         return;
     }
     switch (type) {
@@ -364,6 +375,8 @@ void X11ClipboardBridge::Handle(const xcb_generic_event_t& e) {
         if (const auto& c = reinterpret_cast<const xcb_selection_clear_event_t&>(e);
             c.selection == clipboardAtom_ && CurrentOwner() != conn_->Window())
             LoseOwnership();
+        else if (c.selection == managerAtom_)
+            managing_ = false;
         break;
     case XCB_PROPERTY_NOTIFY:
         incr_->OnPropertyNotify(reinterpret_cast<const xcb_property_notify_event_t&>(e));
@@ -373,8 +386,12 @@ void X11ClipboardBridge::Handle(const xcb_generic_event_t& e) {
     }
 }
 
-void X11ClipboardBridge::OnOwnerChange(xcb_window_t owner) {
+void X11ClipboardBridge::OnOwnerChange(xcb_window_t owner, xcb_timestamp_t time) {
     ++generation_;
+    if (owner == conn_->Window() && quietTime_ != XCB_CURRENT_TIME && time == quietTime_) {
+        quietTime_ = XCB_CURRENT_TIME; // we kept an exiting owner's data: the contents did not change
+        return;
+    }
     if (owner != conn_->Window()) {
         if (xOwned_) {
             // A report read late may tell of an owner that came before our latest taking.
@@ -427,11 +444,50 @@ void X11ClipboardBridge::SetForeignOwner(xcb_window_t owner) {
     owner_ = foreignWindow_;
 }
 
-xcb_window_t X11ClipboardBridge::CurrentOwner() {
+xcb_window_t X11ClipboardBridge::CurrentOwner(xcb_atom_t selection) {
     std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
-        xcb_get_selection_owner_reply(conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), clipboardAtom_), nullptr),
+        xcb_get_selection_owner_reply(
+            conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), selection == XCB_NONE ? clipboardAtom_ : selection),
+            nullptr),
         &std::free);
     return r ? r->owner : XCB_NONE;
+}
+
+void X11ClipboardBridge::TakeManagerRole() {
+    // Another clipboard manager of the desktop keeps the data of exiting programs: we leave it alone.
+    if (managing_ || CurrentOwner(managerAtom_) != XCB_NONE)
+        return;
+    managerTime_ = conn_->ServerTime();
+    xcb_set_selection_owner(conn_->Raw(), conn_->Window(), managerAtom_, managerTime_);
+    managing_ = CurrentOwner(managerAtom_) == conn_->Window();
+}
+
+bool X11ClipboardBridge::SaveTargets() {
+    if (xOwned_ && ours_)
+        return true; // the data is ours already
+    if (open_ || ours_ || rendering_ != 0)
+        return false;
+    // Read everything the exiting owner offers while it waits for our answer, then serve it ourselves.
+    snapshotGeneration_ = 0;
+    TakeSnapshot();
+    for (const Entry& e : std::vector<Entry>(entries_))
+        FetchEntry(e.format);
+    std::erase_if(entries_, [](const Entry& e) { return e.handle == 0; });
+    if (entries_.empty())
+        return false;
+    for (Entry& e : entries_) {
+        e.kind.reset();
+        e.target = XCB_NONE;
+    }
+    ours_ = true;
+    if (foreignWindow_ != NoWindow)
+        windows_.DestroyWindow(foreignWindow_);
+    foreignWindow_ = NoWindow;
+    foreignOwner_ = XCB_NONE;
+    owner_ = NoWindow;
+    TakeOwnership();
+    quietTime_ = ownTime_;
+    return xOwned_;
 }
 
 void X11ClipboardBridge::TakeOwnership() {
@@ -596,8 +652,28 @@ std::optional<std::string> X11ClipboardBridge::Derive(Kind kind) {
 void X11ClipboardBridge::Serve(const xcb_selection_request_event_t& r) {
     xcb_atom_t property = r.property == XCB_NONE ? r.target : r.property; // obsolete requestors
     bool ok = false;
-    if (r.selection == clipboardAtom_ && xOwned_ && ours_ && r.owner == conn_->Window() &&
-        (r.time == XCB_CURRENT_TIME || r.time >= ownTime_)) {
+    if (r.selection == managerAtom_) {
+        if (managing_ && r.owner == conn_->Window()) {
+            const std::string target = conn_->AtomName(r.target);
+            if (target == "TARGETS") {
+                const xcb_atom_t atoms[] = {conn_->Atom("TARGETS"), conn_->Atom("SAVE_TARGETS"),
+                                            conn_->Atom("TIMESTAMP")};
+                xcb_change_property(conn_->Raw(), XCB_PROP_MODE_REPLACE, r.requestor, property, XCB_ATOM_ATOM, 32, 3,
+                                    atoms);
+                ok = true;
+            } else if (target == "TIMESTAMP") {
+                xcb_change_property(conn_->Raw(), XCB_PROP_MODE_REPLACE, r.requestor, property, XCB_ATOM_INTEGER, 32, 1,
+                                    &managerTime_);
+                ok = true;
+            } else if (target == "SAVE_TARGETS") {
+                ok = SaveTargets();
+                if (ok) // the answer to SAVE_TARGETS is an empty property of type NULL
+                    xcb_change_property(conn_->Raw(), XCB_PROP_MODE_REPLACE, r.requestor, property, conn_->Atom("NULL"),
+                                        32, 0, nullptr);
+            }
+        }
+    } else if (r.selection == clipboardAtom_ && xOwned_ && ours_ && r.owner == conn_->Window() &&
+               (r.time == XCB_CURRENT_TIME || r.time >= ownTime_)) {
         const std::string target = conn_->AtomName(r.target);
         if (target == "MULTIPLE") {
             if (r.property != XCB_NONE) {

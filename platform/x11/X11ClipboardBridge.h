@@ -33,6 +33,8 @@ namespace bx::platform::x11 {
 // - Emptying and setting formats makes the program the owner when the clipboard is closed again, with a
 //   real server time; requests are answered from memory (INCR for large data), announced formats are
 //   rendered by the owner window (WM_RENDERFORMAT, sent) when another program asks for them.
+// - When no other program is the clipboard manager, we are: a program that exits with the clipboard
+//   (SAVE_TARGETS) has its data read and served by us from then on, without a change being reported.
 // Without a display the clipboard stays within the program.
 class X11ClipboardBridge : public IClipboard {
 public:
@@ -70,6 +72,8 @@ public:
     HWND GetClipboardViewer() const override;
 
     bool IsConnected() const { return conn_ != nullptr; }
+    // True while we are the desktop's clipboard manager (no other program was).
+    bool IsClipboardManager() const { return managing_; }
     // The longest wait for one answer of another program (default 1 s).
     void SetWait(std::chrono::milliseconds wait);
     const RenderRequest& LastRenderRequestor() const { return lastRender_; }
@@ -98,12 +102,16 @@ private:
 
     void ScheduleProcessing();
     void Handle(const xcb_generic_event_t& e);
-    void OnOwnerChange(xcb_window_t owner);
+    void OnOwnerChange(xcb_window_t owner, xcb_timestamp_t time);
     void LoseOwnership();
     void DropOurs();
     void SetForeignOwner(xcb_window_t owner);
     void TakeOwnership();
-    xcb_window_t CurrentOwner();
+    xcb_window_t CurrentOwner(xcb_atom_t selection = XCB_NONE); // CLIPBOARD unless told
+    // The clipboard manager's role (CLIPBOARD_MANAGER): keeping the data of a program that exits.
+    void TakeManagerRole();
+    bool SaveTargets();
+    HANDLE FetchEntry(UINT format);
 
     // Another owner's data.
     void TakeSnapshot();
@@ -128,6 +136,10 @@ private:
     QObject context_;
     std::unique_ptr<QSocketNotifier> notifier_;
     xcb_atom_t clipboardAtom_ = XCB_NONE;
+    xcb_atom_t managerAtom_ = XCB_NONE;
+    bool managing_ = false;
+    xcb_timestamp_t managerTime_ = XCB_CURRENT_TIME;
+    xcb_timestamp_t quietTime_ = XCB_CURRENT_TIME; // our taking that is no change of the contents
 
     std::vector<Entry> entries_;
     bool open_ = false;

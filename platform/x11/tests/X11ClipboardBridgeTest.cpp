@@ -334,6 +334,19 @@ TEST_F(X11ClipboardBridgeTest, LosingTheClipboardDropsOurDataAndAnOwnerThatExits
     bridge_->CloseClipboard();
 }
 
+TEST_F(X11ClipboardBridgeTest, AsClipboardManagerWeKeepTheDataOfAProgramThatExits) {
+    ASSERT_TRUE(bridge_->IsClipboardManager());
+    QProcess& peer =
+        StartOwner(BX_X11_PEER, {"own", "--save-after", "200", "text/x-kept:=kept bytes", "UTF8_STRING:=kept text"});
+    const int changes = changes_;
+    ASSERT_TRUE(WaitUntil([&] { return peer.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(peer.readAllStandardOutput().toStdString(), "ready\nsaved\n");
+    EXPECT_EQ(XclipOut("text/x-kept"), "kept bytes");
+    EXPECT_EQ(XclipOut("UTF8_STRING"), "kept text");
+    EXPECT_EQ(Read(CF_TEXT), std::string("kept text\0", 10));
+    EXPECT_EQ(changes_, changes); // keeping the data is no change of the contents
+}
+
 TEST_F(X11ClipboardBridgeTest, PasswordManagerDataIsMarkedToBeIgnored) {
     const UINT ignore = Reg("Clipboard Viewer Ignore");
     for (const std::string_view hint : {"secret", "public"}) {

@@ -1,7 +1,9 @@
 // A peer for the X11 clipboard tests, acting as another application:
-//   bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE | TARGET:=TEXT ...
+//   bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] TARGET=FILE | TARGET:=TEXT ...
 //       owns the CLIPBOARD selection with those targets and bytes; prints "ready" once it owns it and
 //       serves requests (data after MS milliseconds, or never) until another client takes the selection.
+//       With --save-after it exits after MS milliseconds as applications do: it asks the clipboard manager
+//       to keep its data (SAVE_TARGETS), serves the manager meanwhile, and prints "saved" or "not saved".
 //   bx_x11_peer request TARGET
 //       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data).
 //   bx_x11_peer request-multiple TARGET...
@@ -78,6 +80,7 @@ int Own(XcbConnection& conn, int argc, char** argv) {
     int delayMs = 0;
     bool never = false;
     bool neverTargets = false;
+    int saveAfterMs = -1;
     std::vector<std::pair<std::string, std::string>> targets;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -85,6 +88,8 @@ int Own(XcbConnection& conn, int argc, char** argv) {
             delayMs = std::stoi(argv[++i]);
         } else if (arg == "--never") {
             never = true;
+        } else if (arg == "--save-after" && i + 1 < argc) {
+            saveAfterMs = std::stoi(argv[++i]);
         } else if (arg == "--never-targets") {
             neverTargets = true;
         } else if (const std::size_t lit = arg.find(":="); lit != std::string::npos) {
@@ -105,16 +110,40 @@ int Own(XcbConnection& conn, int argc, char** argv) {
     conn.Flush();
     std::cout << "ready" << std::endl;
 
+    using Clock = XcbConnection::Clock;
+    const xcb_atom_t saveTargets = conn.Atom("SAVE_TARGETS");
+    Clock::time_point saveAt =
+        saveAfterMs >= 0 ? Clock::now() + std::chrono::milliseconds(saveAfterMs) : Clock::time_point::max();
+    bool saving = false;
     for (;;) {
-        XcbEvent e = conn.WaitFor([](const xcb_generic_event_t&) { return true; },
-                                  XcbConnection::Clock::now() + std::chrono::hours(1));
+        const Clock::time_point deadline =
+            saveAt != Clock::time_point::max() ? saveAt : Clock::now() + std::chrono::hours(1);
+        XcbEvent e = conn.WaitFor([](const xcb_generic_event_t&) { return true; }, deadline);
         if (!e) {
             if (conn.HasError())
                 return 0;
+            if (saving) {
+                std::cout << "not saved" << std::endl;
+                return 1;
+            }
+            if (Clock::now() >= saveAt) {
+                xcb_convert_selection(conn.Raw(), conn.Window(), conn.Atom("CLIPBOARD_MANAGER"), saveTargets,
+                                      conn.Atom("BX_PEER_SAVE"), XCB_CURRENT_TIME);
+                conn.Flush();
+                saving = true;
+                saveAt = Clock::now() + std::chrono::seconds(5);
+            }
             continue;
         }
         const std::uint8_t type = XcbConnection::EventType(*e);
-        if (type == XCB_SELECTION_CLEAR)
+        if (type == XCB_SELECTION_NOTIFY && saving) {
+            const auto& n = *reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
+            if (n.target == saveTargets) {
+                std::cout << (n.property != XCB_NONE ? "saved" : "not saved") << std::endl;
+                return n.property != XCB_NONE ? 0 : 1;
+            }
+        }
+        if (type == XCB_SELECTION_CLEAR && !saving)
             return 0;
         if (type != XCB_SELECTION_REQUEST)
             continue;
