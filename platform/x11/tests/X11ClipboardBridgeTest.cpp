@@ -347,6 +347,60 @@ TEST_F(X11ClipboardBridgeTest, AsClipboardManagerWeKeepTheDataOfAProgramThatExit
     EXPECT_EQ(changes_, changes); // keeping the data is no change of the contents
 }
 
+TEST_F(X11ClipboardBridgeTest, DerivedFormatsAreReadFromTheTargetsOfTheirTable) {
+    const std::string wmf = "\x01\x00\x09\x00wmf records";
+    const std::string placeable = std::string("\xD7\xCD\xC6\x9A", 4) + std::string(18, '\x01');
+    const std::string mozUrl = X11DataConversions::Utf8ToUtf16Le("https://example.org/x\nTitle");
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> targets;
+        std::string format; // a registered name, or "#n" for a standard format
+        std::optional<std::string> bytes;
+    };
+    const std::string wmfTarget = "application/x-openoffice-wmf;windows_formatname=\"Image WMF\"";
+    const std::string emfTarget = "application/x-openoffice-emf;windows_formatname=\"Image EMF\"";
+    const Case cases[] = {
+        {"files",
+         {{"x-special/gnome-copied-files", "copy\nfile:///tmp/a%20b\nfile:///c"}},
+         "#15",
+         X11DataConversions::DropFiles({"/tmp/a b", "/c"})},
+        {"file uris", {{"text/uri-list", "file:///tmp/x\r\n"}}, "#15", X11DataConversions::DropFiles({"/tmp/x"})},
+        {"no files in a web address", {{"text/uri-list", "https://example.org/\r\n"}}, "#15", std::nullopt},
+        {"web address",
+         {{"text/uri-list", "https://example.org/\r\n"}},
+         "UniformResourceLocator",
+         std::string("https://example.org/\0", 21)},
+        {"firefox address",
+         {{"text/x-moz-url", mozUrl}},
+         "UniformResourceLocator",
+         std::string("https://example.org/x\0", 22)},
+        {"html with its page",
+         {{"text/html", "<i>x</i>"}, {"chromium/x-source-url", "https://example.org/p"}},
+         "HTML Format",
+         X11DataConversions::WrapHtml("<i>x</i>", "https://example.org/p")},
+        {"rich text", {{"text/richtext", "{\\rtf1 x}"}}, "Rich Text Format", "{\\rtf1 x}"},
+        {"windows metafile",
+         {{wmfTarget, placeable + wmf}},
+         "#3",
+         std::string("\x08", 1) + std::string(15, '\0') + wmf},
+        {"enhanced metafile", {{emfTarget, "emf bytes"}}, "#14", "emf bytes"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList args{"own"};
+        for (const auto& [target, bytes] : c.targets) {
+            const QString file = dir_.filePath(QString::number(++n));
+            WriteFile(file, bytes);
+            args << QString::fromStdString(target) + "=" + file;
+        }
+        StartOwner(BX_X11_PEER, args);
+        const UINT format =
+            c.format[0] == '#' ? static_cast<UINT>(std::stoi(c.format.substr(1))) : Reg(c.format.c_str());
+        EXPECT_EQ(Read(format), c.bytes);
+    }
+}
+
 TEST_F(X11ClipboardBridgeTest, PasswordManagerDataIsMarkedToBeIgnored) {
     const UINT ignore = Reg("Clipboard Viewer Ignore");
     for (const std::string_view hint : {"secret", "public"}) {

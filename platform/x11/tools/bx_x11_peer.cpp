@@ -1,7 +1,8 @@
 // A peer for the X11 clipboard tests, acting as another application:
 //   bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] TARGET=FILE | TARGET:=TEXT ...
-//       owns the CLIPBOARD selection with those targets and bytes; prints "ready" once it owns it and
-//       serves requests (data after MS milliseconds, or never) until another client takes the selection.
+//       owns the CLIPBOARD selection with those targets and bytes (a file name is what follows the last
+//       "="); prints "ready" once it owns it and serves requests (data after MS milliseconds, or never)
+//       until another client takes the selection.
 //       With --save-after it exits after MS milliseconds as applications do: it asks the clipboard manager
 //       to keep its data (SAVE_TARGETS), serves the manager meanwhile, and prints "saved" or "not saved".
 //   bx_x11_peer request TARGET
@@ -94,7 +95,7 @@ int Own(XcbConnection& conn, int argc, char** argv) {
             neverTargets = true;
         } else if (const std::size_t lit = arg.find(":="); lit != std::string::npos) {
             targets.emplace_back(arg.substr(0, lit), arg.substr(lit + 2));
-        } else if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+        } else if (const std::size_t eq = arg.rfind('='); eq != std::string::npos) {
             std::ifstream in(arg.substr(eq + 1), std::ios::binary);
             if (!in)
                 return Usage();
