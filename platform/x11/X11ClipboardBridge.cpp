@@ -504,7 +504,8 @@ void X11ClipboardBridge::TakeSnapshot() {
     xcb_window_t owner = CurrentOwner();
     if (owner == conn_->Window())
         owner = XCB_NONE;
-    if (snapshotGeneration_ == generation_ && owner == foreignOwner_)
+    // Without XFIXES no change is heard, so every opening reads the targets afresh.
+    if (snapshotGeneration_ == generation_ && owner == foreignOwner_ && conn_->XFixesFirstEvent() >= 0)
         return;
     snapshotGeneration_ = generation_;
     ReleaseAll();
