@@ -5,8 +5,10 @@
 //       until another client takes the selection.
 //       With --save-after it exits after MS milliseconds as applications do: it asks the clipboard manager
 //       to keep its data (SAVE_TARGETS), serves the manager meanwhile, and prints "saved" or "not saved".
-//   bx_x11_peer request TARGET
-//       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data).
+//   bx_x11_peer request [--active] TARGET
+//       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data);
+//       with --active it first names its window the active one (_NET_ACTIVE_WINDOW), as a window manager
+//       does for the application in front.
 //   bx_x11_peer request-multiple TARGET...
 //       asks for all of them at once (MULTIPLE) and writes a line "TARGET=BYTES" for each one converted,
 //       "TARGET refused" for each one refused (exit 1: the request itself was refused).
@@ -30,7 +32,7 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE|TARGET:=TEXT ...\n"
-                 "       bx_x11_peer request TARGET\n"
+                 "       bx_x11_peer request [--active] TARGET\n"
                  "       bx_x11_peer request-multiple TARGET...\n";
     return 2;
 }
@@ -199,6 +201,12 @@ int main(int argc, char** argv) {
         return 3;
     }
     const std::string mode = argv[1];
+    if (mode == "request" && argc >= 4 && std::strcmp(argv[2], "--active") == 0) {
+        const xcb_window_t window = conn->Window();
+        xcb_change_property(conn->Raw(), XCB_PROP_MODE_REPLACE, conn->Root(), conn->Atom("_NET_ACTIVE_WINDOW"),
+                            XCB_ATOM_WINDOW, 32, 1, &window);
+        return Request(*conn, argv[3]);
+    }
     if (mode == "request")
         return Request(*conn, argv[2]);
     if (mode == "request-multiple")
