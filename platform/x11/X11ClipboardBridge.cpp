@@ -83,6 +83,8 @@ X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
 }
 
 X11ClipboardBridge::~X11ClipboardBridge() {
+    if (conn_)
+        HandOverToManager();
     notifier_.reset();
     if (foreignWindow_ != NoWindow)
         windows_.DestroyWindow(foreignWindow_);
@@ -460,6 +462,32 @@ void X11ClipboardBridge::TakeManagerRole() {
     managerTime_ = conn_->ServerTime();
     xcb_set_selection_owner(conn_->Raw(), conn_->Window(), managerAtom_, managerTime_);
     managing_ = CurrentOwner(managerAtom_) == conn_->Window();
+}
+
+void X11ClipboardBridge::HandOverToManager() {
+    ProcessEvents();
+    if (!xOwned_ || !ours_ || managing_ || open_ || CurrentOwner() != conn_->Window() ||
+        CurrentOwner(managerAtom_) == XCB_NONE)
+        return;
+    // Announced formats cannot be rendered once the program's windows are gone.
+    std::erase_if(entries_, [](const Entry& e) { return e.handle == 0; });
+    served_.clear();
+    const xcb_atom_t saveTargets = conn_->Atom("SAVE_TARGETS");
+    xcb_convert_selection(conn_->Raw(), conn_->Window(), managerAtom_, saveTargets, conn_->Atom("BX_SAVE_TARGETS"),
+                          XCB_CURRENT_TIME);
+    // The manager reads our targets before it answers: serve it meanwhile, for a bounded time.
+    const auto deadline = XcbConnection::Clock::now() + std::chrono::seconds(5);
+    processing_ = true;
+    for (;;) {
+        const XcbEvent e = conn_->WaitFor([](const xcb_generic_event_t&) { return true; }, deadline);
+        if (!e)
+            break;
+        if (XcbConnection::EventType(*e) == XCB_SELECTION_NOTIFY &&
+            reinterpret_cast<const xcb_selection_notify_event_t*>(e.get())->target == saveTargets)
+            break;
+        Handle(*e);
+    }
+    processing_ = false;
 }
 
 bool X11ClipboardBridge::SaveTargets() {

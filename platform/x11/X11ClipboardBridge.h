@@ -35,6 +35,7 @@ namespace bx::platform::x11 {
 //   rendered by the owner window (WM_RENDERFORMAT, sent) when another program asks for them.
 // - When no other program is the clipboard manager, we are: a program that exits with the clipboard
 //   (SAVE_TARGETS) has its data read and served by us from then on, without a change being reported.
+//   When another program is the manager, we ask it to keep our data when the bridge is destroyed.
 // Without a display the clipboard stays within the program.
 class X11ClipboardBridge : public IClipboard {
 public:
@@ -111,6 +112,8 @@ private:
     // The clipboard manager's role (CLIPBOARD_MANAGER): keeping the data of a program that exits.
     void TakeManagerRole();
     bool SaveTargets();
+    // At exit: another program that is the clipboard manager is asked to keep our data (SAVE_TARGETS).
+    void HandOverToManager();
     HANDLE FetchEntry(UINT format);
 
     // Another owner's data.

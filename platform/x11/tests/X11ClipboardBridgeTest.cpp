@@ -363,6 +363,25 @@ TEST_F(X11ClipboardBridgeTest, AsClipboardManagerWeKeepTheDataOfAProgramThatExit
     EXPECT_EQ(changes_, changes); // keeping the data is no change of the contents
 }
 
+TEST_F(X11ClipboardBridgeTest, AtExitOurDataGoesToTheClipboardManagerOfTheDesktop) {
+    bridge_.reset(); // gives up the manager's role
+    peers_.push_back(std::make_unique<QProcess>());
+    QProcess& manager = *peers_.back();
+    manager.start(BX_X11_PEER, {"manage"});
+    ASSERT_TRUE(WaitUntil([&] { return manager.canReadLine(); }));
+    EXPECT_EQ(manager.readLine().toStdString(), "managing\n");
+
+    bridge_ = std::make_unique<X11ClipboardBridge>(windows_);
+    EXPECT_FALSE(bridge_->IsClipboardManager()); // another program is
+    const UINT kept = Reg("application/x-bx-kept");
+    Write({{kept, std::string("kept\0bytes", 10)}, {CF_TEXT, std::string("text\0", 5)}, {Reg("x-late"), std::nullopt}});
+    bridge_.reset(); // the program exits
+
+    EXPECT_EQ(XclipOut("application/x-bx-kept"), std::string("kept\0bytes", 10));
+    EXPECT_EQ(XclipOut("UTF8_STRING"), "text");
+    EXPECT_FALSE(XclipOut("x-late")); // an announced format could not be rendered any more
+}
+
 TEST_F(X11ClipboardBridgeTest, DerivedFormatsAreReadFromTheTargetsOfTheirTable) {
     const std::string wmf = "\x01\x00\x09\x00wmf records";
     const std::string placeable = std::string("\xD7\xCD\xC6\x9A", 4) + std::string(18, '\x01');

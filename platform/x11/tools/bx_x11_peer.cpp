@@ -5,6 +5,9 @@
 //       until another client takes the selection.
 //       With --save-after it exits after MS milliseconds as applications do: it asks the clipboard manager
 //       to keep its data (SAVE_TARGETS), serves the manager meanwhile, and prints "saved" or "not saved".
+//   bx_x11_peer manage
+//       is the clipboard manager (prints "managing"): keeps the data of the first program that asks
+//       (SAVE_TARGETS), then owns the clipboard with it as "own" does.
 //   bx_x11_peer request [--active] TARGET
 //       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data);
 //       with --active it first names its window the active one (_NET_ACTIVE_WINDOW), as a window manager
@@ -32,6 +35,7 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE|TARGET:=TEXT ...\n"
+                 "       bx_x11_peer manage\n"
                  "       bx_x11_peer request [--active] TARGET\n"
                  "       bx_x11_peer request-multiple TARGET...\n";
     return 2;
@@ -79,6 +83,59 @@ int RequestMultiple(XcbConnection& conn, int argc, char** argv) {
     return 0;
 }
 
+int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::string>>& targets, int delayMs, bool never,
+          bool neverTargets, int saveAfterMs);
+
+// Acts as the desktop's clipboard manager: keeps the data of a program that asks (SAVE_TARGETS) and
+// then owns the clipboard with it.
+int Manage(XcbConnection& conn) {
+    const xcb_atom_t manager = conn.Atom("CLIPBOARD_MANAGER");
+    xcb_set_selection_owner(conn.Raw(), conn.Window(), manager, conn.ServerTime());
+    conn.Flush();
+    std::cout << "managing" << std::endl;
+    for (;;) {
+        XcbEvent e = conn.WaitFor([](const xcb_generic_event_t&) { return true; },
+                                  XcbConnection::Clock::now() + std::chrono::hours(1));
+        if (!e)
+            return conn.HasError() ? 0 : 1;
+        if (XcbConnection::EventType(*e) != XCB_SELECTION_REQUEST)
+            continue;
+        const auto r = *reinterpret_cast<const xcb_selection_request_event_t*>(e.get());
+        std::vector<std::pair<std::string, std::string>> kept;
+        if (r.selection == manager && conn.AtomName(r.target) == "SAVE_TARGETS") {
+            X11SelectionReader reader(conn);
+            const xcb_atom_t clipboard = conn.Atom("CLIPBOARD");
+            if (const auto list = reader.Read(clipboard, conn.Atom("TARGETS")); list && list->format == 32) {
+                std::vector<xcb_atom_t> atoms(list->bytes.size() / 4);
+                std::memcpy(atoms.data(), list->bytes.data(), atoms.size() * 4);
+                for (xcb_atom_t a : atoms) {
+                    const std::string name = conn.AtomName(a);
+                    if (name == "TARGETS" || name == "TIMESTAMP" || name == "MULTIPLE")
+                        continue;
+                    if (const auto data = reader.Read(clipboard, a))
+                        kept.emplace_back(name, data->bytes);
+                }
+            }
+        }
+        xcb_selection_notify_event_t n{};
+        n.response_type = XCB_SELECTION_NOTIFY;
+        n.time = r.time;
+        n.requestor = r.requestor;
+        n.selection = r.selection;
+        n.target = r.target;
+        n.property = kept.empty() ? XCB_NONE : r.property;
+        if (!kept.empty())
+            xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, conn.Atom("NULL"), 32, 0,
+                                nullptr);
+        char buffer[32] = {};
+        std::memcpy(buffer, &n, sizeof n);
+        xcb_send_event(conn.Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
+        conn.Flush();
+        if (!kept.empty())
+            return Serve(conn, kept, 0, false, false, -1);
+    }
+}
+
 int Own(XcbConnection& conn, int argc, char** argv) {
     int delayMs = 0;
     bool never = false;
@@ -107,6 +164,11 @@ int Own(XcbConnection& conn, int argc, char** argv) {
             return Usage();
         }
     }
+    return Serve(conn, targets, delayMs, never, neverTargets, saveAfterMs);
+}
+
+int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::string>>& targets, int delayMs, bool never,
+          bool neverTargets, int saveAfterMs) {
     const xcb_atom_t clipboard = conn.Atom("CLIPBOARD");
     const xcb_timestamp_t time = conn.ServerTime();
     xcb_set_selection_owner(conn.Raw(), conn.Window(), clipboard, time);
@@ -193,7 +255,7 @@ int Own(XcbConnection& conn, int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3)
+    if (argc < 2 || (argc < 3 && std::strcmp(argv[1], "manage") != 0))
         return Usage();
     std::unique_ptr<XcbConnection> conn = XcbConnection::Open();
     if (!conn) {
@@ -213,5 +275,7 @@ int main(int argc, char** argv) {
         return RequestMultiple(*conn, argc, argv);
     if (mode == "own")
         return Own(*conn, argc, argv);
+    if (mode == "manage")
+        return Manage(*conn);
     return Usage();
 }
