@@ -96,6 +96,8 @@ struct ParaState {
     int leftTwips = 0;
     int rightTwips = 0;
     int firstTwips = 0;
+    int beforeTwips = 0;
+    int afterTwips = 0;
 };
 
 struct Group {
@@ -471,6 +473,10 @@ void RtfParser::ControlWord(const Word& word) {
         para.rightTwips = std::clamp(word.param, -MaxIndentTwips, MaxIndentTwips);
     } else if (name == "fi") {
         para.firstTwips = std::clamp(word.param, -MaxIndentTwips, MaxIndentTwips);
+    } else if (name == "sb") {
+        para.beforeTwips = std::clamp(word.param, 0, MaxIndentTwips);
+    } else if (name == "sa") {
+        para.afterTwips = std::clamp(word.param, 0, MaxIndentTwips);
     } else if (name == "ansi") {
         docCodePage_ = 1252;
     } else if (name == "mac") {
@@ -740,6 +746,8 @@ void RtfParser::FinishParagraph() {
     block.setLeftMargin(cur_.para.leftTwips / TwipsPerPixel);
     block.setRightMargin(cur_.para.rightTwips / TwipsPerPixel);
     block.setTextIndent(cur_.para.firstTwips / TwipsPerPixel);
+    block.setTopMargin(cur_.para.beforeTwips / TwipsPerPixel);
+    block.setBottomMargin(cur_.para.afterTwips / TwipsPerPixel);
     cursor_.setBlockFormat(block);
 }
 

@@ -156,6 +156,8 @@ TEST(TRtfReaderTest, WordPadLikeDocument) {
     const QTextBlock item = document.findBlockByNumber(2);
     EXPECT_DOUBLE_EQ(item.blockFormat().leftMargin(), 48.0);
     EXPECT_DOUBLE_EQ(item.blockFormat().textIndent(), -24.0);
+    EXPECT_DOUBLE_EQ(document.findBlockByNumber(0).blockFormat().bottomMargin(), 200 / 15.0);
+    EXPECT_DOUBLE_EQ(item.blockFormat().bottomMargin(), 0.0); // \\pard resets the spacing
 }
 
 TEST(TRtfReaderTest, WriterLikeDocument) {
