@@ -157,7 +157,7 @@ TEST(TRtfReaderTest, WordPadLikeDocument) {
     EXPECT_DOUBLE_EQ(item.blockFormat().leftMargin(), 48.0);
     EXPECT_DOUBLE_EQ(item.blockFormat().textIndent(), -24.0);
     EXPECT_DOUBLE_EQ(document.findBlockByNumber(0).blockFormat().bottomMargin(), 200 / 15.0);
-    EXPECT_DOUBLE_EQ(item.blockFormat().bottomMargin(), 0.0); // \\pard resets the spacing
+    EXPECT_DOUBLE_EQ(item.blockFormat().bottomMargin(), 0.0); // \pard resets the spacing
 }
 
 TEST(TRtfReaderTest, WriterLikeDocument) {
