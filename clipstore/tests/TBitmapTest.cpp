@@ -68,7 +68,7 @@ std::size_t Stride(std::int32_t width, int bitCount) {
     return ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
 }
 
-// A DIB of pseudo-random pixels after the spec.
+// A DIB of pseudo-random pixels built from a layout description.
 Bytes MakeDib(const DibSpec& s, std::uint32_t seed = 7) {
     Rng rng{seed};
     Bytes b;
