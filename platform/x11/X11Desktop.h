@@ -12,7 +12,7 @@ namespace bx::platform::x11 {
 
 // The real desktop. Time, timers and window messages run on Qt's event loop; processes come from
 // /proc. The clipboard is the X server's CLIPBOARD selection (in memory when there is no display), and
-// the settings store lives in memory until the persistent store replaces it.
+// the settings store is a private file under the user's configuration folder.
 // Needs a QCoreApplication (or QApplication) on the calling thread.
 class X11Desktop : public IDesktop {
 public:
