@@ -1,6 +1,5 @@
 #include "ClipboardModel.h"
 
-#include "AsciiText.h"
 #include "GlobalMemory.h"
 
 #include <algorithm>
@@ -8,7 +7,7 @@
 namespace bx::platform {
 
 ClipboardModel::ClipboardModel(IWindows& windows)
-    : windows_(windows), releaser_([](UINT, HANDLE h) { GlobalMemory::Free(h); }) {}
+    : windows_(windows), chain_(windows), releaser_([](UINT, HANDLE h) { GlobalMemory::Free(h); }) {}
 
 ClipboardModel::~ClipboardModel() {
     ReleaseAll();
@@ -54,8 +53,7 @@ bool ClipboardModel::CloseClipboard() {
     openWindow_ = NoWindow;
     if (changed_) {
         changed_ = false;
-        if (viewerHead_ != NoWindow)
-            windows_.PostMessage(viewerHead_, WM_DRAWCLIPBOARD, 0, 0);
+        chain_.NotifyChanged();
     }
     return true;
 }
@@ -137,46 +135,24 @@ std::uint32_t ClipboardModel::GetClipboardSequenceNumber() const {
 }
 
 UINT ClipboardModel::RegisterClipboardFormat(std::string_view name) {
-    if (name.empty())
-        return 0;
-    const std::string key = LowerCase(name);
-    if (auto it = byLowerName_.find(key); it != byLowerName_.end())
-        return it->second;
-    if (registered_.size() > LastRegisteredFormat - FirstRegisteredFormat)
-        return 0;
-    const UINT format = FirstRegisteredFormat + static_cast<UINT>(registered_.size());
-    registered_.emplace_back(name);
-    byLowerName_.emplace(key, format);
-    return format;
+    return formats_.Register(name);
 }
 
 std::string ClipboardModel::GetClipboardFormatName(UINT format, int maxChars) const {
-    if (format < FirstRegisteredFormat || maxChars < 2)
-        return {};
-    const std::size_t index = format - FirstRegisteredFormat;
-    if (index >= registered_.size())
-        return {};
-    return registered_[index].substr(0, static_cast<std::size_t>(maxChars - 1));
+    return formats_.Name(format, maxChars);
 }
 
 HWND ClipboardModel::SetClipboardViewer(HWND hwnd) {
-    const HWND previous = viewerHead_;
-    viewerHead_ = hwnd;
-    if (hwnd != NoWindow)
-        windows_.SendMessage(hwnd, WM_DRAWCLIPBOARD, 0, 0);
-    return previous;
+    return chain_.Join(hwnd);
 }
 
 bool ClipboardModel::ChangeClipboardChain(HWND remove, HWND next) {
-    if (viewerHead_ == remove)
-        viewerHead_ = next;
-    else if (viewerHead_ != NoWindow)
-        windows_.SendMessage(viewerHead_, WM_CHANGECBCHAIN, remove, static_cast<LPARAM>(next));
+    chain_.Leave(remove, next);
     return true;
 }
 
 HWND ClipboardModel::GetClipboardViewer() const {
-    return viewerHead_;
+    return chain_.Head();
 }
 
 } // namespace bx::platform

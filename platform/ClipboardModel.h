@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClipboardFormatTable.h"
+#include "ClipboardViewerChain.h"
 #include "IClipboard.h"
 #include "IWindows.h"
 
@@ -57,17 +59,16 @@ private:
     void ReleaseAll();
 
     IWindows& windows_;
+    ClipboardViewerChain chain_;
     HandleReleaser releaser_;
     std::vector<Entry> entries_;
     bool open_ = false;
     HWND openWindow_ = NoWindow;
     HWND owner_ = NoWindow;
-    HWND viewerHead_ = NoWindow;
     bool changed_ = false;
     UINT rendering_ = 0;
     std::uint32_t sequence_ = 0;
-    std::vector<std::string> registered_;               // index i is format 0xC000 + i
-    std::unordered_map<std::string, UINT> byLowerName_; // lower-cased name -> format
+    ClipboardFormatTable formats_;
 };
 
 } // namespace bx::platform

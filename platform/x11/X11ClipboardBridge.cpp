@@ -55,7 +55,7 @@ std::string_view WithoutPlaceableHeader(std::string_view wmf) {
 } // namespace
 
 X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
-    : windows_(windows), conn_(XcbConnection::Open(display)) {
+    : windows_(windows), chain_(windows), conn_(XcbConnection::Open(display)) {
     if (!conn_) {
         LogMsg(2, "X11ClipboardBridge", "No X display: the clipboard stays within the program");
         return;
@@ -155,8 +155,8 @@ bool X11ClipboardBridge::CloseClipboard() {
         lostWhileOpen_ = false;
         if (conn_)
             TakeOwnership(); // the owner change comes back from the server and reaches the viewers
-        else if (viewerHead_ != NoWindow)
-            windows_.PostMessage(viewerHead_, WM_DRAWCLIPBOARD, 0, 0);
+        else
+            chain_.NotifyChanged();
     } else if (lostWhileOpen_) {
         lostWhileOpen_ = false;
         DropOurs();
@@ -284,46 +284,24 @@ std::uint32_t X11ClipboardBridge::GetClipboardSequenceNumber() const {
 }
 
 UINT X11ClipboardBridge::RegisterClipboardFormat(std::string_view name) {
-    if (name.empty())
-        return 0;
-    const std::string key = LowerCase(name);
-    if (auto it = byLowerName_.find(key); it != byLowerName_.end())
-        return it->second;
-    if (registered_.size() > LastRegisteredFormat - FirstRegisteredFormat)
-        return 0;
-    const UINT format = FirstRegisteredFormat + static_cast<UINT>(registered_.size());
-    registered_.emplace_back(name);
-    byLowerName_.emplace(key, format);
-    return format;
+    return formats_.Register(name);
 }
 
 std::string X11ClipboardBridge::GetClipboardFormatName(UINT format, int maxChars) const {
-    if (format < FirstRegisteredFormat || maxChars < 2)
-        return {};
-    const std::size_t index = format - FirstRegisteredFormat;
-    if (index >= registered_.size())
-        return {};
-    return registered_[index].substr(0, static_cast<std::size_t>(maxChars - 1));
+    return formats_.Name(format, maxChars);
 }
 
 HWND X11ClipboardBridge::SetClipboardViewer(HWND hwnd) {
-    const HWND previous = viewerHead_;
-    viewerHead_ = hwnd;
-    if (hwnd != NoWindow)
-        windows_.SendMessage(hwnd, WM_DRAWCLIPBOARD, 0, 0);
-    return previous;
+    return chain_.Join(hwnd);
 }
 
 bool X11ClipboardBridge::ChangeClipboardChain(HWND remove, HWND next) {
-    if (viewerHead_ == remove)
-        viewerHead_ = next;
-    else if (viewerHead_ != NoWindow)
-        windows_.SendMessage(viewerHead_, WM_CHANGECBCHAIN, remove, static_cast<LPARAM>(next));
+    chain_.Leave(remove, next);
     return true;
 }
 
 HWND X11ClipboardBridge::GetClipboardViewer() const {
-    return viewerHead_;
+    return chain_.Head();
 }
 
 // ---- events ----
@@ -405,8 +383,7 @@ void X11ClipboardBridge::OnOwnerChange(xcb_window_t owner, xcb_timestamp_t time)
         if (!ours_)
             SetForeignOwner(owner);
     }
-    if (viewerHead_ != NoWindow)
-        windows_.PostMessage(viewerHead_, WM_DRAWCLIPBOARD, 0, 0);
+    chain_.NotifyChanged();
 }
 
 void X11ClipboardBridge::LoseOwnership() {
@@ -835,7 +812,7 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
 
     std::optional<Produced> out;
     // A format registered under the target's name holds its bytes exactly.
-    const UINT exact = byLowerName_.contains(LowerCase(name)) ? byLowerName_.at(LowerCase(name)) : 0;
+    const UINT exact = formats_.Find(name);
     if (Entry* e = exact != 0 ? Find(exact) : nullptr) {
         HANDLE h = e->handle != 0 ? e->handle : Render(*e, name, requestor);
         if (h != 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClipboardFormatTable.h"
+#include "ClipboardViewerChain.h"
 #include "IClipboard.h"
 #include "QtWindows.h"
 #include "X11FormatMap.h"
@@ -132,6 +134,7 @@ private:
     HANDLE Render(Entry& e, const std::string& target, xcb_window_t requestor);
 
     QtWindows& windows_;
+    ClipboardViewerChain chain_;
     std::unique_ptr<XcbConnection> conn_;
     std::unique_ptr<X11SelectionReader> reader_;
     std::unique_ptr<X11IncrSender> incr_;
@@ -148,12 +151,10 @@ private:
     bool open_ = false;
     HWND openWindow_ = NoWindow;
     HWND owner_ = NoWindow;
-    HWND viewerHead_ = NoWindow;
     bool changed_ = false;
     UINT rendering_ = 0;
     std::uint32_t sequence_ = 0;
-    std::vector<std::string> registered_;
-    std::unordered_map<std::string, UINT> byLowerName_;
+    ClipboardFormatTable formats_;
 
     bool ours_ = false;          // the entries are the program's own (it emptied the clipboard)
     bool xOwned_ = false;        // we hold the selection
