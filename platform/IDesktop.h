@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IBrowserLink.h"
 #include "IClipboard.h"
 #include "IClock.h"
 #include "IHotKeys.h"
@@ -28,6 +29,8 @@ public:
     virtual ISound& Sound() = 0;
     virtual IShell& Shell() = 0;
     virtual IRegistry& Registry() = 0;
+    // Web browsers' address services (where the desktop has none, every conversation is refused).
+    virtual IBrowserLink& Browser() = 0;
 };
 
 } // namespace bx::platform

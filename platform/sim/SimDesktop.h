@@ -3,6 +3,7 @@
 #include "ClipboardModel.h"
 #include "IDesktop.h"
 #include "MemoryRegistry.h"
+#include "SimBrowserLink.h"
 #include "SimClock.h"
 #include "SimHotKeys.h"
 #include "SimKeyboard.h"
@@ -38,6 +39,7 @@ public:
     ISound& Sound() override { return sound_; }
     IShell& Shell() override { return shell_; }
     IRegistry& Registry() override { return registry_; }
+    IBrowserLink& Browser() override { return browser_; }
 
     SimClock& SimulatedClock() { return clock_; }
     SimWindows& SimulatedWindows() { return windows_; }
@@ -48,6 +50,7 @@ public:
     SimSound& SimulatedSound() { return sound_; }
     SimShell& SimulatedShell() { return shell_; }
     MemoryRegistry& SimulatedRegistry() { return registry_; }
+    SimBrowserLink& SimulatedBrowser() { return browser_; }
 
     std::uint32_t ProgramPid() const { return programPid_; }
 
@@ -69,6 +72,7 @@ private:
     SimSound sound_;
     SimShell shell_;
     MemoryRegistry registry_;
+    SimBrowserLink browser_;
 };
 
 } // namespace bx::platform::sim

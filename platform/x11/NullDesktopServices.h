@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IBrowserLink.h"
 #include "IHotKeys.h"
 #include "IKeyboard.h"
 #include "IShell.h"
@@ -7,10 +8,10 @@
 
 namespace bx::platform::x11 {
 
-// Keys, hot keys, sounds and the shell of the real desktop while they are not built yet: every request
-// is refused (hot keys cannot be registered, sound events do not play, nothing is opened), which the
+// Keys, hot keys, sounds, the shell and the browsers' address services of the real desktop while they are not built
+// yet: every request is refused (hot keys cannot be registered, sound events do not play, nothing is opened), which the
 // callers handle as they handle a refusal by the desktop.
-class NullDesktopServices : public IKeyboard, public IHotKeys, public ISound, public IShell {
+class NullDesktopServices : public IKeyboard, public IHotKeys, public ISound, public IShell, public IBrowserLink {
 public:
     void KeyEvent(std::uint8_t, std::uint8_t, UINT) override {}
     std::int16_t VkKeyScan(char) const override { return -1; }
@@ -24,6 +25,11 @@ public:
     void MessageBeep(UINT) override {}
 
     bool ShellExecute(const std::string&, const std::string&, const std::string&) override { return false; }
+
+    bool Connect(const std::string&, const std::string&) override { return false; }
+    bool OpenLink() override { return false; }
+    std::optional<std::string> Request(const std::string&) override { return std::nullopt; }
+    void Close() override {}
 };
 
 } // namespace bx::platform::x11

@@ -30,6 +30,7 @@ public:
     ISound& Sound() override { return services_; }
     IShell& Shell() override { return services_; }
     IRegistry& Registry() override { return registry_; }
+    IBrowserLink& Browser() override { return services_; }
 
 private:
     SystemClock clock_;
