@@ -1,10 +1,12 @@
 // Program entry of Brindlex.
+#include "SingleInstance.h"
 #include "TClipView5.h"
 #include "TCollectionDump.h"
 #include "X11Desktop.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QSessionManager>
 #include <QString>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -29,6 +31,17 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("Brindlex");
     QApplication::setOrganizationName("Quorvanti");
 
+    // One program per user: a second start brings the running one forward and ends.
+    bx::platform::x11::SingleInstance instance;
+    if (!instance.TryBecomePrimary()) {
+        if (instance.NotifyPrimary(2000)) {
+            std::cerr << "Brindlex is already running.\n";
+            return 0;
+        }
+        std::cerr << "Brindlex is already running but does not answer.\n";
+        return 1;
+    }
+
     bx::platform::x11::X11Desktop desktop;
     bx::cliplink::TClipView5 viewer(desktop);
 
@@ -47,6 +60,20 @@ int main(int argc, char* argv[]) {
         status->setText(text);
     };
     viewer.SetActive(true);
+
+    instance.OnActivate = [&window] {
+        window.show();
+        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window.raise();
+        window.activateWindow();
+    };
+    // The end of the session, SIGTERM, SIGINT and SIGHUP close the program the normal way.
+    desktop.Session().OnEndSession = [&window] {
+        window.close();
+        QApplication::quit();
+    };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&desktop](QSessionManager&) { desktop.DesktopSession().EndSession(); });
 
     window.resize(480, 120);
     window.show();

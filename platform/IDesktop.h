@@ -7,6 +7,7 @@
 #include "IKeyboard.h"
 #include "IProcesses.h"
 #include "IRegistry.h"
+#include "ISession.h"
 #include "IShell.h"
 #include "ISound.h"
 #include "IWindows.h"
@@ -31,6 +32,8 @@ public:
     virtual IRegistry& Registry() = 0;
     // Web browsers' address services (where the desktop has none, every conversation is refused).
     virtual IBrowserLink& Browser() = 0;
+    // Sleep, wake-up and the end of the session.
+    virtual ISession& Session() = 0;
 };
 
 } // namespace bx::platform

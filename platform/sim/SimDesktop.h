@@ -8,6 +8,7 @@
 #include "SimHotKeys.h"
 #include "SimKeyboard.h"
 #include "SimProcesses.h"
+#include "SimSession.h"
 #include "SimShell.h"
 #include "SimSound.h"
 #include "SimWindows.h"
@@ -40,6 +41,7 @@ public:
     IShell& Shell() override { return shell_; }
     IRegistry& Registry() override { return registry_; }
     IBrowserLink& Browser() override { return browser_; }
+    ISession& Session() override { return session_; }
 
     SimClock& SimulatedClock() { return clock_; }
     SimWindows& SimulatedWindows() { return windows_; }
@@ -51,6 +53,7 @@ public:
     SimShell& SimulatedShell() { return shell_; }
     MemoryRegistry& SimulatedRegistry() { return registry_; }
     SimBrowserLink& SimulatedBrowser() { return browser_; }
+    SimSession& SimulatedSession() { return session_; }
 
     std::uint32_t ProgramPid() const { return programPid_; }
 
@@ -73,6 +76,7 @@ private:
     SimShell shell_;
     MemoryRegistry registry_;
     SimBrowserLink browser_;
+    SimSession session_;
 };
 
 } // namespace bx::platform::sim

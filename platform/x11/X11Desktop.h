@@ -7,6 +7,7 @@
 #include "QtWindows.h"
 #include "SystemClock.h"
 #include "X11ClipboardBridge.h"
+#include "X11Session.h"
 
 namespace bx::platform::x11 {
 
@@ -31,6 +32,9 @@ public:
     IShell& Shell() override { return services_; }
     IRegistry& Registry() override { return registry_; }
     IBrowserLink& Browser() override { return services_; }
+    ISession& Session() override { return session_; }
+    // The windows report the toolkit's session end here.
+    X11Session& DesktopSession() { return session_; }
 
 private:
     SystemClock clock_;
@@ -39,6 +43,7 @@ private:
     ProcFsProcesses processes_;
     NullDesktopServices services_;
     FileRegistry registry_;
+    X11Session session_;
 };
 
 } // namespace bx::platform::x11
