@@ -13,6 +13,10 @@
 #include <utility>
 #include <vector>
 
+namespace bx::platform {
+class IClipboard;
+}
+
 namespace bx::cliplink {
 class TClipView5;
 class TClipboard;
@@ -136,11 +140,44 @@ public:
     // The paths of a file-list block (a DROPFILES structure, single-byte or wide).
     static std::vector<std::string> DropFilePaths(std::span<const std::uint8_t> block);
 
+    // Writing the clip to the clipboard.
+    enum class CopyMode {
+        // Open, empty, write every pasteable format with its data, close.
+        Immediate,
+        // Open, empty, announce every format without data (whatever its Pasteable flag), close: the
+        // data is written by RenderFormat or a Rendering copy when a program asks for it.
+        Announce,
+        // Inside a render request: the requesting program holds the clipboard open, so nothing is
+        // opened, emptied or closed; every pasteable format is written at once.
+        Rendering
+    };
+    // Writes the clip, beside the marker that tells clipboard viewers to ignore the change, and loads
+    // its data first when it lives in its data file. False when the clipboard could not be opened (10
+    // attempts, without a pause); raises EBadCopy when a format cannot be written, after releasing the
+    // clipboard. Registered formats go out under the number their name has in this run.
+    bool Copy(cliplink::TClipView5& view, cliplink::TClipboard& clipboard, CopyMode mode = CopyMode::Immediate);
+    // Writes one format's data beside the formats on the open clipboard; raises EBadCopy on failure.
+    // A bitmap goes out as CF_BITMAP, a metafile in the format it produces; either with CF_PALETTE
+    // when it carries a palette.
+    void CopyOne(cliplink::TClipboard& clipboard, TClipData& data);
+    // Serves a render request: writes every format of the clip (pasteable or not) that goes out under
+    // that number; true when there was one.
+    bool RenderFormat(cliplink::TClipboard& clipboard, platform::UINT format);
+    // Writes a metafile (CF_ENHMETAFILE or CF_METAFILEPICT) and its palette; false when nothing could
+    // be written.
+    static bool CopyMetafileToClipboard(cliplink::TClipboard& clipboard, const TMetafile& metafile);
+
+    // The address of the page the clip came from, as its "HTML Format" data (or its text) names it
+    // after "SourceURL:"; empty when there is none or the header's start number is not a number.
+    std::string HtmlSourceUrl();
+
 private:
+    // The number under which a format goes out in this run: a registered format under the number its
+    // name has now (FormatNum follows it), a bitmap as CF_BITMAP, a metafile in the format it produces.
+    static platform::UINT OutgoingFormat(platform::IClipboard& clipboard, TClipData& data);
     void LoadFirst();
     TClipData* FormatAt(int index);
     std::string CollPath() const;
-    std::string HtmlSourceUrl();
     std::int32_t IconBitsFromFormats();
 };
 

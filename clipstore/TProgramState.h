@@ -3,7 +3,11 @@
 #include "IDesktop.h"
 #include "PlatformTypes.h"
 
+#include <functional>
+
 namespace bx::clipstore {
+
+class TBitmap;
 
 // The program-wide state that the clip store consults. The owners set it: the master list marks its
 // existence while it lives, start-up sets StartingUp until the data is loaded, start-up registers the
@@ -24,6 +28,9 @@ public:
     platform::UINT UrlFormat = 0;
     // The desktop: its clock stamps new clips, its clipboard registers format names. Not owned.
     platform::IDesktop* Desktop = nullptr;
+    // Shows a bitmap on the preview pane's bitmap page and repaints it, as a clip goes back on the
+    // clipboard; the explorer window sets it. Nothing is shown while it is empty.
+    std::function<void(const TBitmap&)> ShowPreviewBitmap;
 
     // The local time now; 0 without a desktop.
     platform::TDateTime Now() const;
