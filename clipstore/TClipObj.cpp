@@ -1258,8 +1258,8 @@ bool TClipObj::RenderFormat(cliplink::TClipboard& clipboard, UINT format) {
     bool found = false;
     if (Formats) {
         for (const auto& d : *Formats) {
-            const UINT stored = d->FormatNum;
-            if (stored != format && OutgoingFormat(clipboard.Desktop().Clipboard(), *d) != format)
+            // Matched as announced: registered formats under this run's numbers, graphics as they go out.
+            if (OutgoingFormat(clipboard.Desktop().Clipboard(), *d) != format)
                 continue;
             CopyOne(clipboard, *d);
             found = true;

@@ -229,6 +229,8 @@ TEST_F(ClipCopyTest, AnnouncedFormatsAreRenderedOneByOneAsAProgramAsksForThem) {
     AddEditorFormats(clip);
     (*clip.Formats)[1]->Pasteable = false;
     AddBitmap(clip, SmallDib());
+    const UINT rtf = TProgramState::Get().RtfFormat;
+    AddBlock(clip, rtf + 0x200, "Rich Text Format", TextBytes("{\\rtf1 x}")); // numbered in an earlier run
     std::vector<std::int32_t> requests;
     view.OnRenderFormat = [&](bx::cliplink::TClipView5& v) {
         requests.push_back(v.WhichRenderFormat());
@@ -237,7 +239,7 @@ TEST_F(ClipCopyTest, AnnouncedFormatsAreRenderedOneByOneAsAProgramAsksForThem) {
 
     EXPECT_TRUE(Copy(CopyMode::Announce));
     EXPECT_EQ(OnClipboard(),
-              (std::vector<UINT>{view.IgnoreFormat(), CF_TEXT, CF_OEMTEXT, CF_LOCALE, CF_UNICODETEXT, CF_BITMAP}));
+              (std::vector<UINT>{view.IgnoreFormat(), CF_TEXT, CF_OEMTEXT, CF_LOCALE, CF_UNICODETEXT, CF_BITMAP, rtf}));
     EXPECT_TRUE(requests.empty());
 
     // Each paste asks for exactly what it reads; a format that is not pasteable is still served.
@@ -246,6 +248,7 @@ TEST_F(ClipCopyTest, AnnouncedFormatsAreRenderedOneByOneAsAProgramAsksForThem) {
     EXPECT_EQ(Pasted(CF_BITMAP), SmallDib());
     EXPECT_EQ(Pasted(CF_OEMTEXT), TextBytes("hi"));
     EXPECT_EQ(requests, (std::vector<std::int32_t>{CF_OEMTEXT, CF_BITMAP}));
+    EXPECT_EQ(Pasted(rtf), TextBytes("{\\rtf1 x}"));
     EXPECT_FALSE(clip.RenderFormat(clipboard, CF_HDROP));
 }
 
