@@ -1,0 +1,774 @@
+#include "TBrindlexCore.h"
+
+#include "AsciiText.h"
+#include "EBadCopy.h"
+#include "EBadPaste.h"
+#include "ECreateDirectory.h"
+#include "EDataOffLine.h"
+#include "EInvalidFormatType.h"
+#include "EMyStreamError.h"
+#include "IMainView.h"
+#include "LogHook.h"
+#include "TAppLog.h"
+#include "TAppSettings.h"
+#include "TClipColl.h"
+#include "TClipView5.h"
+#include "TClipboard.h"
+#include "TDataSourceList.h"
+#include "TErrorTrap.h"
+#include "TMasterList.h"
+#include "TMessageWindow.h"
+#include "TProgramState.h"
+#include "Tfilter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+
+namespace bx::shell {
+
+using namespace platform;
+using clipstore::TClipColl;
+using clipstore::TClipObj;
+using clipstore::TMasterList;
+using clipstore::TProgramState;
+
+namespace {
+
+constexpr double MsPerDay = 86400000.0;
+constexpr std::size_t MaxShortString = 255;
+constexpr const char* BrowserTopic = "WWW_GetWindowInfo";
+constexpr const char* ActiveWindowItem = "0xFFFFFFFF";
+
+// A date-time as a decimal day number.
+std::string DayNumber(TDateTime t) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", t);
+    return text;
+}
+
+// At most max bytes of text, cut at a character boundary.
+std::string Cut(const std::string& text, std::size_t max) {
+    if (text.size() <= max)
+        return text;
+    std::size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+// The millisecond part of the time between two moments.
+long long MsPart(TDateTime a, TDateTime b) {
+    const long long ms = std::llround(std::fabs(a - b) * MsPerDay);
+    return ms % 1000;
+}
+
+TErrorTrap::Kind ClassifyError(const std::exception& e) {
+    if (dynamic_cast<const clipstore::EMyStreamError*>(&e) != nullptr ||
+        dynamic_cast<const clipstore::EInvalidFormatType*>(&e) != nullptr ||
+        dynamic_cast<const clipstore::EBadCopy*>(&e) != nullptr ||
+        dynamic_cast<const clipstore::EBadPaste*>(&e) != nullptr ||
+        dynamic_cast<const clipstore::EDataOffLine*>(&e) != nullptr ||
+        dynamic_cast<const ECreateDirectory*>(&e) != nullptr)
+        return TErrorTrap::Kind::DataError;
+    return TErrorTrap::Kind::Other;
+}
+
+} // namespace
+
+TBrindlexCore::TBrindlexCore(Environment env)
+    : desktop_(env.Desktop), settings_(env.Settings), dataSources_(env.DataSources), boxes_(env.Boxes),
+      dateFormat_(env.DateFormat), logDirectory_(std::move(env.LogDirectory)), view_(env.View) {
+    TProgramState::Get().Desktop = &desktop_;
+    errorTrap_ = std::make_unique<TErrorTrap>(boxes_, desktop_.Clock(), dateFormat_, dataSources_);
+    errorTrap_->Classify = ClassifyError;
+    errorTrap_->FallbackDirectory = logDirectory_;
+    window_ = std::make_unique<TMessageWindow>(
+        desktop_.Windows(), "Brindlex",
+        [this](UINT msg, WPARAM wParam, LPARAM lParam) { return WndProc(msg, wParam, lParam); });
+    clipView_ =
+        std::make_unique<cliplink::TClipView5>(desktop_, [this](const std::string& text, const std::string& caption) {
+            boxes_.MessageBox(text, caption, MsgType::Warning, MsgButtons::Ok);
+        });
+    clipboard_ = std::make_unique<cliplink::TClipboard>(desktop_);
+    clipView_->OnCBChange = [this](cliplink::TClipView5&) { Guarded([this] { ClipViewCBChange(); }); };
+    clipView_->OnRenderFormat = [this](cliplink::TClipView5&) { Guarded([this] { ClipViewRenderFormat(); }); };
+    desktop_.Browser().OnClosed = [this] {
+        LogMsg(LogDataEvents, "DdeClientConv1Close", "Connection Closed!");
+        DdeLinkOpen = false;
+    };
+    tree_.OnSelect = [this](int index) { Guarded([this, index] { SelectNode(index); }); };
+    clipList_.OnSelectionChanged = [this] { Guarded([this] { ClipListSelectionChanged(); }); };
+}
+
+TBrindlexCore::~TBrindlexCore() {
+    desktop_.Browser().OnClosed = nullptr;
+    tree_.OnSelect = nullptr;
+    clipList_.OnSelectionChanged = nullptr;
+    clipList_.Clear();
+    tree_.Clear();
+    CurrentClip = nullptr;
+    LastCaptured = nullptr;
+    master_.reset();
+    clipView_->OnCBChange = nullptr;
+    clipView_->OnRenderFormat = nullptr;
+    clipView_.reset();
+    TProgramState& state = TProgramState::Get();
+    if (state.Desktop == &desktop_)
+        state.Desktop = nullptr;
+    state.StartingUp = false;
+}
+
+HWND TBrindlexCore::Handle() const {
+    return window_->Handle();
+}
+
+void TBrindlexCore::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (...) {
+        errorTrap_->HandleCurrentException();
+    }
+}
+
+LRESULT TBrindlexCore::WndProc(UINT msg, WPARAM wParam, LPARAM) {
+    if (msg != WM_TIMER)
+        return 0;
+    if (wParam == Timer1) {
+        desktop_.Windows().KillTimer(Handle(), Timer1);
+        Guarded([this] { DeferredStartup(); });
+    } else if (wParam == TimerAutoSave) {
+        Guarded([this] { AutoSaveTimer(); });
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Start-up and shut-down
+
+void TBrindlexCore::RegisterFormats() {
+    TProgramState& state = TProgramState::Get();
+    IClipboard& clipboard = desktop_.Clipboard();
+    state.RtfFormat = clipboard.RegisterClipboardFormat("Rich Text Format");
+    state.HtmlFormat = clipboard.RegisterClipboardFormat("HTML Format");
+    state.UrlFormat = clipboard.RegisterClipboardFormat("UniformResourceLocator");
+}
+
+void TBrindlexCore::Startup(const std::vector<std::string>& args) {
+    SetTraceLocation("TfrmBX.Startup");
+    PasteTraceActive = false;
+    TMasterList::DetermineFirstGoodDataSource(dataSources_, &boxes_);
+    StartingUp = true;
+    SuppressListEvents = true;
+    TProgramState::Get().StartingUp = true;
+    FlashpickActive = false;
+    AutoGlueMode = false;
+    CurrentClip = nullptr;
+    LastCaptured = nullptr;
+    AutoSaveCountdown = settings_.AutoSaveInterval;
+    ShowStatus(2, true, "Initializing...");
+
+    if (!logDirectory_.empty() && !log_) {
+        try {
+            log_ = std::make_unique<TAppLog>(settings_.LogLevel, logDirectory_, desktop_.Clock(), dateFormat_);
+            settings_.Log = log_.get();
+        } catch (const std::exception& e) {
+            boxes_.MessageBox(std::string("The log cannot be written: ") + e.what(), "Brindlex", MsgType::Warning,
+                              MsgButtons::Ok);
+        }
+    }
+
+    clipView_->SettleTime = settings_.SettleTime;
+    clipView_->SetActive(true);
+
+    filter_ = std::make_unique<cliplink::Tfilter>(desktop_, HtmlViewerAvailable);
+    master_ = std::make_unique<TMasterList>(dataSources_, &boxes_);
+    master_->IsBusy = [this] { return SuppressListEvents; };
+    ShowStatus(1, false, "");
+
+    RFState = TRFState::Idle;
+    clipView_->Delay = settings_.DelayOnClipboardUpdate;
+    clipView_->Capturing = true;
+    RegisterFormats();
+    if (SetHotKeys)
+        SetHotKeys();
+    SetAutoCapture(true);
+    desktop_.Windows().ProcessMessages();
+
+    AutoSaveCountdown = settings_.AutoSaveInterval;
+    StartAutoSaveTimer();
+    if (!args.empty() && UpperCase(args.front()) == "NOCAPTURE")
+        SetAutoCapture(false);
+    LogMsg(LogStartStop, "Startup", "Flag 4 - almost done - right before loading data. ");
+    desktop_.Windows().SetTimer(Handle(), Timer1, StartupDelayMs, TimerKind::OneShot);
+}
+
+void TBrindlexCore::StartAutoSaveTimer() {
+    if (settings_.AutoSave)
+        desktop_.Windows().SetTimer(Handle(), TimerAutoSave, AutoSaveTickMs, TimerKind::Repeating);
+    else
+        desktop_.Windows().KillTimer(Handle(), TimerAutoSave);
+}
+
+void TBrindlexCore::SetAutoCapture(bool on) {
+    clipView_->Capturing = on;
+}
+
+void TBrindlexCore::DeferredStartup() {
+    if (settings_.RunMinimized && view_ != nullptr)
+        view_->Minimize();
+    LoadData();
+    StartupDone = true;
+}
+
+void TBrindlexCore::LoadData() {
+    SetTraceLocation("TfrmBX.LoadData");
+    LogMsg(LogStartStop, "LoadData", "Before Determining Data Sources");
+    TMasterList::DetermineFirstGoodDataSource(dataSources_, &boxes_);
+    LogMsg(LogStartStop, "LoadData", "After Determining Data Sources ");
+    if (!master_) {
+        master_ = std::make_unique<TMasterList>(dataSources_, &boxes_);
+        master_->IsBusy = [this] { return SuppressListEvents; };
+    }
+
+    ShowStatus(2, true, "Loading Data...");
+    SuppressListEvents = true;
+    tree_.Clear();
+    clipList_.Clear();
+    CurrentClip = nullptr;
+    LastCaptured = nullptr;
+    if (view_ != nullptr)
+        view_->SetPreviewVisible(false);
+    master_->Clear();
+
+    const std::string dataDir = master_->CurrentDataSourceDirectory();
+    int subDirs = 0;
+    if (!dataDir.empty() && TMasterList::IsSafeDataSourceDirectory(dataDir)) {
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeError;
+            if (it->symlink_status(typeError).type() == std::filesystem::file_type::directory)
+                ++subDirs;
+        }
+        if (subDirs == 0)
+            settings_.NeedDefaultCollections = true;
+    }
+    LogMsg(LogStartStop, "LoadData", "SubDir Count: " + std::to_string(subDirs));
+    if (settings_.NeedDefaultCollections && !dataDir.empty()) {
+        master_->MakeDefaultCollections();
+        settings_.NeedDefaultCollections = false;
+    }
+
+    auto trash = master_->MakeTrashCan();
+    auto results = master_->MakeSearchResults();
+    master_->Load();
+    if (!trash->GetPath().empty())
+        std::filesystem::create_directories(trash->GetPath());
+    master_->TrashCan = master_->Append(std::move(trash));
+    master_->SearchResults = master_->Append(std::move(results));
+    tree_.Build(*master_, [this](const TClipColl& coll) {
+        return coll.CollType == TClipColl::TrashCanColl || coll.CollType == TClipColl::SearchResultsColl
+                   ? -1
+                   : CalcStateIndex(coll);
+    });
+    master_->Designated = master_->Designate();
+
+    SuppressListEvents = false;
+    if (tree_.Count() > 1)
+        tree_.Select(1);
+    ShowStatus(1, false, std::to_string(master_->Count()) + " Collections Loaded.");
+
+    // The clip on the clipboard after loading: what is there now becomes the first clip, or the
+    // selected clip goes back onto the clipboard.
+    if (settings_.AutoCaptureInitialClip1) {
+        clipView_->ReadFormats();
+        clipView_->Creator = "WINDOWS";
+        desktop_.Windows().ProcessMessages();
+    }
+    if (settings_.AutoCaptureInitialClip1 && StartingUp && desktop_.Clipboard().CountClipboardFormats() > 0) {
+        desktop_.Windows().ProcessMessages();
+        desktop_.Clock().Sleep(1);
+        try {
+            CaptureTheClip(nullptr);
+        } catch (...) {
+            StartingUp = false;
+            TProgramState::Get().StartingUp = false;
+            throw;
+        }
+        StartingUp = false;
+        TProgramState::Get().StartingUp = false;
+        return;
+    }
+    StartingUp = false;
+    TProgramState::Get().StartingUp = false;
+    CopyItem(CurrentClip);
+}
+
+void TBrindlexCore::SaveAllClips() {
+    LogMsg(LogDataEvents, ">mnuFileSaveClick", "Beginning Save");
+    ShowStatus(2, true, "Saving Data...");
+    if (master_) {
+        master_->Save();
+        if (!AutoSaving)
+            clipList_.UpdateLVClips();
+    }
+    if (!SuppressListEvents)
+        ShowStatus(AutoSaving ? 1 : 2, false, "Data Saved");
+    LogMsg(LogDataEvents, "<mnuFileSaveClick", "Save Complete");
+}
+
+void TBrindlexCore::AutoSaveTimer() {
+    if (SuppressListEvents)
+        return;
+    SetTraceLocation("TfrmBX.tmrAutoSaveTimer");
+    if (!master_ || !master_->Dirty)
+        return;
+    if (--AutoSaveCountdown >= 1)
+        return;
+    LogMsg(LogDataEvents, ">AutoSave", "Beginning AutoSave");
+    const TDateTime quietSince = desktop_.Clock().Now() - AutoSaveQuietSeconds / 86400.0;
+    if (LastListChange <= quietSince) {
+        AutoSaveCountdown = settings_.AutoSaveInterval;
+        AutoSaving = true;
+        try {
+            SaveAllClips();
+        } catch (...) {
+            AutoSaving = false;
+            throw;
+        }
+        AutoSaving = false;
+        ShowStatus(1, false, "AutoSave Complete");
+        HCSelectItemText = CurrentClip != nullptr ? CurrentClip->Title : std::string();
+        HCSelectItemMessageMode = false;
+    } else {
+        ShowStatus(1, false, "AutoSave Deferred - Too Busy.");
+        LogMsg(LogDataEvents, "AutoSave", "AutoSave Deferred - Too Busy.");
+    }
+    LogMsg(LogDataEvents, "<AutoSave", "End AutoSave");
+}
+
+void TBrindlexCore::Suspend() {
+    LogMsg(LogStartStop, "OnWM_POWERBROADCAST", "PBT_APMQUERYSUSPEND - Initiating AutoSave");
+    AutoSaveCountdown = -1;
+    LastListChange = desktop_.Clock().Now() - AutoSaveQuietSeconds / 86400.0;
+    AutoSaveTimer();
+    LogMsg(LogStartStop, "OnWM_POWERBROADCAST", "PBT_APMSUSPEND - Disabling AutoSave");
+    desktop_.Windows().KillTimer(Handle(), TimerAutoSave);
+}
+
+void TBrindlexCore::Resume() {
+    LogMsg(LogStartStop, "OnWM_POWERBROADCAST", "PBT_APMRESUMESUSPEND - Re-Enabling AutoSave");
+    StartAutoSaveTimer();
+    LogMsg(LogStartStop, "OnWM_POWERBROADCAST",
+           std::string("New AutoSave State: ") + (settings_.AutoSave ? "On" : "Off"));
+}
+
+bool TBrindlexCore::FormCloseQuery() {
+    SetTraceLocation("TfrmBX.FormCloseQuery");
+    if (SuppressListEvents) {
+        LogMsg(LogStartStop, "#FormCloseQuery Started AGAIN", "Probably Re-Try.  Returning TRUE.");
+        return true;
+    }
+    LogMsg(LogStartStop, ">FormCloseQuery", "Started.");
+    ShowStatus(2, true, "Shutting Down...");
+    desktop_.Windows().ProcessMessages();
+    SuppressListEvents = true;
+    if (master_)
+        SaveAllClips();
+    const bool result = ShutDown();
+    LogMsg(LogStartStop, "<FormCloseQuery", "Complete.");
+    return result;
+}
+
+bool TBrindlexCore::ShutDown() {
+    if (shutDownDone_)
+        return true;
+    SetTraceLocation("TfrmBX.ShutDown");
+    LogMsg(LogStartStop, ">ShutDown", "SHUTDOWN Started.");
+    desktop_.Windows().KillTimer(Handle(), TimerAutoSave);
+    desktop_.Windows().KillTimer(Handle(), Timer1);
+    SuppressListEvents = true;
+    ShowStatus(2, true, "Shutting Down..");
+    clipView_->Capturing = false;
+    clipView_->SetActive(false);
+    if (DdeLinkOpen) {
+        desktop_.Browser().Close();
+        DdeLinkOpen = false;
+    }
+    LogMsg(LogStartStop, ">>ShutDown", "Clearing Explorer Controls - Start");
+    tree_.Clear();
+    clipList_.Clear();
+    CurrentClip = nullptr;
+    LastCaptured = nullptr;
+    LogMsg(LogStartStop, "<<ShutDown", "Clearing Explorer Controls - Finished");
+    if (master_) {
+        if (master_->TrashCan != nullptr)
+            master_->TrashCan->WipeFiles();
+        master_.reset();
+        LogMsg(LogStartStop, "ShutDown", "Data has been saved");
+    }
+    filter_.reset();
+    if (ClearHotKeys)
+        ClearHotKeys();
+    settings_.InstalledAlready = true;
+    LogMsg(LogStartStop, "ShutDown", "Saving Settings");
+    settings_.WriteSettings();
+    LogMsg(LogStartStop, "ShutDown", "Settings have been saved");
+    LogMsg(LogStartStop, "<ShutDown", "SHUTDOWN Complete.");
+    ShowStatus(2, false, "Shutdown Complete");
+    shutDownDone_ = true;
+    return true;
+}
+
+void TBrindlexCore::EndSession() {
+    if (sessionEnded_)
+        return;
+    sessionEnded_ = true;
+    // A session that ends during start-up still leaves with its settings; there is no data to save yet.
+    if (!FormCloseQuery())
+        return;
+    ShutDown();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Capture
+
+void TBrindlexCore::ShowStatus(int level, bool busy, const std::string& text) {
+    statusText_ = text;
+    if (level > 1) {
+        HCSelectItemText = text;
+        HCSelectItemMessageMode = true;
+    }
+    if (view_ != nullptr)
+        view_->ShowStatus(level, busy, text);
+}
+
+void TBrindlexCore::PlaySoundOrBeep(const std::string& eventName) {
+    if (settings_.UseSounds && desktop_.Sound().PlaySoundEvent(eventName))
+        return;
+    desktop_.Sound().MessageBeep(0);
+}
+
+void TBrindlexCore::DeselectClips() {
+    clipList_.ClearSelection();
+    if (view_ != nullptr)
+        view_->SetPreviewVisible(false);
+    HCSelectItemText.clear();
+    HCSelectItemMessageMode = true;
+}
+
+int TBrindlexCore::CalcStateIndex(const TClipColl& coll) const {
+    if (coll.Parent == nullptr)
+        return -1;
+    const bool holdsLast = LastCaptured != nullptr && LastCaptured->Coll == &coll;
+    if (coll.Favorite)
+        return holdsLast ? 3 : 4;
+    return holdsLast ? 5 : -1;
+}
+
+void TBrindlexCore::RefreshStateImages() {
+    for (std::size_t i = 0; i < tree_.Count(); ++i) {
+        const TClipColl* coll = tree_.At(i).Coll;
+        const bool special = coll == nullptr || coll->CollType == TClipColl::TrashCanColl ||
+                             coll->CollType == TClipColl::SearchResultsColl;
+        tree_.SetStateImage(i, special ? -1 : CalcStateIndex(*coll));
+    }
+}
+
+void TBrindlexCore::ClipViewCBChange() {
+    SetTraceLocation("TfrmBX.ClipViewCBChange");
+    if (view_ != nullptr)
+        view_->SetPasteEnabled(clipboard_->HasFormat(CF_TEXT));
+    if (RFOff)
+        RFOff(false);
+
+    auto ignore = [this](const char* log, const char* status, bool beep, const char* sound) {
+        LogMsg(LogDataEvents, "ClipViewCBChange", log);
+        ShowStatus(2, false, status);
+        if (beep)
+            PlaySoundOrBeep(sound);
+        DeselectClips();
+        CurrentClip = nullptr;
+    };
+    if (!clipView_->Capturing) {
+        ignore("Ignoring New Data, AutoCapture Is Off", "New Data Ignored (Capture Is Off).", settings_.BeepOnIgnore,
+               SoundIgnore);
+        return;
+    }
+    if (settings_.UseIgnoreFormat && clipView_->IgnoreFormat() != 0 &&
+        clipboard_->HasFormat(clipView_->IgnoreFormat())) {
+        ignore("Ignoring New Data, CF_CLIPBOARD_VIEWER_IGNORE", "New Data Ignored (Ignore Flag Set By Sender).",
+               settings_.BeepOnIgnore, SoundIgnore);
+        return;
+    }
+    if (clipboard_->FormatCount() == 0) {
+        ignore("Empty Clipboard", "System Clipboard Is Empty.", settings_.BeepOnErase, SoundEmpty);
+        return;
+    }
+    const TDateTime now = desktop_.Clock().Now();
+    const std::string ms = std::to_string(MsPart(now, NoCaptureUntil));
+    if (now < NoCaptureUntil) {
+        LogMsg(LogDataEvents, "ClipViewCBChange", "Paste Ignored - too soon after copy - " + ms + "ms ago.");
+        return;
+    }
+    LogMsg(LogDataEvents, "ClipViewCBChange",
+           "Paste Accepted - last copy was " + ms + "ms ago." + "WaitUntil: " + DayNumber(NoCaptureUntil) +
+               "Now: " + DayNumber(now));
+    if (SuppressListEvents)
+        return;
+    if (ResetFind)
+        ResetFind();
+    if (CopyInProgress)
+        return;
+    if (AutoGlueMode && AutoGlue)
+        AutoGlue(true);
+    if (!AutoGlueMode)
+        CaptureTheClip(nullptr);
+}
+
+bool TBrindlexCore::IsDuplicateOfNewest(TClipObj& clip, TClipColl& coll) {
+    TClipObj* newest = coll.Clip(0);
+    if (newest == nullptr || newest == &clip)
+        return false;
+    int mine = -1;
+    int theirs = -1;
+    if (!clip.HasFormat(CF_TEXT, mine) || !newest->HasFormat(CF_TEXT, theirs))
+        return false;
+    if (clip.GetDataSize(mine) != newest->GetDataSize(theirs))
+        return false;
+    bool duplicate = false;
+    try {
+        const std::size_t mineSize = clip.Lock(CF_TEXT);
+        const std::size_t theirSize = newest->Lock(CF_TEXT);
+        if (mineSize > 0 && theirSize > 0 && clip.LockedData != nullptr && newest->LockedData != nullptr) {
+            const char* a = reinterpret_cast<const char*>(clip.LockedData);
+            const char* b = reinterpret_cast<const char*>(newest->LockedData);
+            const std::size_t lengthA = strnlen(a, mineSize);
+            const std::size_t lengthB = strnlen(b, theirSize);
+            duplicate = lengthA == lengthB && std::memcmp(a, b, lengthA) == 0;
+        }
+    } catch (...) {
+        clip.Unlock();
+        newest->Unlock();
+        throw;
+    }
+    clip.Unlock();
+    newest->Unlock();
+    return duplicate;
+}
+
+void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
+    SetTraceLocation("TfrmBX.CaptureTheClip");
+    LogMsg(LogDataEvents, ">CaptureTheClip", "Begin");
+    TClipObj* const savedCurrent = CurrentClip;
+    TClipObj* const savedLast = LastCaptured;
+    bool captured = false;
+
+    // Runs however the capture ended.
+    auto finish = [&] {
+        if (RFState != TRFState::Idle) {
+            RFState = TRFState::Armed;
+            clipList_.ClearSelection();
+            SelectingCapture = true;
+            if (RFReselect)
+                RFReselect();
+            SelectingCapture = false;
+        }
+        if (RefreshDiagnostics)
+            RefreshDiagnostics();
+        if (captured && settings_.BeepOnUpdate)
+            PlaySoundOrBeep(SoundNewData);
+        LogMsg(LogDataEvents, "<CaptureTheClip", "End");
+    };
+
+    try {
+        if (clipList_.Coll() == nullptr && master_ && master_->Count() > 0)
+            clipList_.Bind(master_->Item(0));
+
+        auto clip = std::make_unique<TClipObj>(0, Cut(clipView_->Creator, MaxShortString));
+        bool duplicate = false;
+        int n = 0;
+        if (filter_)
+            n = clip->Paste(*clipView_, *clipboard_, *filter_, forced);
+        if (n >= 1) {
+            const std::string& creator = clip->Creator;
+            std::string address;
+            if (creator == "NETSCAPE")
+                address = GetURLDDE("NETSCAPE");
+            else if (creator == "EXPLORER" && clipboard_->HasFormat(TProgramState::Get().HtmlFormat))
+                address = GetURLDDE("IEXPLORE");
+            else if (creator == "IEXPLORE")
+                address = GetHtmlSourceURL(*clip);
+            // Browsers on this desktop name the page in the data they copy, whatever their name.
+            if (address.empty())
+                address = GetHtmlSourceURL(*clip);
+            clip->SourceURL = Cut(address, MaxShortString);
+            ++settings_.Captured;
+
+            TClipColl* shown = clipList_.Coll();
+            TClipColl* target = shown != nullptr && shown->AcceptNewClips && master_ && shown != master_->SearchResults
+                                    ? shown
+                                    : (master_ ? master_->Designated : nullptr);
+            if (target == nullptr) {
+                LogMsg(LogErrors, "CaptureTheClip", "No Collection To Receive The Clip");
+                n = 0;
+            } else {
+                const int node = tree_.GetTreeNodeOfColl(target);
+                if (forced == nullptr && target->Count() > 0 && !target->AllowDuplicates &&
+                    IsDuplicateOfNewest(*clip, *target)) {
+                    ShowStatus(1, false, "Duplicate Item Rejected.");
+                    duplicate = true;
+                } else {
+                    TClipObj* raw = clip.get();
+                    try {
+                        raw->SetColl(target);
+                        raw->SerialNbr = target->GetNextSerialNum();
+                        raw->SortKey = target->GetNextClipSortKey();
+                        raw->SetTitle(raw->GetTitle());
+                        const int position = target->MyAddObject(raw->Title, std::move(clip));
+                        if (!FlashpickActive)
+                            ShowStatus(1, false,
+                                       "Captured Item #" + std::to_string(raw->SerialNbr) +
+                                           " And Placed In: " + target->Title);
+                        if (node >= 0)
+                            tree_.MakeVisible(static_cast<std::size_t>(node));
+                        if (node >= 0 && node == tree_.GetTreeNodeOfColl(shown)) {
+                            SelectingCapture = true;
+                            clipList_.AddToLists(raw, RFState == TRFState::Idle, position);
+                            SelectingCapture = false;
+                        } else {
+                            DeselectClips();
+                        }
+                    } catch (...) {
+                        SelectingCapture = false;
+                        if (!clip) {
+                            CurrentClip = raw;
+                            LastCaptured = raw;
+                        }
+                        throw;
+                    }
+                    CurrentClip = raw;
+                    LastCaptured = raw;
+                    captured = true;
+                }
+                RefreshStateImages();
+            }
+        }
+        if (!captured) {
+            clip.reset();
+            CurrentClip = savedCurrent;
+            LastCaptured = savedLast;
+            if (duplicate && settings_.BeepOnIgnore)
+                PlaySoundOrBeep(SoundIgnore);
+            if (!duplicate && settings_.BeepOnErase)
+                PlaySoundOrBeep(SoundEmpty);
+            if (clipList_.Coll() != nullptr) {
+                const int shownNode = tree_.GetTreeNodeOfColl(clipList_.Coll());
+                if (shownNode >= 0)
+                    tree_.SetStateImage(static_cast<std::size_t>(shownNode), -1);
+                if (!duplicate) {
+                    DeselectClips();
+                    if (!FlashpickActive)
+                        ShowStatus(1, false,
+                                   n < 0 ? "Capture Failed - Error Count: " + std::to_string(n)
+                                         : "New Clipboard Data Ignored - No Acceptable Formats, According To "
+                                           "Application Profile.");
+                }
+            }
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+std::string TBrindlexCore::GetURLDDE(const std::string& service) {
+    LogMsg(LogDetail, ">GetURLDDE", "Begin");
+    IBrowserLink& link = desktop_.Browser();
+    std::string address;
+    if (service != LastDDEBrowser) {
+        if (DdeLinkOpen)
+            link.Close();
+        DdeLinkOpen = false;
+        LogMsg(LogDetail, "GetURLDDE", "Browser Switch or First Time.  LastDDEBrowser: [" + LastDDEBrowser + "]");
+    }
+    const bool connected = DdeLinkOpen || link.Connect(service, BrowserTopic);
+    if (connected) {
+        LogMsg(LogDetail, "GetURLDDE", "Connected to " + service);
+        if (DdeLinkOpen || link.OpenLink()) {
+            DdeLinkOpen = true;
+            LastDDEBrowser = service;
+            const auto reply = link.Request(ActiveWindowItem);
+            if (reply) {
+                const std::size_t end = reply->find("\",\"");
+                if (end != std::string::npos && end >= 1)
+                    address = Cut(reply->substr(1, end - 1), MaxShortString);
+            }
+            LogMsg(LogDetail, "GetURLDDE", "Openlink Successful:" + address);
+        }
+    }
+    LogMsg(LogDetail, "<GetURLDDE", "End");
+    return address;
+}
+
+std::string TBrindlexCore::GetHtmlSourceURL(TClipObj& clip) {
+    return clip.HtmlSourceUrl();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Putting clips back
+
+bool TBrindlexCore::CopyItem(TClipObj* clip) {
+    SetTraceLocation("TfrmBX.CopyItem");
+    if (clip == nullptr || StartingUp)
+        return false;
+    // Filled in with the clip's copy.
+    return false;
+}
+
+void TBrindlexCore::ClipViewRenderFormat() {
+    SetTraceLocation("TfrmBX.ClipViewRenderFormat");
+    if (RFRender)
+        RFRender();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The collection tree and the clip list
+
+void TBrindlexCore::SelectNode(int index) {
+    if (SuppressListEvents || index < 0 || static_cast<std::size_t>(index) >= tree_.Count())
+        return;
+    if (RFOff && RFState != TRFState::Idle)
+        RFOff(true);
+    TClipColl* coll = tree_.At(static_cast<std::size_t>(index)).Coll;
+    TClipColl* previous = clipList_.Coll();
+    if (coll != previous && previous != nullptr)
+        settings_.LastColl = previous->Title;
+    if (coll == nullptr) {
+        clipList_.Clear();
+        return;
+    }
+    ShowStatus(1, true, "Loading Collection...");
+    CurrentClip = nullptr;
+    if (view_ != nullptr)
+        view_->SetPreviewVisible(false);
+    clipList_.Bind(coll);
+    ShowStatus(1, false, "Collection Loaded - " + std::to_string(coll->Count()) + " Clips.");
+}
+
+void TBrindlexCore::ClipListSelectionChanged() {
+    LastListChange = desktop_.Clock().Now();
+    if (SuppressListEvents || SelectingCapture)
+        return;
+    TClipObj* clip = clipList_.FirstSelected();
+    if (clip == nullptr)
+        return;
+    CurrentClip = clip;
+    CopyItem(clip);
+}
+
+} // namespace bx::shell

@@ -1,0 +1,143 @@
+// A running program on the simulated desktop: settings read from an empty store, a fresh data
+// directory, the core started and its data loaded, a text editor and a picture program to copy from.
+#pragma once
+
+#include "IMainView.h"
+#include "SimApp.h"
+#include "SimDataFolderDialog.h"
+#include "SimDateTimeFormat.h"
+#include "SimDesktop.h"
+#include "SimMessageBoxes.h"
+#include "SimUserDirs.h"
+#include "TAppSettings.h"
+#include "TBrindlexCore.h"
+#include "TClipColl.h"
+#include "TDataSourceList.h"
+#include "TMasterList.h"
+#include "TProgramState.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace bx::shell::coretest {
+
+using platform::sim::Bytes;
+
+class RecordingView : public IMainView {
+public:
+    void ShowStatus(int, bool busy, const std::string& text) override {
+        Statuses.push_back(text);
+        Busy = busy;
+    }
+    void SetPreviewVisible(bool visible) override { PreviewVisible = visible; }
+    void SetPasteEnabled(bool enabled) override { PasteEnabled = enabled; }
+    void BringToFront() override { ++Raised; }
+    void Minimize() override { ++Minimized; }
+
+    std::vector<std::string> Statuses;
+    bool Busy = false;
+    bool PreviewVisible = true;
+    bool PasteEnabled = false;
+    int Raised = 0;
+    int Minimized = 0;
+};
+
+inline void Put(Bytes& b, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// A packed DIB of 2 x 2 pixels of 24 bits; seed changes the pixels.
+inline Bytes Dib(std::uint8_t seed) {
+    Bytes b;
+    for (std::uint32_t v : {40u, 2u, 2u})
+        Put(b, v, 4);
+    Put(b, 1, 2);
+    Put(b, 24, 2);
+    for (std::uint32_t v : {0u, 16u, 2835u, 2835u, 0u, 0u})
+        Put(b, v, 4);
+    for (int i = 0; i < 16; ++i)
+        b.push_back(static_cast<std::uint8_t>(seed + i));
+    return b;
+}
+
+inline Bytes Text(const std::string& text) {
+    Bytes b(text.begin(), text.end());
+    b.push_back(0);
+    return b;
+}
+
+class CoreFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static std::atomic<int> counter{0};
+        root = (std::filesystem::temp_directory_path() /
+                ("bx_core_" + std::to_string(::getpid()) + "_" + std::to_string(counter++)))
+                   .string() +
+               "/";
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root);
+        clipstore::TProgramState::Get().Reset();
+        dirs.Environment["XDG_DATA_HOME"] = root + "share";
+        settings = std::make_unique<TAppSettings>(desk.Registry(), dirs, boxes, folderDialog, sources, noCtrlV);
+        settings->UseDefaultDataDirWithoutAsking = true;
+        settings->ReadSettings({});
+        dataDir = sources.Source(0)->Directory;
+    }
+    void TearDown() override {
+        core.reset();
+        clipstore::TProgramState::Get().Reset();
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+
+    // Creates the core, starts it and lets the deferred start-up load the data.
+    void Start(const std::vector<std::string>& args = {}) {
+        core = std::make_unique<TBrindlexCore>(
+            TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", &view});
+        core->Startup(args);
+        desk.Advance(1100);
+    }
+
+    // Lets a clipboard change reach the core (the configured delay), and lets the time pass in which
+    // the viewer takes changes for echoes of the program's own clipboard use.
+    void Settle() { desk.Advance(static_cast<std::uint64_t>(settings->DelayOnClipboardUpdate) + 400); }
+
+    void CopyText(platform::sim::SimApp& app, const std::string& text) {
+        ASSERT_TRUE(app.CopyText(text));
+        Settle();
+    }
+
+    clipstore::TClipColl* Coll(const std::string& title) const {
+        clipstore::TMasterList* master = core->MasterList();
+        for (std::size_t i = 0; master != nullptr && i < master->Count(); ++i)
+            if (master->Item(i)->Title == title)
+                return master->Item(i);
+        return nullptr;
+    }
+
+    std::vector<std::string> SoundEvents() { return desk.SimulatedSound().Events(); }
+
+    platform::sim::SimDesktop desk;
+    platform::sim::SimMessageBoxes boxes;
+    platform::sim::SimUserDirs dirs;
+    platform::sim::SimDataFolderDialog folderDialog;
+    platform::sim::SimDateTimeFormat dateFormat;
+    clipstore::TDataSourceList sources;
+    std::vector<std::string> noCtrlV;
+    std::unique_ptr<TAppSettings> settings;
+    RecordingView view;
+    std::unique_ptr<TBrindlexCore> core;
+    std::string root;
+    std::string dataDir;
+    platform::sim::SimApp editor{desk, "/usr/bin/gedit", "notes.txt - gedit"};
+    platform::sim::SimApp paint{desk, "/usr/bin/kolourpaint", "picture.png - KolourPaint"};
+};
+
+} // namespace bx::shell::coretest
