@@ -100,12 +100,23 @@ TBrindlexCore::TBrindlexCore(Environment env)
         LogMsg(LogDataEvents, "DdeClientConv1Close", "Connection Closed!");
         DdeLinkOpen = false;
     };
+    ISession& session = desktop_.Session();
+    session.OnSuspend = [this] { Guarded([this] { Suspend(); }); };
+    session.OnResume = [this] { Guarded([this] { Resume(); }); };
+    session.OnEndSession = [this] {
+        Guarded([this] { EndSession(); });
+        if (Closed)
+            Closed();
+    };
     tree_.OnSelect = [this](int index) { Guarded([this, index] { SelectNode(index); }); };
     clipList_.OnSelectionChanged = [this] { Guarded([this] { ClipListSelectionChanged(); }); };
 }
 
 TBrindlexCore::~TBrindlexCore() {
     desktop_.Browser().OnClosed = nullptr;
+    desktop_.Session().OnSuspend = nullptr;
+    desktop_.Session().OnResume = nullptr;
+    desktop_.Session().OnEndSession = nullptr;
     tree_.OnSelect = nullptr;
     clipList_.OnSelectionChanged = nullptr;
     clipList_.Clear();
@@ -313,7 +324,7 @@ void TBrindlexCore::SaveAllClips() {
     if (master_) {
         master_->Save();
         if (!AutoSaving)
-            clipList_.UpdateLVClips();
+            UpdateLVClips();
     }
     if (!SuppressListEvents)
         ShowStatus(AutoSaving ? 1 : 2, false, "Data Saved");
@@ -726,12 +737,41 @@ bool TBrindlexCore::CopyItem(TClipObj* clip) {
     SetTraceLocation("TfrmBX.CopyItem");
     if (clip == nullptr || StartingUp)
         return false;
-    // Filled in with the clip's copy.
-    return false;
+    LogMsg(LogDataEvents, ">TfrmBX.CopyItem", "Begin Copy");
+    CopyInProgress = true;
+    bool result = false;
+    try {
+        clipView_->WaitUntil = desktop_.Clock().TimeOfDayMs() + 1000;
+        TClipObj::CopyMode mode = TClipObj::CopyMode::Immediate;
+        if (RFState == TRFState::Rendering)
+            mode = TClipObj::CopyMode::Rendering;
+        else if (RFState == TRFState::Armed || PasteTraceActive)
+            mode = TClipObj::CopyMode::Announce;
+        result = clip->Copy(*clipView_, *clipboard_, mode);
+        if (result && !FlashpickActive)
+            ShowStatus(1, false, "Clip Item [" + clip->Title + "] Copied To System Clipboard.");
+        ++settings_.CopiedBack;
+    } catch (...) {
+        LogMsg(LogErrors, "TfrmBX.CopyItem", "Copy Failed with Exception - item may be damaged.");
+        if (clipList_.Coll() != nullptr)
+            clipList_.Coll()->SetDirty(true);
+        CopyInProgress = false;
+        throw;
+    }
+    CopyInProgress = false;
+    const int delay = std::clamp(settings_.DelayAfterCopy, 0, 999);
+    NoCaptureUntil = desktop_.Clock().Now() + delay / MsPerDay;
+    LogMsg(LogDataEvents, "<TfrmBX.CopyItem", "End Copy");
+    return result;
 }
 
 void TBrindlexCore::ClipViewRenderFormat() {
     SetTraceLocation("TfrmBX.ClipViewRenderFormat");
+    if (PasteTraceActive) {
+        if (CurrentClip != nullptr)
+            CurrentClip->RenderFormat(*clipboard_, static_cast<UINT>(clipView_->WhichRenderFormat()));
+        return;
+    }
     if (RFRender)
         RFRender();
 }
@@ -757,7 +797,24 @@ void TBrindlexCore::SelectNode(int index) {
     if (view_ != nullptr)
         view_->SetPreviewVisible(false);
     clipList_.Bind(coll);
+    UpdateLVClips();
     ShowStatus(1, false, "Collection Loaded - " + std::to_string(coll->Count()) + " Clips.");
+}
+
+void TBrindlexCore::UpdateLVClips() {
+    HCSelectItemText.clear();
+    HCSelectItemMessageMode = true;
+    if (SuppressListEvents) {
+        clipList_.Bind(clipList_.Coll());
+        return;
+    }
+    clipList_.UpdateLVClips();
+    if (const TClipColl* coll = clipList_.Coll(); coll != nullptr && coll->SortColumn == 1)
+        clipList_.SortBySortKey(coll->SortAscending);
+    if (clipList_.Count() > 0)
+        clipList_.SelectOnly(0);
+    if (clipList_.Coll() != nullptr)
+        clipList_.Coll()->ListChanged = false;
 }
 
 void TBrindlexCore::ClipListSelectionChanged() {

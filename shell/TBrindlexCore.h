@@ -117,6 +117,8 @@ public:
     // Registers the global hot keys / unregisters them.
     std::function<void()> SetHotKeys;
     std::function<void()> ClearHotKeys;
+    // The program has closed after the session ended; the window closes and the event loop ends.
+    std::function<void()> Closed;
 
     // --- The long-lived objects.
     cliplink::TClipView5& ClipView() { return *clipView_; }
@@ -172,6 +174,8 @@ public:
     // --- The collection tree.
     // Selecting a node shows its collection in the clip list.
     void SelectNode(int index);
+    // Fills the clip list again from its collection, sorted, with its first row selected.
+    void UpdateLVClips();
     // The selection of the clip list changed: the first selected clip becomes the current one and is
     // put on the clipboard (not while the pipeline itself selects a captured row).
     void ClipListSelectionChanged();

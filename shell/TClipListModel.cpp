@@ -1,6 +1,7 @@
 #include "TClipListModel.h"
 
 #include "TClipColl.h"
+#include "TClipObj.h"
 
 #include <algorithm>
 
@@ -11,7 +12,10 @@ using clipstore::TClipObj;
 
 void TClipListModel::Bind(TClipColl* coll) {
     coll_ = coll;
-    UpdateLVClips();
+    rows_.clear();
+    selected_.clear();
+    focused_ = -1;
+    Notify(OnReset);
 }
 
 void TClipListModel::UpdateLVClips() {
@@ -26,6 +30,15 @@ void TClipListModel::UpdateLVClips() {
             std::reverse(rows_.begin(), rows_.end());
     }
     selected_.assign(rows_.size(), false);
+    Notify(OnReset);
+}
+
+void TClipListModel::SortBySortKey(bool ascending) {
+    std::stable_sort(rows_.begin(), rows_.end(), [ascending](const TClipObj* a, const TClipObj* b) {
+        return ascending ? a->SortKey < b->SortKey : a->SortKey > b->SortKey;
+    });
+    selected_.assign(rows_.size(), false);
+    focused_ = -1;
     Notify(OnReset);
 }
 

@@ -18,11 +18,13 @@ class TClipListModel {
 public:
     // The collection shown; nullptr when the list is bound to none.
     clipstore::TClipColl* Coll() const { return coll_; }
-    // Binds the list to a collection (or none) and fills it.
+    // Binds the list to a collection (or none); the list is empty until UpdateLVClips fills it.
     void Bind(clipstore::TClipColl* coll);
     // Fills the rows again from the collection: each clip in the collection's order, inserted at the
     // top when the collection adds new clips at the top, else appended.
     void UpdateLVClips();
+    // Orders the rows by the clips' sort keys (equal keys keep their order).
+    void SortBySortKey(bool ascending);
     // Adds a row for clip: at the top when position is 1, else at the end. With select the new row
     // becomes the only selected one and the focused one. Returns the row.
     std::size_t AddToLists(clipstore::TClipObj* clip, bool select, int position);

@@ -1,0 +1,188 @@
+#include "CoreTestFixture.h"
+
+#include "GlobalMemory.h"
+#include "TClipView5.h"
+
+#include <cstring>
+
+namespace bx::shell {
+namespace {
+
+using namespace coretest;
+using clipstore::TClipColl;
+using clipstore::TClipObj;
+using platform::CF_TEXT;
+
+class StartupShutdownTest : public CoreFixture {
+protected:
+    // The text on the clipboard now, as another program pastes it; empty when there is none.
+    std::string ClipboardText() {
+        platform::IClipboard& cb = desk.Clipboard();
+        if (!cb.OpenClipboard(editor.Window()))
+            return "(open failed)";
+        std::string text;
+        if (const platform::HANDLE h = cb.GetClipboardData(CF_TEXT); h != 0) {
+            const std::size_t size = platform::GlobalMemory::Size(h);
+            const auto* p = reinterpret_cast<const char*>(platform::GlobalMemory::Lock(h));
+            text.assign(p, strnlen(p, size));
+            platform::GlobalMemory::Unlock(h);
+        }
+        cb.CloseClipboard();
+        return text;
+    }
+
+    bool ClipboardHasIgnoreMarker() {
+        return desk.Clipboard().IsClipboardFormatAvailable(core->ClipView().IgnoreFormat());
+    }
+
+    std::size_t ShortTermCount() { return Coll("Short-Term")->Count(); }
+};
+
+TEST_F(StartupShutdownTest, ASelectedClipGoesBackAndIsNotCapturedAgain) {
+    Start();
+    CopyText(editor, "alpha");
+    CopyText(editor, "beta");
+    TClipColl* shortTerm = Coll("Short-Term");
+    ASSERT_EQ(shortTerm->Count(), 2u);
+    TClipObj* alpha = shortTerm->Clip(1);
+    ASSERT_EQ(alpha->Title, "alpha");
+
+    core->ClipList().SelectOnly(static_cast<std::size_t>(core->ClipList().RowOf(alpha)));
+    EXPECT_EQ(core->CurrentClip, alpha);
+    EXPECT_EQ(ClipboardText(), "alpha");
+    EXPECT_TRUE(ClipboardHasIgnoreMarker());
+    EXPECT_EQ(core->StatusText(), "Clip Item [alpha] Copied To System Clipboard.");
+    EXPECT_EQ(settings->CopiedBack, 1);
+    Settle();
+    EXPECT_EQ(shortTerm->Count(), 2u) << "our own copy is not captured";
+
+    // Within the quiet time after a copy another program's change is not captured; after it, it is.
+    core->CopyItem(alpha);
+    desk.Advance(400);
+    ASSERT_TRUE(editor.CopyText("too soon"));
+    Settle();
+    EXPECT_EQ(shortTerm->Count(), 2u);
+    desk.Advance(800);
+    CopyText(editor, "in time");
+    EXPECT_EQ(shortTerm->Count(), 3u);
+}
+
+TEST_F(StartupShutdownTest, NothingIsCapturedOrCopiedBeforeTheDataIsLoaded) {
+    core = std::make_unique<TBrindlexCore>(
+        TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", &view});
+    core->Startup({});
+    EXPECT_TRUE(core->StartingUp);
+    EXPECT_TRUE(core->SuppressListEvents);
+    TClipObj loose(1, "test");
+    EXPECT_FALSE(core->CopyItem(&loose));
+    desk.Advance(200);
+    ASSERT_TRUE(editor.CopyText("during start-up"));
+    desk.Advance(500);
+    EXPECT_EQ(core->MasterList()->Count(), 0u) << "not loaded yet";
+    desk.Advance(1000);
+    EXPECT_FALSE(core->StartingUp);
+    EXPECT_EQ(ShortTermCount(), 0u);
+}
+
+TEST_F(StartupShutdownTest, NoCaptureOnTheCommandLineInAnyCase) {
+    Start({"noCapture"});
+    EXPECT_FALSE(core->ClipView().Capturing);
+    CopyText(editor, "ignored");
+    EXPECT_EQ(ShortTermCount(), 0u);
+    EXPECT_EQ(core->StatusText(), "New Data Ignored (Capture Is Off).");
+}
+
+TEST_F(StartupShutdownTest, TheClipboardAtStartIsCapturedOrTheNewestClipIsPutBack) {
+    Start();
+    CopyText(editor, "older");
+    CopyText(editor, "newest");
+    ASSERT_TRUE(core->FormCloseQuery());
+    core.reset();
+
+    // Without the initial capture the newest clip of the first collection goes onto the clipboard.
+    ASSERT_TRUE(editor.CopyText("copied while we were away"));
+    Start();
+    EXPECT_EQ(ShortTermCount(), 2u);
+    EXPECT_EQ(core->CurrentClip, Coll("Short-Term")->Clip(0));
+    EXPECT_EQ(ClipboardText(), "newest");
+    ASSERT_TRUE(core->FormCloseQuery());
+    core.reset();
+
+    // With it, what is on the clipboard becomes the first clip of the session.
+    settings->AutoCaptureInitialClip1 = true;
+    ASSERT_TRUE(editor.CopyText("copied while we were away"));
+    desk.Advance(1000);
+    Start();
+    ASSERT_EQ(ShortTermCount(), 3u);
+    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, "copied while we were away");
+    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Creator, "WINDOWS");
+}
+
+TEST_F(StartupShutdownTest, AutosaveWaitsForTheIntervalAndForAQuietList) {
+    settings->AutoSaveInterval = 2;
+    Start();
+    const std::string file = dataDir + "Short-Term/_COLL.BX4";
+    const auto before = std::filesystem::last_write_time(file);
+    desk.Advance(3 * 60000);
+    EXPECT_EQ(std::filesystem::last_write_time(file), before) << "nothing to save: the countdown does not run";
+
+    CopyText(editor, "unsaved");
+    EXPECT_TRUE(core->MasterList()->Dirty);
+    desk.Advance(60000);
+    EXPECT_TRUE(core->MasterList()->Dirty);
+    // A selection change in the last 15 seconds defers the save to the next tick.
+    core->LastListChange = desk.Clock().Now();
+    core->AutoSaveCountdown = 1;
+    core->AutoSaveTimer();
+    EXPECT_EQ(core->StatusText(), "AutoSave Deferred - Too Busy.");
+    EXPECT_TRUE(core->MasterList()->Dirty);
+    EXPECT_LT(core->AutoSaveCountdown, 1);
+    desk.Advance(60000);
+    EXPECT_EQ(core->StatusText(), "AutoSave Complete");
+    EXPECT_FALSE(core->MasterList()->Dirty);
+    EXPECT_NE(std::filesystem::last_write_time(file), before);
+}
+
+TEST_F(StartupShutdownTest, SuspendSavesAtOnceAndResumeRestartsTheAutosave) {
+    Start();
+    CopyText(editor, "before sleeping");
+    desk.SimulatedSession().Suspend();
+    EXPECT_FALSE(core->MasterList()->Dirty);
+    EXPECT_EQ(core->StatusText(), "AutoSave Complete");
+
+    CopyText(editor, "after waking");
+    settings->AutoSaveInterval = 1;
+    core->AutoSaveCountdown = 1;
+    desk.Advance(2 * 60000);
+    EXPECT_TRUE(core->MasterList()->Dirty) << "no autosave while asleep";
+    desk.SimulatedSession().Resume();
+    desk.Advance(60000);
+    EXPECT_FALSE(core->MasterList()->Dirty);
+}
+
+TEST_F(StartupShutdownTest, TheSessionEndSavesTheDataAndTheSettingsOnce) {
+    Start();
+    CopyText(editor, "keep me");
+    int closed = 0;
+    core->Closed = [&] { ++closed; };
+    const std::string trash = core->MasterList()->TrashCan->GetPath();
+    desk.SimulatedSession().EndSession();
+    desk.SimulatedSession().EndSession();
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(core->MasterList(), nullptr);
+    EXPECT_FALSE(core->ClipView().Active()) << "the program left the viewer chain";
+    EXPECT_FALSE(std::filesystem::exists(trash));
+    EXPECT_EQ(
+        desk.Registry().ReadValue(std::string(TAppSettings::DefaultRootKey) + "\\Preferences", "InstalledAlready"),
+        "1");
+    EXPECT_EQ(desk.Registry().ReadValue(std::string(TAppSettings::DefaultRootKey) + "\\Stats", "Captured"), "1");
+    EXPECT_TRUE(core->FormCloseQuery()) << "a second close request is granted at once";
+
+    core.reset();
+    Start();
+    ASSERT_EQ(ShortTermCount(), 1u);
+    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, "keep me");
+}
+
+} // namespace
+} // namespace bx::shell
