@@ -1,0 +1,211 @@
+// Synthetic keys and hot keys against a real X server: keys typed into a Qt line edit, hot keys pressed by
+// xdotool, a grab held by another client. Needs $DISPLAY (e.g. under xvfb-run); without one these tests skip.
+#include "QtWindows.h"
+#include "X11HotKeys.h"
+#include "X11KeyMap.h"
+#include "X11Keyboard.h"
+#include "XcbConnection.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace bx::platform;
+using namespace bx::platform::x11;
+
+namespace {
+
+bool HasDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    return display != nullptr && *display != '\0';
+}
+
+// Runs the event loop until done() holds or the time is up.
+bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+bool RunTool(const QString& program, const QStringList& args) {
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return false;
+    return QProcess::execute(program, args) == 0;
+}
+
+// Types text the way the keystroke sender does: each character's key from VkKeyScan, Shift around it when
+// its shift state asks for it (text here needs neither Ctrl nor Alt).
+void Type(IKeyboard& kb, const std::string& cp1252) {
+    for (const char ch : cp1252) {
+        const std::int16_t scan = kb.VkKeyScan(ch);
+        ASSERT_NE(scan, -1) << "no key for " << static_cast<int>(static_cast<unsigned char>(ch));
+        const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
+        const bool shift = (scan & 0x100) != 0;
+        ASSERT_EQ(scan & 0x600, 0) << "Ctrl or Alt asked for " << ch;
+        if (shift)
+            kb.KeyEvent(VK_SHIFT, static_cast<std::uint8_t>(kb.MapVirtualKey(VK_SHIFT, 0)), 0);
+        kb.KeyEvent(vk, static_cast<std::uint8_t>(kb.MapVirtualKey(vk, 0)), 0);
+        kb.KeyEvent(vk, static_cast<std::uint8_t>(kb.MapVirtualKey(vk, 0)), KEYEVENTF_KEYUP);
+        if (shift)
+            kb.KeyEvent(VK_SHIFT, static_cast<std::uint8_t>(kb.MapVirtualKey(VK_SHIFT, 0)), KEYEVENTF_KEYUP);
+    }
+}
+
+class X11KeyboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay())
+            GTEST_SKIP() << "no X display";
+    }
+    void TearDown() override {
+        if (HasDisplay())
+            RunTool("setxkbmap", {"us"});
+    }
+};
+
+// Shift characters on every layout; on the German layout '@', '€' and '|' need AltGr, on the US layout the
+// euro sign is on no key at all.
+TEST_F(X11KeyboardTest, TextTypedIntoALineEditArrivesAsTyped) {
+    for (const char* layout : {"us", "de"}) {
+        SCOPED_TRACE(layout);
+        if (!RunTool("setxkbmap", {layout}))
+            GTEST_SKIP() << "setxkbmap cannot set the layout " << layout;
+        X11Keyboard kb;
+        ASSERT_TRUE(kb.IsConnected());
+        QLineEdit edit;
+        edit.show();
+        edit.activateWindow();
+        edit.setFocus();
+        ASSERT_TRUE(WaitUntil([&] { return edit.hasFocus() && QApplication::focusWidget() == &edit; }));
+
+        const std::string text = "Hello, World! @\x80|"; // \x80: the euro sign of the classic code page
+        Type(kb, text);
+        const QString expected = QString::fromUtf8("Hello, World! @\u20AC|");
+        EXPECT_TRUE(WaitUntil([&] { return edit.text() == expected; }))
+            << edit.text().toStdString() << " instead of " << expected.toStdString();
+        EXPECT_FALSE(kb.IsKeyDown(VK_SHIFT)); // nothing left pressed
+    }
+}
+
+TEST_F(X11KeyboardTest, KeysFollowTheLayoutWhenItChanges) {
+    if (!RunTool("setxkbmap", {"us"}))
+        GTEST_SKIP() << "setxkbmap cannot set the US layout";
+    X11Keyboard kb;
+    ASSERT_TRUE(kb.IsConnected());
+    const UINT yUs = kb.MapVirtualKey('Y', 0);
+    const UINT zUs = kb.MapVirtualKey('Z', 0);
+    ASSERT_NE(yUs, 0u);
+    EXPECT_EQ(kb.MapVirtualKey(yUs, 1), UINT{'Y'});
+    EXPECT_EQ(kb.MapVirtualKey('Y', 2), UINT{'Y'});
+    EXPECT_EQ(kb.VkKeyScan('!'), 0x100 | '1'); // Shift and 1
+    EXPECT_EQ(kb.VkKeyScan('@'), 0x100 | '2');
+
+    if (!RunTool("setxkbmap", {"de"}))
+        GTEST_SKIP() << "setxkbmap cannot set the German layout";
+    // Y and Z change places; the change reaches the keyboard without the event loop running.
+    EXPECT_EQ(kb.MapVirtualKey('Y', 0), zUs);
+    EXPECT_EQ(kb.MapVirtualKey('Z', 0), yUs);
+    EXPECT_EQ(kb.VkKeyScan('z'), 'Z');
+    EXPECT_EQ(kb.VkKeyScan('!'), 0x100 | '1');
+    const std::int16_t at = kb.VkKeyScan('@');
+    EXPECT_NE(at & 0xFF, '2');
+    EXPECT_EQ(at >> 8, 0); // an AltGr character is a private key that brings its own AltGr
+    EXPECT_EQ(kb.VkKeyScan('@'), at);
+}
+
+TEST_F(X11KeyboardTest, AKeyPressedIsDownUntilReleased) {
+    X11Keyboard kb;
+    ASSERT_TRUE(kb.IsConnected());
+    for (const std::uint8_t vk : {VK_SHIFT, VK_CONTROL, std::uint8_t{'Q'}}) {
+        EXPECT_FALSE(kb.IsKeyDown(vk));
+        kb.KeyEvent(vk, 0, 0);
+        EXPECT_TRUE(kb.IsKeyDown(vk)) << int(vk);
+        kb.KeyEvent(vk, 0, KEYEVENTF_KEYUP);
+        EXPECT_FALSE(kb.IsKeyDown(vk)) << int(vk);
+    }
+}
+
+// ---- hot keys ----
+
+class X11HotKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay())
+            GTEST_SKIP() << "no X display";
+        if (QStandardPaths::findExecutable("xdotool").isEmpty())
+            GTEST_SKIP() << "xdotool is not installed";
+        hotKeys_ = std::make_unique<X11HotKeys>(windows_);
+        ASSERT_TRUE(hotKeys_->IsConnected());
+        window_ = windows_.CreateWindow("hot keys", [this](UINT msg, WPARAM wParam, LPARAM lParam) {
+            if (msg == WM_HOTKEY)
+                received_.emplace_back(wParam, lParam);
+            return LRESULT{0};
+        });
+    }
+
+    QtWindows windows_;
+    std::unique_ptr<X11HotKeys> hotKeys_;
+    HWND window_ = NoWindow;
+    std::vector<std::pair<WPARAM, LPARAM>> received_;
+};
+
+// Ctrl+Alt+N, a default of the program. (Ctrl+Alt+F1-F12 would never fire: the standard keymap switches
+// consoles with them, and the server keeps those presses to itself.)
+TEST_F(X11HotKeysTest, AGrabbedKeyFiresWithAndWithoutNumLockUntilUnregistered) {
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 7, MOD_CONTROL | MOD_ALT, 'N'));
+    const LPARAM expected = static_cast<LPARAM>((MOD_CONTROL | MOD_ALT) | (UINT{'N'} << 16));
+
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    ASSERT_TRUE(WaitUntil([&] { return received_.size() == 1; }));
+    EXPECT_EQ(received_[0], (std::pair<WPARAM, LPARAM>{7, expected}));
+
+    ASSERT_TRUE(RunTool("xdotool", {"key", "Num_Lock"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    const bool withNumLock = WaitUntil([&] { return received_.size() == 2; });
+    ASSERT_TRUE(RunTool("xdotool", {"key", "Num_Lock"}));
+    EXPECT_TRUE(withNumLock);
+
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+n"})); // other modifiers: not ours
+    EXPECT_TRUE(hotKeys_->UnregisterHotKey(window_, 7));
+    EXPECT_FALSE(hotKeys_->UnregisterHotKey(window_, 7));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    WaitUntil([] { return false; }, 300);
+    EXPECT_EQ(received_.size(), 2u);
+}
+
+TEST_F(X11HotKeysTest, AKeyAnotherClientGrabbedIsRefused) {
+    std::unique_ptr<XcbConnection> other = XcbConnection::Open();
+    ASSERT_TRUE(other);
+    X11KeyMap map;
+    ASSERT_TRUE(map.Load(other->Raw()));
+    const xcb_keycode_t f10 = map.KeycodeOfVk(VK_F9 + 1);
+    ASSERT_NE(f10, 0);
+    xcb_void_cookie_t grab = xcb_grab_key_checked(other->Raw(), 1, other->Root(), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                                                  f10, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    ASSERT_EQ(xcb_request_check(other->Raw(), grab), nullptr);
+
+    EXPECT_FALSE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, VK_F9 + 1));
+    EXPECT_TRUE(hotKeys_->RegisterHotKey(window_, 2, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F9 + 1));
+    // Our own combination is not ours twice either.
+    EXPECT_FALSE(hotKeys_->RegisterHotKey(window_, 3, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F9 + 1));
+
+    xcb_ungrab_key(other->Raw(), f10, other->Root(), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+    std::free(xcb_get_input_focus_reply(other->Raw(), xcb_get_input_focus(other->Raw()), nullptr)); // done
+    EXPECT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, VK_F9 + 1));
+}
+
+} // namespace
