@@ -2,7 +2,7 @@
 
 namespace bx::platform::x11 {
 
-X11Desktop::X11Desktop() : clipboard_(windows_) {}
+X11Desktop::X11Desktop() : clipboard_(windows_), hotKeys_(windows_) {}
 
 X11Desktop::~X11Desktop() = default;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CanberraSound.h"
 #include "FileRegistry.h"
 #include "IDesktop.h"
 #include "NullDesktopServices.h"
@@ -7,13 +8,17 @@
 #include "QtWindows.h"
 #include "SystemClock.h"
 #include "X11ClipboardBridge.h"
+#include "X11HotKeys.h"
+#include "X11Keyboard.h"
 #include "X11Session.h"
+#include "XdgShell.h"
 
 namespace bx::platform::x11 {
 
 // The real desktop. Time, timers and window messages run on Qt's event loop; processes come from
 // /proc. The clipboard is the X server's CLIPBOARD selection (in memory when there is no display), and
-// the settings store is a private file under the user's configuration folder.
+// the settings store is a private file under the user's configuration folder. Keys go out through XTest,
+// hot keys are key grabs, sounds play through libcanberra and the shell is xdg-open.
 // Needs a QCoreApplication (or QApplication) on the calling thread.
 class X11Desktop : public IDesktop {
 public:
@@ -26,10 +31,10 @@ public:
     IWindows& Windows() override { return windows_; }
     IClipboard& Clipboard() override { return clipboard_; }
     IProcesses& Processes() override { return processes_; }
-    IKeyboard& Keyboard() override { return services_; }
-    IHotKeys& HotKeys() override { return services_; }
-    ISound& Sound() override { return services_; }
-    IShell& Shell() override { return services_; }
+    IKeyboard& Keyboard() override { return keyboard_; }
+    IHotKeys& HotKeys() override { return hotKeys_; }
+    ISound& Sound() override { return sound_; }
+    IShell& Shell() override { return shell_; }
     IRegistry& Registry() override { return registry_; }
     IBrowserLink& Browser() override { return services_; }
     ISession& Session() override { return session_; }
@@ -41,7 +46,11 @@ private:
     QtWindows windows_;
     X11ClipboardBridge clipboard_;
     ProcFsProcesses processes_;
-    NullDesktopServices services_;
+    X11Keyboard keyboard_;
+    X11HotKeys hotKeys_;
+    CanberraSound sound_;
+    XdgShell shell_;
+    NullDesktopServices services_; // the browsers' address services: none on this desktop
     FileRegistry registry_;
     X11Session session_;
 };
