@@ -1,0 +1,145 @@
+// A save killed at any moment leaves every collection as it was before the save or as the save made
+// it, never damaged or missing, with every clip's bytes intact. A child program saves a data source of
+// a few thousand clips and is killed (SIGKILL) at points spread over the time a save takes.
+#include "SaveCrashWorkload.h"
+#include "SimDesktop.h"
+#include "TProgramState.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace bx::clipstore {
+namespace {
+
+using namespace std::chrono;
+
+struct ChildRun {
+    bool signalled = false; // it reached the save
+    bool killed = false;
+    int exitCode = -1;
+    microseconds saveTime{0};
+};
+
+// Runs the child on dir; kills it killAfter after it said it is saving (never when negative).
+ChildRun RunChild(const std::string& dir, microseconds killAfter) {
+    ChildRun run;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return run;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeFds[1], STDOUT_FILENO);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        ::execl(BX_SAVE_CRASH_CHILD, BX_SAVE_CRASH_CHILD, dir.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    pollfd fd{pipeFds[0], POLLIN, 0};
+    char byte = 0;
+    if (::poll(&fd, 1, 60000) == 1 && ::read(pipeFds[0], &byte, 1) == 1) {
+        run.signalled = true;
+        const auto start = steady_clock::now();
+        if (killAfter.count() >= 0) {
+            std::this_thread::sleep_for(killAfter);
+            run.killed = ::kill(pid, SIGKILL) == 0;
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        run.saveTime = duration_cast<microseconds>(steady_clock::now() - start);
+        if (WIFEXITED(status))
+            run.exitCode = WEXITSTATUS(status);
+        run.killed = run.killed && WIFSIGNALED(status);
+    } else {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    ::close(pipeFds[0]);
+    return run;
+}
+
+class SaveCrashTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = (std::filesystem::temp_directory_path() / ("bx_crash_" + std::to_string(::getpid()))).string() + "/";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        TProgramState::Get().Reset();
+        TProgramState::Get().Desktop = &desk;
+    }
+    void TearDown() override {
+        TProgramState::Get().Reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    // Loads the data source and checks every collection; returns the clip count of each.
+    std::map<std::string, std::size_t> LoadAndCheck() {
+        TDataSourceList sources;
+        crashtest::SetUpSources(sources, dir);
+        TMasterList master(sources, nullptr);
+        master.Load();
+        std::map<std::string, std::size_t> counts;
+        for (std::size_t i = 0; i < master.Count(); ++i) {
+            TClipColl* coll = master.Item(i);
+            if (coll->CollType != TClipColl::NormalColl)
+                continue;
+            EXPECT_EQ(crashtest::CheckColl(*coll), "");
+            counts[coll->Title] = coll->Count();
+        }
+        return counts;
+    }
+
+    platform::sim::SimDesktop desk;
+    std::string dir;
+};
+
+TEST_F(SaveCrashTest, AKilledSaveLeavesTheOldOrTheNewStateOfEveryCollection) {
+    const ChildRun first = RunChild(dir, microseconds(-1));
+    ASSERT_TRUE(first.signalled);
+    ASSERT_EQ(first.exitCode, 0);
+    auto counts = LoadAndCheck();
+    ASSERT_EQ(counts.size(), static_cast<std::size_t>(crashtest::Collections));
+    for (const auto& [name, count] : counts)
+        ASSERT_EQ(count, static_cast<std::size_t>(crashtest::FirstRunClips)) << name;
+
+    // How long a save of one more batch takes here, to spread the kills over it.
+    const ChildRun timed = RunChild(dir, microseconds(-1));
+    ASSERT_EQ(timed.exitCode, 0);
+    counts = LoadAndCheck();
+    const auto saveTime = std::max(timed.saveTime, microseconds(2000));
+
+    constexpr int kills = 24;
+    int mixed = 0;
+    for (int k = 0; k < kills; ++k) {
+        SCOPED_TRACE("kill " + std::to_string(k));
+        const ChildRun run = RunChild(dir, saveTime * k / kills);
+        ASSERT_TRUE(run.signalled);
+        const auto now = LoadAndCheck();
+        ASSERT_EQ(now.size(), counts.size()) << "a collection went missing";
+        int grown = 0;
+        for (const auto& [name, count] : now) {
+            const std::size_t before = counts.at(name);
+            EXPECT_TRUE(count == before || count == before + crashtest::ClipsPerRun)
+                << name << ": " << before << " -> " << count;
+            grown += count != before ? 1 : 0;
+        }
+        mixed += grown > 0 && grown < crashtest::Collections ? 1 : 0;
+        counts = now;
+        if (HasFailure())
+            break;
+    }
+    RecordProperty("KillsBetweenCollections", mixed);
+}
+
+} // namespace
+} // namespace bx::clipstore
