@@ -68,19 +68,16 @@ TEST_F(ChooseDataFolderTest, AnOwnFolderIsCreatedWithDataAddedOnRequest) {
 TEST_F(ChooseDataFolderTest, AFolderThatCannotBeMadeIsReported) {
     // A file where a folder of the path should be.
     std::fclose(std::fopen((root + "/file").c_str(), "w"));
-    std::FILE* f = std::fopen((root + "/file").c_str(), "w");
-    std::fclose(f);
-}
-auto dialog = Dialog(root + "/file/data");
-dialog.ChooseOwn();
-EXPECT_FALSE(dialog.OkEnabled());
-ASSERT_EQ(boxes.Boxes().size(), 2u);
-EXPECT_EQ(boxes.Boxes()[1].text,
-          "Could not create directory - " + root + "/file/data\nCheck the path, permissions, etc., and try again.");
-// A cancelled picker changes nothing.
-auto cancelled = Dialog(std::nullopt);
-cancelled.ChooseOwn();
-EXPECT_FALSE(cancelled.OkEnabled());
+    auto dialog = Dialog(root + "/file/data");
+    dialog.ChooseOwn();
+    EXPECT_FALSE(dialog.OkEnabled());
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[1].text,
+              "Could not create directory - " + root + "/file/data\nCheck the path, permissions, etc., and try again.");
+    // A cancelled picker changes nothing.
+    auto cancelled = Dialog(std::nullopt);
+    cancelled.ChooseOwn();
+    EXPECT_FALSE(cancelled.OkEnabled());
 }
 
 } // namespace
