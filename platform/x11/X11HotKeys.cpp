@@ -80,7 +80,7 @@ std::vector<std::uint16_t> Variants(std::uint16_t base, std::uint16_t ignored) {
 bool X11HotKeys::Grab(xcb_keycode_t keycode, std::uint16_t xModifiers) {
     std::vector<xcb_void_cookie_t> cookies;
     for (const std::uint16_t mods : Variants(xModifiers, IgnoredModifiers()))
-        cookies.push_back(xcb_grab_key_checked(conn_->Raw(), 1, conn_->Root(), mods, keycode, XCB_GRAB_MODE_ASYNC,
+        cookies.push_back(xcb_grab_key_checked(conn_->Raw(), 0, conn_->Root(), mods, keycode, XCB_GRAB_MODE_ASYNC,
                                                XCB_GRAB_MODE_ASYNC));
     bool refused = false;
     for (const xcb_void_cookie_t cookie : cookies)

@@ -31,9 +31,17 @@ bool IsKeypad(X11KeyMap::Keysym sym) {
     return sym >= 0xff80 && sym <= 0xffbd;
 }
 
-// The US-keyboard positions of the punctuation keys (the same keycodes under the evdev and the older
-// keycode sets).
+// The US-keyboard positions of the letters, digits and punctuation keys (the same keycodes under the evdev and
+// the older keycode sets): the keys of a layout without Latin letters.
 xcb_keycode_t UsPosition(std::uint8_t vk) {
+    static constexpr xcb_keycode_t Letters[26] = {38, 56, 54, 40, 26, 41, 42, 43, 31, 44, 45, 46, 58,
+                                                  57, 32, 33, 24, 27, 39, 28, 30, 55, 25, 53, 29, 52};
+    if (vk >= 'A' && vk <= 'Z')
+        return Letters[vk - 'A'];
+    if (vk >= '1' && vk <= '9')
+        return static_cast<xcb_keycode_t>(10 + (vk - '1'));
+    if (vk == '0')
+        return 19;
     switch (vk) {
     case VK_OEM_1:
         return 47;

@@ -60,7 +60,8 @@ inline constexpr std::uint8_t VK_OEM_102 = 0xE2;
 // theirs (VK_RETURN: Return, VK_SHIFT: Shift_L or Shift_R, F1-F24, ...), and the VK_OEM_* punctuation keys
 // for the character they carry on a US keyboard. Its key is the keycode whose unshifted keysym is one of them,
 // else one that has it shifted; so the keys follow the current layout (VK 'Z' is the key that types z). A
-// punctuation key the layout does not have at those levels is the key at the US position.
+// letter, digit or punctuation key the layout does not have at those levels (a Cyrillic layout has no Latin
+// letters) is the key at the US position.
 //
 // Levels are those of the first group: 0 plain, 1 Shift, 2 AltGr (ISO_Level3_Shift), 3 AltGr+Shift.
 class X11KeyMap {

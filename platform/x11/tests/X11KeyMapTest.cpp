@@ -20,6 +20,7 @@ X11KeyMap GermanLike() {
         {47, {0xf6, 0xd6}}, // odiaeresis: no virtual key of its own
         {50, {0xffe1}},     // Shift_L
         {52, {'y', 'Y'}},
+        {55, {0x6d6, 0x6f6}}, // Cyrillic zhe: this layout has no v
         {59, {',', ';'}},
         {62, {0xffe2}}, // Shift_R
         {77, {0xff7f}}, // Num_Lock
@@ -43,6 +44,7 @@ TEST(X11KeyMapTest, VirtualKeysFollowTheLayout) {
     const X11KeyMap map = GermanLike();
     EXPECT_EQ(map.KeycodeOfVk('Z'), 29);
     EXPECT_EQ(map.KeycodeOfVk('Y'), 52);
+    EXPECT_EQ(map.KeycodeOfVk('V'), 55); // where the US keyboard has it
     EXPECT_EQ(map.KeycodeOfVk(VK_SHIFT), 50);
     EXPECT_EQ(map.VkOfKeycode(62), VK_SHIFT);
     EXPECT_EQ(map.VkOfKeycode(62, true), VK_RSHIFT);
