@@ -167,6 +167,8 @@ void X11Keyboard::KeyEvent(std::uint8_t vk, std::uint8_t /*scan*/, UINT flags) {
     }
     Pressed pressed;
     if (const X11KeyMap::Keysym sym = PrivateKeysym(vk); sym != X11KeyMap::NoSymbol) {
+        if (release)
+            return; // a private key is only up after we pressed it
         const auto place = PlaceForKeysym(sym);
         if (!place)
             return;
