@@ -1,35 +1,68 @@
 // Program entry of Brindlex.
+#include "EnvUserDirs.h"
 #include "SingleInstance.h"
-#include "TClipView5.h"
+#include "StrftimeDateTimeFormat.h"
+#include "TAppSettings.h"
+#include "TBrindlexCore.h"
 #include "TCollectionDump.h"
+#include "TDataSourceList.h"
+#include "TMainWindow.h"
+#include "TQtDataFolderDialog.h"
+#include "TQtMessageBoxes.h"
 #include "X11Desktop.h"
+#include "X11KeyMap.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QSessionManager>
-#include <QString>
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QRect>
+#include <QScreen>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+// The longest wait before the window is made that the settings may ask for (milliseconds).
+constexpr int MaxPhantomDelay = 10000;
+
+bx::shell::TScreenSize ScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    const QRect area = screen->availableGeometry();
+    return {area.width(), area.height()};
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // "brindlex dump DIR" prints a stored collection as JSON; it runs before any window exists and
     // needs no display.
     if (argc >= 2 && std::strcmp(argv[1], "dump") == 0)
         return bx::shell::TCollectionDump::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    bool useDefaultDataDir = false;
+    std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::cout << "Brindlex " << BRINDLEX_VERSION << '\n';
             return 0;
         }
+        if (std::strcmp(argv[i], "--default-data-dir") == 0)
+            useDefaultDataDir = true;
+        else
+            args.emplace_back(argv[i]);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Brindlex");
+    QApplication::setApplicationDisplayName("Brindlex 5.1");
     QApplication::setOrganizationName("Quorvanti");
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // One program per user: a second start brings the running one forward and ends.
     bx::platform::x11::SingleInstance instance;
@@ -43,41 +76,45 @@ int main(int argc, char* argv[]) {
     }
 
     bx::platform::x11::X11Desktop desktop;
-    bx::cliplink::TClipView5 viewer(desktop);
+    // A stop signal while the settings are read (a dialog may be open) has nothing to save; the lock
+    // left behind goes to the next start.
+    desktop.Session().OnEndSession = [] { ::_exit(0); };
+    bx::app::TQtMessageBoxes boxes;
+    bx::app::TQtDataFolderDialog folderDialog(boxes);
+    bx::platform::EnvUserDirs dirs;
+    bx::clipstore::TDataSourceList dataSources;
+    std::vector<std::string> noCtrlV;
+    bx::shell::TAppSettings settings(desktop.Registry(), dirs, boxes, folderDialog, dataSources, noCtrlV);
 
-    // Until the explorer window exists, a small window reports what the viewer hears.
-    QWidget window;
-    window.setWindowTitle("Brindlex");
-    auto* layout = new QVBoxLayout(&window);
-    auto* status = new QLabel("Listening to the clipboard.", &window);
-    layout->addWidget(status);
+    // Ctrl and Shift held at start offer to forget every setting.
+    bx::platform::IKeyboard& keys = desktop.Keyboard();
+    if (keys.IsKeyDown(bx::platform::x11::VK_CONTROL) && keys.IsKeyDown(bx::platform::x11::VK_SHIFT))
+        settings.ConfirmResetAtStartup();
+    settings.UseDefaultDataDirWithoutAsking = useDefaultDataDir;
+    settings.ReadSettings(ScreenSize());
+    desktop.Clock().Sleep(static_cast<bx::platform::UINT>(std::clamp(settings.PhantomDelay, 0, MaxPhantomDelay)));
 
-    viewer.Capturing = true;
-    viewer.OnCBChange = [status](bx::cliplink::TClipView5& v) {
-        QString text = QString::fromStdString("Change " + std::to_string(v.SerialNum) + " from " + v.Creator + ":");
-        for (const std::string& name : v.FormatNames())
-            text += ' ' + QString::fromStdString(name);
-        status->setText(text);
-    };
-    viewer.SetActive(true);
+    bx::platform::StrftimeDateTimeFormat dateFormat;
+    bx::app::TMainWindow window;
+    boxes.SetParent(&window);
+    // The log lives beside the data of the first data source.
+    const std::string logDirectory =
+        dataSources.Count() > 0 && dataSources.Source(0) != nullptr ? dataSources.Source(0)->Directory : std::string();
+    bx::shell::TBrindlexCore core({desktop, settings, dataSources, boxes, dateFormat, logDirectory, &window});
+    window.SetCore(&core);
 
-    instance.OnActivate = [&window] {
+    // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
+    // way (save, leave the clipboard chain, write the settings); a logout closes the window, which does
+    // the same.
+    // Queued: the end may come while start-up still runs, before the event loop does.
+    core.Closed = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&core] { core.EndSession(); });
+    instance.OnActivate = [&window] { window.BringToFront(); };
+
+    core.Startup(args);
+    if (!settings.RunMinimized)
         window.show();
-        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        window.raise();
-        window.activateWindow();
-    };
-    // The end of the session, SIGTERM, SIGINT and SIGHUP close the program the normal way.
-    desktop.Session().OnEndSession = [&window] {
-        window.close();
-        QApplication::quit();
-    };
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [&desktop](QSessionManager&) { desktop.DesktopSession().EndSession(); });
-
-    window.resize(480, 120);
-    window.show();
     const int result = QApplication::exec();
-    viewer.SetActive(false);
+    window.SetCore(nullptr);
     return result;
 }

@@ -208,6 +208,9 @@ void TBrindlexCore::Startup(const std::vector<std::string>& args) {
         SetHotKeys();
     SetAutoCapture(true);
     desktop_.Windows().ProcessMessages();
+    // The session may have ended while pending messages ran.
+    if (shutDownDone_)
+        return;
 
     AutoSaveCountdown = settings_.AutoSaveInterval;
     StartAutoSaveTimer();

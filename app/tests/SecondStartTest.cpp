@@ -1,109 +1,14 @@
 // The program as the user starts it, twice: the second start hands over to the running program and ends
 // with status 0; a stop signal ends the running program with status 0; the lock of a killed program is
-// taken over by the next start. Needs an X display (run under Xvfb); skips itself without one.
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QDir>
+// taken over by the next start.
+#include "ProgramFixture.h"
+
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
 
-#include <gtest/gtest.h>
-
-#include <csignal>
-#include <cstdlib>
-#include <functional>
-#include <memory>
-#include <vector>
-
-#include <sys/stat.h>
-
+namespace bx::apptest {
 namespace {
 
-// Polls until the condition holds; these waits are real, as the program runs in its own process.
-bool WaitFor(const std::function<bool()>& condition, int ms = 10000) {
-    const QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
-class SecondStartTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0')
-            GTEST_SKIP() << "no X display";
-        ASSERT_TRUE(home_.isValid());
-        const QString root = home_.path();
-        for (const char* sub : {"runtime", "config", "data"})
-            ASSERT_TRUE(QDir(root).mkpath(sub));
-        ::chmod(QFile::encodeName(root + "/runtime").constData(), 0700);
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert("HOME", root);
-        env_.insert("XDG_RUNTIME_DIR", root + "/runtime");
-        env_.insert("XDG_CONFIG_HOME", root + "/config");
-        env_.insert("XDG_DATA_HOME", root + "/data");
-        lockPath_ = root + "/runtime/brindlex.lock";
-        socketPath_ = root + "/runtime/brindlex.socket";
-    }
-
-    void TearDown() override {
-        for (auto& p : started_) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-        }
-    }
-
-    QProcess& Start() {
-        auto& p = *started_.emplace_back(std::make_unique<QProcess>());
-        p.setProcessEnvironment(env_);
-        p.start(BRINDLEX_PROGRAM, {});
-        EXPECT_TRUE(p.waitForStarted(5000));
-        return p;
-    }
-
-    // The running program holds the lock and listens.
-    bool Listening() const { return QFileInfo::exists(lockPath_) && QFileInfo::exists(socketPath_); }
-
-    // The program catches the stop signals (it has come that far in its start).
-    static bool CatchesStopSignals(const QProcess& p) {
-        QFile status(QString("/proc/%1/status").arg(p.processId()));
-        if (!status.open(QIODevice::ReadOnly))
-            return false;
-        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-            if (line.startsWith("SigCgt:")) {
-                bool ok = false;
-                const qulonglong caught = line.mid(7).trimmed().toULongLong(&ok, 16);
-                const qulonglong wanted = (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1));
-                return ok && (caught & wanted) == wanted;
-            }
-        }
-        return false;
-    }
-
-    QByteArray LockOwner() const {
-        QFile file(lockPath_);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return file.readLine().trimmed();
-    }
-
-    static void Signal(QProcess& p, int sig) { ::kill(static_cast<pid_t>(p.processId()), sig); }
-
-    QTemporaryDir home_;
-    QProcessEnvironment env_;
-    QString lockPath_;
-    QString socketPath_;
-    std::vector<std::unique_ptr<QProcess>> started_;
-};
+using SecondStartTest = ProgramTest;
 
 TEST_F(SecondStartTest, TheSecondStartHandsOverAndEndsAndTheFirstEndsOnSigterm) {
     QProcess& first = Start();
@@ -157,13 +62,4 @@ TEST_F(SecondStartTest, TheLockOfAKilledProgramGoesToTheNextStartWhichEndsOnSigi
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // A test run started in the background or under nohup inherits ignored stop signals, which the
-    // program keeps ignored; these tests want them delivered.
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(sig, SIG_DFL);
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+} // namespace bx::apptest

@@ -1,0 +1,108 @@
+// The program as the user starts it, in its own process with a home of its own: start it, signal it,
+// wait for it. Needs an X display (run under Xvfb); the tests skip themselves without one.
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace bx::apptest {
+
+// Polls until the condition holds; these waits are real, as the program runs in its own process.
+inline bool WaitFor(const std::function<bool()>& condition, int ms = 10000) {
+    const QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0')
+            GTEST_SKIP() << "no X display";
+        ASSERT_TRUE(home_.isValid());
+        const QString root = home_.path();
+        for (const char* sub : {"runtime", "config", "data"})
+            ASSERT_TRUE(QDir(root).mkpath(sub));
+        ::chmod(QFile::encodeName(root + "/runtime").constData(), 0700);
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert("HOME", root);
+        env_.insert("XDG_RUNTIME_DIR", root + "/runtime");
+        env_.insert("XDG_CONFIG_HOME", root + "/config");
+        env_.insert("XDG_DATA_HOME", root + "/data");
+        lockPath_ = root + "/runtime/brindlex.lock";
+        socketPath_ = root + "/runtime/brindlex.socket";
+    }
+
+    void TearDown() override {
+        for (auto& p : started_) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+        }
+    }
+
+    QProcess& Start() {
+        auto& p = *started_.emplace_back(std::make_unique<QProcess>());
+        p.setProcessEnvironment(env_);
+        // The first start takes the default data folder instead of asking for one.
+        p.start(BRINDLEX_PROGRAM, {"--default-data-dir"});
+        EXPECT_TRUE(p.waitForStarted(5000));
+        return p;
+    }
+
+    // The running program holds the lock and listens.
+    bool Listening() const { return QFileInfo::exists(lockPath_) && QFileInfo::exists(socketPath_); }
+
+    // The program catches the stop signals (it has come that far in its start).
+    static bool CatchesStopSignals(const QProcess& p) {
+        QFile status(QString("/proc/%1/status").arg(p.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith("SigCgt:")) {
+                bool ok = false;
+                const qulonglong caught = line.mid(7).trimmed().toULongLong(&ok, 16);
+                const qulonglong wanted = (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1));
+                return ok && (caught & wanted) == wanted;
+            }
+        }
+        return false;
+    }
+
+    QByteArray LockOwner() const {
+        QFile file(lockPath_);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return file.readLine().trimmed();
+    }
+
+    static void Signal(QProcess& p, int sig) { ::kill(static_cast<pid_t>(p.processId()), sig); }
+
+    QTemporaryDir home_;
+    QProcessEnvironment env_;
+    QString lockPath_;
+    QString socketPath_;
+    std::vector<std::unique_ptr<QProcess>> started_;
+};
+
+} // namespace bx::apptest

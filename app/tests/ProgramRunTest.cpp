@@ -1,0 +1,80 @@
+// The whole program on the real desktop: started by its run command with an empty home, it captures
+// what xclip copies, keeps it through a stop signal (data and settings on disk) and shows it again at
+// the next start.
+#include "ProgramFixture.h"
+
+#include <QByteArray>
+#include <QStandardPaths>
+#include <QString>
+
+namespace bx::apptest {
+namespace {
+
+class ProgramRunTest : public ProgramTest {
+protected:
+    QString DataDir() const { return home_.path() + "/data/Quorvanti Development/Brindlex5/"; }
+
+    // Copies text with xclip; xclip stays behind to serve it until another program copies.
+    void Copy(const QByteArray& text) {
+        auto& xclip = *started_.emplace_back(std::make_unique<QProcess>());
+        xclip.setProcessEnvironment(env_);
+        xclip.start("xclip", {"-selection", "clipboard", "-quiet"});
+        ASSERT_TRUE(xclip.waitForStarted(5000));
+        xclip.write(text);
+        // Nothing runs an event loop here: the bytes must be written before the channel closes.
+        ASSERT_TRUE(xclip.waitForBytesWritten(5000));
+        xclip.closeWriteChannel();
+    }
+
+    QByteArray Dump(const QString& collection) {
+        QProcess dump;
+        dump.start(BRINDLEX_PROGRAM, {"dump", DataDir() + collection});
+        EXPECT_TRUE(dump.waitForFinished(10000));
+        EXPECT_EQ(dump.exitCode(), 0) << dump.readAllStandardError().toStdString();
+        return dump.readAllStandardOutput();
+    }
+
+    QByteArray Log() const {
+        QFile log(DataDir() + "LOG.TXT");
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+
+    bool Loaded() const { return Log().contains("Collections Loaded") || QFileInfo::exists(DataDir() + "Short-Term"); }
+
+    void Stop(QProcess& p) {
+        Signal(p, SIGTERM);
+        ASSERT_TRUE(p.waitForFinished(15000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    }
+};
+
+TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
+    if (QStandardPaths::findExecutable("xclip").isEmpty())
+        GTEST_SKIP() << "xclip is not installed";
+    QProcess& program = Start();
+    ASSERT_TRUE(
+        WaitFor([&] { return CatchesStopSignals(program) && QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4"); }));
+    // The data is loaded about a second after the start.
+    QThread::msleep(1500);
+    Copy("first copy from xclip");
+    QThread::msleep(800);
+    Copy("second copy, \xc3\xa4\xc3\xb6\xc3\xbc");
+    QThread::msleep(800);
+    Stop(program);
+
+    const QByteArray dump = Dump("Short-Term");
+    EXPECT_TRUE(dump.contains("\"title\": \"first copy from xclip\"")) << dump.toStdString();
+    EXPECT_TRUE(dump.contains("second copy")) << dump.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home_.path() + "/config/Quorvanti/Brindlex5.conf")) << "the settings were written";
+
+    // The next start finds the same clips and saves them again unchanged.
+    QProcess& again = Start();
+    ASSERT_TRUE(WaitFor([&] { return CatchesStopSignals(again); }));
+    QThread::msleep(2000);
+    Stop(again);
+    EXPECT_EQ(Dump("Short-Term"), dump);
+}
+
+} // namespace
+} // namespace bx::apptest
