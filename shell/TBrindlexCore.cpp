@@ -217,7 +217,7 @@ void TBrindlexCore::Startup(const std::vector<std::string>& args) {
     if (!args.empty() && UpperCase(args.front()) == "NOCAPTURE")
         SetAutoCapture(false);
     LogMsg(LogStartStop, "Startup", "Flag 4 - almost done - right before loading data. ");
-    desktop_.Windows().SetTimer(Handle(), Timer1, StartupDelayMs, TimerKind::OneShot);
+    desktop_.Windows().SetTimer(Handle(), Timer1, StartupDelay, TimerKind::OneShot);
 }
 
 void TBrindlexCore::StartAutoSaveTimer() {
@@ -314,11 +314,13 @@ void TBrindlexCore::LoadData() {
         }
         StartingUp = false;
         TProgramState::Get().StartingUp = false;
-        return;
+    } else {
+        StartingUp = false;
+        TProgramState::Get().StartingUp = false;
+        CopyItem(CurrentClip);
     }
-    StartingUp = false;
-    TProgramState::Get().StartingUp = false;
-    CopyItem(CurrentClip);
+    if (DataLoaded)
+        DataLoaded();
 }
 
 void TBrindlexCore::SaveAllClips() {

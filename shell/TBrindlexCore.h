@@ -93,6 +93,8 @@ public:
     bool PasteTraceActive = false;
     TRFState RFState = TRFState::Idle;
     bool HtmlViewerAvailable = false;
+    // The wait between Startup and loading the data, in milliseconds (the window shows first).
+    platform::UINT StartupDelay = StartupDelayMs;
     int AutoSaveCountdown = 0;
     bool AutoSaving = false;
     // The last selection change in a clip list.
@@ -117,6 +119,8 @@ public:
     // Registers the global hot keys / unregisters them.
     std::function<void()> SetHotKeys;
     std::function<void()> ClearHotKeys;
+    // Called when LoadData has loaded everything (also after a reload).
+    std::function<void()> DataLoaded;
     // The program has closed after the session ended; the window closes and the event loop ends.
     std::function<void()> Closed;
 
