@@ -86,6 +86,8 @@ TClipView5::TClipView5(IDesktop& desktop, WarningSink warn)
             dllTools_ += "5";
         moduleLookupAvailable_ = means.moduleFileName || means.moduleBaseName;
     }
+    if (std::string names = desktop_.Processes().LookupMeansNames(); !names.empty())
+        dllTools_ = std::move(names);
     if (!snapshotAvailable_ && !moduleLookupAvailable_ && warn)
         warn("Error loading TOOLHELP functions (Windows95) or PSAPI.DLL (NT 4.0).  It is safe to continue, but you "
              "should re-install Brindlex.",

@@ -33,6 +33,9 @@ public:
     virtual ~IProcesses() = default;
 
     virtual ProcessLookupMeans LookupMeans() const = 0;
+    // The lookup means by name, as diagnostics show them ("XRes, _NET_WM_PID, /proc"); empty where
+    // LookupMeans says it all.
+    virtual std::string LookupMeansNames() const { return {}; }
     // Every running process; nothing when a snapshot cannot be taken.
     virtual std::optional<std::vector<ProcessEntry>> ProcessSnapshot() const = 0;
     virtual ProcessImage OpenProcessImage(std::uint32_t pid) const = 0;

@@ -28,6 +28,10 @@ ProcessLookupMeans ProcFsProcesses::LookupMeans() const {
     return ProcessLookupMeans{proc, proc, proc, proc, proc};
 }
 
+std::string ProcFsProcesses::LookupMeansNames() const {
+    return windowMeans_.empty() ? "/proc" : windowMeans_ + ", /proc";
+}
+
 std::optional<std::vector<ProcessEntry>> ProcFsProcesses::ProcessSnapshot() const {
     std::error_code ec;
     fs::directory_iterator it("/proc", ec);

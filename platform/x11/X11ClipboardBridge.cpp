@@ -914,4 +914,10 @@ std::optional<std::string> X11ClipboardBridge::ServedBytes(Kind kind, const std:
     return std::nullopt;
 }
 
+std::string X11ClipboardBridge::WindowProcessMeans() const {
+    if (!conn_)
+        return std::string();
+    return conn_->HasXRes() ? "XRes, _NET_WM_PID" : "_NET_WM_PID";
+}
+
 } // namespace bx::platform::x11

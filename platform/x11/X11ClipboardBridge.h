@@ -75,6 +75,9 @@ public:
     HWND GetClipboardViewer() const override;
 
     bool IsConnected() const { return conn_ != nullptr; }
+    // How the process behind another client's window is found on this server ("XRes, _NET_WM_PID",
+    // "_NET_WM_PID"); empty without a display.
+    std::string WindowProcessMeans() const;
     // True while we are the desktop's clipboard manager (no other program was).
     bool IsClipboardManager() const { return managing_; }
     // The longest wait for one answer of another program (default 1 s).

@@ -189,6 +189,8 @@ TEST_F(X11ClipboardBridgeTest, TextCopiedWithXclipIsCapturedByteForByteWithItsOw
         EXPECT_EQ(windows_.GetWindowProcessId(owner), static_cast<std::uint32_t>(xclip.processId()));
         bridge_->CloseClipboard();
     }
+    // Xvfb offers the XRes extension: the program behind a window is found through it first.
+    EXPECT_EQ(bridge_->WindowProcessMeans(), "XRes, _NET_WM_PID");
 }
 
 TEST_F(X11ClipboardBridgeTest, AnOwnerThatNeverAnswersCostsAtMostTheBoundedWait) {
