@@ -1,5 +1,7 @@
 #include "QtWindows.h"
 
+#include "X11ActiveWindow.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 
@@ -87,7 +89,16 @@ std::uint32_t QtWindows::GetWindowProcessId(HWND hwnd) const {
     return table_.ProcessId(hwnd);
 }
 
+HWND QtWindows::GetForegroundWindow() const {
+    if (activeSource_ != nullptr)
+        if (const HWND active = activeSource_->Foreground(); active != NoWindow)
+            return active;
+    return foreground_;
+}
+
 bool QtWindows::SetForegroundWindow(HWND hwnd) {
+    if (activeSource_ != nullptr && activeSource_->Activate(hwnd))
+        return true;
     if (!table_.Contains(hwnd))
         return false;
     foreground_ = hwnd;

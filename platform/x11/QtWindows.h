@@ -12,6 +12,8 @@
 
 namespace bx::platform::x11 {
 
+class X11ActiveWindow;
+
 // Windows, messages and timers on Qt's event loop. Posted messages are queued events of the loop;
 // timers are QTimers. Must be used on the thread that runs the QCoreApplication.
 class QtWindows : public IWindows {
@@ -31,12 +33,17 @@ public:
     void ProcessMessages() override;
     std::string GetWindowText(HWND hwnd) const override;
     std::uint32_t GetWindowProcessId(HWND hwnd) const override;
-    HWND GetForegroundWindow() const override { return foreground_; }
+    // The active window of the screen when there is one (another program's window, or a window of
+    // this program's toolkit), else the program's own window set last.
+    HWND GetForegroundWindow() const override;
     bool SetForegroundWindow(HWND hwnd) override;
 
     // A window of another program (a clipboard owner), known by its title and process; messages sent to
     // it are dropped. Removed with DestroyWindow.
     HWND AddForeignWindow(const std::string& title, std::uint32_t pid);
+    void SetWindowTitle(HWND hwnd, const std::string& title) { table_.SetTitle(hwnd, title); }
+    // Where the screen's active window comes from; nullptr: only this program's windows count.
+    void SetActiveWindowSource(X11ActiveWindow* source) { activeSource_ = source; }
 
 private:
     struct LaterDeleter {
@@ -49,6 +56,7 @@ private:
     std::map<TimerKey, std::unique_ptr<QTimer, LaterDeleter>> timers_;
     std::uint32_t pid_;
     HWND foreground_ = NoWindow;
+    X11ActiveWindow* activeSource_ = nullptr;
 };
 
 } // namespace bx::platform::x11

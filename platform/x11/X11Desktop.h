@@ -7,6 +7,7 @@
 #include "ProcFsProcesses.h"
 #include "QtWindows.h"
 #include "SystemClock.h"
+#include "X11ActiveWindow.h"
 #include "X11ClipboardBridge.h"
 #include "X11HotKeys.h"
 #include "X11Keyboard.h"
@@ -44,6 +45,7 @@ public:
 private:
     SystemClock clock_;
     QtWindows windows_;
+    X11ActiveWindow activeWindow_;
     X11ClipboardBridge clipboard_;
     ProcFsProcesses processes_;
     X11Keyboard keyboard_;

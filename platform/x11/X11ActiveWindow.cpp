@@ -1,0 +1,102 @@
+#include "X11ActiveWindow.h"
+
+#include "QtWindows.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace bx::platform::x11 {
+
+namespace {
+
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+// The source indication of a request made for the user, as a pager or task bar makes it.
+constexpr std::uint32_t SourcePager = 2;
+
+} // namespace
+
+X11ActiveWindow::X11ActiveWindow(QtWindows& windows) : windows_(windows), conn_(XcbConnection::Open()) {
+    if (conn_)
+        info_ = std::make_unique<X11WindowInfo>(*conn_);
+}
+
+X11ActiveWindow::~X11ActiveWindow() {
+    for (const auto& [hwnd, window] : xWindows_)
+        windows_.DestroyWindow(hwnd);
+}
+
+xcb_window_t X11ActiveWindow::TopLevelOf(xcb_window_t window) {
+    // Walk up to the child of the root window; a bounded walk, whatever the server says.
+    for (int depth = 0; depth < 64 && window != XCB_NONE; ++depth) {
+        Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(conn_->Raw(), xcb_query_tree(conn_->Raw(), window), nullptr), &std::free);
+        if (!tree)
+            return XCB_NONE;
+        if (tree->parent == conn_->Root() || tree->parent == XCB_NONE)
+            return window;
+        window = tree->parent;
+    }
+    return XCB_NONE;
+}
+
+xcb_window_t X11ActiveWindow::ActiveXWindow() {
+    if (auto active = conn_->GetProperty(conn_->Root(), conn_->Atom("_NET_ACTIVE_WINDOW"), false);
+        active && active->format == 32 && active->bytes.size() >= 4) {
+        xcb_window_t window = XCB_NONE;
+        std::memcpy(&window, active->bytes.data(), 4);
+        if (window != XCB_NONE)
+            return window;
+    }
+    Reply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(conn_->Raw(), xcb_get_input_focus(conn_->Raw()), nullptr), &std::free);
+    if (!focus || focus->focus == XCB_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
+        focus->focus == conn_->Root())
+        return XCB_NONE;
+    return TopLevelOf(focus->focus);
+}
+
+HWND X11ActiveWindow::Foreground() {
+    if (!conn_)
+        return NoWindow;
+    const xcb_window_t window = ActiveXWindow();
+    if (window == XCB_NONE)
+        return NoWindow;
+    const std::string title = info_->Title(window);
+    if (const auto known = handles_.find(window); known != handles_.end() && windows_.IsWindow(known->second)) {
+        windows_.SetWindowTitle(known->second, title);
+        return known->second;
+    }
+    const HWND hwnd = windows_.AddForeignWindow(title, info_->ProcessId(window));
+    handles_[window] = hwnd;
+    xWindows_[hwnd] = window;
+    return hwnd;
+}
+
+bool X11ActiveWindow::Activate(HWND hwnd) {
+    const auto found = xWindows_.find(hwnd);
+    if (!conn_ || found == xWindows_.end())
+        return false;
+    const xcb_window_t window = found->second;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = conn_->Atom("_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = SourcePager;
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(conn_->Raw(), 0, conn_->Root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    // Without a window manager the request above goes unanswered: raise and focus the window ourselves.
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(conn_->Raw(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    Reply<xcb_generic_error_t> error(
+        xcb_request_check(conn_->Raw(),
+                          xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME)),
+        &std::free);
+    conn_->Flush();
+    return !error;
+}
+
+} // namespace bx::platform::x11
