@@ -47,6 +47,7 @@ int main(int argc, char* argv[]) {
     if (argc >= 2 && std::strcmp(argv[1], "dump") == 0)
         return bx::shell::TCollectionDump::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
     bool useDefaultDataDir = false;
+    bool exitWhenLoaded = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -55,6 +56,8 @@ int main(int argc, char* argv[]) {
         }
         if (std::strcmp(argv[i], "--default-data-dir") == 0)
             useDefaultDataDir = true;
+        else if (std::strcmp(argv[i], "--bench-exit-when-loaded") == 0)
+            exitWhenLoaded = true;
         else
             args.emplace_back(argv[i]);
     }
@@ -111,6 +114,16 @@ int main(int argc, char* argv[]) {
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&core] { core.EndSession(); });
     instance.OnActivate = [&window] { window.BringToFront(); };
 
+    // Hidden, for the benchmarks: the data is loaded without the start-up wait and the program ends as
+    // soon as it is loaded, at once and silently (nothing has changed, so nothing needs saving).
+    if (exitWhenLoaded) {
+        core.StartupDelay = 0;
+        core.DataLoaded = [loaded = core.DataLoaded] {
+            if (loaded)
+                loaded();
+            ::_exit(0);
+        };
+    }
     core.Startup(args);
     if (!settings.RunMinimized)
         window.show();
