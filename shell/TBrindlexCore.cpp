@@ -814,8 +814,7 @@ void TBrindlexCore::UpdateLVClips() {
         return;
     }
     clipList_.UpdateLVClips();
-    if (const TClipColl* coll = clipList_.Coll(); coll != nullptr && coll->SortColumn == 1)
-        clipList_.SortBySortKey(coll->SortAscending);
+    clipList_.SortAsSaved();
     if (clipList_.Count() > 0)
         clipList_.SelectOnly(0);
     if (clipList_.Coll() != nullptr)

@@ -1,24 +1,212 @@
 #include "TClipListModel.h"
 
+#include "PlatformTypes.h"
 #include "TClipColl.h"
 #include "TClipObj.h"
+#include "TProgramState.h"
+
+#include <QCollator>
+#include <QString>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <numeric>
+#include <optional>
 
 namespace bx::shell {
 
 using clipstore::TClipColl;
 using clipstore::TClipObj;
 
+namespace {
+
+// Reads digits at text[pos..]: between minDigits and maxDigits of them.
+std::optional<int> Digits(const std::string& text, std::size_t& pos, std::size_t minDigits, std::size_t maxDigits) {
+    std::size_t n = 0;
+    int value = 0;
+    while (pos < text.size() && n < maxDigits && std::isdigit(static_cast<unsigned char>(text[pos])) != 0) {
+        value = value * 10 + (text[pos] - '0');
+        ++pos;
+        ++n;
+    }
+    if (n < minDigits)
+        return std::nullopt;
+    return value;
+}
+
+bool Expect(const std::string& text, std::size_t& pos, char c) {
+    if (pos >= text.size() || text[pos] != c)
+        return false;
+    ++pos;
+    return true;
+}
+
+// A time "H:MM" or "H:MM:SS" at pos, as seconds.
+std::optional<double> ReadTime(const std::string& text, std::size_t& pos) {
+    const auto h = Digits(text, pos, 1, 2);
+    if (!h || !Expect(text, pos, ':'))
+        return std::nullopt;
+    const auto m = Digits(text, pos, 2, 2);
+    if (!m || *h > 23 || *m > 59)
+        return std::nullopt;
+    int sec = 0;
+    if (pos < text.size() && text[pos] == ':') {
+        ++pos;
+        const auto s = Digits(text, pos, 2, 2);
+        if (!s || *s > 59)
+            return std::nullopt;
+        sec = *s;
+    }
+    return *h * 3600.0 + *m * 60.0 + sec;
+}
+
+// A date "YYYY-MM-DD", a date and a time, or a time alone, as seconds on one scale.
+std::optional<double> ReadDateTime(const std::string& text) {
+    std::size_t pos = 0;
+    if (text.find('-') == std::string::npos) {
+        if (text.find(':') == std::string::npos)
+            return std::nullopt;
+        const auto t = ReadTime(text, pos);
+        return t && pos == text.size() ? t : std::nullopt;
+    }
+    const auto y = Digits(text, pos, 4, 4);
+    if (!y || !Expect(text, pos, '-'))
+        return std::nullopt;
+    const auto mo = Digits(text, pos, 1, 2);
+    if (!mo || !Expect(text, pos, '-'))
+        return std::nullopt;
+    const auto d = Digits(text, pos, 1, 2);
+    if (!d || *mo < 1 || *mo > 12 || *d < 1 || *d > 31)
+        return std::nullopt;
+    // Days on a scale where only the order matters.
+    double seconds = ((*y * 12.0 + (*mo - 1)) * 31.0 + (*d - 1)) * 86400.0;
+    if (pos == text.size())
+        return seconds;
+    if (!Expect(text, pos, ' '))
+        return std::nullopt;
+    const auto t = ReadTime(text, pos);
+    if (!t || pos != text.size())
+        return std::nullopt;
+    return seconds + *t;
+}
+
+// A decimal number: an optional sign, digits and an optional fraction.
+std::optional<double> ReadNumber(const std::string& text) {
+    if (text.empty() || text.size() > 40)
+        return std::nullopt;
+    std::size_t pos = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    bool digits = false;
+    bool point = false;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (std::isdigit(static_cast<unsigned char>(c)) != 0)
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return std::nullopt;
+    }
+    if (!digits)
+        return std::nullopt;
+    return std::strtod(text.c_str(), nullptr);
+}
+
+QCollator& Collator() {
+    static QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseSensitive);
+        return c;
+    }();
+    return collator;
+}
+
+// A cell text prepared once for the comparisons of a sort.
+struct SortKey {
+    enum Kind { Text, Number, Time } kind = Text;
+    double value = 0;
+    QString text;
+};
+
+SortKey MakeKey(const std::string& text) {
+    SortKey key;
+    key.text = QString::fromStdString(text);
+    if (const auto t = ReadDateTime(text)) {
+        key.kind = SortKey::Time;
+        key.value = *t;
+    } else if (const auto n = ReadNumber(text)) {
+        key.kind = SortKey::Number;
+        key.value = *n;
+    }
+    return key;
+}
+
+int CompareKeys(const SortKey& a, const SortKey& b) {
+    if (a.kind == b.kind && a.kind != SortKey::Text)
+        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    return Collator().compare(a.text, b.text);
+}
+
+} // namespace
+
+std::string TClipListModel::CellText(const TClipObj& clip, int column) {
+    const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+    auto has = [&clip](platform::UINT format) { return format != 0 && clip.HasIcon(format) ? "Y" : "N"; };
+    switch (column) {
+    case ColTitle:
+        return clip.Title;
+    case ColMySort:
+        return std::to_string(clip.SortKey);
+    case ColDateTime:
+        return clip.STimeStamp();
+    case ColSource:
+        return clip.Creator;
+    case ColSerial:
+        return std::to_string(clip.SerialNbr);
+    case ColHasText:
+        return has(platform::CF_TEXT);
+    case ColHasRtf:
+        return has(st.RtfFormat);
+    case ColHasBmp:
+        return has(platform::CF_BITMAP);
+    case ColHasPicture:
+        return has(platform::CF_METAFILEPICT);
+    case ColHasHtml:
+        return has(st.HtmlFormat);
+    case ColHasFiles:
+        return has(platform::CF_HDROP);
+    case ColSourceUrl:
+        return clip.SourceURL;
+    default:
+        return {};
+    }
+}
+
+int TClipListModel::FormatIconCount(const TClipObj& clip) {
+    int count = 0;
+    for (int column = ColHasText; column <= ColHasFiles; ++column)
+        if (CellText(clip, column) == "Y")
+            ++count;
+    return count;
+}
+
+int TClipListModel::CompareCells(const std::string& a, const std::string& b) {
+    return CompareKeys(MakeKey(a), MakeKey(b));
+}
+
 void TClipListModel::Bind(TClipColl* coll) {
+    const bool hadSelection = SelectedCount() > 0;
     coll_ = coll;
     rows_.clear();
     selected_.clear();
     focused_ = -1;
     Notify(OnReset);
+    if (hadSelection)
+        Notify(OnSelectionChanged);
 }
 
 void TClipListModel::UpdateLVClips() {
+    const bool hadSelection = SelectedCount() > 0;
     rows_.clear();
     focused_ = -1;
     if (coll_ != nullptr) {
@@ -31,6 +219,8 @@ void TClipListModel::UpdateLVClips() {
     }
     selected_.assign(rows_.size(), false);
     Notify(OnReset);
+    if (hadSelection)
+        Notify(OnSelectionChanged);
 }
 
 void TClipListModel::SortBySortKey(bool ascending) {
@@ -40,6 +230,60 @@ void TClipListModel::SortBySortKey(bool ascending) {
     selected_.assign(rows_.size(), false);
     focused_ = -1;
     Notify(OnReset);
+}
+
+void TClipListModel::Sort(int column, bool ascending) {
+    if (column < 0 || column >= ColumnCount)
+        column = ColMySort;
+    sortColumn_ = column;
+    ascending_ = ascending;
+    std::vector<SortKey> keys;
+    keys.reserve(rows_.size());
+    for (const TClipObj* clip : rows_)
+        keys.push_back(MakeKey(clip != nullptr ? CellText(*clip, column) : std::string()));
+    std::vector<std::size_t> order(rows_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    // A merge sort: safe even where mixed kinds of cells do not order consistently.
+    std::stable_sort(order.begin(), order.end(), [&keys, ascending](std::size_t a, std::size_t b) {
+        const int c = CompareKeys(keys[a], keys[b]);
+        return ascending ? c < 0 : c > 0;
+    });
+    std::vector<TClipObj*> rows(rows_.size());
+    std::vector<bool> selected(rows_.size());
+    int focused = -1;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        rows[i] = rows_[order[i]];
+        selected[i] = selected_[order[i]];
+        if (static_cast<int>(order[i]) == focused_)
+            focused = static_cast<int>(i);
+    }
+    rows_ = std::move(rows);
+    selected_ = std::move(selected);
+    focused_ = focused;
+    Notify(OnReset);
+}
+
+void TClipListModel::SortAsSaved() {
+    if (coll_ != nullptr)
+        Sort(coll_->SortColumn, coll_->SortAscending);
+}
+
+void TClipListModel::ColumnClick(int column) {
+    if (coll_ == nullptr || column < 0 || column >= ColumnCount)
+        return;
+    bool ascending = coll_->SortAscending;
+    if (column == coll_->SortColumn)
+        ascending = !ascending;
+    coll_->SortColumn = column;
+    coll_->SortAscending = ascending;
+    coll_->SetDirty(true);
+    Sort(column, ascending);
+}
+
+void TClipListModel::PickListColumnClick() {
+    if (coll_ == nullptr)
+        return;
+    Sort(coll_->SortColumn, !ascending_);
 }
 
 std::size_t TClipListModel::AddToLists(TClipObj* clip, bool select, int position) {
@@ -57,9 +301,11 @@ std::size_t TClipListModel::AddToLists(TClipObj* clip, bool select, int position
 
 void TClipListModel::RemoveClip(const TClipObj* clip) {
     bool removed = false;
+    bool removedSelected = false;
     for (std::size_t row = rows_.size(); row-- > 0;) {
         if (rows_[row] != clip)
             continue;
+        removedSelected = removedSelected || selected_[row];
         rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
         selected_.erase(selected_.begin() + static_cast<std::ptrdiff_t>(row));
         if (focused_ == static_cast<int>(row))
@@ -70,14 +316,19 @@ void TClipListModel::RemoveClip(const TClipObj* clip) {
     }
     if (removed)
         Notify(OnReset);
+    if (removedSelected)
+        Notify(OnSelectionChanged);
 }
 
 void TClipListModel::Clear() {
+    const bool hadSelection = SelectedCount() > 0;
     coll_ = nullptr;
     rows_.clear();
     selected_.clear();
     focused_ = -1;
     Notify(OnReset);
+    if (hadSelection)
+        Notify(OnSelectionChanged);
 }
 
 int TClipListModel::RowOf(const TClipObj* clip) const {
@@ -116,6 +367,13 @@ void TClipListModel::ClearSelection() {
     if (std::find(selected_.begin(), selected_.end(), true) == selected_.end())
         return;
     selected_.assign(rows_.size(), false);
+    Notify(OnSelectionChanged);
+}
+
+void TClipListModel::SelectAll() {
+    if (rows_.empty() || SelectedCount() == rows_.size())
+        return;
+    selected_.assign(rows_.size(), true);
     Notify(OnSelectionChanged);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace bx::clipstore {
@@ -16,6 +18,38 @@ namespace bx::shell {
 // it draws. Observers hear about every change.
 class TClipListModel {
 public:
+    // The columns of a clip list, in order.
+    enum Column {
+        ColTitle,
+        ColMySort,
+        ColDateTime,
+        ColSource,
+        ColSerial,
+        ColHasText,
+        ColHasRtf,
+        ColHasBmp,
+        ColHasPicture,
+        ColHasHtml,
+        ColHasFiles,
+        ColSourceUrl,
+        ColumnCount
+    };
+    static constexpr std::array<const char*, ColumnCount> ColumnCaptions = {
+        "Title",   "MySort",  "Date/Time",   "Source",   "Serial",    "Has Text",
+        "Has RTF", "Has BMP", "Has Picture", "Has HTML", "Has Files", "Source URL"};
+    static constexpr std::array<int, ColumnCount> ColumnWidths = {200, 60, 100, 100, 60, 18, 18, 18, 18, 18, 18, 400};
+    // The width the format columns get at every rebuild.
+    static constexpr int FormatColumnWidth = 18;
+
+    // The text of a cell, from the clip's fields and format flags only (no clip data is loaded).
+    static std::string CellText(const clipstore::TClipObj& clip, int column);
+    // The number of "Y" cells of a clip's format columns.
+    static int FormatIconCount(const clipstore::TClipObj& clip);
+    // Compares two cell texts for an ascending sort: two dates or times (date separator "-", time
+    // separator ":") in time, two decimal numbers numerically, anything else as locale-aware,
+    // case-sensitive strings. Below 0, 0 or above 0.
+    static int CompareCells(const std::string& a, const std::string& b);
+
     // The collection shown; nullptr when the list is bound to none.
     clipstore::TClipColl* Coll() const { return coll_; }
     // Binds the list to a collection (or none); the list is empty until UpdateLVClips fills it.
@@ -25,6 +59,20 @@ public:
     void UpdateLVClips();
     // Orders the rows by the clips' sort keys (equal keys keep their order).
     void SortBySortKey(bool ascending);
+    // Orders the rows by the cells of a column (CompareCells; equal cells keep their order). The
+    // selection and the focus stay with their clips.
+    void Sort(int column, bool ascending);
+    // The rows in the collection's saved order: its sort column and direction.
+    void SortAsSaved();
+    // A click on a column header of the main list: a click on the collection's sort column reverses
+    // the direction, a click on another keeps it; the column and direction are stored in the
+    // collection, which becomes dirty, and the rows are sorted.
+    void ColumnClick(int column);
+    // A click on a column header of the pick list: the direction is reversed and the rows sorted by
+    // the collection's sort column, whichever column was clicked (nothing is stored).
+    void PickListColumnClick();
+    // The direction of the list's last sort (true: ascending).
+    bool SortAscending() const { return ascending_; }
     // Adds a row for clip: at the top when position is 1, else at the end. With select the new row
     // becomes the only selected one and the focused one. Returns the row.
     std::size_t AddToLists(clipstore::TClipObj* clip, bool select, int position);
@@ -45,6 +93,8 @@ public:
     void Select(std::size_t row, bool selected);
     void SelectOnly(std::size_t row);
     void ClearSelection();
+    // Selects every row (one change).
+    void SelectAll();
     // -1 when no row has the focus.
     int FocusedRow() const { return focused_; }
 
@@ -52,7 +102,7 @@ public:
     std::function<void()> OnReset;
     // Called after a row was inserted.
     std::function<void(std::size_t row)> OnRowInserted;
-    // Called after the selection changed.
+    // Called after the selection changed, also when rows that were selected went away.
     std::function<void()> OnSelectionChanged;
 
 private:
@@ -65,6 +115,8 @@ private:
     std::vector<clipstore::TClipObj*> rows_;
     std::vector<bool> selected_;
     int focused_ = -1;
+    bool ascending_ = false;
+    int sortColumn_ = ColMySort;
 };
 
 } // namespace bx::shell

@@ -1,0 +1,152 @@
+#include "TClipListSelection.h"
+
+#include "TBrindlexCore.h"
+#include "TClipListModel.h"
+#include "TClipObj.h"
+#include "TMessageWindow.h"
+
+#include <string>
+
+namespace bx::shell {
+
+using clipstore::TClipObj;
+using platform::LPARAM;
+using platform::LRESULT;
+using platform::UINT;
+using platform::WPARAM;
+
+TClipListSelection::TClipListSelection(TBrindlexCore& core, platform::IDesktop& desktop)
+    : core_(core), desktop_(desktop) {
+    window_ = std::make_unique<platform::TMessageWindow>(
+        desktop_.Windows(), "Brindlex clip list",
+        [this](UINT msg, WPARAM wParam, LPARAM lParam) { return WndProc(msg, wParam, lParam); });
+    core_.ClipList().OnSelectionChanged = [this] { core_.Guarded([this] { SelectionChanged(); }); };
+}
+
+TClipListSelection::~TClipListSelection() {
+    core_.ClipList().OnSelectionChanged = [core = &core_] {
+        core->Guarded([core] { core->ClipListSelectionChanged(); });
+    };
+}
+
+LRESULT TClipListSelection::WndProc(UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == platform::WM_TIMER && wParam == NoSelectionTimer) {
+        desktop_.Windows().KillTimer(window_->Handle(), NoSelectionTimer);
+        core_.Guarded([this] { NoSelectionCheck(); });
+    }
+    return 0;
+}
+
+void TClipListSelection::Refresh() {
+    if (OnRefreshPreview)
+        OnRefreshPreview();
+}
+
+void TClipListSelection::NoSelectionCheck() {
+    if (core_.SuppressListEvents || core_.ClipList().SelectedCount() != 0)
+        return;
+    core_.ShowStatus(2, false, "No Items Selected.");
+    core_.CurrentClip = nullptr;
+    if (!Pinned)
+        EditClip = nullptr;
+    Refresh();
+}
+
+void TClipListSelection::SelectionChanged() {
+    core_.LastListChange = desktop_.Clock().Now();
+    if (core_.SuppressListEvents)
+        return;
+    TClipListModel& list = core_.ClipList();
+    const std::size_t selected = list.SelectedCount();
+    if (selected == 0) {
+        desktop_.Windows().SetTimer(window_->Handle(), NoSelectionTimer, NoSelectionDelayMs,
+                                    platform::TimerKind::OneShot);
+        return;
+    }
+    if (selected > 1) {
+        if (!core_.FlashpickActive)
+            core_.ShowStatus(2, false, std::to_string(selected) + " Items Selected.");
+        if (OnRescueEditing)
+            OnRescueEditing();
+        core_.CurrentClip = nullptr;
+        if (!Pinned)
+            EditClip = nullptr;
+        Refresh();
+        return;
+    }
+    const int row = list.FocusedRow() >= 0 && list.IsSelected(static_cast<std::size_t>(list.FocusedRow()))
+                        ? list.FocusedRow()
+                        : list.RowOf(list.FirstSelected());
+    if (row != CurSelIndex) {
+        PrevSelIndex = CurSelIndex;
+        CurSelIndex = row;
+    }
+    if (arrowHeld_)
+        return;
+    PlaceSelected();
+}
+
+void TClipListSelection::PlaceSelected() {
+    TClipListModel& list = core_.ClipList();
+    if (list.SelectedCount() != 1)
+        return;
+    TClipObj* clip = list.FirstSelected();
+    if (clip == nullptr || clip == core_.CurrentClip)
+        return;
+    TClipObj* previous = core_.CurrentClip;
+    if (previous != nullptr && previous != clip)
+        previous->UnLoad();
+    if (!Pinned) {
+        if (OnRescueEditing)
+            OnRescueEditing();
+        EditClip = clip;
+    }
+    // The core makes the clip the current one and puts it on the clipboard (not while the capture
+    // itself selects the row of a new clip).
+    core_.ClipListSelectionChanged();
+    if (core_.SelectingCapture)
+        core_.CurrentClip = clip;
+    Refresh();
+    // The clip may have been removed while it was shown; look it up again before releasing it.
+    if (list.RowOf(clip) >= 0)
+        clip->UnLoad();
+}
+
+void TClipListSelection::ArrowKeyDown() {
+    arrowHeld_ = true;
+}
+
+void TClipListSelection::ArrowKeyUp() {
+    if (!arrowHeld_)
+        return;
+    arrowHeld_ = false;
+    if (!core_.SuppressListEvents)
+        core_.Guarded([this] { PlaceSelected(); });
+}
+
+void TClipListSelection::SelectNext(bool next) {
+    TClipListModel& list = core_.ClipList();
+    if (list.Count() < 2)
+        return;
+    const int focused = list.FocusedRow();
+    int row = focused >= 0 && list.IsSelected(static_cast<std::size_t>(focused))
+                  ? focused
+                  : (list.FirstSelected() != nullptr ? list.RowOf(list.FirstSelected()) : 0);
+    row += next ? 1 : -1;
+    if (row < 0)
+        row = 0;
+    if (row >= static_cast<int>(list.Count()))
+        row = static_cast<int>(list.Count()) - 1;
+    list.SelectOnly(static_cast<std::size_t>(row));
+}
+
+void TClipListSelection::SelectAll() {
+    core_.ClipList().SelectAll();
+}
+
+void TClipListSelection::RowAdded() {
+    PrevSelIndex = -1;
+    CurSelIndex = -1;
+}
+
+} // namespace bx::shell

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "IDesktop.h"
+#include "PlatformTypes.h"
+
+#include <functional>
+#include <memory>
+
+namespace bx::clipstore {
+class TClipObj;
+}
+
+namespace bx::platform {
+class TMessageWindow;
+}
+
+namespace bx::shell {
+
+class TBrindlexCore;
+
+// How the main clip list answers its selection changes and keys, without a window: a single selected
+// row becomes the current clip and goes on the clipboard; no selection is reported after a short wait
+// (a click between two rows briefly selects nothing); several selected rows clear the current clip;
+// while an arrow key is held the selection moves through the list without placing each clip, and the
+// row under the selection when the key is released is placed. The preview pane follows through
+// OnRefreshPreview unless it is pinned.
+class TClipListSelection {
+public:
+    static constexpr platform::TimerId NoSelectionTimer = 3;
+    static constexpr platform::UINT NoSelectionDelayMs = 250;
+
+    // Takes over the clip list's selection events of the core (given back in the destructor).
+    TClipListSelection(TBrindlexCore& core, platform::IDesktop& desktop);
+    ~TClipListSelection();
+    TClipListSelection(const TClipListSelection&) = delete;
+    TClipListSelection& operator=(const TClipListSelection&) = delete;
+
+    // The preview pane keeps its clip.
+    bool Pinned = false;
+    // The clip the preview pane shows (the current clip unless pinned).
+    clipstore::TClipObj* EditClip = nullptr;
+    // The row selected before the current one and the current one; -1 after a row was added.
+    int PrevSelIndex = -1;
+    int CurSelIndex = -1;
+
+    // The preview pane shows the current state (UpdateMagView).
+    std::function<void()> OnRefreshPreview;
+    // Pending edits of the preview pane are written back into the clip it shows (RescueEditing).
+    std::function<void()> OnRescueEditing;
+
+    // An Up or Down arrow key went down / came up in the list.
+    void ArrowKeyDown();
+    void ArrowKeyUp();
+    bool ArrowKeyHeld() const { return arrowHeld_; }
+    // Selects the next (or previous) row, clamped to the list (Ctrl+N, Ctrl+P, the spin button, the
+    // mouse wheel); nothing with fewer than two rows.
+    void SelectNext(bool next);
+    // Selects every row.
+    void SelectAll();
+    // The list's selection changed.
+    void SelectionChanged();
+    // A row was added: the previous and current row indexes are forgotten.
+    void RowAdded();
+
+private:
+    platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
+    void NoSelectionCheck();
+    void PlaceSelected();
+    void Refresh();
+
+    TBrindlexCore& core_;
+    platform::IDesktop& desktop_;
+    std::unique_ptr<platform::TMessageWindow> window_;
+    bool arrowHeld_ = false;
+};
+
+} // namespace bx::shell

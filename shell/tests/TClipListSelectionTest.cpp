@@ -1,0 +1,141 @@
+// The main clip list's selection rules on a running core: the delayed "nothing selected" report,
+// several selected rows, the held arrow key and moving to the next or previous row.
+#include "CoreTestFixture.h"
+
+#include "GlobalMemory.h"
+#include "TClipListSelection.h"
+
+#include <cstring>
+
+namespace bx::shell {
+namespace {
+
+using namespace coretest;
+using clipstore::TClipColl;
+using clipstore::TClipObj;
+
+class ClipListSelectionTest : public CoreFixture {
+protected:
+    void StartWithClips(int count) {
+        Start();
+        selection = std::make_unique<TClipListSelection>(*core, desk);
+        selection->OnRefreshPreview = [this] { ++refreshes; };
+        for (int i = 1; i <= count; ++i)
+            CopyText(editor, "clip " + std::to_string(i));
+    }
+    void TearDown() override {
+        selection.reset();
+        CoreFixture::TearDown();
+    }
+    std::string ClipboardText() {
+        platform::IClipboard& cb = desk.Clipboard();
+        if (!cb.OpenClipboard(editor.Window()))
+            return "(open failed)";
+        std::string text;
+        if (const platform::HANDLE h = cb.GetClipboardData(platform::CF_TEXT); h != 0) {
+            const std::size_t size = platform::GlobalMemory::Size(h);
+            const auto* p = reinterpret_cast<const char*>(platform::GlobalMemory::Lock(h));
+            text.assign(p, strnlen(p, size));
+            platform::GlobalMemory::Unlock(h);
+        }
+        cb.CloseClipboard();
+        return text;
+    }
+    int NodeOf(const TClipColl* coll) const { return core->Tree().GetTreeNodeOfColl(coll); }
+
+    std::unique_ptr<TClipListSelection> selection;
+    int refreshes = 0;
+};
+
+TEST_F(ClipListSelectionTest, AnEmptyCollectionReportsNoSelectionAfterTheWait) {
+    StartWithClips(2);
+    TClipColl* empty = nullptr;
+    for (std::size_t i = 0; i < core->Tree().Count() && empty == nullptr; ++i) {
+        TClipColl* coll = core->Tree().At(i).Coll;
+        if (coll != nullptr && coll->Count() == 0 && coll->CollType == TClipColl::NormalColl)
+            empty = coll;
+    }
+    ASSERT_NE(empty, nullptr);
+    ASSERT_GT(core->ClipList().SelectedCount(), 0u);
+    core->Tree().Select(NodeOf(empty));
+    EXPECT_EQ(core->ClipList().SelectedCount(), 0u);
+    desk.Advance(200);
+    EXPECT_NE(core->StatusText(), "No Items Selected.");
+    desk.Advance(100);
+    EXPECT_EQ(core->StatusText(), "No Items Selected.");
+    EXPECT_EQ(core->CurrentClip, nullptr);
+    EXPECT_GT(refreshes, 0);
+
+    // A row selected again within the wait: nothing is reported.
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    core->ClipList().ClearSelection();
+    desk.Advance(100);
+    core->ClipList().SelectOnly(1);
+    desk.Advance(300);
+    EXPECT_NE(core->StatusText(), "No Items Selected.");
+    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+}
+
+TEST_F(ClipListSelectionTest, SwitchingToACollectionPlacesItsTopClip) {
+    StartWithClips(3);
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(0));
+    EXPECT_EQ(ClipboardText(), core->ClipList().Clip(0)->Title);
+    EXPECT_EQ(selection->EditClip, core->CurrentClip);
+}
+
+TEST_F(ClipListSelectionTest, HoldingDownThroughTenRowsPlacesOnlyTheTenth) {
+    StartWithClips(12);
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    TClipListModel& list = core->ClipList();
+    const std::string first = ClipboardText();
+    int copies = 0;
+    selection->ArrowKeyDown();
+    for (std::size_t row = 1; row <= 9; ++row) {
+        list.SelectOnly(row);
+        desk.Advance(30); // key repeat
+        if (ClipboardText() != first)
+            ++copies;
+    }
+    EXPECT_EQ(copies, 0);
+    EXPECT_EQ(selection->CurSelIndex, 9);
+    EXPECT_EQ(selection->PrevSelIndex, 8);
+    selection->ArrowKeyUp();
+    EXPECT_EQ(ClipboardText(), list.Clip(9)->Title);
+    EXPECT_EQ(core->CurrentClip, list.Clip(9));
+}
+
+TEST_F(ClipListSelectionTest, SeveralSelectedRowsClearTheCurrentClipUnlessPinned) {
+    StartWithClips(3);
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    TClipObj* shown = core->CurrentClip;
+    selection->Pinned = true;
+    selection->SelectAll();
+    EXPECT_EQ(core->StatusText(), "3 Items Selected.");
+    EXPECT_EQ(core->CurrentClip, nullptr);
+    EXPECT_EQ(selection->EditClip, shown); // the pinned pane keeps its clip
+    selection->Pinned = false;
+    core->ClipList().SelectOnly(2);
+    core->ClipList().Select(1, true);
+    EXPECT_EQ(core->StatusText(), "2 Items Selected.");
+    EXPECT_EQ(selection->EditClip, nullptr);
+}
+
+TEST_F(ClipListSelectionTest, NextAndPreviousAreClampedToTheList) {
+    StartWithClips(3);
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    TClipListModel& list = core->ClipList();
+    selection->SelectNext(false);
+    EXPECT_TRUE(list.IsSelected(0));
+    selection->SelectNext(true);
+    selection->SelectNext(true);
+    selection->SelectNext(true);
+    EXPECT_TRUE(list.IsSelected(2));
+    EXPECT_EQ(list.SelectedCount(), 1u);
+    EXPECT_EQ(ClipboardText(), list.Clip(2)->Title);
+    selection->SelectNext(false);
+    EXPECT_EQ(core->CurrentClip, list.Clip(1));
+}
+
+} // namespace
+} // namespace bx::shell
