@@ -127,6 +127,8 @@ TBrindlexCore::~TBrindlexCore() {
     clipView_->OnCBChange = nullptr;
     clipView_->OnRenderFormat = nullptr;
     clipView_.reset();
+    if (settings_.Log == log_.get())
+        settings_.Log = nullptr;
     TProgramState& state = TProgramState::Get();
     if (state.Desktop == &desktop_)
         state.Desktop = nullptr;
