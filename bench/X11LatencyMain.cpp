@@ -1,0 +1,144 @@
+// brindlex-x11-bench: on the real X server ($DISPLAY, e.g. under xvfb-run), the time from the clipboard
+// change reaching the program (the X server's owner notification, handed to the first viewer) to the
+// change being read: the clipboard opened, every format of the capture read, the clipboard closed. For a
+// 1 KB text and a 1920 x 1080 picture (PNG, read as a bitmap), each copied by xclip. The viewer's
+// configured Delay is not part of it. Prints the table and one JSON line per figure.
+#include "GlobalMemory.h"
+#include "QtWindows.h"
+#include "TFigureTable.h"
+#include "X11ClipboardBridge.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace bx::platform;
+using bx::platform::x11::QtWindows;
+using bx::platform::x11::X11ClipboardBridge;
+using Clock = std::chrono::steady_clock;
+
+constexpr int Runs = 7;
+
+QByteArray Text1k() {
+    QByteArray text;
+    for (int i = 0; text.size() < 1024; ++i)
+        text += "word" + QByteArray::number(i) + ' ';
+    text.truncate(1024);
+    return text;
+}
+
+QByteArray NoisyPng() {
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    QRandomGenerator noise(20261210);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            row[x] = qRgb(x % 256, y % 256, static_cast<int>(noise.bounded(256)));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+// Copies bytes as target with xclip and returns the milliseconds from the change reaching the first
+// viewer to all of format being read; negative when the change did not come.
+double MeasureOnce(QtWindows& windows, X11ClipboardBridge& bridge, HWND viewer, const QByteArray& bytes,
+                   const QString& target, UINT format, bool& changed) {
+    // Let the end of the previous owner pass first.
+    const QDeadlineTimer quiet(200);
+    while (!quiet.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    changed = false;
+    QProcess xclip;
+    xclip.start("xclip", {"-quiet", "-selection", "clipboard", "-t", target, "-i"});
+    if (!xclip.waitForStarted(5000))
+        return -1;
+    xclip.write(bytes);
+    xclip.waitForBytesWritten(5000);
+    xclip.closeWriteChannel();
+    const QDeadlineTimer deadline(10000);
+    while (!changed && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    if (!changed)
+        return -1;
+    const auto start = Clock::now();
+    double result = -1;
+    if (bridge.OpenClipboard(viewer)) {
+        const HANDLE h = bridge.GetClipboardData(format);
+        if (h != 0 && GlobalMemory::Size(h) > 0)
+            result = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        bridge.CloseClipboard();
+    }
+    xclip.kill();
+    xclip.waitForFinished(2000);
+    windows.ProcessMessages();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0') {
+        std::cerr << "brindlex-x11-bench needs an X display (run it under xvfb-run -a)\n";
+        return 2;
+    }
+    QGuiApplication app(argc, argv);
+    QtWindows windows;
+    X11ClipboardBridge bridge(windows);
+    if (!bridge.IsConnected()) {
+        std::cerr << "cannot reach the X server\n";
+        return 2;
+    }
+    bool changed = false;
+    const HWND viewer = windows.CreateWindow("bench viewer", [&changed](UINT msg, WPARAM, LPARAM) {
+        if (msg == WM_DRAWCLIPBOARD)
+            changed = true;
+        return LRESULT{0};
+    });
+    bridge.SetClipboardViewer(viewer);
+
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QString target;
+        UINT format;
+        double target_ms;
+    };
+    const QByteArray png = NoisyPng();
+    // The PNG's own bytes (the transfer alone) beside the bitmap made from them (transfer and decoding).
+    const UINT pngFormat = bridge.RegisterClipboardFormat("image/png");
+    const Case cases[] = {{"x11 change read: text 1 KB", Text1k(), "UTF8_STRING", CF_TEXT, 2},
+                          {"x11 change read: picture 1920x1080 as bitmap", png, "image/png", CF_BITMAP, 40},
+                          {"x11 change read: picture 1920x1080 PNG bytes only", png, "image/png", pngFormat, 40}};
+    bx::bench::TFigureTable table("X11");
+    for (const Case& c : cases) {
+        bx::bench::TFigureTable::Figure figure{c.name, "ms", {}, c.target_ms, ""};
+        for (int i = 0; i < Runs; ++i) {
+            const double ms = MeasureOnce(windows, bridge, viewer, c.bytes, c.target, c.format, changed);
+            if (ms >= 0)
+                figure.Runs.push_back(ms);
+        }
+        figure.Note = std::to_string(c.bytes.size()) + " bytes";
+        if (figure.Runs.empty())
+            figure.Note += "; no change was read";
+        table.Add(std::move(figure));
+    }
+    table.PrintTable(std::cout);
+    table.PrintJson(std::cout);
+    bridge.ChangeClipboardChain(viewer, NoWindow);
+    return 0;
+}
