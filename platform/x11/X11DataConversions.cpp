@@ -363,6 +363,50 @@ std::vector<std::string> X11DataConversions::PathsFromDropFiles(std::string_view
     return paths;
 }
 
+namespace {
+
+void PutI32(std::string& out, std::int32_t v) {
+    PutU32(out, static_cast<std::uint32_t>(v));
+}
+
+} // namespace
+
+// A 24-bit bottom-up DIB written straight from the pixels (as the BMP writer would write it, without
+// encoding a file and copying it again).
+std::optional<std::string> X11DataConversions::DibFromOpaqueImage(const QImage& image) {
+    const std::int64_t width = image.width();
+    const std::int64_t height = image.height();
+    const std::int64_t rowBytes = (width * 3 + 3) & ~std::int64_t{3};
+    if (width <= 0 || height <= 0 || rowBytes * height > 0x7FFFFFFF - 40)
+        return std::nullopt;
+    std::string dib;
+    dib.reserve(static_cast<std::size_t>(40 + rowBytes * height));
+    PutU32(dib, 40);
+    PutI32(dib, static_cast<std::int32_t>(width));
+    PutI32(dib, static_cast<std::int32_t>(height));
+    dib.push_back(1);
+    dib.push_back(0);
+    dib.push_back(24);
+    dib.push_back(0);
+    PutU32(dib, 0);
+    PutU32(dib, static_cast<std::uint32_t>(rowBytes * height));
+    PutI32(dib, image.dotsPerMeterX());
+    PutI32(dib, image.dotsPerMeterY());
+    PutU32(dib, 0);
+    PutU32(dib, 0);
+    dib.resize(static_cast<std::size_t>(40 + rowBytes * height), '\0');
+    for (std::int64_t y = 0; y < height; ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(height - 1 - y)));
+        auto* dst = reinterpret_cast<unsigned char*>(dib.data()) + 40 + y * rowBytes;
+        for (std::int64_t x = 0; x < width; ++x) {
+            dst[3 * x] = static_cast<unsigned char>(qBlue(src[x]));
+            dst[3 * x + 1] = static_cast<unsigned char>(qGreen(src[x]));
+            dst[3 * x + 2] = static_cast<unsigned char>(qRed(src[x]));
+        }
+    }
+    return dib;
+}
+
 std::optional<std::string> X11DataConversions::DibFromImage(std::string_view bytes, bool isBmp) {
     if (isBmp) {
         if (bytes.size() < 14 + 40 || bytes[0] != 'B' || bytes[1] != 'M')
@@ -375,7 +419,9 @@ std::optional<std::string> X11DataConversions::DibFromImage(std::string_view byt
     QImage image;
     if (!image.loadFromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()))))
         return std::nullopt;
-    image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (!image.hasAlphaChannel())
+        return DibFromOpaqueImage(image.convertToFormat(QImage::Format_RGB32));
+    image = image.convertToFormat(QImage::Format_ARGB32);
     QByteArray bmp;
     QBuffer buffer(&bmp);
     buffer.open(QIODevice::WriteOnly);

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+class QImage;
+
 namespace bx::platform::x11 {
 
 // Byte conversions between X11 targets and the clipboard formats the program knows: text encodings,
@@ -44,6 +46,8 @@ public:
 
     // A packed DIB from image/bmp (the file header removed) or from any image Qt reads.
     static std::optional<std::string> DibFromImage(std::string_view bytes, bool isBmp);
+    // A 24-bit packed DIB of an opaque image (Format_RGB32); none when it is empty or too large.
+    static std::optional<std::string> DibFromOpaqueImage(const QImage& image);
     static std::optional<std::string> BmpFromDib(std::string_view dib);
     static std::optional<std::string> PngFromDib(std::string_view dib);
 };
