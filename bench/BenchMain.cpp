@@ -1,6 +1,6 @@
 // brindlex-bench: the figures users feel, measured on fixed workloads.
 //
-//   brindlex-bench run W20k|W100k [--root DIR] [--brindlex PATH] [--runs N]
+//   brindlex-bench run W20k|W100k [--root DIR] [--brindlex PATH] [--runs N] [--only STEP,...]
 //   brindlex-bench generate W20k|W100k|W100k-10 [--root DIR]
 //
 // "run W100k" measures the one-collection W100k and loads and searches W100k-10 (ten collections)
@@ -74,6 +74,11 @@ struct Options {
     std::string Root = "/tmp/brindlex-bench/";
     std::string Brindlex;
     int Runs = 5;
+    // The steps to run (load, start, memory, save, find, disk, dump); empty: all.
+    std::string Only;
+    bool Wants(const std::string& step) const {
+        return Only.empty() || ("," + Only + ",").find("," + step + ",") != std::string::npos;
+    }
 };
 
 std::string ProgramDirectory() {
@@ -507,47 +512,56 @@ int Run(Options o) {
 
     TFigureTable table(o.Workload);
     auto step = [&](const std::string& what) { Log(o.Workload + ": " + what); };
-    step("load");
-    table.Add(LoadCore(w, o.Runs));
-    if (spread) {
-        Figure f = LoadCore(*spread, o.Runs);
-        f.Name += ".10colls";
-        table.Add(f);
+    if (o.Wants("load")) {
+        step("load");
+        table.Add(LoadCore(w, o.Runs));
+        if (spread) {
+            Figure f = LoadCore(*spread, o.Runs);
+            f.Name += ".10colls";
+            table.Add(f);
+        }
     }
-    step("program start");
-    {
+    if (o.Wants("start")) {
+        step("program start");
         auto [time, peak] = LoadProcess(o, w.Root(), "", o.Runs);
         table.Add(time);
         table.Add(peak);
-    }
-    if (spread) {
-        auto [time, peak] = LoadProcess(o, spread->Root(), "10colls", o.Runs);
-        table.Add(time);
-        table.Add(peak);
-    }
-    {
+        if (spread) {
+            auto [time10, peak10] = LoadProcess(o, spread->Root(), "10colls", o.Runs);
+            table.Add(time10);
+            table.Add(peak10);
+        }
         const std::string empty = o.Root + "empty/";
         std::error_code ec;
         fs::remove_all(empty, ec);
-        auto [time, peak] = LoadProcess(o, empty, "empty", o.Runs);
-        table.Add(time);
-        table.Add(peak);
+        auto [timeEmpty, peakEmpty] = LoadProcess(o, empty, "empty", o.Runs);
+        table.Add(timeEmpty);
+        table.Add(peakEmpty);
     }
-    step("memory");
-    for (const Figure& f : MemoryCore(w, o.Runs))
-        table.Add(f);
-    step("save");
-    table.Add(Save(o, w, o.Runs));
-    step("find, capture, copy back");
-    for (const Figure& f : FindCaptureCopy(w, o.Runs, true, ""))
-        table.Add(f);
-    if (spread)
-        for (const Figure& f : FindCaptureCopy(*spread, o.Runs, false, "10colls"))
+    if (o.Wants("memory")) {
+        step("memory");
+        for (const Figure& f : MemoryCore(w, o.Runs))
             table.Add(f);
-    for (const Figure& f : Disk(w))
-        table.Add(f);
-    step("dump");
-    table.Add(Dump(o, w, o.Runs));
+    }
+    if (o.Wants("save")) {
+        step("save");
+        table.Add(Save(o, w, o.Runs));
+    }
+    if (o.Wants("find")) {
+        step("find, capture, copy back");
+        for (const Figure& f : FindCaptureCopy(w, o.Runs, true, ""))
+            table.Add(f);
+        if (spread)
+            for (const Figure& f : FindCaptureCopy(*spread, o.Runs, false, "10colls"))
+                table.Add(f);
+    }
+    if (o.Wants("disk"))
+        for (const Figure& f : Disk(w))
+            table.Add(f);
+    if (o.Wants("dump")) {
+        step("dump");
+        table.Add(Dump(o, w, o.Runs));
+    }
     SetTargets(table, o.Workload);
 
     table.PrintTable(std::cout);
@@ -558,6 +572,7 @@ int Run(Options o) {
 
 int Usage() {
     std::cerr << "usage: brindlex-bench run W20k|W100k [--root DIR] [--brindlex PATH] [--runs N]\n"
+                 "                           [--only load,start,memory,save,find,disk,dump]\n"
                  "       brindlex-bench generate W20k|W100k|W100k-10 [--root DIR]\n";
     return 1;
 }
@@ -577,6 +592,8 @@ int main(int argc, char* argv[]) {
             o.Root = args[i + 1].back() == '/' ? args[i + 1] : args[i + 1] + "/";
         else if (args[i] == "--brindlex")
             o.Brindlex = args[i + 1];
+        else if (args[i] == "--only")
+            o.Only = args[i + 1];
         else if (args[i] == "--runs")
             o.Runs = std::atoi(args[i + 1].c_str());
         else

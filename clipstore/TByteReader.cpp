@@ -17,10 +17,22 @@ TByteReader TByteReader::FromFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw EMyStreamError("Error Opening File: " + path);
+    // The file's size from the directory only sizes the first read, straight into the buffer; the
+    // loop then reads whatever else the file holds, so a file that changed size is read as it is.
+    constexpr std::uintmax_t MaxFirstRead = std::uintmax_t{256} << 20;
+    constexpr std::size_t Chunk = 65536;
     std::vector<std::uint8_t> bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    std::size_t want = !ec && size <= MaxFirstRead ? static_cast<std::size_t>(size) + 1 : Chunk;
+    for (;;) {
+        const std::size_t have = bytes.size();
+        bytes.resize(have + want);
+        in.read(reinterpret_cast<char*>(bytes.data() + have), static_cast<std::streamsize>(want));
+        bytes.resize(have + static_cast<std::size_t>(in.gcount()));
+        if (!in)
+            break;
+        want = Chunk;
+    }
     if (in.bad())
         throw EMyStreamError("Error Reading File: " + path);
     return TByteReader(std::move(bytes));

@@ -21,11 +21,13 @@
 #include "TUtf8.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace bx::clipstore {
@@ -61,6 +63,36 @@ std::int32_t IconBitOf(UINT format) {
     if (format != 0 && format == st.HtmlFormat)
         return 128;
     return 0;
+}
+
+char UpperAsciiChar(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether text, with its letters a-z upper-cased, holds needle (upper-cased the same way), without
+// copying the text: Boyer-Moore-Horspool, whose skip table lets a text byte stand for the needle
+// bytes it matches (a letter for both of its cases).
+bool ContainsUpperAscii(std::string_view text, std::string_view needle) {
+    const std::size_t m = needle.size();
+    if (m == 0 || m > text.size())
+        return m == 0;
+    std::array<std::size_t, 256> skip;
+    skip.fill(m);
+    for (std::size_t i = 0; i + 1 < m; ++i) {
+        const auto c = static_cast<unsigned char>(needle[i]);
+        skip[c] = m - 1 - i;
+        if (c >= 'A' && c <= 'Z')
+            skip[c - 'A' + 'a'] = m - 1 - i;
+    }
+    for (std::size_t pos = 0; pos + m <= text.size();) {
+        std::size_t j = m;
+        while (j > 0 && UpperAsciiChar(text[pos + j - 1]) == needle[j - 1])
+            --j;
+        if (j == 0)
+            return true;
+        pos += skip[static_cast<unsigned char>(text[pos + m - 1])];
+    }
+    return false;
 }
 
 std::string TextFormatName() {
@@ -360,12 +392,11 @@ bool TClipObj::FindInbody(const std::string& text) {
     bool found = false;
     try {
         const std::size_t size = Lock(CF_TEXT);
-        std::string body;
         if (size > 0 && LockedData != nullptr) {
+            // The text up to its zero byte, searched in place.
             const auto* start = reinterpret_cast<const char*>(LockedData);
-            body.assign(start, strnlen(start, size));
+            found = ContainsUpperAscii(std::string_view(start, strnlen(start, size)), TUtf8::UpperAscii(text));
         }
-        found = TUtf8::UpperAscii(body).find(TUtf8::UpperAscii(text)) != std::string::npos;
     } catch (...) {
         Unlock();
         UnLoad();

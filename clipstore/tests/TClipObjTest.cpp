@@ -234,6 +234,30 @@ TEST_F(ClipObjTest, FindInTitleAndBodyIgnoreCaseOfAToZOnly) {
     EXPECT_FALSE(none.FindInbody("a"));
 }
 
+TEST_F(ClipObjTest, FindInbodyFindsTheTextWhereverItStandsAndOnlyBeforeTheZeroByte) {
+    struct Case {
+        std::string body;
+        std::string text;
+        bool found;
+    };
+    const Case cases[] = {
+        {"needle at the start", "NEEDLE", true},
+        {"at the end a nEeDlE", "needle", true},
+        {"aaab", "AAB", true},        // a partial match just before the real one
+        {"abcabd", "ABD", true},      // the skip must not jump past a match
+        {"needl", "needle", false},   // longer than the text
+        {"xneedlx", "needle", false}, // cut short at the end
+        {"a-b_c", "A-B_C", true},     // other bytes compare exactly
+        {"a-b_c", "A-B-C", false},
+        {std::string("before\0needle", 13), "needle", false}, // behind the zero byte
+    };
+    for (const Case& c : cases) {
+        TClipObj clip(1, "X");
+        AddBlock(clip, CF_TEXT, "TEXT", TextBytes(c.body));
+        EXPECT_EQ(clip.FindInbody(c.text), c.found) << c.body << " / " << c.text;
+    }
+}
+
 TEST_F(ClipObjTest, UnLoadDropsOnlyASavedClipWithADataFile) {
     TestColl coll(root + "a/");
     TClipObj clip(4, "X");
