@@ -48,12 +48,6 @@ std::int32_t WrapMul(std::int32_t a, std::uint32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * b);
 }
 
-std::string WithSlash(const std::string& dir) {
-    if (dir.empty() || dir.back() == '/')
-        return dir;
-    return dir + "/";
-}
-
 // Creates dir and its missing parents, each new one private to the user; true when dir is a
 // directory afterwards.
 bool CreatePrivateDirectories(const std::string& dir) {
@@ -142,13 +136,14 @@ std::string TClipColl::GetPath() const {
         return Parent->GetPath() + DirName + "/";
     const bool special = CollType == TrashCanColl || CollType == SearchResultsColl;
     if (special || (Master != nullptr && Master->NeedDefaultCollections())) {
-        const std::string root = Master != nullptr ? WithSlash(Master->CurrentDataSourceDirectory()) : std::string();
+        const std::string root =
+            Master != nullptr ? TDirFiles::WithSlash(Master->CurrentDataSourceDirectory()) : std::string();
         // Without a data source there is no directory: never a path relative to wherever we run.
         if (root.empty())
             return std::string();
         return root + DirName + "/";
     }
-    return WithSlash(DirName);
+    return TDirFiles::WithSlash(DirName);
 }
 
 void TClipColl::SetImageIndex(std::int32_t index) {

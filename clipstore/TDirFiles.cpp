@@ -58,4 +58,10 @@ bool TDirFiles::Remove(const std::string& dir, const std::string& name) {
     return removed;
 }
 
+std::string TDirFiles::WithSlash(std::string dir) {
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
 } // namespace bx::clipstore

@@ -14,6 +14,8 @@ public:
     // the exact spelling when it exists, else the first match in name order; none when there is none.
     static std::optional<std::string> Find(const std::string& dir, const std::string& name);
     static bool Exists(const std::string& dir, const std::string& name) { return Find(dir, name).has_value(); }
+    // dir with a trailing "/" (an empty dir stays empty).
+    static std::string WithSlash(std::string dir);
     // Removes the file called name in dir whatever its case; false when there was none or it stays.
     static bool Remove(const std::string& dir, const std::string& name);
 };

@@ -36,12 +36,6 @@ constexpr const char* CollBase = "_COLL";
 // The sort-key counter for collections read from old files grows by this much per collection.
 constexpr std::int32_t OldFileSortKeyStep = 250;
 
-std::string WithSlash(const std::string& dir) {
-    if (dir.empty() || dir.back() == '/')
-        return dir;
-    return dir + "/";
-}
-
 // The collection file's companion with another extension, in whatever case it has on disk.
 std::string Companion(const std::string& dir, const std::string& extension) {
     const std::string name = CollBase + extension;
@@ -130,7 +124,7 @@ std::string TMasterList::CurrentDataSourceDirectory() const {
     if (dataSources_.CurrentDataSource >= dataSources_.Count())
         return std::string();
     const TDataSource* source = dataSources_.Source(dataSources_.CurrentDataSource);
-    return source != nullptr ? WithSlash(source->Directory) : std::string();
+    return source != nullptr ? TDirFiles::WithSlash(source->Directory) : std::string();
 }
 
 void TMasterList::ShowBox(const std::string& text, bool error) const {
@@ -174,7 +168,7 @@ bool TMasterList::LoadDataSource(TDataSource& dataSource) {
         return false;
     }
     auto root = std::make_unique<TClipColl>(false, this);
-    root->DirName = WithSlash(dataSource.Directory);
+    root->DirName = TDirFiles::WithSlash(dataSource.Directory);
     root->Title = dataSource.Description;
     root->SetImageIndex(FolderImage);
     root->CollType = TClipColl::FolderColl;
@@ -227,7 +221,7 @@ bool TMasterList::LoadNewestLeftover(TClipColl& coll, const std::string& dir, co
 bool TMasterList::LoadFromDirectory(const std::string& directory, bool readOnly, TClipColl* parent) {
     SetTraceLocation("TMasterList.LoadFromDirectory");
     LogMsg(LogDataEvents, ">TMasterList.LoadFromDirectory", "");
-    const std::string dir = WithSlash(directory);
+    const std::string dir = TDirFiles::WithSlash(directory);
 
     // Sub-directories in listing order; names with a dot are not collections. Links are never
     // followed: a collection lies inside its data source's tree. A sub-directory without any entry is

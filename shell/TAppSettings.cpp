@@ -1,6 +1,8 @@
 #include "TAppSettings.h"
 
 #include "TAppLog.h"
+#include "TDirFiles.h"
+#include "TUtf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -26,21 +28,9 @@ constexpr const char* ReplacementFont = "MS Sans Serif";
 enum class Stored { ReadWrite, ReadOnly };
 enum class Length { Any, Short };
 
-std::string WithSlash(std::string dir) {
-    if (!dir.empty() && dir.back() != '/')
-        dir += '/';
-    return dir;
-}
-
 // At most max bytes, not cutting a UTF-8 sequence in two.
-std::string CutShort(std::string text) {
-    if (text.size() <= TAppSettings::MaxShortText)
-        return text;
-    std::size_t cut = TAppSettings::MaxShortText;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    text.resize(cut);
-    return text;
+std::string CutShort(const std::string& text) {
+    return clipstore::TUtf8::CutBytes(text, TAppSettings::MaxShortText);
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -315,9 +305,9 @@ std::string TAppSettings::KeyPath(std::string_view subKey) const {
 }
 
 std::string TAppSettings::DefaultExportDir() const {
-    std::string base = WithSlash(dirs_.DocumentsDir());
+    std::string base = clipstore::TDirFiles::WithSlash(dirs_.DocumentsDir());
     if (base.empty())
-        base = WithSlash(dirs_.HomeDir());
+        base = clipstore::TDirFiles::WithSlash(dirs_.HomeDir());
     if (base.empty())
         base = "/";
     return base + "Brindlex_Export/";
@@ -367,12 +357,12 @@ double TAppSettings::ReadMargin(std::string_view text) {
 std::string TAppSettings::ComputeDefaultDataDir(const platform::IUserDirs& dirs, const std::string& programDir) {
     const std::string tail = "Quorvanti Development/Brindlex5/";
     if (const auto xdg = dirs.Env("XDG_DATA_HOME"); xdg && !xdg->empty() && xdg->front() == '/')
-        return WithSlash(*xdg) + tail;
+        return clipstore::TDirFiles::WithSlash(*xdg) + tail;
     if (const std::string home = dirs.HomeDir(); !home.empty())
-        return WithSlash(home) + ".local/share/" + tail;
+        return clipstore::TDirFiles::WithSlash(home) + ".local/share/" + tail;
     if (const std::string documents = dirs.DocumentsDir(); !documents.empty())
-        return WithSlash(documents) + tail;
-    return WithSlash(programDir) + "data/";
+        return clipstore::TDirFiles::WithSlash(documents) + tail;
+    return clipstore::TDirFiles::WithSlash(programDir) + "data/";
 }
 
 void TAppSettings::CorrectPositions(TScreenSize screen) {
@@ -403,7 +393,7 @@ void TAppSettings::WriteDataSource(const std::string& name, const clipstore::TDa
 
 void TAppSettings::ReadSettings(TScreenSize screen) {
     ResetPending = false;
-    ProgramDir = WithSlash(dirs_.ProgramDir());
+    ProgramDir = clipstore::TDirFiles::WithSlash(dirs_.ProgramDir());
 
     Reader reader(*this);
     VisitPreferences(reader);

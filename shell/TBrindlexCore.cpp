@@ -19,6 +19,7 @@
 #include "TMasterList.h"
 #include "TMessageWindow.h"
 #include "TProgramState.h"
+#include "TUtf8.h"
 #include "Tfilter.h"
 
 #include <algorithm>
@@ -48,16 +49,6 @@ std::string DayNumber(TDateTime t) {
     char text[40];
     std::snprintf(text, sizeof text, "%.15g", t);
     return text;
-}
-
-// At most max bytes of text, cut at a character boundary.
-std::string Cut(const std::string& text, std::size_t max) {
-    if (text.size() <= max)
-        return text;
-    std::size_t end = max;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
 }
 
 // The millisecond part of the time between two moments.
@@ -606,7 +597,7 @@ void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
         if (clipList_.Coll() == nullptr && master_ && master_->Count() > 0)
             clipList_.Bind(master_->Item(0));
 
-        auto clip = std::make_unique<TClipObj>(0, Cut(clipView_->Creator, MaxShortString));
+        auto clip = std::make_unique<TClipObj>(0, clipstore::TUtf8::CutBytes(clipView_->Creator, MaxShortString));
         bool duplicate = false;
         int n = 0;
         if (filter_)
@@ -623,7 +614,7 @@ void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
             // Browsers on this desktop name the page in the data they copy, whatever their name.
             if (address.empty())
                 address = GetHtmlSourceURL(*clip);
-            clip->SourceURL = Cut(address, MaxShortString);
+            clip->SourceURL = clipstore::TUtf8::CutBytes(address, MaxShortString);
             ++settings_.Captured;
 
             TClipColl* shown = clipList_.Coll();
@@ -724,7 +715,7 @@ std::string TBrindlexCore::GetURLDDE(const std::string& service) {
             if (reply) {
                 const std::size_t end = reply->find("\",\"");
                 if (end != std::string::npos && end >= 1)
-                    address = Cut(reply->substr(1, end - 1), MaxShortString);
+                    address = clipstore::TUtf8::CutBytes(reply->substr(1, end - 1), MaxShortString);
             }
             LogMsg(LogDetail, "GetURLDDE", "Openlink Successful:" + address);
         }
