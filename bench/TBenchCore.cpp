@@ -6,7 +6,7 @@
 
 namespace bx::bench {
 
-TBenchCore::TBenchCore(const std::string& root) {
+TBenchCore::TBenchCore(const std::string& root, const std::string& logDirectory) {
     clipstore::TProgramState::Get().Reset();
     dirs_.Environment["XDG_DATA_HOME"] = root + "share";
     settings_ =
@@ -16,7 +16,7 @@ TBenchCore::TBenchCore(const std::string& root) {
     // Nothing writes to the workload behind a benchmark's back.
     settings_->AutoSave = false;
     core_ = std::make_unique<shell::TBrindlexCore>(
-        shell::TBrindlexCore::Environment{desk_, *settings_, sources_, boxes_, dateFormat_, std::string(), nullptr});
+        shell::TBrindlexCore::Environment{desk_, *settings_, sources_, boxes_, dateFormat_, logDirectory, nullptr});
     core_->Startup({});
     desk_.Windows().KillTimer(core_->Handle(), shell::TBrindlexCore::Timer1);
 }

@@ -18,12 +18,12 @@ namespace bx::bench {
 
 // The program's non-visual core on the simulated desktop, as a test sets it up: settings from an empty
 // store, the default data folder under XDG_DATA_HOME = root + "share" (where a TWorkload keeps its data
-// source), no log file and no window. Startup has run; the data is loaded only when LoadData is called,
-// so that a benchmark can time that call alone. Two other programs copy: a text editor and a picture
-// program.
+// source), no window, and a log file only when a log directory is given. Startup has run; the data is loaded only when
+// LoadData is called, so that a benchmark can time that call alone. Two other programs copy: a text editor and a
+// picture program.
 class TBenchCore {
 public:
-    explicit TBenchCore(const std::string& root);
+    explicit TBenchCore(const std::string& root, const std::string& logDirectory = std::string());
     ~TBenchCore();
     TBenchCore(const TBenchCore&) = delete;
     TBenchCore& operator=(const TBenchCore&) = delete;

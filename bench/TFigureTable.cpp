@@ -57,13 +57,13 @@ double TFigureTable::Figure::Max() const {
 
 void TFigureTable::PrintTable(std::ostream& out) const {
     char line[256];
-    std::snprintf(line, sizeof line, "%-26s %10s %10s %10s %4s  %-6s %10s  %s\n", "figure", "median", "min", "max",
+    std::snprintf(line, sizeof line, "%-38s %10s %10s %10s %4s  %-4s %10s  %s\n", "figure", "median", "min", "max",
                   "runs", "unit", "target", "");
     out << "Workload " << workload_ << '\n' << line;
     for (const Figure& f : figures_) {
         const std::string target = f.Target ? "<= " + Number(*f.Target) : "-";
         const char* verdict = !f.Target ? "" : f.Met() ? "met" : "MISSED";
-        std::snprintf(line, sizeof line, "%-26s %10s %10s %10s %4zu  %-6s %10s  %s", f.Name.c_str(),
+        std::snprintf(line, sizeof line, "%-38s %10s %10s %10s %4zu  %-4s %10s  %s", f.Name.c_str(),
                       Number(f.Median()).c_str(), Number(f.Min()).c_str(), Number(f.Max()).c_str(), f.Runs.size(),
                       f.Unit.c_str(), target.c_str(), verdict);
         out << line;
