@@ -6,9 +6,9 @@
 #include "TBrindlexCore.h"
 #include "TCollectionDump.h"
 #include "TDataSourceList.h"
-#include "TMainWindow.h"
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
+#include "TfrmBX.h"
 #include "X11Desktop.h"
 #include "X11KeyMap.h"
 
@@ -98,13 +98,13 @@ int main(int argc, char* argv[]) {
     desktop.Clock().Sleep(static_cast<bx::platform::UINT>(std::clamp(settings.PhantomDelay, 0, MaxPhantomDelay)));
 
     bx::platform::StrftimeDateTimeFormat dateFormat;
-    bx::app::TMainWindow window;
+    bx::explorer::TfrmBX window;
     boxes.SetParent(&window);
     // The log lives beside the data of the first data source.
     const std::string logDirectory =
         dataSources.Count() > 0 && dataSources.Source(0) != nullptr ? dataSources.Source(0)->Directory : std::string();
     bx::shell::TBrindlexCore core({desktop, settings, dataSources, boxes, dateFormat, logDirectory, &window});
-    window.SetCore(&core);
+    window.SetCore(&core, &desktop);
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
     // way (save, leave the clipboard chain, write the settings); a logout closes the window, which does
@@ -128,6 +128,6 @@ int main(int argc, char* argv[]) {
     if (!settings.RunMinimized)
         window.show();
     const int result = QApplication::exec();
-    window.SetCore(nullptr);
+    window.SetCore(nullptr, nullptr);
     return result;
 }

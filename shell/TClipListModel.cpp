@@ -377,4 +377,16 @@ void TClipListModel::SelectAll() {
     Notify(OnSelectionChanged);
 }
 
+void TClipListModel::SetSelection(const std::vector<std::size_t>& rows, int focused) {
+    std::vector<bool> selected(rows_.size(), false);
+    for (std::size_t row : rows)
+        if (row < rows_.size())
+            selected[row] = true;
+    focused_ = focused >= 0 && static_cast<std::size_t>(focused) < rows_.size() ? focused : -1;
+    if (selected == selected_)
+        return;
+    selected_ = std::move(selected);
+    Notify(OnSelectionChanged);
+}
+
 } // namespace bx::shell

@@ -95,6 +95,8 @@ public:
     void ClearSelection();
     // Selects every row (one change).
     void SelectAll();
+    // Selects exactly these rows (one change) and focuses a row (-1: none); rows past the end are left out.
+    void SetSelection(const std::vector<std::size_t>& rows, int focused);
     // -1 when no row has the focus.
     int FocusedRow() const { return focused_; }
 

@@ -53,6 +53,8 @@ void TClipListSelection::NoSelectionCheck() {
 }
 
 void TClipListSelection::SelectionChanged() {
+    if (OnListSelectionChanged)
+        OnListSelectionChanged();
     core_.LastListChange = desktop_.Clock().Now();
     if (core_.SuppressListEvents)
         return;

@@ -43,6 +43,8 @@ public:
     int PrevSelIndex = -1;
     int CurSelIndex = -1;
 
+    // Called first at every change of the list's selection (the window shows it).
+    std::function<void()> OnListSelectionChanged;
     // The preview pane shows the current state (UpdateMagView).
     std::function<void()> OnRefreshPreview;
     // Pending edits of the preview pane are written back into the clip it shows (RescueEditing).

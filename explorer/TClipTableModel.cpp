@@ -1,0 +1,122 @@
+#include "TClipTableModel.h"
+
+#include "PlatformTypes.h"
+#include "TClipListModel.h"
+#include "TClipObj.h"
+#include "TImages.h"
+#include "TProgramState.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QStringList>
+
+namespace bx::explorer {
+
+using shell::TClipListModel;
+
+TClipTableModel::TClipTableModel(TClipListModel& list, QObject* parent) : QAbstractTableModel(parent), list_(list) {}
+
+int TClipTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(list_.Count());
+}
+
+int TClipTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : TClipListModel::ColumnCount;
+}
+
+QVariant TClipTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    const clipstore::TClipObj* clip = list_.Clip(static_cast<std::size_t>(index.row()));
+    if (clip == nullptr)
+        return {};
+    const int column = index.column();
+    const bool formatColumn = column >= TClipListModel::ColHasText && column <= TClipListModel::ColHasFiles;
+    switch (role) {
+    case Qt::DisplayRole:
+        // With type images the format cells show an image instead of "Y" and "N".
+        if (formatColumn && showTypeIcons_)
+            return {};
+        return QString::fromStdString(TClipListModel::CellText(*clip, column));
+    case Qt::ToolTipRole:
+        if (column == TClipListModel::ColTitle || column == TClipListModel::ColSourceUrl)
+            return QString::fromStdString(TClipListModel::CellText(*clip, column));
+        return {};
+    case Qt::DecorationRole:
+        if (formatColumn && showTypeIcons_ && TClipListModel::CellText(*clip, column) == "Y")
+            return TImages::Get("BLUEBALL");
+        if (column == TClipListModel::ColTitle && !showTypeIcons_)
+            return TImages::Get(TImages::ClipImageName(clip->IconIndex()));
+        return {};
+    case FormatImagesRole: {
+        if (column != TClipListModel::ColTitle || !showTypeIcons_)
+            return {};
+        const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+        QStringList names;
+        const std::pair<platform::UINT, const char*> order[] = {
+            {platform::CF_TEXT, "CF_TEXT"},     {st.RtfFormat, "CF_RTF"},
+            {st.HtmlFormat, "CF_HTML"},         {platform::CF_HDROP, "CF_HDROP"},
+            {platform::CF_BITMAP, "CF_BITMAP"}, {platform::CF_METAFILEPICT, "CF_WMF"}};
+        for (const auto& [format, name] : order)
+            if (format != 0 && clip->HasIcon(format))
+                names << name;
+        if (names.isEmpty())
+            names << "CF_UNKNOWN";
+        return names;
+    }
+    case Qt::ForegroundRole:
+        if (column == TClipListModel::ColSourceUrl)
+            return QBrush(Qt::blue);
+        return {};
+    case Qt::FontRole:
+        if (column == TClipListModel::ColSourceUrl) {
+            QFont font;
+            font.setUnderline(true);
+            return font;
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant TClipTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= TClipListModel::ColumnCount)
+        return {};
+    const bool formatColumn = section >= TClipListModel::ColHasText && section <= TClipListModel::ColHasFiles;
+    static const char* const headerImages[] = {"CF_TEXT", "CF_RTF", "CF_BITMAP", "CF_WMF", "CF_HTML", "CF_HDROP"};
+    switch (role) {
+    case Qt::DisplayRole:
+        if (formatColumn && showTypeIcons_)
+            return {};
+        return QString(TClipListModel::ColumnCaptions[static_cast<std::size_t>(section)]);
+    case Qt::DecorationRole:
+        if (formatColumn && showTypeIcons_)
+            return TImages::Get(headerImages[section - TClipListModel::ColHasText]);
+        return {};
+    case Qt::ToolTipRole:
+        return QString(TClipListModel::ColumnCaptions[static_cast<std::size_t>(section)]);
+    default:
+        return {};
+    }
+}
+
+void TClipTableModel::SetShowTypeIcons(bool on) {
+    if (showTypeIcons_ == on)
+        return;
+    beginResetModel();
+    showTypeIcons_ = on;
+    endResetModel();
+}
+
+void TClipTableModel::Reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+void TClipTableModel::RowInserted(int row) {
+    beginInsertRows(QModelIndex(), row, row);
+    endInsertRows();
+}
+
+} // namespace bx::explorer

@@ -1,0 +1,976 @@
+#include "TfrmBX.h"
+
+#include "IDesktop.h"
+#include "LogHook.h"
+#include "PlatformTypes.h"
+#include "TAppSettings.h"
+#include "TBitmap.h"
+#include "TBrindlexCore.h"
+#include "TClipColl.h"
+#include "TClipData.h"
+#include "TClipListModel.h"
+#include "TClipListSelection.h"
+#include "TClipObj.h"
+#include "TClipTableModel.h"
+#include "TClipTitleDelegate.h"
+#include "TCollectionTree.h"
+#include "TCollectionTreeModel.h"
+#include "TDibImage.h"
+#include "THexDump.h"
+#include "THtmlView.h"
+#include "TImageFit.h"
+#include "TImages.h"
+#include "TMetafile.h"
+#include "TProgramState.h"
+#include "TRtfReader.h"
+#include "TSelectItemBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <cstring>
+
+namespace bx::explorer {
+
+using clipstore::TClipObj;
+using platform::CF_BITMAP;
+using platform::CF_DIB;
+using platform::CF_ENHMETAFILE;
+using platform::CF_METAFILEPICT;
+using platform::CF_TEXT;
+using shell::TClipListModel;
+
+namespace {
+
+constexpr const char* CouldNotRetrieve = "Error - Could Not Retrieve Item.";
+
+// The bytes of one format of a clip, up to the first zero byte when text is asked for; empty when the
+// clip lacks the format or its data cannot be read.
+std::string LockedBytes(TClipObj& clip, platform::UINT format, bool toZero) {
+    std::string bytes;
+    if (format == 0 || !clip.HasFormat(format))
+        return bytes;
+    const std::size_t size = clip.Lock(format);
+    if (size > 0 && clip.LockedData != nullptr) {
+        const auto* start = reinterpret_cast<const char*>(clip.LockedData);
+        bytes.assign(start, toZero ? strnlen(start, size) : size);
+    }
+    clip.Unlock();
+    return bytes;
+}
+
+} // namespace
+
+TfrmBX::TfrmBX() {
+    setObjectName("frmBX");
+    setWindowTitle("Brindlex Explorer");
+    BuildWidgets();
+    BuildMenus();
+    resize(900, 640);
+}
+
+TfrmBX::~TfrmBX() {
+    SetCore(nullptr, nullptr);
+}
+
+void TfrmBX::BuildWidgets() {
+    Splitter1_ = new QSplitter(Qt::Horizontal, this);
+    Splitter1_->setObjectName("Splitter1");
+    tvCollections_ = new QTreeView(Splitter1_);
+    tvCollections_->setObjectName("tvCollections");
+    tvCollections_->setHeaderHidden(true);
+    tvCollections_->setIconSize(QSize(34, 16));
+    tvCollections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    rightPart_ = new QWidget(Splitter1_);
+    auto* rightLayout = new QVBoxLayout(rightPart_);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(1);
+    HCSelectItem_ = new TSelectItemBar(rightPart_);
+    HCSelectItem_->setObjectName("HCSelectItem");
+    rightLayout->addWidget(HCSelectItem_);
+    splitter2_ = new QSplitter(Qt::Vertical, rightPart_);
+    splitter2_->setObjectName("splitter2");
+    rightLayout->addWidget(splitter2_);
+
+    lvClips_ = new QTableView(splitter2_);
+    lvClips_->setObjectName("lvClips");
+    lvClips_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvClips_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvClips_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvClips_->setShowGrid(false);
+    lvClips_->setWordWrap(false);
+    lvClips_->setSortingEnabled(false);
+    lvClips_->verticalHeader()->hide();
+    lvClips_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lvClips_->verticalHeader()->setDefaultSectionSize(std::max(lvClips_->fontMetrics().height(), 16) + 2);
+    lvClips_->horizontalHeader()->setSectionsClickable(true);
+    lvClips_->horizontalHeader()->setSortIndicatorShown(true);
+    lvClips_->horizontalHeader()->setHighlightSections(false);
+    lvClips_->installEventFilter(this);
+    lvClips_->viewport()->installEventFilter(this);
+
+    previewStack_ = new QStackedWidget(splitter2_);
+    previewStack_->addWidget(BuildPane());
+    lblNothingToDisplay_ = new QLabel(previewStack_);
+    lblNothingToDisplay_->setObjectName("lblNothingToDisplay");
+    lblNothingToDisplay_->setWordWrap(true);
+    lblNothingToDisplay_->setAlignment(Qt::AlignCenter);
+    lblNothingToDisplay_->setMinimumSize(250, 32);
+    lblNothingToDisplay_->setStyleSheet("color: navy; font-style: italic;");
+    previewStack_->addWidget(lblNothingToDisplay_);
+    previewStack_->setCurrentWidget(lblNothingToDisplay_);
+    splitter2_->setStretchFactor(0, 1);
+    splitter2_->setStretchFactor(1, 1);
+    Splitter1_->setStretchFactor(1, 1);
+    Splitter1_->setSizes({200, 700});
+    setCentralWidget(Splitter1_);
+
+    for (int i = 0; i < 3; ++i) {
+        statusPanels_[i] = new QLabel(this);
+        statusBar()->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
+    }
+    statusPanels_[0]->setMinimumWidth(60);
+    statusPanels_[1]->setMinimumWidth(120);
+    ShowNotice();
+}
+
+QWidget* TfrmBX::BuildPane() {
+    PCMagnify_ = new QTabWidget();
+    PCMagnify_->setObjectName("PCMagnify");
+
+    // Text, with the pane's tool buttons.
+    auto* tsText = new QWidget();
+    tsText->setObjectName("tsText");
+    auto* textLayout = new QVBoxLayout(tsText);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    txtMagnifyText_ = new QPlainTextEdit(tsText);
+    txtMagnifyText_->setObjectName("txtMagnifyText");
+    txtMagnifyText_->installEventFilter(this);
+    textLayout->addWidget(txtMagnifyText_);
+    PCMagnify_->addTab(tsText, TImages::Icon("CF_TEXT"), "&Text");
+
+    txtMagnifyRTF_ = new QTextEdit();
+    txtMagnifyRTF_->setObjectName("txtMagnifyRTF");
+    txtMagnifyRTF_->setAcceptRichText(true);
+    PCMagnify_->addTab(txtMagnifyRTF_, TImages::Icon("CF_RTF"), "&Rich Text");
+
+    tsBitmap_ = new QWidget();
+    tsBitmap_->setObjectName("tsBitmap");
+    auto* bitmapLayout = new QVBoxLayout(tsBitmap_);
+    bitmapLayout->setContentsMargins(0, 0, 0, 0);
+    bitmapLayout->setSpacing(0);
+    tbBitmap_ = new QWidget(tsBitmap_);
+    tbBitmap_->setObjectName("tb_Bitmap");
+    auto* barLayout = new QHBoxLayout(tbBitmap_);
+    barLayout->setContentsMargins(2, 2, 2, 2);
+    cbStretch_ = new QCheckBox("&Stretch?", tbBitmap_);
+    cbStretch_->setObjectName("cb_MagBitmapStretch");
+    cbStretch_->setChecked(true);
+    pnlMagBitmapSize_ = new QLabel(tbBitmap_);
+    pnlMagBitmapSize_->setObjectName("pnl_MagBitmapSize");
+    barLayout->addWidget(cbStretch_);
+    barLayout->addWidget(pnlMagBitmapSize_);
+    barLayout->addStretch(1);
+    bitmapLayout->addWidget(tbBitmap_);
+    bitmapScroll_ = new QScrollArea(tsBitmap_);
+    bitmapScroll_->setFrameShape(QFrame::NoFrame);
+    bitmapCanvas_ = new QWidget();
+    imgMagnifyBitmap_ = new QLabel(bitmapCanvas_);
+    imgMagnifyBitmap_->setObjectName("imgMagnifyBitmap");
+    imgMagnifyBitmap_->setScaledContents(true);
+    imgMagnifyBitmap_->installEventFilter(this);
+    bitmapScroll_->setWidget(bitmapCanvas_);
+    bitmapLayout->addWidget(bitmapScroll_, 1);
+    tsBitmap_->installEventFilter(this);
+    connect(cbStretch_, &QCheckBox::toggled, this, [this] { FitImage(); });
+    PCMagnify_->addTab(tsBitmap_, TImages::Icon("CF_BITMAP"), "&Bitmap");
+
+    imgMagnifyPicture_ = new QLabel();
+    imgMagnifyPicture_->setObjectName("imgMagnifyPicture");
+    imgMagnifyPicture_->setAlignment(Qt::AlignCenter);
+    PCMagnify_->addTab(imgMagnifyPicture_, TImages::Icon("CF_WMF"), "&Picture");
+
+    htmlView_ = new THtmlView();
+    htmlView_->setObjectName("tsHTML");
+    PCMagnify_->addTab(htmlView_, TImages::Icon("CF_HTML"), "&HTML");
+
+    auto* tsBinary = new QWidget();
+    tsBinary->setObjectName("tsBinary");
+    auto* binaryLayout = new QVBoxLayout(tsBinary);
+    binaryLayout->setContentsMargins(2, 2, 2, 2);
+    auto* binaryBar = new QHBoxLayout();
+    binaryBar->addWidget(new QLabel("Format To Display As Binary:", tsBinary));
+    cbBinaryDisplayFormats_ = new QComboBox(tsBinary);
+    cbBinaryDisplayFormats_->setObjectName("cbBinaryDisplayFormats");
+    binaryBar->addWidget(cbBinaryDisplayFormats_, 1);
+    binaryLayout->addLayout(binaryBar);
+    hexDump_ = new THexDump(tsBinary);
+    hexDump_->setObjectName("HexDump");
+    binaryLayout->addWidget(hexDump_, 1);
+    connect(cbBinaryDisplayFormats_, &QComboBox::currentIndexChanged, this, [this] { ShowBinaryFormat(); });
+    PCMagnify_->addTab(tsBinary, TImages::Icon("CF_BINARY"), "B&inary");
+
+    // The pane's buttons: pin, word wrap, expand.
+    auto* corner = new QWidget();
+    auto* cornerLayout = new QHBoxLayout(corner);
+    cornerLayout->setContentsMargins(0, 0, 0, 0);
+    cmdMagPin_ = new QToolButton(corner);
+    cmdMagPin_->setObjectName("cmdMag_Pin");
+    cmdMagPin_->setCheckable(true);
+    cmdMagPin_->setToolTip("Pin the preview to this clip");
+    cmdMagWordWrap_ = new QToolButton(corner);
+    cmdMagWordWrap_->setObjectName("cmdMag_WordWrap");
+    cmdMagWordWrap_->setCheckable(true);
+    cmdMagWordWrap_->setIcon(TImages::Icon("TB_WORDWRAP"));
+    cmdMagWordWrap_->setToolTip("Word wrap");
+    cmdMagSizeWindow_ = new QToolButton(corner);
+    cmdMagSizeWindow_->setObjectName("cmdMag_SizeWindow");
+    cmdMagSizeWindow_->setCheckable(true);
+    cmdMagSizeWindow_->setIcon(TImages::Icon("TB_EXPAND"));
+    cmdMagSizeWindow_->setToolTip("Expand Preview Window");
+    cornerLayout->addWidget(cmdMagPin_);
+    cornerLayout->addWidget(cmdMagWordWrap_);
+    cornerLayout->addWidget(cmdMagSizeWindow_);
+    PCMagnify_->setCornerWidget(corner);
+    SetPinImage("TB_TACK1");
+    connect(cmdMagPin_, &QToolButton::toggled, this, [this](bool on) { SetPinned(on); });
+    connect(cmdMagWordWrap_, &QToolButton::toggled, this, [this](bool on) {
+        txtMagnifyText_->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        if (core_ != nullptr)
+            core_->Settings().WrapText = on;
+    });
+    connect(cmdMagSizeWindow_, &QToolButton::toggled, this, [this](bool on) { ExpandPane(on); });
+    connect(PCMagnify_, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (!loadingTabs_)
+            TabChanged(tab);
+    });
+    return PCMagnify_;
+}
+
+void TfrmBX::BuildMenus() {
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    QAction* next = edit->addAction("Select &Next Item (Down)");
+    next->setShortcut(QKeySequence("Ctrl+N"));
+    connect(next, &QAction::triggered, this, [this] { SelectNextItem(true); });
+    QAction* previous = edit->addAction("Select &Previous Item (Up)");
+    previous->setShortcut(QKeySequence("Ctrl+P"));
+    connect(previous, &QAction::triggered, this, [this] { SelectNextItem(false); });
+    QAction* all = edit->addAction("Select All Items");
+    all->setShortcut(QKeySequence("Ctrl+A"));
+    connect(all, &QAction::triggered, this, [this] {
+        if (selection_ != nullptr)
+            selection_->SelectAll();
+    });
+    QMenu* view = menuBar()->addMenu("&View");
+    mnuSizePreviewWindow_ = view->addAction("Expand Preview Window");
+    mnuSizePreviewWindow_->setShortcut(QKeySequence("Ctrl+Shift+X"));
+    mnuSizePreviewWindow_->setCheckable(true);
+    connect(mnuSizePreviewWindow_, &QAction::triggered, this, [this] { cmdMagSizeWindow_->toggle(); });
+}
+
+void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
+    if (core_ != nullptr) {
+        core_->ClipList().OnReset = nullptr;
+        core_->ClipList().OnRowInserted = nullptr;
+        core_->Tree().OnChanged = nullptr;
+        selection_.reset();
+        lvClips_->setModel(nullptr);
+        tvCollections_->setModel(nullptr);
+        delete clipModel_;
+        delete treeModel_;
+        clipModel_ = nullptr;
+        treeModel_ = nullptr;
+    }
+    core_ = core;
+    desktop_ = desktop;
+    if (core_ == nullptr || desktop_ == nullptr) {
+        core_ = nullptr;
+        return;
+    }
+    shell::TAppSettings& settings = core_->Settings();
+    core_->HtmlViewerAvailable = settings.UseIEBrowser;
+    selection_ = std::make_unique<shell::TClipListSelection>(*core_, *desktop_);
+    selection_->OnRefreshPreview = [this] { UpdateMagView(); };
+    selection_->OnRescueEditing = [this] { RescueEditing(); };
+    selection_->OnListSelectionChanged = [this] { SyncViewSelection(); };
+
+    clipModel_ = new TClipTableModel(core_->ClipList(), this);
+    clipModel_->SetShowTypeIcons(settings.ShowTypeIcons);
+    lvClips_->setModel(clipModel_);
+    titleDelegate_ = new TClipTitleDelegate(lvClips_);
+    lvClips_->setItemDelegateForColumn(TClipListModel::ColTitle, titleDelegate_);
+    for (int column = 0; column < TClipListModel::ColumnCount; ++column)
+        lvClips_->horizontalHeader()->resizeSection(column,
+                                                    TClipListModel::ColumnWidths[static_cast<std::size_t>(column)]);
+    connect(lvClips_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { OnViewSelectionChanged(); });
+    connect(lvClips_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { OnHeaderClicked(column); });
+    core_->ClipList().OnReset = [this] { OnListReset(); };
+    core_->ClipList().OnRowInserted = [this](std::size_t row) { OnRowInserted(row); };
+
+    treeModel_ = new TCollectionTreeModel(core_->Tree(), this);
+    tvCollections_->setModel(treeModel_);
+    connect(tvCollections_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { OnTreeCurrentChanged(); });
+    core_->Tree().OnChanged = [this] { OnTreeChanged(); };
+
+    HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
+    cmdMagWordWrap_->setChecked(settings.WrapText);
+    txtMagnifyText_->setLineWrapMode(settings.WrapText ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    if (!settings.MagFont.Name.empty()) {
+        QFont font(QString::fromStdString(settings.MagFont.Name));
+        if (settings.MagFont.Size > 0)
+            font.setPointSize(settings.MagFont.Size);
+        txtMagnifyText_->setFont(font);
+    }
+    if (settings.split1 > 0 && settings.split2 > 0) {
+        Splitter1_->setSizes({settings.split1, std::max(width() - settings.split1, 100)});
+        splitter2_->setSizes({settings.split2, std::max(height() - settings.split2, 100)});
+    }
+    connect(Splitter1_, &QSplitter::splitterMoved, this, [this] {
+        if (core_ != nullptr)
+            core_->Settings().split1 = Splitter1_->sizes().value(0);
+    });
+    connect(splitter2_, &QSplitter::splitterMoved, this, [this] {
+        if (core_ == nullptr)
+            return;
+        core_->Settings().split2 = splitter2_->sizes().value(0);
+        QSignalBlocker block(cmdMagSizeWindow_);
+        cmdMagSizeWindow_->setChecked(false);
+        mnuSizePreviewWindow_->setChecked(false);
+    });
+    OnTreeChanged();
+    OnListReset();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// IMainView
+
+void TfrmBX::ShowStatus(int level, bool busy, const std::string& text) {
+    const QString qtext = QString::fromStdString(text);
+    statusPanels_[2]->setText(qtext);
+    if (level > 1)
+        HCSelectItem_->ShowMessage(qtext);
+    if (busy) {
+        if (QApplication::overrideCursor() == nullptr)
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        centralWidget()->setEnabled(false);
+    } else {
+        while (QApplication::overrideCursor() != nullptr)
+            QApplication::restoreOverrideCursor();
+        centralWidget()->setEnabled(true);
+    }
+    statusBar()->repaint();
+}
+
+void TfrmBX::SetPreviewVisible(bool visible) {
+    if (visible) {
+        UpdateMagView();
+        return;
+    }
+    if (Pinned())
+        return;
+    ShowNotice();
+}
+
+void TfrmBX::SetPasteEnabled(bool) {}
+
+void TfrmBX::BringToFront() {
+    show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+void TfrmBX::Minimize() {
+    showMinimized();
+}
+
+void TfrmBX::closeEvent(QCloseEvent* event) {
+    if (core_ != nullptr && !core_->FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QApplication::quit();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The collection tree
+
+void TfrmBX::OnTreeChanged() {
+    if (treeModel_ == nullptr || core_ == nullptr)
+        return;
+    const shell::TCollectionTree& tree = core_->Tree();
+    syncing_ = true;
+    treeModel_->Rebuild();
+    for (std::size_t i = 0; i < tree.Count(); ++i)
+        if (tree.At(i).Expanded)
+            tvCollections_->expand(treeModel_->IndexOfNode(static_cast<int>(i)));
+    syncing_ = false;
+    SyncTreeSelection();
+}
+
+void TfrmBX::SyncTreeSelection() {
+    if (treeModel_ == nullptr || core_ == nullptr)
+        return;
+    const QModelIndex index = treeModel_->IndexOfNode(core_->Tree().Selected());
+    if (tvCollections_->currentIndex() == index)
+        return;
+    syncing_ = true;
+    tvCollections_->setCurrentIndex(index);
+    syncing_ = false;
+}
+
+void TfrmBX::OnTreeCurrentChanged() {
+    if (syncing_ || core_ == nullptr)
+        return;
+    const int node = TCollectionTreeModel::NodeOf(tvCollections_->currentIndex());
+    if (node < 0 || node == core_->Tree().Selected())
+        return;
+    core_->Tree().Select(node);
+    rightPart_->setVisible(core_->ClipList().Coll() != nullptr);
+    UpdateCaption();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The clip list
+
+void TfrmBX::OnListReset() {
+    if (clipModel_ == nullptr || core_ == nullptr)
+        return;
+    syncing_ = true;
+    clipModel_->Reset();
+    syncing_ = false;
+    // The widest row of format images decides where every title starts.
+    int maxIcons = 0;
+    const TClipListModel& list = core_->ClipList();
+    for (std::size_t row = 0; row < list.Count(); ++row)
+        if (const TClipObj* clip = list.Clip(row); clip != nullptr)
+            maxIcons = std::max(maxIcons, TClipListModel::FormatIconCount(*clip));
+    titleDelegate_->SetMaxFormatIcons(maxIcons);
+    for (int column = TClipListModel::ColHasText; column <= TClipListModel::ColHasFiles; ++column)
+        lvClips_->horizontalHeader()->resizeSection(column, TClipListModel::FormatColumnWidth);
+    rightPart_->setVisible(list.Coll() != nullptr || core_->Tree().Selected() < 0);
+    ShowSortArrow();
+    SyncViewSelection();
+    SyncTreeSelection();
+    UpdateCaption();
+    if (core_->HCSelectItemMessageMode)
+        HCSelectItem_->ShowMessage(QString::fromStdString(core_->HCSelectItemText));
+}
+
+void TfrmBX::OnRowInserted(std::size_t row) {
+    if (clipModel_ == nullptr)
+        return;
+    syncing_ = true;
+    clipModel_->RowInserted(static_cast<int>(row));
+    syncing_ = false;
+    if (selection_ != nullptr)
+        selection_->RowAdded();
+    if (const TClipObj* clip = core_->ClipList().Clip(row); clip != nullptr)
+        titleDelegate_->SetMaxFormatIcons(
+            std::max(titleDelegate_->MaxFormatIcons(), TClipListModel::FormatIconCount(*clip)));
+}
+
+void TfrmBX::SyncViewSelection() {
+    if (clipModel_ == nullptr || core_ == nullptr)
+        return;
+    const TClipListModel& list = core_->ClipList();
+    QItemSelection selection;
+    const int columns = TClipListModel::ColumnCount - 1;
+    std::size_t row = 0;
+    while (row < list.Count()) {
+        if (!list.IsSelected(row)) {
+            ++row;
+            continue;
+        }
+        std::size_t end = row;
+        while (end + 1 < list.Count() && list.IsSelected(end + 1))
+            ++end;
+        selection.select(clipModel_->index(static_cast<int>(row), 0),
+                         clipModel_->index(static_cast<int>(end), columns));
+        row = end + 1;
+    }
+    syncing_ = true;
+    QItemSelectionModel* model = lvClips_->selectionModel();
+    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (list.FocusedRow() >= 0) {
+        const QModelIndex focused = clipModel_->index(list.FocusedRow(), 0);
+        model->setCurrentIndex(focused, QItemSelectionModel::NoUpdate);
+        lvClips_->scrollTo(focused);
+    }
+    syncing_ = false;
+}
+
+void TfrmBX::OnViewSelectionChanged() {
+    if (syncing_ || core_ == nullptr)
+        return;
+    std::vector<std::size_t> rows;
+    for (const QItemSelectionRange& range : lvClips_->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(static_cast<std::size_t>(row));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const QModelIndex current = lvClips_->selectionModel()->currentIndex();
+    core_->ClipList().SetSelection(rows, current.isValid() ? current.row() : -1);
+}
+
+void TfrmBX::OnHeaderClicked(int column) {
+    if (core_ == nullptr || core_->SuppressListEvents)
+        return;
+    core_->ClipList().ColumnClick(column);
+}
+
+void TfrmBX::ShowSortArrow() {
+    const TClipListModel& list = core_->ClipList();
+    const clipstore::TClipColl* coll = list.Coll();
+    if (coll == nullptr) {
+        lvClips_->horizontalHeader()->setSortIndicatorShown(false);
+        return;
+    }
+    // The arrows are drawn the other way round: up for a descending list.
+    lvClips_->horizontalHeader()->setSortIndicatorShown(true);
+    lvClips_->horizontalHeader()->setSortIndicator(coll->SortColumn,
+                                                   coll->SortAscending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TfrmBX::SelectNextItem(bool next) {
+    if (selection_ != nullptr)
+        selection_->SelectNext(next);
+}
+
+bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == lvClips_ || watched == lvClips_->viewport()) && selection_ != nullptr) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)
+                selection_->ArrowKeyDown();
+        } else if (event->type() == QEvent::KeyRelease) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && !key->isAutoRepeat())
+                selection_->ArrowKeyUp();
+        } else if (event->type() == QEvent::Wheel && watched == lvClips_->viewport()) {
+            // A turn toward the user selects the next row, away from the user the previous one.
+            const auto* wheel = static_cast<QWheelEvent*>(event);
+            const int delta = wheel->angleDelta().y();
+            if (delta != 0)
+                SelectNextItem(delta < 0);
+            return true;
+        }
+    }
+    if (watched == imgMagnifyBitmap_ && event->type() == QEvent::MouseButtonDblClick) {
+        cbStretch_->toggle();
+        return true;
+    }
+    if (watched == tsBitmap_ && event->type() == QEvent::Resize)
+        FitImage();
+    if (watched == txtMagnifyText_ && event->type() == QEvent::FocusOut) {
+        // Leaving the editor keeps what was typed.
+        RescueEditing();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmBX::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FitImage();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The preview pane
+
+clipstore::TClipObj* TfrmBX::EditClip() const {
+    return selection_ != nullptr ? selection_->EditClip : nullptr;
+}
+
+bool TfrmBX::Pinned() const {
+    return selection_ != nullptr && selection_->Pinned;
+}
+
+bool TfrmBX::PaneShown() const {
+    return previewStack_->currentWidget() == PCMagnify_;
+}
+
+QString TfrmBX::Notice() const {
+    return PaneShown() ? QString() : lblNothingToDisplay_->text();
+}
+
+QString TfrmBX::StatusPanel(int panel) const {
+    return panel >= 0 && panel < 3 ? statusPanels_[panel]->text() : QString();
+}
+
+int TfrmBX::VisibleTabCount() const {
+    int count = 0;
+    for (int tab = 0; tab < TabCount; ++tab)
+        if (PCMagnify_->isTabVisible(tab))
+            ++count;
+    return count;
+}
+
+void TfrmBX::SetPinImage(const QString& name) {
+    pinImage_ = name;
+    cmdMagPin_->setIcon(TImages::Icon(name));
+}
+
+void TfrmBX::SetPinned(bool pinned) {
+    if (selection_ == nullptr || core_ == nullptr)
+        return;
+    if (cmdMagPin_->isChecked() != pinned) {
+        QSignalBlocker block(cmdMagPin_);
+        cmdMagPin_->setChecked(pinned);
+    }
+    if (pinned == selection_->Pinned)
+        return;
+    if (pinned) {
+        selection_->Pinned = true;
+        SetPinImage("TB_TACK0");
+        editNode_ = core_->Tree().Selected();
+        return;
+    }
+    RescueEditing();
+    selection_->Pinned = false;
+    TClipObj* clip = selection_->EditClip;
+    if (clip != nullptr)
+        core_->CopyItem(clip);
+    if (editNode_ >= 0 && core_->Tree().Selected() != editNode_)
+        core_->Tree().Select(editNode_);
+    SetPinImage("TB_TACK1");
+    const int row = core_->ClipList().RowOf(clip);
+    if (row >= 0) {
+        core_->CurrentClip = nullptr;
+        core_->ClipList().SelectOnly(static_cast<std::size_t>(row));
+    }
+}
+
+void TfrmBX::ShowNotice() {
+    const TClipListModel* list = core_ != nullptr ? &core_->ClipList() : nullptr;
+    const std::size_t selected = list != nullptr ? list->SelectedCount() : 0;
+    QString text;
+    if (list == nullptr || list->Count() == 0)
+        text = "There is nothing to display.  Copy some data from any application to populate this collection.";
+    else if (selected == 1)
+        text = "There is nothing to display.  The selected item has no displayable formats.";
+    else if (selected > 1)
+        text = "There is nothing to display, because a Multiple Selection is in progress.";
+    else
+        text = "There is nothing to display. Copy some data from an application, or select an existing clip.";
+    lblNothingToDisplay_->setText(text);
+    lblNothingToDisplay_->setMaximumWidth(std::max(250, width() - tvCollections_->width() - 100));
+    previewStack_->setCurrentWidget(lblNothingToDisplay_);
+}
+
+void TfrmBX::UpdateMagView() {
+    if (core_ == nullptr || selection_ == nullptr)
+        return;
+    TClipObj* current = core_->CurrentClip;
+    const bool pinned = selection_->Pinned;
+    bool paneVisible = false;
+    if (current == nullptr && !pinned) {
+        statusPanels_[1]->clear();
+    } else {
+        if (!pinned && current != nullptr) {
+            QStringList images;
+            const int row = core_->ClipList().RowOf(current);
+            if (row >= 0 && clipModel_ != nullptr)
+                images = clipModel_->index(row, 0).data(TClipTableModel::FormatImagesRole).toStringList();
+            HCSelectItem_->ShowClip(QString::fromStdString(current->Title), images);
+        }
+        if (core_->ClipList().SelectedCount() == 1 || pinned) {
+            if (!pinned) {
+                TClipObj* clip = selection_->EditClip != nullptr ? selection_->EditClip : current;
+                selection_->EditClip = clip;
+                loadingTabs_ = true;
+                LoadTabs(*clip);
+                // The page shown before stays when it still has something to show.
+                int active = lastTab_;
+                if (active < 0 || !PCMagnify_->isTabVisible(active)) {
+                    active = -1;
+                    for (int tab = 0; tab < TabCount && active < 0; ++tab)
+                        if (PCMagnify_->isTabVisible(tab))
+                            active = tab;
+                }
+                if (active >= 0)
+                    PCMagnify_->setCurrentIndex(active);
+                loadingTabs_ = false;
+                paneVisible = active >= 0;
+                if (paneVisible) {
+                    lastTab_ = active;
+                    previewStack_->setCurrentWidget(PCMagnify_);
+                    TabChanged(active);
+                }
+            } else {
+                paneVisible = VisibleTabCount() > 0;
+                // The pane keeps its clip; the pin blinks to say so.
+                SetPinImage("TB_TACK2");
+                QTimer::singleShot(250, this, [this] {
+                    if (Pinned())
+                        SetPinImage("TB_TACK0");
+                });
+            }
+        }
+    }
+    if (paneVisible)
+        previewStack_->setCurrentWidget(PCMagnify_);
+    else
+        ShowNotice();
+    UpdateCaption();
+}
+
+void TfrmBX::LoadTabs(TClipObj& clip) {
+    const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+    // Text: loaded now, with the caret at the end.
+    bool hasText = false;
+    if (clip.HasFormat(CF_TEXT)) {
+        const std::size_t size = clip.Lock(CF_TEXT);
+        if (size > 0) {
+            hasText = true;
+            if (clip.LockedData != nullptr) {
+                const auto* start = reinterpret_cast<const char*>(clip.LockedData);
+                txtMagnifyText_->setPlainText(QString::fromUtf8(start, static_cast<qsizetype>(strnlen(start, size))));
+            } else {
+                txtMagnifyText_->setPlainText(CouldNotRetrieve);
+            }
+        }
+        clip.Unlock();
+    }
+    if (!hasText)
+        txtMagnifyText_->clear();
+    txtMagnifyText_->document()->setModified(false);
+    txtMagnifyText_->moveCursor(QTextCursor::End);
+    PCMagnify_->setTabVisible(TabText, hasText);
+
+    // Rich text and the picture: loaded when their page becomes active.
+    txtMagnifyRTF_->clear();
+    PCMagnify_->setTabVisible(TabRtf, st.RtfFormat != 0 && clip.HasFormat(st.RtfFormat));
+
+    bitmap_ = QImage();
+    const bool hasBitmap = clip.HasFormat(CF_BITMAP) || clip.HasFormat(CF_DIB);
+    if (hasBitmap) {
+        const TClipObj::GraphicObj obj = clip.GetObj(CF_BITMAP);
+        if (obj.Bitmap != nullptr && !obj.Bitmap->Empty()) {
+            bitmap_ = TDibImage::FromDib(obj.Bitmap->Dib());
+        } else {
+            const std::string dib = LockedBytes(clip, CF_DIB, false);
+            bitmap_ = TDibImage::FromDib(
+                std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(dib.data()), dib.size()));
+        }
+    }
+    PCMagnify_->setTabVisible(TabBitmap, hasBitmap);
+    imgMagnifyPicture_->clear();
+    PCMagnify_->setTabVisible(TabPicture, clip.HasFormat(CF_METAFILEPICT) || clip.HasFormat(CF_ENHMETAFILE));
+
+    const bool hasHtml = st.HtmlFormat != 0 && clip.HasFormat(st.HtmlFormat);
+    PCMagnify_->setTabVisible(TabHtml, core_->HtmlViewerAvailable && (hasHtml || hasText));
+    PCMagnify_->setTabText(TabHtml, hasHtml ? "&HTML" : "TEXT as &HTML");
+    htmlView_->clear();
+
+    bool binary = false;
+    if (core_->Settings().ShowBinary || VisibleTabCount() - (PCMagnify_->isTabVisible(TabBinary) ? 1 : 0) == 0) {
+        FillBinaryFormats(clip);
+        for (int i = 0; i < cbBinaryDisplayFormats_->count() && !binary; ++i)
+            binary = cbBinaryDisplayFormats_->itemData(i).toInt() > 0;
+    }
+    PCMagnify_->setTabVisible(TabBinary, binary);
+    if (binary)
+        ShowBinaryFormat();
+    if (hasBitmap)
+        pnlMagBitmapSize_->setText(QString("%1x%2").arg(bitmap_.width()).arg(bitmap_.height()));
+}
+
+void TfrmBX::FillBinaryFormats(TClipObj& clip) {
+    QSignalBlocker block(cbBinaryDisplayFormats_);
+    cbBinaryDisplayFormats_->clear();
+    for (int i = 0; i < clip.FormatCount(); ++i) {
+        const int number = clip.GetFormatNum(i);
+        QString name = QString::fromStdString(clip.GetFormatName(i));
+        // Graphics are kept as pictures, not as bytes.
+        const bool graphic = number == static_cast<int>(CF_BITMAP) || number == static_cast<int>(CF_METAFILEPICT) ||
+                             number == static_cast<int>(CF_DIB);
+        if (graphic)
+            name += " (Not Displayable)";
+        cbBinaryDisplayFormats_->addItem(name, graphic ? 0 : number);
+    }
+    if (cbBinaryDisplayFormats_->count() > 0)
+        cbBinaryDisplayFormats_->setCurrentIndex(0);
+}
+
+void TfrmBX::ShowBinaryFormat() {
+    TClipObj* clip = EditClip();
+    const int number = cbBinaryDisplayFormats_->currentData().toInt();
+    hexDump_->ClearAddress();
+    binaryBuffer_.clear();
+    if (clip != nullptr && number > 0) {
+        const std::string bytes = LockedBytes(*clip, static_cast<platform::UINT>(number), false);
+        binaryBuffer_.assign(bytes.begin(), bytes.end());
+    }
+    if (!binaryBuffer_.empty()) {
+        hexDump_->SetAddress(binaryBuffer_);
+        hexDump_->SetDataSize(static_cast<int>(binaryBuffer_.size()));
+    } else {
+        hexDump_->SetDataSize(0);
+    }
+    hexDump_->SetTopLine(0);
+}
+
+void TfrmBX::TabChanged(int tab) {
+    if (tab < 0 || tab >= TabCount)
+        return;
+    lastTab_ = tab;
+    TClipObj* clip = EditClip();
+    QString size;
+    if (clip != nullptr) {
+        const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+        switch (tab) {
+        case TabText:
+            size = QString::number(txtMagnifyText_->toPlainText().toUtf8().size()) + " Bytes";
+            break;
+        case TabRtf: {
+            const std::string rtf = LockedBytes(*clip, st.RtfFormat, true);
+            const bool read =
+                !rtf.empty() && TRtfReader::Read(std::span<const std::uint8_t>(
+                                                     reinterpret_cast<const std::uint8_t*>(rtf.data()), rtf.size()),
+                                                 *txtMagnifyRTF_->document());
+            if (!read)
+                txtMagnifyRTF_->setPlainText(CouldNotRetrieve);
+            txtMagnifyRTF_->moveCursor(QTextCursor::Start);
+            size = QString::number(txtMagnifyRTF_->toPlainText().size()) + " Bytes";
+            break;
+        }
+        case TabBitmap:
+            FitImage();
+            size = QString("%1 x %2 Pixels").arg(bitmap_.width()).arg(bitmap_.height());
+            break;
+        case TabPicture: {
+            // Metafiles are not drawn yet: an empty page and the picture's size.
+            const TClipObj::GraphicObj obj =
+                clip->GetObj(clip->HasFormat(CF_ENHMETAFILE) ? CF_ENHMETAFILE : CF_METAFILEPICT);
+            imgMagnifyPicture_->clear();
+            if (obj.Metafile != nullptr && obj.Metafile->Width() > 0)
+                size = QString("%1 x %2").arg(obj.Metafile->Width()).arg(obj.Metafile->Height());
+            break;
+        }
+        case TabHtml:
+            if (st.HtmlFormat != 0 && clip->HasFormat(st.HtmlFormat)) {
+                htmlView_->ShowHtmlFormat(LockedBytes(*clip, st.HtmlFormat, true));
+                size = "Actual HTML";
+            } else {
+                htmlView_->ShowText(LockedBytes(*clip, CF_TEXT, true));
+                size = "TEXT as HTML";
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    statusPanels_[1]->setText(size);
+    statusBar()->repaint();
+}
+
+void TfrmBX::FitImage() {
+    if (PCMagnify_->currentIndex() != TabBitmap || !PCMagnify_->isTabVisible(TabBitmap) || bitmap_.isNull() ||
+        !PaneShown())
+        return;
+    const int bar = tbBitmap_->height();
+    const TImageFit fit = cbStretch_->isChecked() ? TImageFit::Fit(bitmap_.width(), bitmap_.height(),
+                                                                   tsBitmap_->width(), tsBitmap_->height(), bar)
+                                                  : TImageFit::FullSize(bitmap_.width(), bitmap_.height(), bar);
+    imgMagnifyBitmap_->setPixmap(QPixmap::fromImage(bitmap_));
+    imgMagnifyBitmap_->setGeometry(fit.Left, fit.Top - bar, fit.Width, fit.Height);
+    bitmapCanvas_->resize(std::max(fit.Left + fit.Width, bitmapScroll_->viewport()->width()),
+                          std::max(fit.Top - bar + fit.Height, bitmapScroll_->viewport()->height()));
+    if (core_ != nullptr)
+        core_->ShowStatus(1, false, fit.Status);
+}
+
+void TfrmBX::RescueEditing() {
+    if (core_ == nullptr || selection_ == nullptr || !PCMagnify_->isTabVisible(TabText) ||
+        !txtMagnifyText_->document()->isModified())
+        return;
+    TClipObj* clip = selection_->EditClip;
+    if (clip == nullptr)
+        return;
+    try {
+        int index = -1;
+        if (!clip->HasFormat(CF_TEXT, index))
+            return;
+        const std::string text = txtMagnifyText_->toPlainText().toStdString();
+        // An emptied editor stores nothing: the clip keeps its text.
+        if (text.empty() || text == "\r\n")
+            return;
+        clip->PutText(text, index);
+        // The edited text is the clip now: every other format goes.
+        if (clip->Formats) {
+            auto& formats = *clip->Formats;
+            formats.erase(
+                std::remove_if(formats.begin(), formats.end(), [](const auto& d) { return d->FormatNum != CF_TEXT; }),
+                formats.end());
+        }
+        clip->IconBits = 0;
+        clip->SetIcon(CF_TEXT);
+        clip->SetDirty(true);
+        PCMagnify_->setTabVisible(TabRtf, false);
+        PCMagnify_->setTabVisible(TabBitmap, false);
+        PCMagnify_->setTabVisible(TabPicture, false);
+        if (clipModel_ != nullptr) {
+            const int row = core_->ClipList().RowOf(clip);
+            if (row >= 0)
+                emit clipModel_->dataChanged(clipModel_->index(row, 0),
+                                             clipModel_->index(row, TClipListModel::ColumnCount - 1));
+        }
+        txtMagnifyText_->document()->setModified(false);
+        ++core_->Settings().Edits;
+        platform::LogMsg(platform::LogDataEvents, "TfrmBX.RescueEditing",
+                         "Item #" + std::to_string(clip->SerialNbr) + " Edited");
+        core_->ShowStatus(1, false, "Editing Changed Recorded");
+    } catch (const std::exception&) {
+        platform::LogMsg(platform::LogErrors, "RescueEditing", "Edit Failed!");
+        core_->ShowStatus(1, false, "Edit Failed!");
+    }
+}
+
+void TfrmBX::ExpandPane(bool expand) {
+    mnuSizePreviewWindow_->setChecked(expand);
+    if (expand) {
+        Splitter1_->setSizes({1, width()});
+        splitter2_->setSizes({1, height()});
+        return;
+    }
+    const int split1 = core_ != nullptr && core_->Settings().split1 > 0 ? core_->Settings().split1 : 200;
+    const int split2 = core_ != nullptr && core_->Settings().split2 > 0 ? core_->Settings().split2 : height() / 2;
+    Splitter1_->setSizes({split1, std::max(width() - split1, 100)});
+    splitter2_->setSizes({split2, std::max(height() - split2, 100)});
+}
+
+void TfrmBX::UpdateCaption() {
+    const clipstore::TClipColl* coll = core_ != nullptr ? core_->ClipList().Coll() : nullptr;
+    setWindowTitle(coll != nullptr ? QString::fromStdString("Brindlex Explorer - " + coll->Title)
+                                   : QString("Brindlex Explorer"));
+}
+
+} // namespace bx::explorer

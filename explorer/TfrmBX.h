@@ -1,0 +1,170 @@
+#pragma once
+
+#include "IMainView.h"
+
+#include <QImage>
+#include <QMainWindow>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QScrollArea;
+class QSplitter;
+class QStackedWidget;
+class QTabWidget;
+class QTableView;
+class QTextEdit;
+class QToolButton;
+class QTreeView;
+
+namespace bx::clipstore {
+class TClipObj;
+}
+
+namespace bx::platform {
+class IDesktop;
+}
+
+namespace bx::shell {
+class TBrindlexCore;
+class TClipListSelection;
+} // namespace bx::shell
+
+namespace bx::explorer {
+
+class TClipTableModel;
+class TClipTitleDelegate;
+class TCollectionTreeModel;
+class THexDump;
+class THtmlView;
+class TSelectItemBar;
+
+// The main window in its explorer layout: the collection tree on the left, the clip list of the chosen
+// collection with the selected-item bar above it, and the preview and edit pane below with a page for
+// each kind of data. The window shows the core's models and passes the user's actions to them; the
+// behaviour lives in the core and in the non-visual list rules.
+class TfrmBX : public QMainWindow, public shell::IMainView {
+    Q_OBJECT
+public:
+    // The pages of the preview pane, in order.
+    enum Tab { TabText, TabRtf, TabBitmap, TabPicture, TabHtml, TabBinary, TabCount };
+
+    TfrmBX();
+    ~TfrmBX() override;
+
+    // Connects the window to the running core (nullptr disconnects it; do that before the core goes).
+    void SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop);
+
+    // shell::IMainView
+    void ShowStatus(int level, bool busy, const std::string& text) override;
+    void SetPreviewVisible(bool visible) override;
+    void SetPasteEnabled(bool enabled) override;
+    void BringToFront() override;
+    void Minimize() override;
+
+    // The preview pane.
+    void UpdateMagView();
+    void RescueEditing();
+    void SetPinned(bool pinned);
+    bool Pinned() const;
+    void SelectNextItem(bool next);
+
+    // For tests and the other parts of the window.
+    QTreeView* Tree() const { return tvCollections_; }
+    QTableView* List() const { return lvClips_; }
+    QTabWidget* Pane() const { return PCMagnify_; }
+    QPlainTextEdit* TextEditor() const { return txtMagnifyText_; }
+    QTextEdit* RtfEditor() const { return txtMagnifyRTF_; }
+    THtmlView* HtmlView() const { return htmlView_; }
+    THexDump* HexDump() const { return hexDump_; }
+    QComboBox* BinaryFormats() const { return cbBinaryDisplayFormats_; }
+    QCheckBox* StretchBox() const { return cbStretch_; }
+    QLabel* BitmapImage() const { return imgMagnifyBitmap_; }
+    TSelectItemBar* SelectItemBar() const { return HCSelectItem_; }
+    QString Notice() const;
+    bool PaneShown() const;
+    QString StatusPanel(int panel) const;
+    QString PinImage() const { return pinImage_; }
+    shell::TClipListSelection* Selection() const { return selection_.get(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildWidgets();
+    void BuildMenus();
+    QWidget* BuildPane();
+    void OnListReset();
+    void OnRowInserted(std::size_t row);
+    void OnTreeChanged();
+    void SyncTreeSelection();
+    void SyncViewSelection();
+    void OnViewSelectionChanged();
+    void OnTreeCurrentChanged();
+    void OnHeaderClicked(int column);
+    void ShowSortArrow();
+    void LoadTabs(clipstore::TClipObj& clip);
+    void TabChanged(int tab);
+    void FitImage();
+    void FillBinaryFormats(clipstore::TClipObj& clip);
+    void ShowBinaryFormat();
+    void ShowNotice();
+    void SetPinImage(const QString& name);
+    void UpdateCaption();
+    void ExpandPane(bool expand);
+    clipstore::TClipObj* EditClip() const;
+    int VisibleTabCount() const;
+
+    shell::TBrindlexCore* core_ = nullptr;
+    platform::IDesktop* desktop_ = nullptr;
+    std::unique_ptr<shell::TClipListSelection> selection_;
+    TCollectionTreeModel* treeModel_ = nullptr;
+    TClipTableModel* clipModel_ = nullptr;
+    TClipTitleDelegate* titleDelegate_ = nullptr;
+    bool syncing_ = false;
+    int editNode_ = -1;
+    int lastTab_ = -1;
+    bool loadingTabs_ = false;
+    QImage bitmap_;
+    std::vector<std::uint8_t> binaryBuffer_;
+    QString pinImage_;
+
+    QSplitter* Splitter1_ = nullptr;
+    QSplitter* splitter2_ = nullptr;
+    QTreeView* tvCollections_ = nullptr;
+    QWidget* rightPart_ = nullptr;
+    TSelectItemBar* HCSelectItem_ = nullptr;
+    QTableView* lvClips_ = nullptr;
+    QStackedWidget* previewStack_ = nullptr;
+    QLabel* lblNothingToDisplay_ = nullptr;
+    QTabWidget* PCMagnify_ = nullptr;
+    QPlainTextEdit* txtMagnifyText_ = nullptr;
+    QTextEdit* txtMagnifyRTF_ = nullptr;
+    QWidget* tsBitmap_ = nullptr;
+    QWidget* tbBitmap_ = nullptr;
+    QCheckBox* cbStretch_ = nullptr;
+    QLabel* pnlMagBitmapSize_ = nullptr;
+    QScrollArea* bitmapScroll_ = nullptr;
+    QWidget* bitmapCanvas_ = nullptr;
+    QLabel* imgMagnifyBitmap_ = nullptr;
+    QLabel* imgMagnifyPicture_ = nullptr;
+    THtmlView* htmlView_ = nullptr;
+    QComboBox* cbBinaryDisplayFormats_ = nullptr;
+    THexDump* hexDump_ = nullptr;
+    QToolButton* cmdMagPin_ = nullptr;
+    QToolButton* cmdMagWordWrap_ = nullptr;
+    QToolButton* cmdMagSizeWindow_ = nullptr;
+    QAction* mnuSizePreviewWindow_ = nullptr;
+    QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
+};
+
+} // namespace bx::explorer

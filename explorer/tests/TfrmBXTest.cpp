@@ -1,0 +1,371 @@
+// The explorer window on a running core of the simulated desktop (offscreen): the clip list and its
+// selection, sorting by the headers, the preview pane's pages, notices, editing and pinning.
+#include "CoreTestFixture.h"
+
+#include "GlobalMemory.h"
+#include "TClipListSelection.h"
+#include "THexDump.h"
+#include "THtmlView.h"
+#include "TImageFit.h"
+#include "Tfilter.h"
+#include "TfrmBX.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTreeView>
+
+#include <cstring>
+
+namespace bx::explorer {
+namespace {
+
+using namespace shell::coretest;
+using clipstore::TClipColl;
+using clipstore::TClipObj;
+using platform::CF_BITMAP;
+using platform::CF_TEXT;
+
+// A packed DIB of w x h pixels of 24 bits, all grey.
+Bytes BigDib(int w, int h) {
+    Bytes b;
+    Put(b, 40, 4);
+    Put(b, static_cast<std::uint32_t>(w), 4);
+    Put(b, static_cast<std::uint32_t>(h), 4);
+    Put(b, 1, 2);
+    Put(b, 24, 2);
+    const std::uint32_t stride = (static_cast<std::uint32_t>(w) * 3 + 3) & ~3u;
+    for (std::uint32_t v : {0u, stride * static_cast<std::uint32_t>(h), 2835u, 2835u, 0u, 0u})
+        Put(b, v, 4);
+    b.resize(b.size() + stride * static_cast<std::uint32_t>(h), 0x80);
+    return b;
+}
+
+class ExplorerWindowTest : public CoreFixture {
+protected:
+    void StartWindow() {
+        window = std::make_unique<TfrmBX>();
+        core = std::make_unique<shell::TBrindlexCore>(shell::TBrindlexCore::Environment{
+            desk, *settings, sources, boxes, dateFormat, root + "log/", window.get()});
+        window->SetCore(core.get(), &desk);
+        window->resize(1000, 700);
+        window->show();
+        core->Startup({});
+        desk.Advance(1100);
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        if (window != nullptr)
+            window->SetCore(nullptr, nullptr);
+        core.reset();
+        window.reset();
+        CoreFixture::TearDown();
+    }
+    std::string ClipboardText() {
+        platform::IClipboard& cb = desk.Clipboard();
+        if (!cb.OpenClipboard(editor.Window()))
+            return "(open failed)";
+        std::string text;
+        if (const platform::HANDLE h = cb.GetClipboardData(CF_TEXT); h != 0) {
+            const std::size_t size = platform::GlobalMemory::Size(h);
+            const auto* p = reinterpret_cast<const char*>(platform::GlobalMemory::Lock(h));
+            text.assign(p, strnlen(p, size));
+            platform::GlobalMemory::Unlock(h);
+        }
+        cb.CloseClipboard();
+        return text;
+    }
+    void ShowCollection(const std::string& title) {
+        core->Tree().Select(core->Tree().GetTreeNodeOfColl(Coll(title)));
+        QApplication::processEvents();
+    }
+    std::vector<int> VisibleTabs() const {
+        std::vector<int> tabs;
+        for (int tab = 0; tab < TfrmBX::TabCount; ++tab)
+            if (window->Pane()->isTabVisible(tab))
+                tabs.push_back(tab);
+        return tabs;
+    }
+    void Key(QEvent::Type type, int key, bool autoRepeat = false) {
+        QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(window->List(), &event);
+    }
+    platform::UINT Registered(const char* name) { return desk.Clipboard().RegisterClipboardFormat(name); }
+
+    std::unique_ptr<TfrmBX> window;
+};
+
+TEST_F(ExplorerWindowTest, AnEmptyCollectionSaysNothingIsSelectedAfterTheWait) {
+    StartWindow();
+    CopyText(editor, "something");
+    TClipColl* empty = nullptr;
+    for (std::size_t i = 0; i < core->Tree().Count() && empty == nullptr; ++i)
+        if (TClipColl* coll = core->Tree().At(i).Coll;
+            coll != nullptr && coll->Count() == 0 && coll->CollType == TClipColl::NormalColl)
+            empty = coll;
+    ASSERT_NE(empty, nullptr);
+    ShowCollection("Short-Term");
+    ShowCollection(empty->Title);
+    EXPECT_EQ(window->List()->model()->rowCount(), 0);
+    desk.Advance(260);
+    EXPECT_EQ(window->StatusPanel(2).toStdString(), "No Items Selected.");
+    EXPECT_FALSE(window->PaneShown());
+    EXPECT_EQ(window->Notice().toStdString(),
+              "There is nothing to display.  Copy some data from any application to populate this collection.");
+}
+
+TEST_F(ExplorerWindowTest, SwitchingToACollectionPlacesAndShowsItsTopClip) {
+    StartWindow();
+    CopyText(editor, "older");
+    CopyText(editor, "newest text");
+    ShowCollection("Short-Term");
+    EXPECT_EQ(ClipboardText(), "newest text");
+    EXPECT_TRUE(window->PaneShown());
+    EXPECT_EQ(window->Pane()->currentIndex(), TfrmBX::TabText);
+    EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), "newest text");
+    EXPECT_EQ(window->List()->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(window->List()->selectionModel()->selectedRows().front().row(), 0);
+    EXPECT_EQ(window->StatusPanel(1).toStdString(), "11 Bytes");
+}
+
+TEST_F(ExplorerWindowTest, HoldingDownThroughTenRowsPlacesOnlyTheTenth) {
+    StartWindow();
+    for (int i = 1; i <= 12; ++i)
+        CopyText(editor, "clip " + std::to_string(i));
+    ShowCollection("Short-Term");
+    window->List()->setFocus();
+    const std::string first = ClipboardText();
+    bool placedEarly = false;
+    for (int i = 0; i < 9; ++i) {
+        Key(QEvent::KeyPress, Qt::Key_Down, i > 0);
+        desk.Advance(30);
+        placedEarly = placedEarly || ClipboardText() != first;
+    }
+    EXPECT_FALSE(placedEarly);
+    Key(QEvent::KeyRelease, Qt::Key_Down);
+    const TClipObj* tenth = core->ClipList().Clip(9);
+    EXPECT_EQ(ClipboardText(), tenth->Title);
+    EXPECT_EQ(core->CurrentClip, tenth);
+}
+
+TEST_F(ExplorerWindowTest, MySortHeaderClicksReverseAndAnotherColumnKeepsTheDirection) {
+    StartWindow();
+    CopyText(editor, "b first");
+    CopyText(editor, "a second");
+    CopyText(editor, "c third");
+    ShowCollection("Short-Term");
+    TClipColl* coll = Coll("Short-Term");
+    ASSERT_EQ(coll->SortColumn, 1);
+    ASSERT_FALSE(coll->SortAscending);
+    QHeaderView* header = window->List()->horizontalHeader();
+    auto title = [this](int row) { return window->List()->model()->index(row, 0).data().toString().toStdString(); };
+    EXPECT_EQ(title(0), "c third");
+    emit header->sectionClicked(1);
+    EXPECT_TRUE(coll->SortAscending);
+    EXPECT_EQ(title(0), "b first");
+    emit header->sectionClicked(0);
+    EXPECT_TRUE(coll->SortAscending);
+    EXPECT_EQ(coll->SortColumn, 0);
+    EXPECT_EQ(title(0), "a second");
+    EXPECT_EQ(title(2), "c third");
+}
+
+TEST_F(ExplorerWindowTest, ABitmapOnlyClipShowsTheBitmapPageScaled) {
+    StartWindow();
+    ASSERT_TRUE(paint.Copy({{CF_BITMAP, BigDib(3000, 40)}}));
+    Settle();
+    CopyText(editor, "text on top");
+    ShowCollection("Short-Term");
+    core->ClipList().SelectOnly(1);
+    EXPECT_EQ(VisibleTabs(), std::vector<int>{TfrmBX::TabBitmap});
+    EXPECT_TRUE(window->StretchBox()->isChecked());
+    EXPECT_EQ(window->StatusPanel(1).toStdString(), "3000 x 40 Pixels");
+    const std::string status = core->StatusText();
+    ASSERT_EQ(status.rfind("Image Scaled To ", 0), 0u) << status;
+    EXPECT_LT(std::stoi(status.substr(16)), 100);
+    window->StretchBox()->setChecked(false);
+    EXPECT_EQ(core->StatusText(), "Image Displayed Full Size, Scrolling.");
+}
+
+TEST(ImageFitTest, PlacesAndScalesAsThePageAllows) {
+    // 200 x 100 in a page of 404 x 229 with a 29-pixel bar: room 400 x 195, centred.
+    const TImageFit fits = TImageFit::Fit(200, 100, 404, 229, 29);
+    EXPECT_EQ(fits.Left, 100);
+    EXPECT_EQ(fits.Top, 76);
+    EXPECT_EQ(fits.Width, 200);
+    EXPECT_FALSE(fits.Stretch);
+    EXPECT_EQ(fits.Status, "Image Displayed Full Size");
+    // Twice as wide as the room: half size, centred vertically.
+    const TImageFit wide = TImageFit::Fit(800, 100, 404, 229, 29);
+    EXPECT_EQ(wide.Width, 400);
+    EXPECT_EQ(wide.Height, 50);
+    EXPECT_EQ(wide.Left, 0);
+    EXPECT_EQ(wide.Top, (195 - 50) / 2 + 29);
+    EXPECT_EQ(wide.Status, "Image Scaled To 50 %");
+    // Too high: fitted to the height, centred horizontally.
+    const TImageFit high = TImageFit::Fit(100, 390, 404, 229, 0);
+    EXPECT_EQ(high.Height, 229);
+    EXPECT_EQ(high.Left, (400 - high.Width) / 2);
+    // A page with no room at all never divides by zero.
+    EXPECT_NO_THROW(TImageFit::Fit(10, 10, 0, 0, 0));
+}
+
+TEST_F(ExplorerWindowTest, ClearingTheTextStoresNothing) {
+    StartWindow();
+    CopyText(editor, "keep me");
+    CopyText(editor, "other");
+    ShowCollection("Short-Term");
+    TClipObj* clip = core->CurrentClip;
+    window->TextEditor()->selectAll();
+    window->TextEditor()->textCursor().removeSelectedText();
+    ASSERT_TRUE(window->TextEditor()->document()->isModified());
+    core->ClipList().SelectOnly(1);
+    EXPECT_EQ(clip->Title, "other");
+    ASSERT_TRUE(clip->HasFormat(CF_TEXT));
+    const std::size_t size = clip->Lock(CF_TEXT);
+    const std::string text(reinterpret_cast<const char*>(clip->LockedData),
+                           strnlen(reinterpret_cast<const char*>(clip->LockedData), size));
+    clip->Unlock();
+    EXPECT_EQ(text, "other");
+}
+
+TEST_F(ExplorerWindowTest, EditingAClipWithRichTextAndABitmapLeavesTextOnly) {
+    StartWindow();
+    CopyText(editor, "plain");
+    const platform::UINT rtf = Registered("Rich Text Format");
+    // The editor's profile keeps its bitmaps too.
+    desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("styled")}, {rtf, Text("{\\rtf1 {\\b styled}}")}, {CF_BITMAP, Dib(3)}}));
+    Settle();
+    ShowCollection("Short-Term");
+    TClipObj* clip = core->CurrentClip;
+    ASSERT_TRUE(clip->HasFormat(rtf));
+    EXPECT_EQ(VisibleTabs(), (std::vector<int>{TfrmBX::TabText, TfrmBX::TabRtf, TfrmBX::TabBitmap, TfrmBX::TabHtml}));
+    window->Pane()->setCurrentIndex(TfrmBX::TabRtf);
+    EXPECT_EQ(window->RtfEditor()->toPlainText().toStdString(), "styled");
+    EXPECT_TRUE(window->RtfEditor()->document()->begin().begin().fragment().charFormat().font().bold());
+    window->Pane()->setCurrentIndex(TfrmBX::TabText);
+    QTextCursor cursor = window->TextEditor()->textCursor();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText("edited words");
+    core->ClipList().SelectOnly(1); // another clip: the edit is written back
+    EXPECT_EQ(clip->FormatCount(), 1);
+    EXPECT_TRUE(clip->HasFormat(CF_TEXT));
+    EXPECT_FALSE(clip->HasFormat(rtf));
+    EXPECT_FALSE(clip->HasFormat(CF_BITMAP));
+    EXPECT_EQ(clip->IconIndex(), 0);
+    EXPECT_EQ(core->Settings().Edits, 1);
+    core->ClipList().SelectOnly(static_cast<std::size_t>(core->ClipList().RowOf(clip)));
+    EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), "edited words");
+}
+
+TEST_F(ExplorerWindowTest, APinnedPaneKeepsItsClipAndBlinks) {
+    StartWindow();
+    CopyText(editor, "first");
+    CopyText(editor, "second");
+    ShowCollection("Short-Term");
+    EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), "second");
+    window->SetPinned(true);
+    EXPECT_EQ(window->PinImage().toStdString(), "TB_TACK0");
+    core->ClipList().SelectOnly(1);
+    EXPECT_EQ(ClipboardText(), "first"); // the selection still goes on the clipboard
+    EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), "second");
+    EXPECT_EQ(window->PinImage().toStdString(), "TB_TACK2");
+    window->SetPinned(false);
+    EXPECT_EQ(window->PinImage().toStdString(), "TB_TACK1");
+    EXPECT_EQ(ClipboardText(), "second"); // un-pinning puts the pane's clip back and selects it
+    EXPECT_EQ(core->ClipList().FirstSelected(), core->ClipList().Clip(0));
+}
+
+TEST_F(ExplorerWindowTest, APrivateFormatOnlyClipShowsJustTheBinaryPage) {
+    StartWindow();
+    // The editor is known to the profile, which keeps its private format.
+    CopyText(editor, "first");
+    const std::string creator = Coll("Short-Term")->Clip(0)->Creator;
+    desk.Registry().WriteValue(core->Filter()->AppKey(creator), "Brindlex Test Private", "1");
+    const platform::UINT priv = Registered("Brindlex Test Private");
+    ASSERT_TRUE(editor.Copy({{priv, Bytes{0x01, 0x02, 0x03, 0xFF}}}));
+    Settle();
+    ShowCollection("Short-Term");
+    ASSERT_EQ(core->ClipList().Count(), 2u);
+    EXPECT_EQ(VisibleTabs(), std::vector<int>{TfrmBX::TabBinary});
+    EXPECT_EQ(window->BinaryFormats()->count(), 1);
+    EXPECT_EQ(window->HexDump()->DataSize(), 4);
+    EXPECT_EQ(window->HexDump()->Address()[3], 0xFF);
+}
+
+TEST_F(ExplorerWindowTest, GraphicsAloneAreNotDumped) {
+    settings->ShowBinary = true;
+    StartWindow();
+    ASSERT_TRUE(paint.Copy({{CF_BITMAP, Dib(5)}}));
+    Settle();
+    ShowCollection("Short-Term");
+    EXPECT_EQ(VisibleTabs(), std::vector<int>{TfrmBX::TabBitmap});
+    ASSERT_GE(window->BinaryFormats()->count(), 1);
+    EXPECT_TRUE(window->BinaryFormats()->itemText(0).endsWith(" (Not Displayable)"));
+}
+
+TEST_F(ExplorerWindowTest, SeveralSelectedRowsHideThePaneWithTheirNotice) {
+    StartWindow();
+    CopyText(editor, "one");
+    CopyText(editor, "two");
+    ShowCollection("Short-Term");
+    window->List()->selectAll();
+    QApplication::processEvents();
+    EXPECT_EQ(core->ClipList().SelectedCount(), 2u);
+    EXPECT_EQ(window->StatusPanel(2).toStdString(), "2 Items Selected.");
+    EXPECT_FALSE(window->PaneShown());
+    EXPECT_EQ(window->Notice().toStdString(),
+              "There is nothing to display, because a Multiple Selection is in progress.");
+}
+
+TEST_F(ExplorerWindowTest, TheHtmlPageShowsTheFragmentAndFetchesNothing) {
+    StartWindow();
+    const platform::UINT html = Registered("HTML Format");
+    const std::string body = "<html><body><!--StartFragment--><p>Hello <b>web</b><img "
+                             "src=\"http://tracker.invalid/pixel.gif\"><img src=\"file:///etc/hostname\"></p>"
+                             "<!--EndFragment--></body></html>";
+    char header[200];
+    const int headerSize = 105;
+    const std::size_t start = body.find("<!--StartFragment-->") + 20;
+    const std::size_t end = body.find("<!--EndFragment-->");
+    std::snprintf(header, sizeof header,
+                  "Version:0.9\r\nStartHTML:%010d\r\nEndHTML:%010d\r\nStartFragment:%010d\r\nEndFragment:%010d\r\n",
+                  headerSize, headerSize + static_cast<int>(body.size()), headerSize + static_cast<int>(start),
+                  headerSize + static_cast<int>(end));
+    ASSERT_EQ(std::strlen(header), static_cast<std::size_t>(headerSize));
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("Hello web")}, {html, Text(header + body)}}));
+    Settle();
+    ShowCollection("Short-Term");
+    window->Pane()->setCurrentIndex(TfrmBX::TabHtml);
+    EXPECT_EQ(window->Pane()->tabText(TfrmBX::TabHtml).toStdString(), "&HTML");
+    EXPECT_EQ(window->StatusPanel(1).toStdString(), "Actual HTML");
+    EXPECT_EQ(window->HtmlView()->toPlainText().trimmed().left(9).toStdString(), "Hello web");
+    // Both images were asked for and refused: nothing was loaded.
+    EXPECT_GE(window->HtmlView()->RefusedRequests(), 2);
+    EXPECT_TRUE(window->HtmlView()
+                    ->document()
+                    ->resource(QTextDocument::ImageResource, QUrl("file:///etc/hostname"))
+                    .toByteArray()
+                    .isEmpty());
+}
+
+TEST(HtmlFragmentTest, BadHeadersNeverReadOutside) {
+    EXPECT_EQ(THtmlView::Fragment("Version:0.9\r\nStartFragment:0000000040\r\nEndFragment:0000009999\r\n<p>x</p>"),
+              "<p>x</p>");
+    EXPECT_EQ(THtmlView::Fragment("StartFragment:30\r\nEndFragment:10\r\n"), "");
+    EXPECT_EQ(THtmlView::Fragment("<b>plain html</b>"), "<b>plain html</b>");
+    EXPECT_EQ(THtmlView::Fragment(""), "");
+}
+
+} // namespace
+} // namespace bx::explorer
