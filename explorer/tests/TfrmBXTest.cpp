@@ -369,3 +369,25 @@ TEST(HtmlFragmentTest, BadHeadersNeverReadOutside) {
 
 } // namespace
 } // namespace bx::explorer
+
+namespace bx::explorer {
+namespace {
+
+// The window with a few clips of each kind, drawn into "explorer_window.png" in the working directory
+// (the build directory under CTest) for a person to look at.
+TEST_F(ExplorerWindowTest, DrawsAScreenshot) {
+    StartWindow();
+    CopyText(editor, "A line of plain text");
+    desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("Picture with a caption")}, {CF_BITMAP, BigDib(120, 60)}}));
+    Settle();
+    CopyText(editor, "https://example.org/a/page");
+    ShowCollection("Short-Term");
+    QApplication::processEvents();
+    const QImage shot = window->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save("explorer_window.png"));
+}
+
+} // namespace
+} // namespace bx::explorer
