@@ -74,7 +74,7 @@ struct Options {
     std::string Root = "/tmp/brindlex-bench/";
     std::string Brindlex;
     int Runs = 5;
-    // The steps to run (load, start, memory, save, find, disk, dump); empty: all.
+    // The steps to run (load, start, save, find, disk, dump); empty: all.
     std::string Only;
     bool Wants(const std::string& step) const {
         return Only.empty() || ("," + Only + ",").find("," + step + ",") != std::string::npos;
@@ -127,15 +127,11 @@ std::size_t LoadedClips(TBenchCore& bench) {
 
 // --- The figures -------------------------------------------------------------------------------------
 
-// With a log directory the core writes its log there, as the program does (into the data folder).
-Figure LoadCore(const TWorkload& w, int runs, const std::string& logDirectory = std::string()) {
-    Figure f{logDirectory.empty() ? "load.core" : "load.core.log",
-             "ms",
-             {},
-             {},
-             logDirectory.empty() ? "LoadData on the simulated desktop" : "the same, with the log file written"};
+// LoadData again and again in this process: the memory it needs was touched before.
+Figure LoadCoreWarm(const TWorkload& w, int runs) {
+    Figure f{"load.core.warm", "ms", {}, {}, "LoadData repeated in one process, no log file"};
     f.Runs = Repeat(runs, [&] {
-        TBenchCore bench(w.Root(), logDirectory);
+        TBenchCore bench(w.Root());
         const auto start = Clock::now();
         bench.Load();
         const double ms = MsSince(start);
@@ -194,13 +190,16 @@ std::pair<Figure, Figure> LoadProcess(const Options& o, const std::string& root,
     return {time, peak};
 }
 
-// One process: the core started (empty), loaded, and after 100 clips were selected one after another in
-// the clip list; prints VmRSS and VmHWM at each point as one JSON-like line.
-// With unload each clip's data is released after it went onto the clipboard.
-int MemoryChild(const std::string& root, bool unload) {
-    TBenchCore bench(root);
+// One fresh process, as the program is when it loads: the core started (empty), loaded, and after 100
+// clips were selected one after another in the clip list. Prints the time LoadData took and VmRSS and
+// VmHWM at each point. Modes: "plain"; "unload": each clip's data is released after it went onto the
+// clipboard; "log": the core writes its log file into logDirectory, as the program does.
+int MemoryChild(const std::string& root, const std::string& mode, const std::string& logDirectory) {
+    TBenchCore bench(root, mode == "log" ? logDirectory : std::string());
     const auto empty = ProcStatus();
+    const auto start = Clock::now();
     bench.Load();
+    const double loadMs = MsSince(start);
     const auto loaded = ProcStatus();
     // Every kind of clip: 20 bitmaps, 40 long texts (data files) and 40 short texts, in list order.
     bx::shell::TClipListModel& list = bench.Core().ClipList();
@@ -216,51 +215,68 @@ int MemoryChild(const std::string& root, bool unload) {
     }
     for (const std::size_t row : rows) {
         list.SelectOnly(row);
-        if (unload)
+        if (mode == "unload")
             list.Clip(row)->UnLoad();
     }
     const auto selected = ProcStatus();
-    std::printf("%ld %ld %ld %ld %ld %ld %zu\n", empty.at("VmRSS"), empty.at("VmHWM"), loaded.at("VmRSS"),
-                loaded.at("VmHWM"), selected.at("VmRSS"), selected.at("VmHWM"), rows.size());
+    std::printf("%ld %ld %ld %ld %ld %ld %zu %.3f\n", empty.at("VmRSS"), empty.at("VmHWM"), loaded.at("VmRSS"),
+                loaded.at("VmHWM"), selected.at("VmRSS"), selected.at("VmHWM"), rows.size(), loadMs);
     return 0;
 }
 
-std::vector<Figure> MemoryCore(const TWorkload& w, int runs, bool unload) {
-    std::vector<std::vector<double>> values(6);
+// The child's figures over runs (after a warm-up run): [0..5] the memory values in MiB, [6] LoadData ms.
+std::vector<std::vector<double>> ChildRuns(const Options& o, const TWorkload& w, const std::string& mode, int runs) {
+    std::vector<std::vector<double>> values(7);
     const std::string self = ProgramDirectory() + "brindlex-bench";
+    const std::string logs = o.Root + "logs/";
+    fs::create_directories(logs);
     Repeat(runs, [&] {
-        const TProcessRun::Result r =
-            TProcessRun::Run({self, unload ? "memory-child-unload" : "memory-child", w.Root()}, {}, 300000, true);
+        const TProcessRun::Result r = TProcessRun::Run({self, "child", w.Root(), mode, logs}, {}, 300000, true);
         long v[6] = {};
         std::size_t rows = 0;
+        double ms = 0;
         if (r.ExitCode != 0 ||
-            std::sscanf(r.Output.c_str(), "%ld %ld %ld %ld %ld %ld %zu", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
-                        &rows) != 7 ||
+            std::sscanf(r.Output.c_str(), "%ld %ld %ld %ld %ld %ld %zu %lf", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
+                        &rows, &ms) != 8 ||
             rows != 100)
-            throw std::runtime_error("memory-child failed: " + r.Output + r.Error);
+            throw std::runtime_error("the child process failed: " + r.Output + r.Error);
         for (int i = 0; i < 6; ++i)
             values[static_cast<std::size_t>(i)].push_back(static_cast<double>(v[i]) / 1024.0);
+        values[6].push_back(ms);
         return 0.0;
     });
     for (auto& v : values)
         v.erase(v.begin());
-    std::vector<double> growth, selectGrowth;
-    for (std::size_t i = 0; i < values[0].size(); ++i) {
-        growth.push_back(values[2][i] - values[0][i]);
-        selectGrowth.push_back(values[4][i] - values[2][i]);
-    }
+    return values;
+}
+
+std::vector<double> Difference(const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> d;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        d.push_back(a[i] - b[i]);
+    return d;
+}
+
+// LoadData timed in fresh processes (plain and with the log file), and the memory figures.
+std::vector<Figure> CoreInFreshProcesses(const Options& o, const TWorkload& w, int runs) {
+    const auto plain = ChildRuns(o, w, "plain", runs);
+    const auto unload = ChildRuns(o, w, "unload", runs);
+    const auto logged = ChildRuns(o, w, "log", runs);
+    const std::string selection = "after selecting 100 clips (20 bitmaps, 40 long, 40 short texts)";
     return {
-        {"memory.core.empty.rss", "MiB", values[0], {}, "core started, nothing loaded"},
-        {"memory.core.loaded.rss", "MiB", values[2], {}, "after LoadData"},
-        {"memory.core.loaded.peak", "MiB", values[3], {}, "VmHWM after LoadData"},
-        {"memory.core.load.growth", "MiB", growth, {}, "VmRSS loaded - empty"},
-        {"memory.core.select100.rss",
+        {"load.core", "ms", plain[6], {}, "LoadData in a fresh process, simulated desktop, no log file"},
+        {"load.core.log", "ms", logged[6], {}, "the same, writing the log file as the program does"},
+        {"memory.core.empty.rss", "MiB", plain[0], {}, "core started, nothing loaded"},
+        {"memory.core.loaded.rss", "MiB", plain[2], {}, "after LoadData"},
+        {"memory.core.loaded.peak", "MiB", plain[3], {}, "VmHWM after LoadData"},
+        {"memory.core.load.growth", "MiB", Difference(plain[2], plain[0]), {}, "VmRSS loaded - empty"},
+        {"memory.core.select100.rss", "MiB", plain[4], {}, selection},
+        {"memory.core.select100.growth", "MiB", Difference(plain[4], plain[2]), {}, "VmRSS selected - loaded"},
+        {"memory.core.select100.unload.growth",
          "MiB",
-         values[4],
+         Difference(unload[4], unload[2]),
          {},
-         "after selecting 100 clips (20 bitmaps, 40 long, 40 short)"},
-        {"memory.core.select100.peak", "MiB", values[5], {}, "VmHWM after selecting them"},
-        {"memory.core.select100.growth", "MiB", selectGrowth, {}, "VmRSS selected - loaded"},
+         "the same with each clip released after use (UnLoad), as the clip list is to do"},
     };
 }
 
@@ -528,16 +544,17 @@ int Run(Options o) {
     TFigureTable table(o.Workload);
     auto step = [&](const std::string& what) { Log(o.Workload + ": " + what); };
     if (o.Wants("load")) {
-        step("load");
-        table.Add(LoadCore(w, o.Runs));
-        const std::string logs = o.Root + "logs/";
-        fs::create_directories(logs);
-        table.Add(LoadCore(w, o.Runs, logs));
-        if (spread) {
-            Figure f = LoadCore(*spread, o.Runs);
-            f.Name += ".10colls";
+        step("load and memory (fresh processes)");
+        for (const Figure& f : CoreInFreshProcesses(o, w, o.Runs))
             table.Add(f);
+        if (spread) {
+            table.Add({"load.core.10colls",
+                       "ms",
+                       ChildRuns(o, *spread, "plain", o.Runs)[6],
+                       {},
+                       "LoadData in a fresh process, ten collections"});
         }
+        table.Add(LoadCoreWarm(w, o.Runs));
     }
     if (o.Wants("start")) {
         step("program start");
@@ -555,19 +572,6 @@ int Run(Options o) {
         auto [timeEmpty, peakEmpty] = LoadProcess(o, empty, "empty", o.Runs);
         table.Add(timeEmpty);
         table.Add(peakEmpty);
-    }
-    if (o.Wants("memory")) {
-        step("memory");
-        for (const Figure& f : MemoryCore(w, o.Runs, false))
-            table.Add(f);
-        // What the figure becomes once the clip list releases a clip's data after putting it on the
-        // clipboard, as its selection handler is to do.
-        for (Figure f : MemoryCore(w, o.Runs, true))
-            if (f.Name.rfind("memory.core.select100.", 0) == 0) {
-                f.Name.insert(std::strlen("memory.core.select100"), ".unload");
-                f.Note += ", each released after use (UnLoad)";
-                table.Add(f);
-            }
     }
     if (o.Wants("save")) {
         step("save");
@@ -598,7 +602,7 @@ int Run(Options o) {
 
 int Usage() {
     std::cerr << "usage: brindlex-bench run W20k|W100k [--root DIR] [--brindlex PATH] [--runs N]\n"
-                 "                           [--only load,start,memory,save,find,disk,dump]\n"
+                 "                           [--only load,start,save,find,disk,dump]\n"
                  "       brindlex-bench generate W20k|W100k|W100k-10 [--root DIR]\n";
     return 1;
 }
@@ -607,8 +611,8 @@ int Usage() {
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 2 && (args[0] == "memory-child" || args[0] == "memory-child-unload"))
-        return MemoryChild(args[1], args[0] == "memory-child-unload");
+    if (args.size() == 4 && args[0] == "child")
+        return MemoryChild(args[1], args[2], args[3]);
     if (args.size() < 2 || (args[0] != "run" && args[0] != "generate"))
         return Usage();
     Options o;
