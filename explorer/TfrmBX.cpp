@@ -51,6 +51,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <array>
 #include <cstring>
 
 namespace bx::explorer {
@@ -66,6 +67,8 @@ using shell::TClipListModel;
 namespace {
 
 constexpr const char* CouldNotRetrieve = "Error - Could Not Retrieve Item.";
+// Where the clip list's column widths are kept, below the settings' root key.
+constexpr const char* ColumnsKey = "\\lvClips\\Columns";
 
 // The bytes of one format of a clip, up to the first zero byte when text is asked for; empty when the
 // clip lacks the format or its data cannot be read.
@@ -130,6 +133,7 @@ void TfrmBX::BuildWidgets() {
     lvClips_->horizontalHeader()->setSectionsClickable(true);
     lvClips_->horizontalHeader()->setSortIndicatorShown(true);
     lvClips_->horizontalHeader()->setHighlightSections(false);
+    lvClips_->horizontalHeader()->setMinimumSectionSize(TClipListModel::FormatColumnWidth);
     lvClips_->installEventFilter(this);
     lvClips_->viewport()->installEventFilter(this);
 
@@ -294,6 +298,11 @@ void TfrmBX::BuildMenus() {
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
+        std::array<int, TClipListModel::ColumnCount> widths{};
+        for (int column = 0; column < TClipListModel::ColumnCount; ++column)
+            widths[static_cast<std::size_t>(column)] = lvClips_->horizontalHeader()->sectionSize(column);
+        desktop_->Registry().WriteValue(core_->Settings().RootKey + ColumnsKey, "Sizes",
+                                        TClipListModel::FormatColumnWidths(widths));
         core_->ClipList().OnReset = nullptr;
         core_->ClipList().OnRowInserted = nullptr;
         core_->Tree().OnChanged = nullptr;
@@ -323,9 +332,11 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     lvClips_->setModel(clipModel_);
     titleDelegate_ = new TClipTitleDelegate(lvClips_);
     lvClips_->setItemDelegateForColumn(TClipListModel::ColTitle, titleDelegate_);
+    // The column widths the user left last time.
+    const auto stored = desktop_->Registry().ReadValue(settings.RootKey + ColumnsKey, "Sizes");
+    const auto widths = TClipListModel::ParseColumnWidths(stored.value_or(std::string()));
     for (int column = 0; column < TClipListModel::ColumnCount; ++column)
-        lvClips_->horizontalHeader()->resizeSection(column,
-                                                    TClipListModel::ColumnWidths[static_cast<std::size_t>(column)]);
+        lvClips_->horizontalHeader()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
     connect(lvClips_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { OnViewSelectionChanged(); });
     connect(lvClips_->horizontalHeader(), &QHeaderView::sectionClicked, this,

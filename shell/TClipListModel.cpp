@@ -182,6 +182,34 @@ std::string TClipListModel::CellText(const TClipObj& clip, int column) {
     }
 }
 
+std::array<int, TClipListModel::ColumnCount> TClipListModel::ParseColumnWidths(const std::string& text) {
+    constexpr int MaxWidth = 5000;
+    std::array<int, ColumnCount> widths = ColumnWidths;
+    std::size_t column = 0;
+    std::size_t pos = 0;
+    while (column < widths.size() && pos <= text.size()) {
+        std::size_t end = text.find(',', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string item = text.substr(pos, end - pos);
+        if (const auto n = ReadNumber(item); n && item.find('.') == std::string::npos && *n >= 0 && *n <= MaxWidth)
+            widths[column] = static_cast<int>(*n);
+        ++column;
+        pos = end + 1;
+    }
+    return widths;
+}
+
+std::string TClipListModel::FormatColumnWidths(const std::array<int, ColumnCount>& widths) {
+    std::string text;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        text += std::to_string(widths[i]);
+    }
+    return text;
+}
+
 int TClipListModel::FormatIconCount(const TClipObj& clip) {
     int count = 0;
     for (int column = ColHasText; column <= ColHasFiles; ++column)

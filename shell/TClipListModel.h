@@ -41,6 +41,11 @@ public:
     // The width the format columns get at every rebuild.
     static constexpr int FormatColumnWidth = 18;
 
+    // Column widths as the settings keep them: decimal numbers separated by ",". Reading starts from the
+    // standard widths and takes each number that is a sensible width; extra numbers are ignored.
+    static std::array<int, ColumnCount> ParseColumnWidths(const std::string& text);
+    static std::string FormatColumnWidths(const std::array<int, ColumnCount>& widths);
+
     // The text of a cell, from the clip's fields and format flags only (no clip data is loaded).
     static std::string CellText(const clipstore::TClipObj& clip, int column);
     // The number of "Y" cells of a clip's format columns.

@@ -391,3 +391,22 @@ TEST_F(ExplorerWindowTest, DrawsAScreenshot) {
 
 } // namespace
 } // namespace bx::explorer
+
+namespace bx::explorer {
+namespace {
+
+TEST_F(ExplorerWindowTest, ColumnWidthsAreKeptInTheSettingsStore) {
+    const std::string key = settings->RootKey + "\\lvClips\\Columns";
+    desk.Registry().WriteValue(key, "Sizes", "321,61,101,99,55");
+    StartWindow();
+    QHeaderView* header = window->List()->horizontalHeader();
+    EXPECT_EQ(header->sectionSize(0), 321);
+    EXPECT_EQ(header->sectionSize(3), 99);
+    EXPECT_EQ(header->sectionSize(11), 400);
+    header->resizeSection(0, 180);
+    window->SetCore(nullptr, nullptr);
+    EXPECT_EQ(desk.Registry().ReadValue(key, "Sizes").value_or(""), "180,61,101,99,55,18,18,18,18,18,18,400");
+}
+
+} // namespace
+} // namespace bx::explorer

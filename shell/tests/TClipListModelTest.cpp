@@ -71,6 +71,20 @@ TEST(ClipListCompareTest, DatesTimesNumbersAndText) {
     EXPECT_NE(TClipListModel::CompareCells("apple", "Apple"), 0);
 }
 
+TEST(ClipListColumnWidthsTest, StoredWidthsAreReadWithCare) {
+    const auto standard = TClipListModel::ColumnWidths;
+    EXPECT_EQ(TClipListModel::ParseColumnWidths(""), standard);
+    auto widths = TClipListModel::ParseColumnWidths("250,70,x,-5,99999,18");
+    EXPECT_EQ(widths[0], 250);
+    EXPECT_EQ(widths[1], 70);
+    EXPECT_EQ(widths[2], standard[2]); // not a number
+    EXPECT_EQ(widths[3], standard[3]); // negative
+    EXPECT_EQ(widths[4], standard[4]); // absurd
+    EXPECT_EQ(widths[11], standard[11]);
+    EXPECT_EQ(TClipListModel::ParseColumnWidths(TClipListModel::FormatColumnWidths(widths)), widths);
+    EXPECT_EQ(TClipListModel::ParseColumnWidths(std::string(100000, ',')), standard);
+}
+
 TEST_F(ClipListModelTest, CellsComeFromFieldsAndFlagsOnly) {
     clipstore::TProgramState::Get().HtmlFormat = 0xC010;
     TClipObj* clip = Add("Hello", 300, 7, 46000.5, "gedit");
