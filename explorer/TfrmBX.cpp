@@ -21,6 +21,7 @@
 #include "TImageFit.h"
 #include "TImages.h"
 #include "TMetafile.h"
+#include "TMetafileRenderer.h"
 #include "TProgramState.h"
 #include "TRtfReader.h"
 #include "TSelectItemBar.h"
@@ -878,12 +879,9 @@ void TfrmBX::TabChanged(int tab) {
             size = QString("%1 x %2 Pixels").arg(bitmap_.width()).arg(bitmap_.height());
             break;
         case TabPicture: {
-            // Metafiles are not drawn yet: an empty page and the picture's size.
             const TClipObj::GraphicObj obj =
                 clip->GetObj(clip->HasFormat(CF_ENHMETAFILE) ? CF_ENHMETAFILE : CF_METAFILEPICT);
-            imgMagnifyPicture_->clear();
-            if (obj.Metafile != nullptr && obj.Metafile->Width() > 0)
-                size = QString("%1 x %2").arg(obj.Metafile->Width()).arg(obj.Metafile->Height());
+            size = DrawPicture(obj.Metafile);
             break;
         }
         case TabHtml:
@@ -901,6 +899,31 @@ void TfrmBX::TabChanged(int tab) {
     }
     statusPanels_[1]->setText(size);
     statusBar()->repaint();
+}
+
+QString TfrmBX::DrawPicture(const clipstore::TMetafile* metafile) {
+    imgMagnifyPicture_->clear();
+    if (metafile == nullptr || metafile->Empty())
+        return {};
+    const std::vector<std::uint8_t>& bytes = metafile->Bytes();
+    QSize natural = TMetafileRenderer::NaturalSize(bytes);
+    if (natural.isEmpty() && metafile->Width() > 0 && metafile->Height() > 0)
+        natural = QSize(metafile->Width(), metafile->Height());
+    const QString sizeText =
+        natural.isEmpty() ? QString() : QString("%1 x %2").arg(natural.width()).arg(natural.height());
+    if (natural.isEmpty())
+        return sizeText;
+    // Always fitted to the page.
+    const QSize page = imgMagnifyPicture_->size();
+    const TImageFit fit = TImageFit::Fit(natural.width(), natural.height(), page.width(), page.height(), 0);
+    const TMetafileRenderer::Result drawn =
+        TMetafileRenderer::Render(bytes, QSize(std::max(fit.Width, 1), std::max(fit.Height, 1)));
+    if (drawn.Image.isNull() || drawn.RecordsDrawn == 0)
+        return sizeText; // an empty page, and the picture's size
+    imgMagnifyPicture_->setPixmap(QPixmap::fromImage(drawn.Image));
+    if (core_ != nullptr)
+        core_->ShowStatus(1, false, fit.Status);
+    return sizeText;
 }
 
 void TfrmBX::FitImage() {

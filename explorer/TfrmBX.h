@@ -26,7 +26,8 @@ class QTreeView;
 
 namespace bx::clipstore {
 class TClipObj;
-}
+class TMetafile;
+} // namespace bx::clipstore
 
 namespace bx::platform {
 class IDesktop;
@@ -115,6 +116,8 @@ private:
     void LoadTabs(clipstore::TClipObj& clip);
     void TabChanged(int tab);
     void FitImage();
+    // Draws a metafile fitted to the Picture page; returns its size for the status bar.
+    QString DrawPicture(const clipstore::TMetafile* metafile);
     void FillBinaryFormats(clipstore::TClipObj& clip);
     void ShowBinaryFormat();
     void ShowNotice();
