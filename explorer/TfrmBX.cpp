@@ -13,6 +13,7 @@
 #include "TClipObj.h"
 #include "TClipTableModel.h"
 #include "TClipTitleDelegate.h"
+#include "TCollectionCycle.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDibImage.h"
@@ -47,6 +48,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -92,6 +94,7 @@ TfrmBX::TfrmBX() {
     setObjectName("frmBX");
     setWindowTitle("Brindlex Explorer");
     BuildWidgets();
+    BuildToolBar();
     BuildMenus();
     resize(900, 640);
 }
@@ -274,6 +277,29 @@ QWidget* TfrmBX::BuildPane() {
             TabChanged(tab);
     });
     return PCMagnify_;
+}
+
+void TfrmBX::BuildToolBar() {
+    QToolBar* bar = addToolBar("Main");
+    bar->setObjectName("ToolBar1");
+    bar->setMovable(false);
+    cmdCollection_ = new QToolButton(bar);
+    cmdCollection_->setObjectName("cmdCollection");
+    cmdCollection_->setIcon(TImages::Icon("TB_COLLECTION"));
+    cmdCollection_->setToolTip("Next collection (with Ctrl: from the first)");
+    bar->addWidget(cmdCollection_);
+    connect(cmdCollection_, &QToolButton::clicked, this,
+            [this] { NextCollection((QApplication::keyboardModifiers() & Qt::ControlModifier) != 0); });
+}
+
+void TfrmBX::NextCollection(bool fromFirst) {
+    if (core_ == nullptr || core_->SuppressListEvents)
+        return;
+    if (core_->RFOff && core_->RFState != shell::TBrindlexCore::TRFState::Idle)
+        core_->RFOff(true);
+    const int node = shell::TCollectionCycle::Next(core_->Tree(), fromFirst);
+    if (node >= 0)
+        core_->Tree().Select(node);
 }
 
 void TfrmBX::BuildMenus() {
@@ -490,6 +516,9 @@ void TfrmBX::OnListReset() {
         lvClips_->horizontalHeader()->resizeSection(column, TClipListModel::FormatColumnWidth);
     rightPart_->setVisible(list.Coll() != nullptr || core_->Tree().Selected() < 0);
     ShowSortArrow();
+    // The collection button shows the icon of the collection shown last.
+    if (list.Coll() != nullptr)
+        cmdCollection_->setIcon(QIcon(TImages::CollectionImage(list.Coll()->ImageIndex)));
     SyncViewSelection();
     SyncTreeSelection();
     UpdateCaption();
@@ -607,6 +636,22 @@ bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
         RescueEditing();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmBX::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)
+        return;
+    // Leaving the program: an edit of the shown clip is written back and goes on the clipboard, so that
+    // the other program pastes the edited text. Without an edit the clipboard is left alone (it may hold
+    // what was just copied out of the editor).
+    const int editsBefore = core_->Settings().Edits;
+    RescueEditing();
+    if (core_->Settings().Edits == editsBefore)
+        return;
+    TClipObj* clip = selection_->Pinned ? selection_->EditClip : core_->CurrentClip;
+    if (clip != nullptr)
+        core_->CopyItem(clip);
 }
 
 void TfrmBX::resizeEvent(QResizeEvent* event) {

@@ -76,6 +76,8 @@ public:
     void SetPinned(bool pinned);
     bool Pinned() const;
     void SelectNextItem(bool next);
+    // The collection button: the next collection (fromFirst: after the first node).
+    void NextCollection(bool fromFirst);
 
     // For tests and the other parts of the window.
     QTreeView* Tree() const { return tvCollections_; }
@@ -99,10 +101,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildWidgets();
     void BuildMenus();
+    void BuildToolBar();
     QWidget* BuildPane();
     void OnListReset();
     void OnRowInserted(std::size_t row);
@@ -163,6 +167,7 @@ private:
     THtmlView* htmlView_ = nullptr;
     QComboBox* cbBinaryDisplayFormats_ = nullptr;
     THexDump* hexDump_ = nullptr;
+    QToolButton* cmdCollection_ = nullptr;
     QToolButton* cmdMagPin_ = nullptr;
     QToolButton* cmdMagWordWrap_ = nullptr;
     QToolButton* cmdMagSizeWindow_ = nullptr;
