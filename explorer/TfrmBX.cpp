@@ -37,7 +37,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -140,6 +142,7 @@ void TfrmBX::BuildWidgets() {
     lvClips_->horizontalHeader()->setMinimumSectionSize(TClipListModel::FormatColumnWidth);
     lvClips_->installEventFilter(this);
     lvClips_->viewport()->installEventFilter(this);
+    lvClips_->viewport()->setMouseTracking(true);
 
     previewStack_ = new QStackedWidget(splitter2_);
     previewStack_->addWidget(BuildPane());
@@ -417,11 +420,20 @@ void TfrmBX::ShowStatus(int level, bool busy, const std::string& text) {
     if (busy) {
         if (QApplication::overrideCursor() == nullptr)
             QApplication::setOverrideCursor(Qt::BusyCursor);
-        centralWidget()->setEnabled(false);
+        if (centralWidget()->isEnabled()) {
+            // Disabling takes the focus away; it goes back where it was when the work is done.
+            busyFocus_ = QApplication::focusWidget();
+            centralWidget()->setEnabled(false);
+        }
     } else {
         while (QApplication::overrideCursor() != nullptr)
             QApplication::restoreOverrideCursor();
-        centralWidget()->setEnabled(true);
+        if (!centralWidget()->isEnabled()) {
+            centralWidget()->setEnabled(true);
+            if (busyFocus_ != nullptr)
+                busyFocus_->setFocus();
+            busyFocus_ = nullptr;
+        }
     }
     statusBar()->repaint();
 }
@@ -616,6 +628,12 @@ bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && !key->isAutoRepeat())
                 selection_->ArrowKeyUp();
+        } else if (event->type() == QEvent::MouseMove && watched == lvClips_->viewport()) {
+            // A pointing hand over an address of the "Source URL" column.
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QModelIndex index = lvClips_->indexAt(mouse->position().toPoint());
+            const bool link = index.column() == TClipListModel::ColSourceUrl && !index.data().toString().isEmpty();
+            lvClips_->viewport()->setCursor(link ? Qt::PointingHandCursor : Qt::ArrowCursor);
         } else if (event->type() == QEvent::Wheel && watched == lvClips_->viewport()) {
             // A turn toward the user selects the next row, away from the user the previous one.
             const auto* wheel = static_cast<QWheelEvent*>(event);

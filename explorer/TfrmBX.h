@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <memory>
@@ -144,6 +145,7 @@ private:
     QImage bitmap_;
     std::vector<std::uint8_t> binaryBuffer_;
     QString pinImage_;
+    QPointer<QWidget> busyFocus_;
 
     QSplitter* Splitter1_ = nullptr;
     QSplitter* splitter2_ = nullptr;
