@@ -32,6 +32,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -258,6 +259,11 @@ QWidget* TfrmBX::BuildPane() {
     cmdMagWordWrap_->setCheckable(true);
     cmdMagWordWrap_->setIcon(TImages::Icon("TB_WORDWRAP"));
     cmdMagWordWrap_->setToolTip("Word wrap");
+    cmdMagFont_ = new QToolButton(corner);
+    cmdMagFont_->setObjectName("cmdMagFont");
+    cmdMagFont_->setIcon(TImages::Icon("TB_FONT"));
+    cmdMagFont_->setToolTip("Display font");
+    connect(cmdMagFont_, &QToolButton::clicked, this, [this] { ChooseMagFont(); });
     cmdMagSizeWindow_ = new QToolButton(corner);
     cmdMagSizeWindow_->setObjectName("cmdMag_SizeWindow");
     cmdMagSizeWindow_->setCheckable(true);
@@ -265,6 +271,7 @@ QWidget* TfrmBX::BuildPane() {
     cmdMagSizeWindow_->setToolTip("Expand Preview Window");
     cornerLayout->addWidget(cmdMagPin_);
     cornerLayout->addWidget(cmdMagWordWrap_);
+    cornerLayout->addWidget(cmdMagFont_);
     cornerLayout->addWidget(cmdMagSizeWindow_);
     PCMagnify_->setCornerWidget(corner);
     SetPinImage("TB_TACK1");
@@ -414,6 +421,8 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
 
 void TfrmBX::ShowStatus(int level, bool busy, const std::string& text) {
     const QString qtext = QString::fromStdString(text);
+    if (core_ != nullptr)
+        HCSelectItem_->SetSuppressed(core_->SuppressListEvents);
     statusPanels_[2]->setText(qtext);
     if (level > 1)
         HCSelectItem_->ShowMessage(qtext);
@@ -1049,6 +1058,19 @@ void TfrmBX::RescueEditing() {
         platform::LogMsg(platform::LogErrors, "RescueEditing", "Edit Failed!");
         core_->ShowStatus(1, false, "Edit Failed!");
     }
+}
+
+void TfrmBX::ChooseMagFont() {
+    if (core_ == nullptr)
+        return;
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, txtMagnifyText_->font(), this, "Display Font");
+    if (!ok)
+        return;
+    shell::TFontDesc& stored = core_->Settings().MagFont;
+    stored.Name = font.family().toStdString();
+    stored.Size = font.pointSize() > 0 ? font.pointSize() : stored.Size;
+    txtMagnifyText_->setFont(font);
 }
 
 void TfrmBX::ExpandPane(bool expand) {

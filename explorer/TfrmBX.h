@@ -129,6 +129,7 @@ private:
     void SetPinImage(const QString& name);
     void UpdateCaption();
     void ExpandPane(bool expand);
+    void ChooseMagFont();
     clipstore::TClipObj* EditClip() const;
     int VisibleTabCount() const;
 
@@ -172,6 +173,7 @@ private:
     QToolButton* cmdCollection_ = nullptr;
     QToolButton* cmdMagPin_ = nullptr;
     QToolButton* cmdMagWordWrap_ = nullptr;
+    QToolButton* cmdMagFont_ = nullptr;
     QToolButton* cmdMagSizeWindow_ = nullptr;
     QAction* mnuSizePreviewWindow_ = nullptr;
     QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
