@@ -173,11 +173,17 @@ std::pair<Figure, Figure> LoadProcess(const Options& o, const std::string& root,
         std::error_code ec;
         fs::remove_all(scratch, ec);
         const auto env = ProgramEnvironment(root, scratch);
-        const TProcessRun::Result r =
-            TProcessRun::Run({o.Brindlex, "--default-data-dir", "--bench-exit-when-loaded"}, env, 120000);
-        if (r.ExitCode != 0)
+        // Started through a small fresh process: a child forked from this one would count this
+        // process's resident pages in its peak.
+        const TProcessRun::Result spawner =
+            TProcessRun::Run({ProgramDirectory() + "brindlex-bench", "spawn", o.Brindlex, "--default-data-dir",
+                              "--bench-exit-when-loaded"},
+                             env, 180000, true);
+        TProcessRun::Result r;
+        if (spawner.ExitCode != 0 ||
+            std::sscanf(spawner.Output.c_str(), "%lf %d %ld", &r.Ms, &r.ExitCode, &r.MaxRssKiB) != 3 || r.ExitCode != 0)
             throw std::runtime_error("brindlex --bench-exit-when-loaded ended with " + std::to_string(r.ExitCode) +
-                                     ": " + r.Error);
+                                     ": " + spawner.Output + spawner.Error);
         peaks.push_back(static_cast<double>(r.MaxRssKiB) / 1024.0);
         return r.Ms;
     });
@@ -611,6 +617,20 @@ int Usage() {
 
 int main(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // spawn PROGRAM ARGS...: runs the program with this environment and prints its time, exit status
+    // and peak resident size (KiB); its standard error goes to this one's.
+    if (args.size() >= 2 && args[0] == "spawn") {
+        try {
+            const TProcessRun::Result r =
+                TProcessRun::Run(std::vector<std::string>(args.begin() + 1, args.end()), {}, 120000);
+            std::fputs(r.Error.c_str(), stderr);
+            std::printf("%.3f %d %ld\n", r.Ms, r.ExitCode, r.MaxRssKiB);
+            return 0;
+        } catch (const std::exception& e) {
+            Log(std::string("error: ") + e.what());
+            return 2;
+        }
+    }
     if (args.size() == 4 && args[0] == "child")
         return MemoryChild(args[1], args[2], args[3]);
     if (args.size() < 2 || (args[0] != "run" && args[0] != "generate"))
