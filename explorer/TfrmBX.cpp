@@ -637,6 +637,9 @@ bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && !key->isAutoRepeat())
                 selection_->ArrowKeyUp();
+        } else if (event->type() == QEvent::FocusOut && watched == lvClips_) {
+            // A key released elsewhere never comes here: the list then counts it as released.
+            selection_->ArrowKeyUp();
         } else if (event->type() == QEvent::MouseMove && watched == lvClips_->viewport()) {
             // A pointing hand over an address of the "Source URL" column.
             const auto* mouse = static_cast<QMouseEvent*>(event);

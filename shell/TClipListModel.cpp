@@ -211,9 +211,11 @@ std::string TClipListModel::FormatColumnWidths(const std::array<int, ColumnCount
 }
 
 int TClipListModel::FormatIconCount(const TClipObj& clip) {
+    const clipstore::TProgramState& st = clipstore::TProgramState::Get();
     int count = 0;
-    for (int column = ColHasText; column <= ColHasFiles; ++column)
-        if (CellText(clip, column) == "Y")
+    for (const platform::UINT format : {platform::CF_TEXT, st.RtfFormat, platform::CF_BITMAP, platform::CF_METAFILEPICT,
+                                        st.HtmlFormat, platform::CF_HDROP})
+        if (format != 0 && clip.HasIcon(format))
             ++count;
     return count;
 }
