@@ -66,6 +66,7 @@ TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
     const QByteArray dump = Dump("Short-Term");
     EXPECT_TRUE(dump.contains("\"title\": \"first copy from xclip\"")) << dump.toStdString();
     EXPECT_TRUE(dump.contains("second copy")) << dump.toStdString();
+    EXPECT_TRUE(dump.contains("\"creator\": \"XCLIP\"")) << "the copying program, by its name";
     EXPECT_TRUE(QFileInfo::exists(home_.path() + "/config/Quorvanti/Brindlex5.conf")) << "the settings were written";
 
     // The next start finds the same clips and saves them again unchanged.
