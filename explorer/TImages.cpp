@@ -7,6 +7,11 @@
 
 #include <array>
 
+// The compiled-in images live in a static library: registering them pulls them into the program.
+static void InitImages() {
+    Q_INIT_RESOURCE(images);
+}
+
 namespace bx::explorer {
 
 namespace {
@@ -46,20 +51,20 @@ QPixmap StandIn(const QString& name) {
 } // namespace
 
 QPixmap TImages::Get(const QString& name) {
+    static const bool registered = [] {
+        InitImages();
+        return true;
+    }();
+    (void)registered;
     static QHash<QString, QPixmap> cache;
     if (const auto found = cache.constFind(name); found != cache.constEnd())
         return *found;
     QPixmap pixmap;
-    for (const char* ext : {".svg", ".png"}) {
-        const QString path = ":/images/" + name + ext;
-        if (QFile::exists(path)) {
-            pixmap = QIcon(path).pixmap(16, 16);
-            break;
-        }
-    }
+    if (const QString theme = ThemeName(name); !theme.isEmpty() && QIcon::hasThemeIcon(theme))
+        pixmap = QIcon::fromTheme(theme).pixmap(16, 16);
     if (pixmap.isNull()) {
-        if (const QString theme = ThemeName(name); !theme.isEmpty() && QIcon::hasThemeIcon(theme))
-            pixmap = QIcon::fromTheme(theme).pixmap(16, 16);
+        if (const QString path = ":/images/" + name + ".png"; QFile::exists(path))
+            pixmap.load(path);
     }
     if (pixmap.isNull())
         pixmap = StandIn(name);

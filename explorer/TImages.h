@@ -6,9 +6,9 @@
 
 namespace bx::explorer {
 
-// The program's small images by name ("CF_TEXT", "TB_TACK1", "TV_...", "BLUEBALL", ...): an image shipped
-// in the resources when there is one, else the desktop theme's icon where a standard one fits, else a
-// drawn stand-in (a coloured square with the name's initials), so that every named image exists.
+// The program's small images by name ("CF_TEXT", "TB_TACK1", "TV_...", "BLUEBALL", ...): the desktop
+// theme's icon where a standard one fits, else the image shipped in the resources, else a drawn stand-in
+// (a coloured square with the name's initials), so that every named image exists.
 class TImages {
 public:
     // The 16 x 16 image of a name.
