@@ -4,6 +4,7 @@
 
 #include "GlobalMemory.h"
 #include "TClipListSelection.h"
+#include "TCollectionTreeModel.h"
 #include "THexDump.h"
 #include "THtmlView.h"
 #include "TImageFit.h"
@@ -11,8 +12,10 @@
 #include "TfrmBX.h"
 
 #include <QApplication>
+#include <QBrush>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -406,6 +409,49 @@ TEST_F(ExplorerWindowTest, ColumnWidthsAreKeptInTheSettingsStore) {
     header->resizeSection(0, 180);
     window->SetCore(nullptr, nullptr);
     EXPECT_EQ(desk.Registry().ReadValue(key, "Sizes").value_or(""), "180,61,101,99,55,18,18,18,18,18,18,400");
+}
+
+} // namespace
+} // namespace bx::explorer
+
+namespace bx::explorer {
+namespace {
+
+TEST_F(ExplorerWindowTest, TreeOrdersSiblingsBySortKeyAndMarksDivertingAndSafeCollections) {
+    StartWindow();
+    auto* model = qobject_cast<TCollectionTreeModel*>(window->Tree()->model());
+    ASSERT_NE(model, nullptr);
+    const QModelIndex top = model->index(0, 0);
+    ASSERT_GE(model->rowCount(top), 2);
+    // Give the children keys in the reverse of their order: the view turns round.
+    std::vector<TClipColl*> children;
+    for (int row = 0; row < model->rowCount(top); ++row)
+        children.push_back(
+            core->Tree().At(static_cast<std::size_t>(TCollectionTreeModel::NodeOf(model->index(row, 0, top)))).Coll);
+    const int keys[] = {1010, 400, 200};
+    for (std::size_t i = 0; i < children.size(); ++i)
+        children[i]->SortKey = i < 3 ? keys[i] : 2000 + static_cast<int>(i);
+    model->Rebuild();
+    EXPECT_EQ(model->index(0, 0, top).data().toString().toStdString(),
+              children[std::min<std::size_t>(2, children.size() - 1)]->Title);
+    int previous = -1;
+    for (int row = 0; row < model->rowCount(top); ++row) {
+        const int node = TCollectionTreeModel::NodeOf(model->index(row, 0, top));
+        const int key = core->Tree().At(static_cast<std::size_t>(node)).Coll->SortKey;
+        EXPECT_LE(previous, key);
+        previous = key;
+    }
+    // A collection that diverts new clips is dark red; a safe one underlined.
+    TClipColl* coll = children.front();
+    coll->AcceptNewClips = false;
+    coll->Retention = TClipColl::KeepAll;
+    const QModelIndex index = model->IndexOfNode(core->Tree().GetTreeNodeOfColl(coll));
+    EXPECT_EQ(index.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
+    EXPECT_TRUE(index.data(Qt::FontRole).value<QFont>().underline());
+    coll->AcceptNewClips = true;
+    coll->Retention = 0;
+    EXPECT_FALSE(index.data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(index.data(Qt::FontRole).isValid());
 }
 
 } // namespace
