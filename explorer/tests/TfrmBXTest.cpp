@@ -4,6 +4,7 @@
 
 #include "GlobalMemory.h"
 #include "TClipListSelection.h"
+#include "TClipTableModel.h"
 #include "TCollectionTreeModel.h"
 #include "THexDump.h"
 #include "THtmlView.h"
@@ -452,6 +453,37 @@ TEST_F(ExplorerWindowTest, TreeOrdersSiblingsBySortKeyAndMarksDivertingAndSafeCo
     coll->Retention = 0;
     EXPECT_FALSE(index.data(Qt::ForegroundRole).isValid());
     EXPECT_FALSE(index.data(Qt::FontRole).isValid());
+}
+
+} // namespace
+} // namespace bx::explorer
+
+namespace bx::explorer {
+namespace {
+
+TEST_F(ExplorerWindowTest, WithoutTypeImagesCellsAndHeadersAreText) {
+    settings->ShowTypeIcons = false;
+    StartWindow();
+    CopyText(editor, "words");
+    ShowCollection("Short-Term");
+    QAbstractItemModel* model = window->List()->model();
+    EXPECT_EQ(model->index(0, 5).data().toString().toStdString(), "Y");
+    EXPECT_EQ(model->index(0, 7).data().toString().toStdString(), "N");
+    EXPECT_FALSE(model->index(0, 0).data(TClipTableModel::FormatImagesRole).isValid());
+    EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString().toStdString(), "Has Text");
+}
+
+TEST_F(ExplorerWindowTest, AClipWithNoKnownFormatShowsTheUnknownImage) {
+    StartWindow();
+    CopyText(editor, "first");
+    desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "Brindlex Test Other",
+                               "1");
+    ASSERT_TRUE(editor.Copy({{Registered("Brindlex Test Other"), Bytes{7, 7}}}));
+    Settle();
+    ShowCollection("Short-Term");
+    QAbstractItemModel* model = window->List()->model();
+    EXPECT_EQ(model->index(0, 0).data(TClipTableModel::FormatImagesRole).toStringList(), QStringList{"CF_UNKNOWN"});
+    EXPECT_EQ(model->index(1, 0).data(TClipTableModel::FormatImagesRole).toStringList(), QStringList{"CF_TEXT"});
 }
 
 } // namespace
