@@ -377,8 +377,8 @@ TEST(HtmlFragmentTest, BadHeadersNeverReadOutside) {
 namespace bx::explorer {
 namespace {
 
-// The window with a few clips of each kind, drawn into "explorer_window.png" in the working directory
-// (the build directory under CTest) for a person to look at.
+// The window with a few clips of each kind, drawn into "explorer_window.png" in the build directory for a
+// person to look at.
 TEST_F(ExplorerWindowTest, DrawsAScreenshot) {
     StartWindow();
     CopyText(editor, "A line of plain text");
@@ -390,7 +390,7 @@ TEST_F(ExplorerWindowTest, DrawsAScreenshot) {
     QApplication::processEvents();
     const QImage shot = window->grab().toImage();
     EXPECT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save("explorer_window.png"));
+    EXPECT_TRUE(shot.save(BX_ARTIFACT_DIR "/explorer_window.png"));
 }
 
 } // namespace
