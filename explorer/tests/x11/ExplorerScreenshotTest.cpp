@@ -1,0 +1,88 @@
+// The explorer window on a real X display (run under Xvfb): the window with a few collections and clips of
+// several kinds is shown by the window system and its picture, as the X server holds it, is saved as
+// "explorer_window_x11.png" in the build directory. Without $DISPLAY the test skips itself. The program's
+// behaviour runs on the simulated desktop, so the real clipboard is not touched.
+#include "CoreTestFixture.h"
+
+#include "Tfilter.h"
+#include "TfrmBX.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace bx::explorer {
+namespace {
+
+using namespace shell::coretest;
+using platform::CF_BITMAP;
+using platform::CF_TEXT;
+
+class ExplorerScreenshotTest : public CoreFixture {
+protected:
+    void TearDown() override {
+        if (window != nullptr)
+            window->SetCore(nullptr, nullptr);
+        core.reset();
+        window.reset();
+        CoreFixture::TearDown();
+    }
+    std::unique_ptr<TfrmBX> window;
+};
+
+TEST_F(ExplorerScreenshotTest, TheWindowAsTheXServerShowsIt) {
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "no X display";
+    window = std::make_unique<TfrmBX>();
+    core = std::make_unique<shell::TBrindlexCore>(
+        shell::TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", window.get()});
+    window->SetCore(core.get(), &desk);
+    window->resize(1000, 650);
+    window->move(0, 0);
+    window->show();
+    core->Startup({});
+    desk.Advance(1100);
+    CopyText(editor, "A line of plain text");
+    desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("Picture with a caption")}, {CF_BITMAP, Dib(9)}}));
+    Settle();
+    CopyText(editor, "https://example.org/a/page");
+    core->Tree().Select(core->Tree().GetTreeNodeOfColl(Coll("Short-Term")));
+    // Wait for the X server to map and expose the window (a timer keeps the loop awake; at most ~5 s).
+    QTimer tick;
+    tick.start(20);
+    for (int i = 0; i < 250 && (window->windowHandle() == nullptr || !window->windowHandle()->isExposed()); ++i)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QScreen* screen = window->screen();
+    ASSERT_NE(screen, nullptr);
+    const QImage shot = screen->grabWindow(window->winId()).toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_GT(shot.width(), 100);
+    EXPECT_TRUE(shot.save(BX_ARTIFACT_DIR "/explorer_window_x11.png"));
+    EXPECT_TRUE(window->PaneShown());
+}
+
+} // namespace
+} // namespace bx::explorer
+
+int main(int argc, char** argv) {
+    // Without a display the test skips itself; Qt still needs a platform to start.
+    if (std::getenv("DISPLAY") == nullptr || *std::getenv("DISPLAY") == '\0')
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    else
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
