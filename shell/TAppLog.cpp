@@ -88,23 +88,22 @@ std::string TAppLog::Now() const {
 }
 
 void TAppLog::AddLine(int level, std::string_view where, std::string_view what) {
+    // A line the mask filters out touches nothing: loading logs a line per clip, most of them filtered.
+    if ((level & LevelMask) == 0)
+        return;
     const int fd = ::open(logFileName_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         Throw("Cannot open " + logFileName_);
-    bool written = true;
-    int writeErrno = 0;
-    if ((level & LevelMask) > 0) {
-        std::string line = Now();
-        line += ',';
-        line += std::to_string(LevelMask);
-        line += ',';
-        line += where;
-        line += ',';
-        line += what;
-        line += "\r\n";
-        written = WriteAll(fd, line);
-        writeErrno = errno;
-    }
+    std::string line = Now();
+    line += ',';
+    line += std::to_string(LevelMask);
+    line += ',';
+    line += where;
+    line += ',';
+    line += what;
+    line += "\r\n";
+    const bool written = WriteAll(fd, line);
+    const int writeErrno = errno;
     const bool closed = ::close(fd) == 0;
     if (!written) {
         errno = writeErrno;

@@ -823,6 +823,8 @@ void TBrindlexCore::ClipListSelectionChanged() {
         return;
     CurrentClip = clip;
     CopyItem(clip);
+    // The clipboard holds copies: a clip kept in a data file is read again when it is next needed.
+    clip->UnLoad();
 }
 
 } // namespace bx::shell

@@ -136,7 +136,7 @@ TEST_F(TAppLogTest, FailuresToCreateOrWriteAreReportedNotHidden) {
     fs::remove(dir_ + "LOG.TXT");
     fs::create_directory(dir_ + "LOG.TXT");
     EXPECT_THROW(log.AddLine(2, "x", "y"), std::system_error);
-    EXPECT_THROW(log.AddLine(64, "x", "filtered, but the file is still opened"), std::system_error);
+    EXPECT_NO_THROW(log.AddLine(64, "x", "a filtered line does not touch the file"));
     EXPECT_NO_THROW(LogMsg(2, "x", "through LogMsg a failure does not reach the caller"));
     EXPECT_EQ(log.LostLines(), 1);
 }
