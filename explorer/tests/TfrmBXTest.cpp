@@ -74,20 +74,6 @@ protected:
         window.reset();
         CoreFixture::TearDown();
     }
-    std::string ClipboardText() {
-        platform::IClipboard& cb = desk.Clipboard();
-        if (!cb.OpenClipboard(editor.Window()))
-            return "(open failed)";
-        std::string text;
-        if (const platform::HANDLE h = cb.GetClipboardData(CF_TEXT); h != 0) {
-            const std::size_t size = platform::GlobalMemory::Size(h);
-            const auto* p = reinterpret_cast<const char*>(platform::GlobalMemory::Lock(h));
-            text.assign(p, strnlen(p, size));
-            platform::GlobalMemory::Unlock(h);
-        }
-        cb.CloseClipboard();
-        return text;
-    }
     void ShowCollection(const std::string& title) {
         core->Tree().Select(core->Tree().GetTreeNodeOfColl(Coll(title)));
         QApplication::processEvents();

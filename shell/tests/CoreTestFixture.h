@@ -2,6 +2,7 @@
 // directory, the core started and its data loaded, a text editor and a picture program to copy from.
 #pragma once
 
+#include "GlobalMemory.h"
 #include "IMainView.h"
 #include "SimApp.h"
 #include "SimDataFolderDialog.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -120,6 +122,22 @@ protected:
             if (master->Item(i)->Title == title)
                 return master->Item(i);
         return nullptr;
+    }
+
+    // The text on the clipboard now, as the editor pastes it; empty when there is none.
+    std::string ClipboardText() {
+        platform::IClipboard& cb = desk.Clipboard();
+        if (!cb.OpenClipboard(editor.Window()))
+            return "(open failed)";
+        std::string text;
+        if (const platform::HANDLE h = cb.GetClipboardData(platform::CF_TEXT); h != 0) {
+            const std::size_t size = platform::GlobalMemory::Size(h);
+            const auto* p = reinterpret_cast<const char*>(platform::GlobalMemory::Lock(h));
+            text.assign(p, strnlen(p, size));
+            platform::GlobalMemory::Unlock(h);
+        }
+        cb.CloseClipboard();
+        return text;
     }
 
     std::vector<std::string> SoundEvents() { return desk.SimulatedSound().Events(); }

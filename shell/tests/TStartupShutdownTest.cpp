@@ -15,22 +15,6 @@ using platform::CF_TEXT;
 
 class StartupShutdownTest : public CoreFixture {
 protected:
-    // The text on the clipboard now, as another program pastes it; empty when there is none.
-    std::string ClipboardText() {
-        platform::IClipboard& cb = desk.Clipboard();
-        if (!cb.OpenClipboard(editor.Window()))
-            return "(open failed)";
-        std::string text;
-        if (const platform::HANDLE h = cb.GetClipboardData(CF_TEXT); h != 0) {
-            const std::size_t size = platform::GlobalMemory::Size(h);
-            const auto* p = reinterpret_cast<const char*>(platform::GlobalMemory::Lock(h));
-            text.assign(p, strnlen(p, size));
-            platform::GlobalMemory::Unlock(h);
-        }
-        cb.CloseClipboard();
-        return text;
-    }
-
     bool ClipboardHasIgnoreMarker() {
         return desk.Clipboard().IsClipboardFormatAvailable(core->ClipView().IgnoreFormat());
     }
