@@ -351,14 +351,7 @@ void TClipListModel::RemoveClip(const TClipObj* clip) {
 }
 
 void TClipListModel::Clear() {
-    const bool hadSelection = SelectedCount() > 0;
-    coll_ = nullptr;
-    rows_.clear();
-    selected_.clear();
-    focused_ = -1;
-    Notify(OnReset);
-    if (hadSelection)
-        Notify(OnSelectionChanged);
+    Bind(nullptr);
 }
 
 int TClipListModel::RowOf(const TClipObj* clip) const {
