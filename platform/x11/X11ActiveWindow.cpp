@@ -9,8 +9,6 @@ namespace bx::platform::x11 {
 
 namespace {
 
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
 // The source indication of a request made for the user, as a pager or task bar makes it.
 constexpr std::uint32_t SourcePager = 2;
 
@@ -29,8 +27,8 @@ X11ActiveWindow::~X11ActiveWindow() {
 xcb_window_t X11ActiveWindow::TopLevelOf(xcb_window_t window) {
     // Walk up to the child of the root window; a bounded walk, whatever the server says.
     for (int depth = 0; depth < 64 && window != XCB_NONE; ++depth) {
-        Reply<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(conn_->Raw(), xcb_query_tree(conn_->Raw(), window), nullptr), &std::free);
+        XcbReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(conn_->Raw(), xcb_query_tree(conn_->Raw(), window), nullptr));
         if (!tree)
             return XCB_NONE;
         if (tree->parent == conn_->Root() || tree->parent == XCB_NONE)
@@ -48,8 +46,8 @@ xcb_window_t X11ActiveWindow::ActiveXWindow() {
         if (window != XCB_NONE)
             return window;
     }
-    Reply<xcb_get_input_focus_reply_t> focus(
-        xcb_get_input_focus_reply(conn_->Raw(), xcb_get_input_focus(conn_->Raw()), nullptr), &std::free);
+    XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(conn_->Raw(), xcb_get_input_focus(conn_->Raw()), nullptr));
     if (!focus || focus->focus == XCB_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
         focus->focus == conn_->Root())
         return XCB_NONE;
@@ -91,10 +89,8 @@ bool X11ActiveWindow::Activate(HWND hwnd) {
     // Without a window manager the request above goes unanswered: raise and focus the window ourselves.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(conn_->Raw(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    Reply<xcb_generic_error_t> error(
-        xcb_request_check(conn_->Raw(),
-                          xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME)),
-        &std::free);
+    XcbReply<xcb_generic_error_t> error(xcb_request_check(
+        conn_->Raw(), xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME)));
     conn_->Flush();
     return !error;
 }

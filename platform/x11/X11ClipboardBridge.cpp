@@ -424,11 +424,9 @@ void X11ClipboardBridge::SetForeignOwner(xcb_window_t owner) {
 }
 
 xcb_window_t X11ClipboardBridge::CurrentOwner(xcb_atom_t selection) {
-    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> r(
-        xcb_get_selection_owner_reply(
-            conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), selection == XCB_NONE ? clipboardAtom_ : selection),
-            nullptr),
-        &std::free);
+    XcbReply<xcb_get_selection_owner_reply_t> r(xcb_get_selection_owner_reply(
+        conn_->Raw(), xcb_get_selection_owner(conn_->Raw(), selection == XCB_NONE ? clipboardAtom_ : selection),
+        nullptr));
     return r ? r->owner : XCB_NONE;
 }
 

@@ -1,5 +1,7 @@
 #include "X11KeyMap.h"
 
+#include "XcbConnection.h"
+
 #include <xkbcommon/xkbcommon.h>
 
 #include <cstdlib>
@@ -8,11 +10,6 @@
 namespace bx::platform::x11 {
 
 namespace {
-
-template <typename T> struct ReplyFree {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, ReplyFree<T>>;
 
 constexpr X11KeyMap::Keysym XK_BackSpace = 0xff08;
 constexpr X11KeyMap::Keysym XK_Tab = 0xff09;
@@ -219,8 +216,8 @@ bool X11KeyMap::Load(xcb_connection_t* conn) {
         return false;
     const auto mapCookie = xcb_get_keyboard_mapping(conn, first, static_cast<std::uint8_t>(count));
     const auto modCookie = xcb_get_modifier_mapping(conn);
-    Reply<xcb_get_keyboard_mapping_reply_t> map(xcb_get_keyboard_mapping_reply(conn, mapCookie, nullptr));
-    Reply<xcb_get_modifier_mapping_reply_t> mods(xcb_get_modifier_mapping_reply(conn, modCookie, nullptr));
+    XcbReply<xcb_get_keyboard_mapping_reply_t> map(xcb_get_keyboard_mapping_reply(conn, mapCookie, nullptr));
+    XcbReply<xcb_get_modifier_mapping_reply_t> mods(xcb_get_modifier_mapping_reply(conn, modCookie, nullptr));
     if (!map || !mods)
         return false;
 

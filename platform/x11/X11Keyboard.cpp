@@ -12,11 +12,6 @@ namespace bx::platform::x11 {
 
 namespace {
 
-template <typename T> struct ReplyFree {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, ReplyFree<T>>;
-
 constexpr X11KeyMap::Keysym XK_ISO_Level3_Shift = 0xfe03;
 constexpr std::int16_t ShiftState = 0x100;
 constexpr std::int16_t CtrlState = 0x200;
@@ -52,7 +47,7 @@ X11Keyboard::X11Keyboard(const char* display) : conn_(XcbConnection::Open(displa
         LogMsg(2, "X11Keyboard", "No X display: synthetic keys are not sent");
         return;
     }
-    Reply<xcb_test_get_version_reply_t> version(
+    XcbReply<xcb_test_get_version_reply_t> version(
         xcb_test_get_version_reply(conn_->Raw(), xcb_test_get_version(conn_->Raw(), 2, 2), nullptr));
     hasXTest_ = version != nullptr;
     if (!hasXTest_)
@@ -246,7 +241,8 @@ bool X11Keyboard::IsKeyDown(std::uint8_t vk) const {
     ProcessEvents();
     if (!conn_)
         return false;
-    Reply<xcb_query_keymap_reply_t> keys(xcb_query_keymap_reply(conn_->Raw(), xcb_query_keymap(conn_->Raw()), nullptr));
+    XcbReply<xcb_query_keymap_reply_t> keys(
+        xcb_query_keymap_reply(conn_->Raw(), xcb_query_keymap(conn_->Raw()), nullptr));
     if (!keys)
         return false;
     std::vector<xcb_keycode_t> keycodes = map_.KeycodesOfVk(vk);

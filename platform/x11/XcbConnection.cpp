@@ -10,14 +10,11 @@
 
 namespace bx::platform::x11 {
 
-namespace {
+void XcbReplyFree::operator()(void* p) const {
+    std::free(p);
+}
 
-template <typename T> struct ReplyFree {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, ReplyFree<T>>;
-
-} // namespace
+namespace {} // namespace
 
 void XcbEventFree::operator()(xcb_generic_event_t* e) const {
     std::free(e);
@@ -54,14 +51,14 @@ std::unique_ptr<XcbConnection> XcbConnection::Open(const char* display) {
 
     if (const xcb_query_extension_reply_t* ext = xcb_get_extension_data(conn, &xcb_xfixes_id);
         ext != nullptr && ext->present) {
-        Reply<xcb_xfixes_query_version_reply_t> v(
+        XcbReply<xcb_xfixes_query_version_reply_t> v(
             xcb_xfixes_query_version_reply(conn, xcb_xfixes_query_version(conn, 5, 0), nullptr));
         if (v && v->major_version >= 2)
             c->xfixesFirstEvent_ = ext->first_event;
     }
     if (const xcb_query_extension_reply_t* ext = xcb_get_extension_data(conn, &xcb_res_id);
         ext != nullptr && ext->present) {
-        Reply<xcb_res_query_version_reply_t> v(
+        XcbReply<xcb_res_query_version_reply_t> v(
             xcb_res_query_version_reply(conn, xcb_res_query_version(conn, 1, 2), nullptr));
         c->hasXRes_ = v && (v->server_major > 1 || (v->server_major == 1 && v->server_minor >= 2));
     }
@@ -92,7 +89,7 @@ xcb_atom_t XcbConnection::Atom(std::string_view name) {
     std::string key(name);
     if (auto it = atoms_.find(key); it != atoms_.end())
         return it->second;
-    Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
+    XcbReply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
         conn_,
         xcb_intern_atom(conn_, 0, static_cast<std::uint16_t>(std::min<std::size_t>(key.size(), 0xFFFF)), key.data()),
         nullptr));
@@ -108,7 +105,7 @@ std::string XcbConnection::AtomName(xcb_atom_t atom) {
         return {};
     if (auto it = names_.find(atom); it != names_.end())
         return it->second;
-    Reply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(conn_, xcb_get_atom_name(conn_, atom), nullptr));
+    XcbReply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(conn_, xcb_get_atom_name(conn_, atom), nullptr));
     if (!r)
         return {};
     std::string name(xcb_get_atom_name_name(r.get()), static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
@@ -124,7 +121,7 @@ void XcbConnection::CacheNames(const std::vector<xcb_atom_t>& atoms) {
             std::none_of(cookies.begin(), cookies.end(), [a](const auto& c) { return c.first == a; }))
             cookies.emplace_back(a, xcb_get_atom_name(conn_, a));
     for (const auto& [atom, cookie] : cookies) {
-        Reply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(conn_, cookie, nullptr));
+        XcbReply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(conn_, cookie, nullptr));
         if (!r)
             continue;
         std::string name(xcb_get_atom_name_name(r.get()),
@@ -184,7 +181,7 @@ XcbEvent XcbConnection::NextEvent() {
 std::optional<XcbConnection::Property> XcbConnection::GetProperty(xcb_window_t window, xcb_atom_t property,
                                                                   bool remove) {
     // Asked for in one piece: the server sends what it has, however long.
-    Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+    XcbReply<xcb_get_property_reply_t> r(xcb_get_property_reply(
         conn_, xcb_get_property(conn_, remove ? 1 : 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1FFFFFFF),
         nullptr));
     if (!r || r->type == XCB_NONE)

@@ -21,6 +21,12 @@ struct XcbEventFree {
 };
 using XcbEvent = std::unique_ptr<xcb_generic_event_t, XcbEventFree>;
 
+// A reply or an error as libxcb hands it out (freed with free()).
+struct XcbReplyFree {
+    void operator()(void* p) const;
+};
+template <typename T> using XcbReply = std::unique_ptr<T, XcbReplyFree>;
+
 // A connection of our own to the X server, with one unmapped window that owns our selections and
 // receives the replies to our requests. Atoms are interned once and cached both ways.
 //
