@@ -112,12 +112,12 @@ QVariant TCollectionTreeModel::data(const QModelIndex& index, int role) const {
         return coll != nullptr ? QString::fromStdString(coll->Title) : QString();
     case Qt::DecorationRole: {
         // The state image (or its empty place) before the collection's image.
-        QPixmap pixmap(34, 16);
+        QPixmap pixmap(DecorationSize());
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         if (n.StateImage >= 0)
             painter.drawPixmap(0, 0, TImages::StateImage(n.StateImage));
-        painter.drawPixmap(18, 0, TImages::CollectionImage(n.Image));
+        painter.drawPixmap(DecorationSize().width() / 2 + 1, 0, TImages::CollectionImage(n.Image));
         return pixmap;
     }
     case Qt::ForegroundRole:

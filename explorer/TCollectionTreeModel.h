@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QSize>
 
 #include <vector>
 
@@ -18,6 +19,8 @@ class TCollectionTreeModel : public QAbstractItemModel {
 public:
     // The node index of an item (int; -1 for none).
     static constexpr int NodeRole = Qt::UserRole + 1;
+    // A node's picture: its state image, then its collection's icon.
+    static QSize DecorationSize() { return {34, 17}; }
 
     explicit TCollectionTreeModel(shell::TCollectionTree& tree, QObject* parent = nullptr);
 

@@ -1,26 +1,32 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 namespace bx::explorer {
 
-// The program's small images by name ("CF_TEXT", "TB_TACK1", "TV_...", "BLUEBALL", ...): the desktop
-// theme's icon where a standard one fits, else the image shipped in the resources, else a drawn stand-in
-// (a coloured square with the name's initials), so that every named image exists.
+// The program's small images by name ("CF_TEXT", "TB_TACK1", "TV_TRASH", "B7", "BLUEBALL", ...): the
+// desktop theme's icon where a standard one fits, else the image drawn for the program (resources/).
 class TImages {
 public:
-    // The 16 x 16 image of a name.
+    // The image of a name at a size (an empty size: the size it was drawn at); null when there is none.
+    static QImage Find(const QString& name, QSize size);
+    // The 16 x 16 image of a name; a drawn stand-in (the name's initials) for a name without an image.
     static QPixmap Get(const QString& name);
-    static QIcon Icon(const QString& name) { return QIcon(Get(name)); }
+    // A button's icon: the image at the size it was drawn at.
+    static QIcon Icon(const QString& name);
     // The clip image list in order: "CF_TEXT", "CF_RTF", "CF_BITMAP", "CF_WMF", "CF_OLE", "CF_UNKNOWN",
     // "CF_HDROP", "CF_HTML", "CF_BINARY", "CHECKMARK", "NO"; an empty name past the end.
     static QString ClipImageName(int index);
-    // The collection images ("B1" ... "B33"), by a collection's image index.
+    // A collection's icon and a tree node's state image: numbers of the collection image list; a null
+    // pixmap for a number outside it.
     static QPixmap CollectionImage(int index);
-    // The state images of the tree, by state index.
-    static QPixmap StateImage(int index);
+    static QPixmap StateImage(int index) { return CollectionImage(index); }
+    // The toolbar's collection button: the collection's icon at 4, 4 on a 25 x 25 button-face picture.
+    static QPixmap CollectionButtonImage(int index, const QColor& face);
 };
 
 } // namespace bx::explorer

@@ -20,6 +20,7 @@
 #include "THexDump.h"
 #include "THtmlView.h"
 #include "TImageFit.h"
+#include "TImageLists.h"
 #include "TImages.h"
 #include "TMetafile.h"
 #include "TMetafileRenderer.h"
@@ -112,7 +113,7 @@ void TfrmBX::BuildWidgets() {
     tvCollections_ = new QTreeView(Splitter1_);
     tvCollections_->setObjectName("tvCollections");
     tvCollections_->setHeaderHidden(true);
-    tvCollections_->setIconSize(QSize(34, 16));
+    tvCollections_->setIconSize(TCollectionTreeModel::DecorationSize());
     tvCollections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     rightPart_ = new QWidget(Splitter1_);
@@ -267,7 +268,7 @@ QWidget* TfrmBX::BuildPane() {
     cmdMagSizeWindow_ = new QToolButton(corner);
     cmdMagSizeWindow_->setObjectName("cmdMag_SizeWindow");
     cmdMagSizeWindow_->setCheckable(true);
-    cmdMagSizeWindow_->setIcon(TImages::Icon("TB_EXPAND"));
+    cmdMagSizeWindow_->setIcon(TImages::Icon("TB_SIZEWINDOW"));
     cmdMagSizeWindow_->setToolTip("Expand Preview Window");
     cornerLayout->addWidget(cmdMagPin_);
     cornerLayout->addWidget(cmdMagWordWrap_);
@@ -295,7 +296,8 @@ void TfrmBX::BuildToolBar() {
     bar->setMovable(false);
     cmdCollection_ = new QToolButton(bar);
     cmdCollection_->setObjectName("cmdCollection");
-    cmdCollection_->setIcon(TImages::Icon("TB_COLLECTION"));
+    cmdCollection_->setIcon(TImages::Icon("TB_BLANK"));
+    cmdCollection_->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     cmdCollection_->setToolTip("Next collection (with Ctrl: from the first)");
     bar->addWidget(cmdCollection_);
     connect(cmdCollection_, &QToolButton::clicked, this,
@@ -358,6 +360,9 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         return;
     }
     shell::TAppSettings& settings = core_->Settings();
+    // The user's own collection icons join the program's.
+    if (!settings.ProgramDir.empty())
+        TImageLists::Reload(settings.ProgramDir + "buttons/");
     core_->HtmlViewerAvailable = settings.UseIEBrowser;
     selection_ = std::make_unique<shell::TClipListSelection>(*core_, *desktop_);
     selection_->OnRefreshPreview = [this] { UpdateMagView(); };
@@ -539,7 +544,8 @@ void TfrmBX::OnListReset() {
     ShowSortArrow();
     // The collection button shows the icon of the collection shown last.
     if (list.Coll() != nullptr)
-        cmdCollection_->setIcon(QIcon(TImages::CollectionImage(list.Coll()->ImageIndex)));
+        cmdCollection_->setIcon(
+            QIcon(TImages::CollectionButtonImage(list.Coll()->ImageIndex, palette().color(QPalette::Button))));
     SyncViewSelection();
     SyncTreeSelection();
     UpdateCaption();
