@@ -12,7 +12,9 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QSet>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QWindow>
 
@@ -71,6 +73,22 @@ TEST_F(ExplorerScreenshotTest, TheWindowAsTheXServerShowsIt) {
     EXPECT_GT(shot.width(), 100);
     EXPECT_TRUE(shot.save(BX_ARTIFACT_DIR "/explorer_window_x11.png"));
     EXPECT_TRUE(window->PaneShown());
+    // Every row's title cell starts with its format images, as the X server shows them.
+    QTableView* list = window->List();
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    const qreal ratio = shot.devicePixelRatio();
+    for (int row = 0; row < 3; ++row) {
+        const QRect cell = list->visualRect(list->model()->index(row, 0));
+        const QPoint origin = list->viewport()->mapTo(window.get(), cell.topLeft());
+        const QImage images =
+            shot.copy(QRect(QPointF(origin.x() * ratio, (origin.y() + (cell.height() - 16) / 2) * ratio).toPoint(),
+                            QSizeF(16 * ratio, 16 * ratio).toSize()));
+        QSet<QRgb> colours;
+        for (int y = 0; y < images.height(); ++y)
+            for (int x = 0; x < images.width(); ++x)
+                colours.insert(images.pixel(x, y));
+        EXPECT_GT(colours.size(), 2) << "row " << row;
+    }
 }
 
 } // namespace
