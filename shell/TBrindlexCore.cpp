@@ -780,6 +780,8 @@ void TBrindlexCore::ClipViewRenderFormat() {
 void TBrindlexCore::SelectNode(int index) {
     if (SuppressListEvents || index < 0 || static_cast<std::size_t>(index) >= tree_.Count())
         return;
+    if (AutoGlueMode && EndAutoGlue)
+        EndAutoGlue();
     if (RFOff && RFState != TRFState::Idle)
         RFOff(true);
     TClipColl* coll = tree_.At(static_cast<std::size_t>(index)).Coll;

@@ -110,6 +110,10 @@ public:
     std::function<void()> RFReselect;
     // Serves a render request that belongs to Relayfeed.
     std::function<void()> RFRender;
+    // The user selected a row of the clip list during a Relayfeed run: the run goes on from that row.
+    std::function<void(int row)> RFSetItem;
+    // Ends a pending auto-glue (selecting another collection or another row by command).
+    std::function<void()> EndAutoGlue;
     // Auto-glue of a new clipboard change (argument: the change is new data).
     std::function<void(bool)> AutoGlue;
     // Resets the continuation point of Find.

@@ -92,6 +92,10 @@ void TClipListSelection::PlaceSelected() {
     TClipListModel& list = core_.ClipList();
     if (list.SelectedCount() != 1)
         return;
+    if (core_.RFState != TBrindlexCore::TRFState::Idle) {
+        RelayfeedSelected();
+        return;
+    }
     TClipObj* clip = list.FirstSelected();
     if (clip == nullptr || clip == core_.CurrentClip)
         return;
@@ -102,6 +106,7 @@ void TClipListSelection::PlaceSelected() {
         if (OnRescueEditing)
             OnRescueEditing();
         EditClip = clip;
+        EditNode = core_.Tree().Selected();
     }
     // The core makes the clip the current one and puts it on the clipboard (not while the capture
     // itself selects the row of a new clip).
@@ -112,6 +117,31 @@ void TClipListSelection::PlaceSelected() {
     // The clip may have been removed while it was shown; look it up again before releasing it.
     if (list.RowOf(clip) >= 0)
         clip->UnLoad();
+}
+
+void TClipListSelection::RelayfeedSelected() {
+    TClipListModel& list = core_.ClipList();
+    TClipObj* clip = list.FirstSelected();
+    // The run itself selects the clip it has just announced: nothing moves.
+    if (clip == nullptr || clip == core_.CurrentClip)
+        return;
+    // A pinned pane keeps its clip: pending edits belong to the clip it shows.
+    if (!Pinned) {
+        if (OnRescueEditing)
+            OnRescueEditing();
+        EditClip = clip;
+        EditNode = core_.Tree().Selected();
+    }
+    TClipObj* previous = core_.CurrentClip;
+    if (previous != nullptr && previous != clip)
+        previous->UnLoad();
+    core_.RFState = TBrindlexCore::TRFState::Armed;
+    if (core_.RFSetItem)
+        core_.RFSetItem(list.RowOf(clip));
+    core_.CurrentClip = clip;
+    // Armed, this announces the clip's formats; the data follows when the target pastes.
+    core_.CopyItem(clip);
+    Refresh();
 }
 
 void TClipListSelection::ArrowKeyDown() {
@@ -127,6 +157,8 @@ void TClipListSelection::ArrowKeyUp() {
 }
 
 void TClipListSelection::SelectNext(bool next) {
+    if (core_.AutoGlueMode && core_.EndAutoGlue)
+        core_.EndAutoGlue();
     TClipListModel& list = core_.ClipList();
     if (list.Count() < 2)
         return;

@@ -23,7 +23,8 @@ class TBrindlexCore;
 // (a click between two rows briefly selects nothing); several selected rows clear the current clip;
 // while an arrow key is held the selection moves through the list without placing each clip, and the
 // row under the selection when the key is released is placed. The preview pane follows through
-// OnRefreshPreview unless it is pinned.
+// OnRefreshPreview unless it is pinned. During a Relayfeed run a selected row becomes the run's next
+// clip instead (the core's RFSetItem) and is announced on the clipboard.
 class TClipListSelection {
 public:
     static constexpr platform::TimerId NoSelectionTimer = 3;
@@ -37,8 +38,9 @@ public:
 
     // The preview pane keeps its clip.
     bool Pinned = false;
-    // The clip the preview pane shows (the current clip unless pinned).
+    // The clip the preview pane shows (the current clip unless pinned) and the tree node it came from.
     clipstore::TClipObj* EditClip = nullptr;
+    int EditNode = -1;
     // The row selected before the current one and the current one; -1 after a row was added.
     int PrevSelIndex = -1;
     int CurSelIndex = -1;
@@ -68,6 +70,8 @@ private:
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
     void NoSelectionCheck();
     void PlaceSelected();
+    // A row selected by the user during a Relayfeed run: the run goes on from there.
+    void RelayfeedSelected();
     void Refresh();
 
     TBrindlexCore& core_;

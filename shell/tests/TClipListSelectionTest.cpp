@@ -125,3 +125,72 @@ TEST_F(ClipListSelectionTest, NextAndPreviousAreClampedToTheList) {
 
 } // namespace
 } // namespace bx::shell
+
+namespace bx::shell {
+namespace {
+
+TEST_F(ClipListSelectionTest, ARowSelectedDuringRelayfeedBecomesTheRunsNextClip) {
+    StartWithClips(4);
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    TClipListModel& list = core->ClipList();
+    for (const bool hooked : {false, true}) {
+        std::vector<int> rows;
+        if (hooked)
+            core->RFSetItem = [&rows](int row) { rows.push_back(row); };
+        core->RFState = TBrindlexCore::TRFState::Rendering;
+        const int before = refreshes;
+        const std::uint32_t sequence = desk.Clipboard().GetClipboardSequenceNumber();
+        list.SelectOnly(hooked ? 2 : 1);
+        const std::size_t row = hooked ? 2 : 1;
+        EXPECT_EQ(core->RFState, TBrindlexCore::TRFState::Armed);
+        EXPECT_EQ(core->CurrentClip, list.Clip(row));
+        EXPECT_EQ(selection->EditClip, list.Clip(row));
+        EXPECT_GT(refreshes, before);
+        EXPECT_EQ(rows, hooked ? std::vector<int>{2} : std::vector<int>{});
+        // The clip is announced on the clipboard.
+        EXPECT_NE(desk.Clipboard().GetClipboardSequenceNumber(), sequence);
+        EXPECT_TRUE(desk.Clipboard().IsClipboardFormatAvailable(platform::CF_TEXT));
+        // The run selecting the clip it announced moves nothing; a held arrow key waits for its release.
+        list.SelectOnly(row);
+        EXPECT_EQ(rows.size(), hooked ? 1u : 0u);
+        selection->ArrowKeyDown();
+        list.SelectOnly(3);
+        EXPECT_EQ(core->CurrentClip, list.Clip(row));
+        selection->ArrowKeyUp();
+        EXPECT_EQ(core->CurrentClip, list.Clip(3));
+        EXPECT_EQ(rows, hooked ? (std::vector<int>{2, 3}) : std::vector<int>{});
+        core->RFState = TBrindlexCore::TRFState::Idle;
+        list.SelectOnly(0);
+    }
+    core->RFSetItem = nullptr;
+}
+
+TEST_F(ClipListSelectionTest, ChangingCollectionOrRowByCommandEndsAutoGlueAndRelayfeed) {
+    StartWithClips(3);
+    int glueEnds = 0;
+    std::vector<bool> rfOffs;
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    // Without hooks nothing breaks.
+    core->AutoGlueMode = true;
+    selection->SelectNext(true);
+    core->EndAutoGlue = [&] {
+        ++glueEnds;
+        core->AutoGlueMode = false;
+    };
+    core->RFOff = [&](bool putBack) {
+        rfOffs.push_back(putBack);
+        core->RFState = TBrindlexCore::TRFState::Idle;
+    };
+    selection->SelectNext(true);
+    EXPECT_EQ(glueEnds, 1);
+    core->AutoGlueMode = true;
+    core->RFState = TBrindlexCore::TRFState::Armed;
+    core->Tree().Select(NodeOf(Coll("Long-Term")));
+    EXPECT_EQ(glueEnds, 2);
+    EXPECT_EQ(rfOffs, std::vector<bool>{true});
+    core->EndAutoGlue = nullptr;
+    core->RFOff = nullptr;
+}
+
+} // namespace
+} // namespace bx::shell
