@@ -71,6 +71,16 @@ using platform::CF_METAFILEPICT;
 using platform::CF_TEXT;
 using shell::TClipListModel;
 
+// Hands every wheel event of the program to the window first.
+class TfrmBX::TWheelFilter : public QObject {
+public:
+    explicit TWheelFilter(TfrmBX* window) : window_(window) {}
+    bool eventFilter(QObject* watched, QEvent* event) override { return window_->WheelTurned(watched, event); }
+
+private:
+    TfrmBX* window_;
+};
+
 namespace {
 
 constexpr const char* CouldNotRetrieve = "Error - Could Not Retrieve Item.";
@@ -101,9 +111,13 @@ TfrmBX::TfrmBX() {
     BuildToolBar();
     BuildMenus();
     resize(900, 640);
+    // The wheel is the window's before any of its parts gets it.
+    wheelFilter_ = std::make_unique<TWheelFilter>(this);
+    qApp->installEventFilter(wheelFilter_.get());
 }
 
 TfrmBX::~TfrmBX() {
+    qApp->removeEventFilter(wheelFilter_.get());
     SetCore(nullptr, nullptr);
 }
 
@@ -115,6 +129,8 @@ void TfrmBX::BuildWidgets() {
     tvCollections_->setHeaderHidden(true);
     tvCollections_->setIconSize(TCollectionTreeModel::DecorationSize());
     tvCollections_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Expanding the pane narrows the tree to 1 pixel.
+    tvCollections_->setMinimumWidth(1);
 
     rightPart_ = new QWidget(Splitter1_);
     auto* rightLayout = new QVBoxLayout(rightPart_);
@@ -145,6 +161,8 @@ void TfrmBX::BuildWidgets() {
     lvClips_->installEventFilter(this);
     lvClips_->viewport()->installEventFilter(this);
     lvClips_->viewport()->setMouseTracking(true);
+    // Expanding the pane lowers the list to 1 pixel; the splitter keeps it at least 2 pixels high.
+    lvClips_->setMinimumHeight(1);
 
     previewStack_ = new QStackedWidget(splitter2_);
     previewStack_->addWidget(BuildPane());
@@ -156,6 +174,8 @@ void TfrmBX::BuildWidgets() {
     lblNothingToDisplay_->setStyleSheet("color: navy; font-style: italic;");
     previewStack_->addWidget(lblNothingToDisplay_);
     previewStack_->setCurrentWidget(lblNothingToDisplay_);
+    splitter2_->setCollapsible(0, false);
+    Splitter1_->setCollapsible(0, false);
     splitter2_->setStretchFactor(0, 1);
     splitter2_->setStretchFactor(1, 1);
     Splitter1_->setStretchFactor(1, 1);
@@ -302,11 +322,42 @@ void TfrmBX::BuildToolBar() {
     bar->addWidget(cmdCollection_);
     connect(cmdCollection_, &QToolButton::clicked, this,
             [this] { NextCollection((QApplication::keyboardModifiers() & Qt::ControlModifier) != 0); });
+    // The spin button: the upper arrow selects the previous row, the lower one the next.
+    auto* cmdScroll = new QWidget(bar);
+    cmdScroll->setObjectName("cmdScroll");
+    auto* spinLayout = new QVBoxLayout(cmdScroll);
+    spinLayout->setContentsMargins(0, 0, 0, 0);
+    spinLayout->setSpacing(0);
+    for (const bool next : {false, true}) {
+        auto* arrow = new QToolButton(cmdScroll);
+        arrow->setObjectName(next ? "cmdScrollDown" : "cmdScrollUp");
+        arrow->setArrowType(next ? Qt::DownArrow : Qt::UpArrow);
+        arrow->setFixedSize(20, 12);
+        arrow->setAutoRepeat(true);
+        arrow->setToolTip(next ? "Select Next Item (Down)" : "Select Previous Item (Up)");
+        connect(arrow, &QToolButton::clicked, this, [this, next] { SelectNextItem(next); });
+        spinLayout->addWidget(arrow);
+    }
+    bar->addWidget(cmdScroll);
+}
+
+void TfrmBX::AddSelectionCommand(QAction* action, bool exactlyOne) {
+    selectionCommands_.push_back({action, exactlyOne});
+    UpdateSelectionCommands();
+}
+
+void TfrmBX::UpdateSelectionCommands() {
+    const std::size_t selected = core_ != nullptr ? core_->ClipList().SelectedCount() : 0;
+    for (const auto& [action, exactlyOne] : selectionCommands_)
+        if (action != nullptr)
+            action->setEnabled(exactlyOne ? selected == 1 : selected >= 1);
 }
 
 void TfrmBX::NextCollection(bool fromFirst) {
     if (core_ == nullptr || core_->SuppressListEvents)
         return;
+    if (core_->AutoGlueMode && core_->EndAutoGlue)
+        core_->EndAutoGlue();
     if (core_->RFOff && core_->RFState != shell::TBrindlexCore::TRFState::Idle)
         core_->RFOff(true);
     const int node = shell::TCollectionCycle::Next(core_->Tree(), fromFirst);
@@ -367,7 +418,10 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     selection_ = std::make_unique<shell::TClipListSelection>(*core_, *desktop_);
     selection_->OnRefreshPreview = [this] { UpdateMagView(); };
     selection_->OnRescueEditing = [this] { RescueEditing(); };
-    selection_->OnListSelectionChanged = [this] { SyncViewSelection(); };
+    selection_->OnListSelectionChanged = [this] {
+        SyncViewSelection();
+        UpdateSelectionCommands();
+    };
 
     clipModel_ = new TClipTableModel(core_->ClipList(), this);
     clipModel_->SetShowTypeIcons(settings.ShowTypeIcons);
@@ -405,18 +459,8 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         Splitter1_->setSizes({settings.split1, std::max(width() - settings.split1, 100)});
         splitter2_->setSizes({settings.split2, std::max(height() - settings.split2, 100)});
     }
-    connect(Splitter1_, &QSplitter::splitterMoved, this, [this] {
-        if (core_ != nullptr)
-            core_->Settings().split1 = Splitter1_->sizes().value(0);
-    });
-    connect(splitter2_, &QSplitter::splitterMoved, this, [this] {
-        if (core_ == nullptr)
-            return;
-        core_->Settings().split2 = splitter2_->sizes().value(0);
-        QSignalBlocker block(cmdMagSizeWindow_);
-        cmdMagSizeWindow_->setChecked(false);
-        mnuSizePreviewWindow_->setChecked(false);
-    });
+    connect(Splitter1_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(false); });
+    connect(splitter2_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(true); });
     OnTreeChanged();
     OnListReset();
 }
@@ -652,13 +696,6 @@ bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
             const QModelIndex index = lvClips_->indexAt(mouse->position().toPoint());
             const bool link = index.column() == TClipListModel::ColSourceUrl && !index.data().toString().isEmpty();
             lvClips_->viewport()->setCursor(link ? Qt::PointingHandCursor : Qt::ArrowCursor);
-        } else if (event->type() == QEvent::Wheel && watched == lvClips_->viewport()) {
-            // A turn toward the user selects the next row, away from the user the previous one.
-            const auto* wheel = static_cast<QWheelEvent*>(event);
-            const int delta = wheel->angleDelta().y();
-            if (delta != 0)
-                SelectNextItem(delta < 0);
-            return true;
         }
     }
     if (watched == imgMagnifyBitmap_ && event->type() == QEvent::MouseButtonDblClick) {
@@ -672,6 +709,27 @@ bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
         RescueEditing();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Wheel || selection_ == nullptr)
+        return false;
+    // The wheel anywhere in the window moves the list's selection: a turn toward the user selects the
+    // next row, away from the user the previous one. The editors of the pane scroll their text and
+    // keep the turn to themselves.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this)
+        return false;
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    for (const QWidget* editor : {static_cast<QWidget*>(txtMagnifyText_), static_cast<QWidget*>(txtMagnifyRTF_)}) {
+        if (editor->isVisible() && editor->rect().contains(editor->mapFromGlobal(wheel->globalPosition().toPoint())))
+            // The editor scrolls; a turn it leaves unused stops at its parents.
+            return !(widget == editor || editor->isAncestorOf(widget));
+    }
+    const int delta = wheel->angleDelta().y();
+    if (delta != 0)
+        SelectNextItem(delta < 0);
+    return true;
 }
 
 void TfrmBX::changeEvent(QEvent* event) {
@@ -743,7 +801,7 @@ void TfrmBX::SetPinned(bool pinned) {
     if (pinned) {
         selection_->Pinned = true;
         SetPinImage("TB_TACK0");
-        editNode_ = core_->Tree().Selected();
+        selection_->EditNode = core_->Tree().Selected();
         return;
     }
     RescueEditing();
@@ -751,8 +809,8 @@ void TfrmBX::SetPinned(bool pinned) {
     TClipObj* clip = selection_->EditClip;
     if (clip != nullptr)
         core_->CopyItem(clip);
-    if (editNode_ >= 0 && core_->Tree().Selected() != editNode_)
-        core_->Tree().Select(editNode_);
+    if (const int node = selection_->EditNode; node >= 0 && core_->Tree().Selected() != node)
+        core_->Tree().Select(node);
     SetPinImage("TB_TACK1");
     const int row = core_->ClipList().RowOf(clip);
     if (row >= 0) {
@@ -1093,6 +1151,28 @@ void TfrmBX::ExpandPane(bool expand) {
     const int split2 = core_ != nullptr && core_->Settings().split2 > 0 ? core_->Settings().split2 : height() / 2;
     Splitter1_->setSizes({split1, std::max(width() - split1, 100)});
     splitter2_->setSizes({split2, std::max(height() - split2, 100)});
+}
+
+void TfrmBX::SplitterMoved(bool horizontal) {
+    if (core_ == nullptr)
+        return;
+    if (horizontal) {
+        // A list pushed to the top keeps a sliver, so that its splitter can be found again.
+        int list = splitter2_->sizes().value(0);
+        if (list <= MinListHeight) {
+            const int total = splitter2_->sizes().value(0) + splitter2_->sizes().value(1);
+            list = MinListHeight;
+            QSignalBlocker block(splitter2_);
+            splitter2_->setSizes({list, std::max(total - list, 0)});
+        }
+        core_->Settings().split2 = list;
+    } else {
+        core_->Settings().split1 = Splitter1_->sizes().value(0);
+    }
+    // Moving either splitter ends the expanded pane.
+    QSignalBlocker block(cmdMagSizeWindow_);
+    cmdMagSizeWindow_->setChecked(false);
+    mnuSizePreviewWindow_->setChecked(false);
 }
 
 void TfrmBX::UpdateCaption() {

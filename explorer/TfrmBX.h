@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -79,11 +80,18 @@ public:
     void SelectNextItem(bool next);
     // The collection button: the next collection (fromFirst: after the first node).
     void NextCollection(bool fromFirst);
+    // A command on the selected clips: enabled while exactly one row (exactlyOne) or at least one row is
+    // selected.
+    void AddSelectionCommand(QAction* action, bool exactlyOne);
+    // The list keeps this height when its splitter is pushed to the top.
+    static constexpr int MinListHeight = 2;
 
     // For tests and the other parts of the window.
     QTreeView* Tree() const { return tvCollections_; }
     QTableView* List() const { return lvClips_; }
     QTabWidget* Pane() const { return PCMagnify_; }
+    QSplitter* TreeSplitter() const { return Splitter1_; }
+    QSplitter* ListSplitter() const { return splitter2_; }
     QPlainTextEdit* TextEditor() const { return txtMagnifyText_; }
     QTextEdit* RtfEditor() const { return txtMagnifyRTF_; }
     THtmlView* HtmlView() const { return htmlView_; }
@@ -129,6 +137,12 @@ private:
     void SetPinImage(const QString& name);
     void UpdateCaption();
     void ExpandPane(bool expand);
+    void SplitterMoved(bool horizontal);
+    // The mouse wheel anywhere in the window; true when the turn was used.
+    bool WheelTurned(QObject* watched, QEvent* event);
+    class TWheelFilter;
+    std::unique_ptr<TWheelFilter> wheelFilter_;
+    void UpdateSelectionCommands();
     void ChooseMagFont();
     clipstore::TClipObj* EditClip() const;
     int VisibleTabCount() const;
@@ -140,7 +154,6 @@ private:
     TClipTableModel* clipModel_ = nullptr;
     TClipTitleDelegate* titleDelegate_ = nullptr;
     bool syncing_ = false;
-    int editNode_ = -1;
     int lastTab_ = -1;
     bool loadingTabs_ = false;
     QImage bitmap_;
@@ -149,6 +162,7 @@ private:
     QPointer<QWidget> busyFocus_;
 
     QSplitter* Splitter1_ = nullptr;
+    std::vector<std::pair<QPointer<QAction>, bool>> selectionCommands_;
     QSplitter* splitter2_ = nullptr;
     QTreeView* tvCollections_ = nullptr;
     QWidget* rightPart_ = nullptr;

@@ -12,6 +12,7 @@
 #include "Tfilter.h"
 #include "TfrmBX.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBrush>
 #include <QCheckBox>
@@ -19,16 +20,21 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QToolButton>
 #include <QTreeView>
+#include <QWheelEvent>
 
 #include <cstring>
+#include <tuple>
 
 namespace bx::explorer {
 namespace {
@@ -470,6 +476,94 @@ TEST_F(ExplorerWindowTest, AClipWithNoKnownFormatShowsTheUnknownImage) {
     QAbstractItemModel* model = window->List()->model();
     EXPECT_EQ(model->index(0, 0).data(TClipTableModel::FormatImagesRole).toStringList(), QStringList{"CF_UNKNOWN"});
     EXPECT_EQ(model->index(1, 0).data(TClipTableModel::FormatImagesRole).toStringList(), QStringList{"CF_TEXT"});
+}
+
+} // namespace
+} // namespace bx::explorer
+
+namespace bx::explorer {
+namespace {
+
+// Drags a splitter's handle by (dx, dy) pixels with the mouse.
+void DragHandle(QSplitter* splitter, int dx, int dy) {
+    QSplitterHandle* handle = splitter->handle(1);
+    const QPointF start(handle->width() / 2.0, handle->height() / 2.0);
+    const QPointF end = start + QPointF(dx, dy);
+    for (const auto& [type, at, buttons] :
+         {std::tuple{QEvent::MouseButtonPress, start, Qt::MouseButtons(Qt::LeftButton)},
+          std::tuple{QEvent::MouseMove, end, Qt::MouseButtons(Qt::LeftButton)},
+          std::tuple{QEvent::MouseButtonRelease, end, Qt::MouseButtons(Qt::NoButton)}}) {
+        QMouseEvent event(type, at, handle->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(handle, &event);
+    }
+}
+
+TEST_F(ExplorerWindowTest, SplittersStoreTheirPlacesAndEndTheExpandedPane) {
+    StartWindow();
+    CopyText(editor, "words");
+    ShowCollection("Short-Term");
+    auto* expand = window->findChild<QToolButton*>("cmdMag_SizeWindow");
+    ASSERT_NE(expand, nullptr);
+    // Expanded: the tree 1 pixel wide, the list 1 pixel high.
+    expand->click();
+    EXPECT_EQ(window->TreeSplitter()->sizes().value(0), 1);
+    EXPECT_EQ(window->ListSplitter()->sizes().value(0), 1);
+    // Moving a splitter stores the place and releases the button; pushed to the top the list keeps 2
+    // pixels.
+    DragHandle(window->TreeSplitter(), 150, 0);
+    EXPECT_FALSE(expand->isChecked());
+    EXPECT_EQ(settings->split1, window->TreeSplitter()->sizes().value(0));
+    EXPECT_GT(settings->split1, 100);
+    DragHandle(window->ListSplitter(), 0, 200);
+    EXPECT_EQ(settings->split2, window->ListSplitter()->sizes().value(0));
+    expand->click();
+    DragHandle(window->ListSplitter(), 0, -500);
+    EXPECT_FALSE(expand->isChecked());
+    EXPECT_EQ(window->ListSplitter()->sizes().value(0), TfrmBX::MinListHeight);
+    EXPECT_EQ(settings->split2, TfrmBX::MinListHeight);
+}
+
+TEST_F(ExplorerWindowTest, TheWheelMovesTheSelectionExceptOverTheEditor) {
+    StartWindow();
+    for (const char* text : {"one", "two", "three"})
+        CopyText(editor, text);
+    ShowCollection("Short-Term");
+    QApplication::processEvents();
+    const auto turn = [](QWidget* widget, int delta) {
+        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+        QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &event);
+    };
+    TClipObj* top = core->ClipList().Clip(0);
+    turn(window->Tree()->viewport(), -120); // toward the user: the next row
+    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+    turn(window->TextEditor()->viewport(), -120);
+    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+    turn(window->List()->viewport(), 120);
+    EXPECT_EQ(core->CurrentClip, top);
+    // The toolbar's spin button: down is the next row.
+    window->findChild<QToolButton*>("cmdScrollDown")->click();
+    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+    window->findChild<QToolButton*>("cmdScrollUp")->click();
+    EXPECT_EQ(core->CurrentClip, top);
+}
+
+TEST_F(ExplorerWindowTest, CommandsOnTheSelectionFollowTheNumberOfSelectedRows) {
+    StartWindow();
+    for (const char* text : {"one", "two"})
+        CopyText(editor, text);
+    ShowCollection("Short-Term");
+    QAction one("one");
+    QAction some("some");
+    window->AddSelectionCommand(&one, true);
+    window->AddSelectionCommand(&some, false);
+    EXPECT_TRUE(one.isEnabled());
+    window->Selection()->SelectAll();
+    EXPECT_FALSE(one.isEnabled());
+    EXPECT_TRUE(some.isEnabled());
+    core->ClipList().ClearSelection();
+    EXPECT_FALSE(some.isEnabled());
 }
 
 } // namespace
