@@ -743,9 +743,11 @@ void TfrmBX::changeEvent(QEvent* event) {
     RescueEditing();
     if (core_->Settings().Edits == editsBefore)
         return;
-    TClipObj* clip = selection_->Pinned ? selection_->EditClip : core_->CurrentClip;
-    if (clip != nullptr)
-        core_->CopyItem(clip);
+    // A pinned pane's clip is the one the user worked on: it becomes the current clip.
+    if (selection_->Pinned && selection_->EditClip != nullptr)
+        core_->CurrentClip = selection_->EditClip;
+    if (core_->CurrentClip != nullptr)
+        core_->CopyItem(core_->CurrentClip);
 }
 
 void TfrmBX::resizeEvent(QResizeEvent* event) {

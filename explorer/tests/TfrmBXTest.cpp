@@ -568,3 +568,30 @@ TEST_F(ExplorerWindowTest, CommandsOnTheSelectionFollowTheNumberOfSelectedRows) 
 
 } // namespace
 } // namespace bx::explorer
+
+namespace bx::explorer {
+namespace {
+
+TEST_F(ExplorerWindowTest, LeavingTheProgramPutsThePinnedEditedClipOnTheClipboard) {
+    StartWindow();
+    CopyText(editor, "first");
+    CopyText(editor, "second");
+    ShowCollection("Short-Term");
+    window->SetPinned(true);
+    TClipObj* pinned = core->CurrentClip;
+    core->ClipList().SelectOnly(1);
+    ASSERT_EQ(ClipboardText(), "first");
+    window->TextEditor()->selectAll();
+    window->TextEditor()->insertPlainText("second, edited");
+    // Another window takes the focus.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QApplication::processEvents();
+    ASSERT_FALSE(window->isActiveWindow());
+    EXPECT_EQ(ClipboardText(), "second, edited");
+    EXPECT_EQ(core->CurrentClip, pinned);
+}
+
+} // namespace
+} // namespace bx::explorer
