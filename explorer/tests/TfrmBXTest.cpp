@@ -9,6 +9,7 @@
 #include "THexDump.h"
 #include "THtmlView.h"
 #include "TImageFit.h"
+#include "TImages.h"
 #include "Tfilter.h"
 #include "TfrmBX.h"
 
@@ -591,6 +592,40 @@ TEST_F(ExplorerWindowTest, LeavingTheProgramPutsThePinnedEditedClipOnTheClipboar
     ASSERT_FALSE(window->isActiveWindow());
     EXPECT_EQ(ClipboardText(), "second, edited");
     EXPECT_EQ(core->CurrentClip, pinned);
+}
+
+} // namespace
+} // namespace bx::explorer
+
+namespace bx::explorer {
+namespace {
+
+TEST_F(ExplorerWindowTest, TreeNodesAndTheCollectionButtonShowTheCollectionsIcons) {
+    StartWindow();
+    CopyText(editor, "words");
+    ShowCollection("Short-Term");
+    const TClipColl* shown = Coll("Short-Term");
+    // The node: its state image, then its icon from the collection image list.
+    const QModelIndex node = window->Tree()->currentIndex();
+    const QImage picture = node.data(Qt::DecorationRole).value<QPixmap>().toImage();
+    const QImage icon = TImages::CollectionImage(shown->ImageIndex).toImage();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(picture.copy(QRect(QPoint(TCollectionTreeModel::DecorationSize().width() / 2 + 1, 0), icon.size()))
+                  .convertToFormat(icon.format()),
+              icon);
+    const QImage state = TImages::StateImage(core->CalcStateIndex(*shown)).toImage();
+    ASSERT_FALSE(state.isNull()); // the collection holds the last captured clip
+    EXPECT_EQ(picture.copy(QRect(QPoint(0, 0), state.size())).convertToFormat(state.format()), state);
+    // The toolbar's collection button shows the shown collection's icon; a click moves to the next one.
+    auto* button = window->findChild<QToolButton*>("cmdCollection");
+    const QPixmap expected =
+        TImages::CollectionButtonImage(shown->ImageIndex, window->palette().color(QPalette::Button));
+    EXPECT_EQ(button->icon().pixmap(expected.size()).toImage().convertToFormat(QImage::Format_ARGB32),
+              expected.toImage().convertToFormat(QImage::Format_ARGB32));
+    const int before = core->Tree().Selected();
+    button->click();
+    EXPECT_NE(core->Tree().Selected(), before);
+    EXPECT_NE(core->ClipList().Coll(), nullptr);
 }
 
 } // namespace
