@@ -8,6 +8,7 @@
 #include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TClipTableModel.h"
+#include "TClipTitleDelegate.h"
 #include "TProgramState.h"
 
 #include <QApplication>
@@ -84,6 +85,9 @@ int main(int argc, char** argv) {
     list.OnReset = [&model] { model.Reset(); };
     QTableView view;
     view.setModel(&model);
+    // The title cells draw their format images as in the window.
+    bx::explorer::TClipTitleDelegate titles(&view);
+    view.setItemDelegateForColumn(TClipListModel::ColTitle, &titles);
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view.verticalHeader()->setDefaultSectionSize(18);
     view.resize(1000, 600);
