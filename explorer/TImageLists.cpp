@@ -134,6 +134,12 @@ QImage TImageLists::Image(List list, int index) const {
     return entries[static_cast<std::size_t>(index)].Image;
 }
 
+void TImageLists::Replace(List list, int index, QImage image) {
+    std::vector<TEntry>& entries = lists_[static_cast<std::size_t>(list)];
+    if (index >= 0 && static_cast<std::size_t>(index) < entries.size())
+        entries[static_cast<std::size_t>(index)].Image = std::move(image);
+}
+
 int TImageLists::IndexOf(List list, const QString& name) const {
     const std::vector<TEntry>& entries = lists_[static_cast<std::size_t>(list)];
     for (std::size_t i = 0; i < entries.size(); ++i)

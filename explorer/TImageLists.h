@@ -24,6 +24,8 @@ public:
     // The collection list's images of the collections the program makes itself.
     static constexpr int FolderIcon = 7;
     static constexpr int DefaultCollectionIcon = 10;
+    // The main toolbar's image of the collection button: the icon of the collection shown last.
+    static constexpr int CollectionButton = 7;
 
     // Finds the image of a name at a size; a null image when there is none.
     using TSource = std::function<QImage(const QString& name, QSize size)>;
@@ -45,6 +47,8 @@ public:
     int Count(List list) const;
     // The image at a number; a null image outside the list.
     QImage Image(List list, int index) const;
+    // Replaces the image at a number (nothing outside the list).
+    void Replace(List list, int index, QImage image);
     // The number of a name in a list, -1 when the name added nothing.
     int IndexOf(List list, const QString& name) const;
 

@@ -587,9 +587,12 @@ void TfrmBX::OnListReset() {
     rightPart_->setVisible(list.Coll() != nullptr || core_->Tree().Selected() < 0);
     ShowSortArrow();
     // The collection button shows the icon of the collection shown last.
-    if (list.Coll() != nullptr)
-        cmdCollection_->setIcon(
-            QIcon(TImages::CollectionButtonImage(list.Coll()->ImageIndex, palette().color(QPalette::Button))));
+    if (list.Coll() != nullptr) {
+        const QPixmap button =
+            TImages::CollectionButtonImage(list.Coll()->ImageIndex, palette().color(QPalette::Button));
+        TImageLists::Program().Replace(TImageLists::Toolbar, TImageLists::CollectionButton, button.toImage());
+        cmdCollection_->setIcon(QIcon(button));
+    }
     SyncViewSelection();
     SyncTreeSelection();
     UpdateCaption();

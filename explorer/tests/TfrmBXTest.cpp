@@ -9,6 +9,7 @@
 #include "THexDump.h"
 #include "THtmlView.h"
 #include "TImageFit.h"
+#include "TImageLists.h"
 #include "TImages.h"
 #include "Tfilter.h"
 #include "TfrmBX.h"
@@ -621,6 +622,10 @@ TEST_F(ExplorerWindowTest, TreeNodesAndTheCollectionButtonShowTheCollectionsIcon
     const QPixmap expected =
         TImages::CollectionButtonImage(shown->ImageIndex, window->palette().color(QPalette::Button));
     EXPECT_EQ(button->icon().pixmap(expected.size()).toImage().convertToFormat(QImage::Format_ARGB32),
+              expected.toImage().convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(TImageLists::Program()
+                  .Image(TImageLists::Toolbar, TImageLists::CollectionButton)
+                  .convertToFormat(QImage::Format_ARGB32),
               expected.toImage().convertToFormat(QImage::Format_ARGB32));
     const int before = core->Tree().Selected();
     button->click();
