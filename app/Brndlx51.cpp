@@ -1,5 +1,6 @@
 // Program entry of Brindlex.
 #include "EnvUserDirs.h"
+#include "HeapTuning.h"
 #include "SingleInstance.h"
 #include "StrftimeDateTimeFormat.h"
 #include "TAppSettings.h"
@@ -42,6 +43,8 @@ bx::shell::TScreenSize ScreenSize() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Before anything is allocated: room for loading the clips, large blocks returned when freed.
+    bx::platform::HeapTuning::Apply();
     // "brindlex dump DIR" prints a stored collection as JSON; it runs before any window exists and
     // needs no display.
     if (argc >= 2 && std::strcmp(argv[1], "dump") == 0)

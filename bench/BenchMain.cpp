@@ -14,6 +14,7 @@
 #include "TWorkload.h"
 
 #include "GlobalMemory.h"
+#include "HeapTuning.h"
 #include "SimApp.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
@@ -631,6 +632,8 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+    // The core is measured with the heap set up as the program sets it up at its start.
+    bx::platform::HeapTuning::Apply();
     if (args.size() == 4 && args[0] == "child")
         return MemoryChild(args[1], args[2], args[3]);
     if (args.size() < 2 || (args[0] != "run" && args[0] != "generate"))

@@ -329,7 +329,7 @@ bool TClipColl::Recover(TByteReader& stream, const std::string& failedTitle) con
         n -= 10;
     else
         return false;
-    const auto window = stream.Bytes().subspan(p, n);
+    const auto window = stream.Peek(n);
     for (std::size_t k = 0; k < n; ++k) {
         if (!IsRecordHeaderAt(window, k))
             continue;
@@ -502,7 +502,8 @@ std::optional<TClipColl::LoadReport> TClipColl::LoadFromFile(const std::string& 
     const auto found = TDirFiles::Find(dir, name);
     if (!found)
         return std::nullopt;
-    TByteReader stream = TByteReader::FromFile(*found);
+    // Read on through a bounded window: the file is never held whole.
+    TByteReader stream = TByteReader::Stream(*found);
     return LoadFromStream(stream);
 }
 

@@ -116,13 +116,26 @@ TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t se
             const std::uint32_t length = stream.ReadU32();
             if (length > stream.Remaining())
                 throw EMyStreamError("Block of " + std::to_string(length) + " bytes runs past the end of the stream");
-            const HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length);
+            HGLOBAL h = 0;
+            if (length <= stream.MaxView()) {
+                // The bytes go into the block once, straight from the reader's window.
+                const auto bytes = stream.ReadView(length);
+                h = GlobalMemory::FromBytes(bytes.data(), bytes.size());
+            } else {
+                h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length);
+                if (h != 0 && length > 0) {
+                    try {
+                        stream.ReadBytes(GlobalLock(h), length);
+                    } catch (...) {
+                        GlobalUnlock(h);
+                        GlobalFree(h);
+                        throw;
+                    }
+                    GlobalUnlock(h);
+                }
+            }
             if (h == 0)
                 throw EMyStreamError("Out of memory for a block of " + std::to_string(length) + " bytes");
-            if (length > 0) {
-                stream.ReadBytes(GlobalLock(h), length);
-                GlobalUnlock(h);
-            }
             if (Handle != 0)
                 GlobalFree(Handle);
             Handle = h;

@@ -1,6 +1,7 @@
 #include "TMasterList.h"
 
 #include "AtomicFile.h"
+#include "HeapTuning.h"
 #include "IMessageBoxes.h"
 #include "LogHook.h"
 #include "TClipColl.h"
@@ -154,6 +155,8 @@ bool TMasterList::IsSafeDataSourceDirectory(const std::string& dir) {
 }
 
 bool TMasterList::Load() {
+    // Thousands of small clips at once: room for them where few pages need to be touched.
+    const HeapTuning::BulkLoad bulk;
     bool found = false;
     for (const auto& entry : dataSources_.Entries())
         if (entry.Source != nullptr && entry.Source->AutoLoad)

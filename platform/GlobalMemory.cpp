@@ -30,6 +30,15 @@ Table& TheTable() {
     return table;
 }
 
+// Files a new block away under a new handle.
+HGLOBAL Insert(Block&& block) {
+    Table& t = TheTable();
+    std::lock_guard lock(t.mutex);
+    const HGLOBAL h = BlockTag | t.next++;
+    t.blocks.emplace(h, std::move(block));
+    return h;
+}
+
 } // namespace
 
 HGLOBAL GlobalMemory::Alloc(UINT /*flags*/, std::size_t size) {
@@ -41,11 +50,7 @@ HGLOBAL GlobalMemory::Alloc(UINT /*flags*/, std::size_t size) {
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    Table& t = TheTable();
-    std::lock_guard lock(t.mutex);
-    const HGLOBAL h = BlockTag | t.next++;
-    t.blocks.emplace(h, std::move(block));
-    return h;
+    return Insert(std::move(block));
 }
 
 std::uint8_t* GlobalMemory::Lock(HGLOBAL h) {
@@ -91,14 +96,17 @@ bool GlobalMemory::IsBlock(HANDLE h) {
 }
 
 HGLOBAL GlobalMemory::FromBytes(const void* bytes, std::size_t size) {
-    const HGLOBAL h = Alloc(GMEM_MOVEABLE, size);
-    if (h == 0)
+    if (size > MaxBlockSize)
         return 0;
-    if (size > 0) {
-        std::memcpy(Lock(h), bytes, size);
-        Unlock(h);
+    // Filled once from the bytes, never zeroed first.
+    Block block;
+    try {
+        const auto* first = static_cast<const std::uint8_t*>(bytes);
+        block.bytes.assign(first, first + size);
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
-    return h;
+    return Insert(std::move(block));
 }
 
 std::size_t GlobalMemory::LiveBlocks() {
