@@ -40,6 +40,9 @@ constexpr std::int32_t FirstOldFileSortKey = 1000;
 // How far stream recovery looks ahead for the next clip record.
 constexpr std::size_t RecoveryWindow = 2048;
 
+// No clip record, of any version, is shorter than this.
+constexpr std::size_t MinClipRecordBytes = 20;
+
 // Two's-complement arithmetic: stored counters wrap instead of overflowing.
 std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
@@ -416,6 +419,9 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
     Favorite = version >= 505 ? stream.ReadBool() : false;
 
     const std::int32_t count = stream.ReadI32();
+    // Room for the entries at once, as many as the bytes left can hold at the least.
+    if (count > 0)
+        entries_.reserve(std::min(static_cast<std::size_t>(count), stream.Remaining() / MinClipRecordBytes));
     for (std::int32_t i = 0; i < count; ++i) {
         const std::size_t before = stream.Position();
         auto clip = std::make_unique<TClipObj>(0, "Stream");
