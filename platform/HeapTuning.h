@@ -12,7 +12,7 @@ public:
     // clip data read for a moment leaves nothing resident behind.
     static constexpr std::size_t LargeBlock = std::size_t{256} << 10;
     // The heap room set aside for the many small blocks of one load.
-    static constexpr std::size_t LoadRoom = std::size_t{64} << 20;
+    static constexpr std::size_t LoadRoom = std::size_t{256} << 20;
 
     // Called once at program start, before the data is loaded: fixes the large-block threshold and
     // the trim threshold (the allocator would otherwise raise both after every large block freed,
