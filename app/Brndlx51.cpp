@@ -43,12 +43,13 @@ bx::shell::TScreenSize ScreenSize() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Before anything is allocated: room for loading the clips, large blocks returned when freed.
-    bx::platform::HeapTuning::Apply();
     // "brindlex dump DIR" prints a stored collection as JSON; it runs before any window exists and
     // needs no display.
     if (argc >= 2 && std::strcmp(argv[1], "dump") == 0)
         return bx::shell::TCollectionDump::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    // The program runs long: large blocks are returned when freed, and the heap's free top is trimmed.
+    // (A dump reads many large blocks once and ends: the allocator's own adaptive settings suit it.)
+    bx::platform::HeapTuning::Apply();
     bool useDefaultDataDir = false;
     bool exitWhenLoaded = false;
     std::vector<std::string> args;
