@@ -7,6 +7,7 @@
 #include "GlobalMemory.h"
 #include "LogHook.h"
 #include "TBitmap.h"
+#include "TBlockPacker.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
 #include "TDirFiles.h"
@@ -14,7 +15,10 @@
 #include "TProgramState.h"
 
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <system_error>
+#include <vector>
 
 namespace bx::clipstore {
 
@@ -60,16 +64,30 @@ int TClipData::HeaderVersion(const std::string& header) {
     return version;
 }
 
-void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir) const {
+void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir,
+                             bool packLarge) const {
     if (Format_Type > TypeMetafile)
         throw EInvalidFormatType("Bad Format_Type Encountered(a): " + std::to_string(Format_Type) +
                                  "\nFormat Num: " + std::to_string(FormatNum) + " Format Name: " + FormatName);
-    stream.WriteString(RecordHeader);
+    std::optional<std::vector<std::uint8_t>> packed;
+    if (Format_Type == TypeBlock && packLarge) {
+        const std::size_t size = GlobalSize(Handle);
+        if (size >= TBlockPacker::MinSize) {
+            packed = TBlockPacker::Pack({GlobalLock(Handle), size});
+            GlobalUnlock(Handle);
+        }
+    }
+    stream.WriteString(packed ? PackedRecordHeader : RecordHeader);
     stream.WriteU32(Format_Type);
     stream.WriteString(FormatName);
     stream.WriteU16(FormatNum);
     stream.WriteI32(DataSize);
     stream.WriteBool(Pasteable);
+    if (packed) {
+        stream.WriteU32(static_cast<std::uint32_t>(packed->size()));
+        stream.WriteBytes(packed->data(), packed->size());
+        return;
+    }
     if (Format_Type == TypeBlock) {
         const std::size_t size = GlobalSize(Handle);
         stream.WriteU32(static_cast<std::uint32_t>(size));
@@ -94,6 +112,39 @@ void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const 
         LogMsg(LogErrors, "TClipData.SaveToStream", "No picture to write: " + dir + name);
 }
 
+TClipData::ReadResult TClipData::ReadPacked(TByteReader& stream, std::uint32_t length, std::int32_t serialNbr) {
+    // The record ends after its bytes whatever they hold: the next record stays readable.
+    std::vector<std::uint8_t> copy;
+    std::span<const std::uint8_t> packed;
+    if (length <= stream.MaxView()) {
+        packed = stream.ReadView(length);
+    } else {
+        copy.resize(length); // no more than the stream holds
+        stream.ReadBytes(copy.data(), length);
+        packed = copy;
+    }
+    if (Handle != 0) {
+        GlobalFree(Handle);
+        Handle = 0;
+    }
+    const std::optional<std::size_t> size = TBlockPacker::UnpackedSize(packed);
+    HGLOBAL h = size ? GlobalAlloc(GMEM_MOVEABLE, *size) : 0;
+    bool ok = false;
+    if (h != 0) {
+        ok = TBlockPacker::Unpack(packed, {GlobalLock(h), *size});
+        GlobalUnlock(h);
+    }
+    if (!ok) {
+        if (h != 0)
+            GlobalFree(h);
+        LogMsg(LogErrors, "TClipData.LoadFromStream",
+               "Packed block of item " + std::to_string(serialNbr) + " (" + FormatName + ") is damaged");
+        return ReadResult::Failed;
+    }
+    Handle = h;
+    return ReadResult::Ok;
+}
+
 TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t serialNbr, const std::string& dir) {
     if (!TProgramState::Get().MasterListExists)
         return ReadResult::Ok;
@@ -116,6 +167,8 @@ TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t se
             const std::uint32_t length = stream.ReadU32();
             if (length > stream.Remaining())
                 throw EMyStreamError("Block of " + std::to_string(length) + " bytes runs past the end of the stream");
+            if (version >= PackedRecordVersion)
+                return ReadPacked(stream, length, serialNbr);
             HGLOBAL h = 0;
             if (length <= stream.MaxView()) {
                 // The bytes go into the block once, straight from the reader's window.

@@ -24,6 +24,10 @@ public:
 
     static constexpr int RecordVersion = 510;
     static constexpr const char* RecordHeader = "TCLIPDATA.510";
+    // A memory-block record whose block is stored packed (TBlockPacker) carries this header; all
+    // other records keep the one above, so files without packed blocks read as before.
+    static constexpr int PackedRecordVersion = 511;
+    static constexpr const char* PackedRecordHeader = "TCLIPDATA.511";
 
     // The outcome of reading one format record.
     enum class ReadResult {
@@ -47,10 +51,14 @@ public:
     std::unique_ptr<TMetafile> Metafile;
 
     // Writes the format record; a bitmap or metafile goes to its picture file in dir (ending in "/")
-    // unless that file exists. Raises EInvalidFormatType for an invalid Format_Type.
-    void SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir) const;
-    // Reads a format record; false when it could not be used. A missing picture file raises
-    // EGraphicOpenError; an unreadable one leaves the format without its graphic.
+    // unless that file exists. Raises EInvalidFormatType for an invalid Format_Type. With packLarge a
+    // memory block that packs well is stored packed (data files only: the collection file keeps
+    // plain records).
+    void SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir,
+                      bool packLarge = false) const;
+    // Reads a format record; false when it could not be used (a packed block that does not unpack
+    // to its declared size leaves the format without data, and the stream after the record). A missing picture file
+    // raises EGraphicOpenError; an unreadable one leaves the format without its graphic.
     bool LoadFromStream(TByteReader& stream, std::int32_t serialNbr, const std::string& dir) {
         return ReadRecord(stream, serialNbr, dir) == ReadResult::Ok;
     }
@@ -61,6 +69,10 @@ public:
     static int HeaderVersion(const std::string& header);
     // "I" + serial + extension (".bmp", ".emf", ".wmf").
     static std::string PictureName(std::int32_t serialNbr, const char* extension);
+
+private:
+    // The packed block of length bytes at the stream's position, unpacked into Handle.
+    ReadResult ReadPacked(TByteReader& stream, std::uint32_t length, std::int32_t serialNbr);
 };
 
 } // namespace bx::clipstore

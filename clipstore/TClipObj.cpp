@@ -9,6 +9,7 @@
 #include "IClipProfile.h"
 #include "LogHook.h"
 #include "TBitmap.h"
+#include "TBlockPacker.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
 #include "TClipName.h"
@@ -27,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <system_error>
 
@@ -383,7 +385,125 @@ std::string TClipObj::STimeStamp() const {
 bool TClipObj::FindInTitle(const std::string& text) const {
     if (text.empty())
         return false;
-    return TUtf8::UpperAscii(Title).find(TUtf8::UpperAscii(text)) != std::string::npos;
+    return ContainsUpperAscii(Title, TUtf8::UpperAscii(text));
+}
+
+bool TClipObj::HoldsUpperAscii(std::string_view text, std::string_view upperNeedle) {
+    return ContainsUpperAscii(text, upperNeedle);
+}
+
+std::optional<TClipObj::DataFileText> TClipObj::BodyInDataFile() const {
+    if (!MasterListExists() || !DataInFile || Online || Coll == nullptr || LockedFormat != 0)
+        return std::nullopt;
+    // As HasFormat: type bits that leave the text out settle it without the file.
+    if (!HasIcon(CF_TEXT) && IconBits > 0)
+        return std::nullopt;
+    return DataFileText{Coll->GetPath(), SerialNbr, StoredFormatCount};
+}
+
+namespace {
+
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// The whole file into out (its capacity reused); false when it cannot be read or changes size.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > TBlockPacker::MaxSize)
+        return false;
+    FilePtr f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!f)
+        return false;
+    out.resize(static_cast<std::size_t>(size) + 1);
+    const std::size_t n = std::fread(out.data(), 1, out.size(), f.get());
+    if (n != size || std::ferror(f.get()) != 0)
+        return false;
+    out.resize(n);
+    return true;
+}
+
+// A cursor over a data file's bytes that fails instead of reading past the end.
+struct Cursor {
+    std::span<const std::uint8_t> b;
+    std::size_t pos = 0;
+    bool ok = true;
+
+    std::size_t Remaining() const { return b.size() - pos; }
+    std::span<const std::uint8_t> Take(std::size_t n) {
+        if (!ok || n > Remaining()) {
+            ok = false;
+            return {};
+        }
+        pos += n;
+        return b.subspan(pos - n, n);
+    }
+    std::uint32_t U32(std::size_t n = 4) {
+        const auto bytes = Take(n);
+        std::uint32_t v = 0;
+        for (std::size_t i = bytes.size(); i > 0; --i)
+            v = (v << 8) | bytes[i - 1];
+        return v;
+    }
+    std::span<const std::uint8_t> RawString() {
+        const auto length = Take(1);
+        return ok ? Take(length[0]) : std::span<const std::uint8_t>{};
+    }
+};
+
+} // namespace
+
+TClipObj::FileSearch TClipObj::FindInDataFile(const DataFileText& file, std::string_view upperNeedle) {
+    if (upperNeedle.empty())
+        return FileSearch::NoMatch;
+    thread_local std::vector<std::uint8_t> bytes;
+    thread_local std::vector<std::uint8_t> unpacked;
+    try {
+        const std::string name = DataFileName(file.SerialNbr);
+        const std::string path = TDirFiles::Find(file.Dir, name).value_or(file.Dir + name);
+        if (!ReadWholeFile(path, bytes))
+            return FileSearch::Unknown;
+        // The records as ReadClipData reads them; the first text format is the one searched.
+        Cursor in{bytes};
+        std::span<const std::uint8_t> text;
+        bool haveText = false;
+        bool textPacked = false;
+        for (std::int32_t i = 0; i < file.FormatCount && in.Remaining() >= 11; ++i) {
+            const auto header = in.RawString();
+            const int version =
+                TClipData::HeaderVersion(std::string(reinterpret_cast<const char*>(header.data()), header.size()));
+            const std::uint32_t type = in.U32() & 0xFF;
+            in.RawString();
+            const std::uint32_t num = in.U32(2);
+            in.Take(version >= 510 ? 5 : 4);
+            if (type != TClipData::TypeBlock)
+                return FileSearch::Unknown;
+            const auto block = in.Take(in.U32());
+            if (!in.ok)
+                return FileSearch::Unknown;
+            if (num == CF_TEXT && !haveText) {
+                haveText = true;
+                text = block;
+                textPacked = version >= TClipData::PackedRecordVersion;
+            }
+        }
+        if (!haveText)
+            return FileSearch::NoMatch;
+        if (textPacked) {
+            const std::optional<std::size_t> size = TBlockPacker::UnpackedSize(text);
+            if (!size)
+                return FileSearch::Unknown;
+            unpacked.resize(*size);
+            if (!TBlockPacker::Unpack(text, unpacked))
+                return FileSearch::Unknown;
+            text = unpacked;
+        }
+        // The text up to its zero byte, as FindInbody searches it.
+        const auto* start = reinterpret_cast<const char*>(text.data());
+        const std::string_view body(start, text.empty() ? 0 : strnlen(start, text.size()));
+        return ContainsUpperAscii(body, upperNeedle) ? FileSearch::Match : FileSearch::NoMatch;
+    } catch (...) {
+        return FileSearch::Unknown;
+    }
 }
 
 bool TClipObj::FindInbody(const std::string& text) {
@@ -562,7 +682,7 @@ void TClipObj::SaveToStream(TByteWriter& stream) {
     if (Online && Formats) {
         TByteWriter file;
         for (const auto& d : *Formats)
-            d->SaveToStream(file, SerialNbr, dir);
+            d->SaveToStream(file, SerialNbr, dir, true);
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
         std::string error;

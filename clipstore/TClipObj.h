@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -110,6 +111,26 @@ public:
     std::string STimeStamp() const;
     bool FindInTitle(const std::string& text) const;
     bool FindInbody(const std::string& text);
+    // Whether text holds needle, the letters a-z of both compared without regard to case; needle
+    // must already be upper-cased that way (TUtf8::UpperAscii). An empty needle is held by any text.
+    static bool HoldsUpperAscii(std::string_view text, std::string_view upperNeedle);
+
+    // Searching a clip's text straight from its data file, without loading the clip, as a search
+    // over many clips does (on worker threads).
+    struct DataFileText {
+        std::string Dir; // the collection's directory
+        std::int32_t SerialNbr = 0;
+        std::int32_t FormatCount = 0;
+    };
+    enum class FileSearch { NoMatch, Match, Unknown };
+    // What FindInDataFile needs, when the clip's body may be searched that way: a master list
+    // exists and the clip is not loaded, keeps its formats in a data file, is not locked and may
+    // have a text format. Main thread.
+    std::optional<DataFileText> BodyInDataFile() const;
+    // The answer FindInbody would give for that data file, searched for upperNeedle; Unknown when
+    // the file cannot be read or holds anything but sound memory-block records (picture formats,
+    // damage), which only loading the clip settles. Touches no clip and no shared state.
+    static FileSearch FindInDataFile(const DataFileText& file, std::string_view upperNeedle);
     bool Audit() const;
     void CloneClipObj(TClipObj& source);
     // Stores text as the clip's text format at index, or appends a new text format when the index

@@ -17,7 +17,9 @@ class TCollectionTree;
 // text holds the search text (the letters a-z compared without regard to case; an empty text never
 // matches). Matching clips are gathered in the Search Results collection as references, under their
 // titles, in the order searched. A clip's text is read only for its own test and dropped again, so a
-// search over every collection never holds more than one clip's data.
+// search over every collection holds no more than a few clips' data at a time: the texts of clips
+// that are not loaded are read straight from their data files, on helper threads as well, without
+// loading the clips; the clips themselves are touched on the calling thread only.
 class TClipSearch {
 public:
     // Called before each collection is searched (for a status line); may be empty.
