@@ -2,14 +2,17 @@
 // repeatable series of ways (bit flips, truncations, insertions, length and count fields made huge or
 // small) and fed to the readers, inline, from a data file and one format record at a time. The
 // readers may refuse a record, but must never crash, read past the end, allocate what a damaged
-// length asks for, or leak a block. The sanitizer build runs this too.
+// length asks for (a packed block: more than its bytes may unpack to), or leak a block. The sanitizer build runs this
+// too.
 #include "ClipTestFixture.h"
 
+#include "TBlockPacker.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 
@@ -130,13 +133,21 @@ protected:
         return b;
     }
 
-    // Every block a damaged record produced is no larger than the record itself.
-    static void ExpectSaneClip(const TClipObj& clip, std::size_t inputSize) {
+    // The largest block a damaged record may produce: no larger than the record itself, or than what
+    // its packed bytes may unpack to when it comes from a packed record.
+    static std::size_t BlockBound(const Bytes& seed, const Bytes& input) {
+        const std::string packed = TClipData::PackedRecordHeader;
+        const bool hasPacked = std::search(seed.begin(), seed.end(), packed.begin(), packed.end()) != seed.end();
+        return hasPacked ? input.size() * TBlockPacker::MaxRatio : input.size();
+    }
+
+    // Every block a damaged record produced is within that bound.
+    static void ExpectSaneClip(const TClipObj& clip, const Bytes& seed, const Bytes& input) {
         if (!clip.Formats)
             return;
-        EXPECT_LE(clip.Formats->size(), inputSize / 11 + 1);
+        EXPECT_LE(clip.Formats->size(), input.size() / 11 + 1);
         for (const auto& d : *clip.Formats)
-            EXPECT_LE(GlobalSize(d->Handle), inputSize);
+            EXPECT_LE(GlobalSize(d->Handle), BlockBound(seed, input));
     }
 };
 
@@ -154,8 +165,24 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
         ClipRecord(0, {oldText}),        ClipRecord(510, {}),
         ClipRecord(510, {text, bitmap}),
     };
-    const std::vector<Bytes> formatSeeds = {text, oldText, registered, bitmap};
-    const std::vector<Bytes> dataFileSeeds = {Joined({text, registered}), Joined({oldText}), Joined({text, text})};
+    // A packed block: a text long enough to be stored packed, as a data file holds it.
+    std::string words;
+    for (int i = 0; words.size() < 5000; ++i)
+        words += "w" + std::to_string(i % 97) + ' ';
+    const Bytes packedText = [&] {
+        auto d = std::make_unique<TClipData>(TClipData::TypeBlock);
+        const Bytes raw = TextBytes(words);
+        d->Handle = GlobalMemory::FromBytes(raw.data(), raw.size());
+        d->FormatNum = CF_TEXT;
+        d->FormatName = "TEXT";
+        TByteWriter w;
+        d->SaveToStream(w, 1, root + "a/", true);
+        return w.Take();
+    }();
+    EXPECT_EQ(TClipData::HeaderVersion(std::string(packedText.begin() + 1, packedText.begin() + 14)), 511);
+    const std::vector<Bytes> formatSeeds = {text, oldText, registered, bitmap, packedText};
+    const std::vector<Bytes> dataFileSeeds = {Joined({text, registered}), Joined({oldText}), Joined({text, text}),
+                                              Joined({packedText, text})};
 
     const std::size_t blocksBefore = GlobalMemory::LiveBlocks();
     Series series(0x5EED1234ABCDull);
@@ -172,7 +199,7 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
         bool ok = false;
         EXPECT_NO_THROW(ok = clip.LoadFromStream(r));
         EXPECT_LE(r.Position(), r.Size());
-        ExpectSaneClip(clip, input.size());
+        ExpectSaneClip(clip, seed, input);
         clip.STimeStamp();
         refused += ok ? 0 : 1;
         if (ok && clip.Online && !clip.DataInFile) {
@@ -190,7 +217,8 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
 
     // Single format records.
     for (int i = 0; i < 2000; ++i) {
-        const Bytes input = Mutate(formatSeeds[static_cast<std::size_t>(i) % formatSeeds.size()], series);
+        const Bytes& seed = formatSeeds[static_cast<std::size_t>(i) % formatSeeds.size()];
+        const Bytes input = Mutate(seed, series);
         TClipData d(TClipData::TypeBlock);
         TByteReader r(input);
         try {
@@ -199,12 +227,13 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
             // A picture file that cannot be opened raises, as it should.
         }
         EXPECT_LE(r.Position(), r.Size());
-        EXPECT_LE(GlobalSize(d.Handle), input.size());
+        EXPECT_LE(GlobalSize(d.Handle), BlockBound(seed, input));
     }
 
     // Data files of clips read on demand.
     for (int i = 0; i < 300; ++i) {
-        const Bytes input = Mutate(dataFileSeeds[static_cast<std::size_t>(i) % dataFileSeeds.size()], series);
+        const Bytes& seed = dataFileSeeds[static_cast<std::size_t>(i) % dataFileSeeds.size()];
+        const Bytes input = Mutate(seed, series);
         WriteFile(root + "a/D1.DAT", input);
         TClipObj clip(1, "Stream");
         clip.Coll = &coll;
@@ -215,7 +244,7 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
             clip.Load();
         } catch (const std::exception&) {
         }
-        ExpectSaneClip(clip, input.size());
+        ExpectSaneClip(clip, seed, input);
     }
 
     EXPECT_EQ(GlobalMemory::LiveBlocks(), blocksBefore);

@@ -2,6 +2,7 @@
 
 #include "GlobalMemory.h"
 #include "SimDesktop.h"
+#include "TByteWriter.h"
 #include "TClipColl.h"
 #include "TClipData.h"
 #include "TClipObj.h"
@@ -15,7 +16,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -177,6 +180,106 @@ TEST_F(ClipSearchTest, TextsInDataFilesAreReadForTheTestAndDroppedAgainAndAnUnre
     EXPECT_EQ(results->Clip(0), stored);
     for (std::size_t i = 0; i < coll->Count(); ++i)
         EXPECT_FALSE(coll->Clip(i)->Online) << i;
+}
+
+// Texts of unloaded clips are searched straight from their data files on two threads; whatever the
+// file holds, the hits must be those of loading and searching one clip after another.
+TEST_F(ClipSearchTest, SearchingDataFilesFindsWhatLoadingEachClipFinds) {
+    TClipColl* coll = MakeColl("Mixed");
+    std::string words;
+    for (int i = 0; words.size() < 9000; ++i)
+        words += "word" + std::to_string(i * 7919 % 1000) + (i % 11 == 0 ? ".\n" : " ");
+    std::string noise;
+    for (std::uint32_t i = 0, x = 12345; noise.size() < 3000; ++i) {
+        x = x * 1103515245u + 12345u;
+        noise += static_cast<char>(33 + (x >> 16) % 94);
+    }
+    const std::string umlauts = "Gr\xC3\xBC\xC3\x9F"
+                                "e aus M\xC3\xBCnchen ";
+    const std::vector<std::string> texts = {
+        "short needle text",                                    // inline
+        "short text",                                           // inline
+        words + "needle",                                       // packed, hit at the very end
+        "NeEdLe" + words,                                       // packed, hit at the start
+        words.substr(0, 4090) + "needle" + words,               // packed, hit across the 4 KiB mark
+        words,                                                  // packed, no hit
+        noise,                                                  // stored as it is
+        noise + "needle",                                       // stored as it is
+        umlauts + words,                                        // non-ASCII text, packed
+        words + umlauts,                                        //
+        std::string("before a zero") + '\0' + "needle" + words, // the text ends at its zero byte
+    };
+    for (int round = 0; round < 4; ++round)
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            AddText(*coll, "clip " + std::to_string(round) + "." + std::to_string(i) + (i == 6 ? " needle" : ""),
+                    texts[i]);
+    master->Save();
+    for (std::size_t i = 0; i < coll->Count(); ++i)
+        coll->Clip(i)->UnLoad();
+    const std::string dir = coll->GetPath();
+    // An old data file (plain records), a missing one, a damaged packed one and one of many records.
+    const auto writeFile = [&](TClipObj* clip, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(dir + TClipObj::DataFileName(clip->SerialNbr), std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    const auto plainRecord = [](clipstore::TByteWriter& w, std::uint16_t format, const std::string& data) {
+        w.WriteString("TCLIPDATA.510");
+        w.WriteU32(0);
+        w.WriteString(format == platform::CF_TEXT ? "TEXT" : "OEMTEXT");
+        w.WriteU16(format);
+        w.WriteI32(static_cast<std::int32_t>(data.size() + 1));
+        w.WriteBool(true);
+        w.WriteU32(static_cast<std::uint32_t>(data.size() + 1));
+        w.WriteBytes(reinterpret_cast<const std::uint8_t*>(data.c_str()), data.size() + 1);
+    };
+    clipstore::TByteWriter old;
+    plainRecord(old, platform::CF_TEXT, words + " needle in an old file");
+    writeFile(coll->Clip(5), old.Take());
+    std::filesystem::remove(dir + TClipObj::DataFileName(coll->Clip(2)->SerialNbr));
+    auto damaged = [&] {
+        std::ifstream in(dir + TClipObj::DataFileName(coll->Clip(3)->SerialNbr), std::ios::binary);
+        return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }();
+    ASSERT_GT(damaged.size(), 200u);
+    damaged[damaged.size() - 100] ^= 0x55;
+    writeFile(coll->Clip(3), damaged);
+    clipstore::TByteWriter two;
+    plainRecord(two, platform::CF_OEMTEXT, "needle in the other text");
+    plainRecord(two, platform::CF_TEXT, words);
+    writeFile(coll->Clip(4), two.Take());
+    coll->Clip(4)->StoredFormatCount = 2;
+
+    for (const char* needle : {"needle", "NEEDLE",
+                               "gr\xC3\xBC\xC3\x9F"
+                               "e",
+                               "M\xC3\x9CNCHEN", "word7 ", "zero"}) {
+        SCOPED_TRACE(needle);
+        std::vector<TClipObj*> expected;
+        for (std::size_t i = 0; i < coll->Count(); ++i) {
+            TClipObj* clip = coll->Clip(i);
+            try {
+                if (clip->FindInTitle(needle) || clip->FindInbody(needle))
+                    expected.push_back(clip);
+            } catch (const std::exception&) {
+            }
+        }
+        TClipSearch::ClearResults(*results);
+        EXPECT_EQ(TClipSearch::SearchCollection(*coll, needle, *results), expected.size());
+        std::vector<TClipObj*> found;
+        for (std::size_t i = 0; i < results->Count(); ++i)
+            found.push_back(results->Clip(i));
+        EXPECT_EQ(found, expected);
+        for (std::size_t i = 0; i < coll->Count(); ++i)
+            EXPECT_FALSE(coll->Clip(i)->DataInFile && coll->Clip(i)->Online) << i;
+    }
+    // The series is not empty: inline, packed and plain texts, the old file and a title give hits;
+    // the missing and the damaged file and the text format after another one do not.
+    TClipSearch::ClearResults(*results);
+    TClipSearch::SearchCollection(*coll, "needle", *results);
+    std::vector<std::string> titles = ResultTitles();
+    titles.resize(6);
+    EXPECT_EQ(titles, (std::vector<std::string>{"clip 0.0", "clip 0.5", "clip 0.6 needle", "clip 0.7", "clip 1.0",
+                                                "clip 1.2"}));
 }
 
 } // namespace
