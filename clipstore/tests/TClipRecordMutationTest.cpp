@@ -2,8 +2,8 @@
 // repeatable series of ways (bit flips, truncations, insertions, length and count fields made huge or
 // small) and fed to the readers, inline, from a data file and one format record at a time. The
 // readers may refuse a record, but must never crash, read past the end, allocate what a damaged
-// length asks for (a packed block: more than its bytes may unpack to), or leak a block. The sanitizer build runs this
-// too.
+// length asks for (for a packed block: more than its bytes may unpack to), or leak a block. The
+// sanitizer build runs this too.
 #include "ClipTestFixture.h"
 
 #include "TBlockPacker.h"
