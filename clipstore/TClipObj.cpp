@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -31,6 +32,10 @@
 #include <memory>
 #include <string_view>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace bx::clipstore {
 
@@ -71,13 +76,38 @@ char UpperAsciiChar(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Whether text, with its letters a-z upper-cased, holds needle (upper-cased the same way), without
-// copying the text: Boyer-Moore-Horspool, whose skip table lets a text byte stand for the needle
-// bytes it matches (a letter for both of its cases).
-bool ContainsUpperAscii(std::string_view text, std::string_view needle) {
+// How common a byte is in text, roughly: blanks and frequent letters high, rare letters, control
+// bytes and the bytes of other scripts low. Only the order matters.
+constexpr std::array<std::uint8_t, 256> ByteRanks() {
+    std::array<std::uint8_t, 256> rank{};
+    for (std::size_t c = 0; c < 256; ++c)
+        rank[c] = c < 32 ? 10 : (c < 128 ? 100 : 60);
+    constexpr std::string_view byFrequency = "etaoinshrdlcumwfgypbvkjxqz";
+    for (std::size_t i = 0; i < byFrequency.size(); ++i) {
+        const auto lower = static_cast<unsigned char>(byFrequency[i]);
+        rank[lower] = static_cast<std::uint8_t>(250 - 7 * i);
+        rank[lower - 'a' + 'A'] = static_cast<std::uint8_t>(240 - 7 * i);
+    }
+    for (unsigned char c : std::string_view("0123456789.,;:-'\"()/\r\n"))
+        rank[c] = 130;
+    rank[' '] = 255;
+    return rank;
+}
+constexpr std::array<std::uint8_t, 256> Rank = ByteRanks();
+
+bool SameUpperAscii(const char* text, std::string_view needle) {
+    for (std::size_t i = 0; i < needle.size(); ++i)
+        if (UpperAsciiChar(text[i]) != needle[i])
+            return false;
+    return true;
+}
+
+// Boyer-Moore-Horspool, whose skip table lets a text byte stand for the needle bytes it matches (a
+// letter for both of its cases).
+bool HorspoolUpperAscii(std::string_view text, std::string_view needle) {
     const std::size_t m = needle.size();
-    if (m == 0 || m > text.size())
-        return m == 0;
+    if (m > text.size())
+        return false;
     std::array<std::size_t, 256> skip;
     skip.fill(m);
     for (std::size_t i = 0; i + 1 < m; ++i) {
@@ -95,6 +125,46 @@ bool ContainsUpperAscii(std::string_view text, std::string_view needle) {
         pos += skip[static_cast<unsigned char>(text[pos + m - 1])];
     }
     return false;
+}
+
+// Whether text, with its letters a-z upper-cased, holds needle (upper-cased the same way), without
+// copying the text. The needle's rarest byte is looked for with memchr (both cases of a letter), and
+// each place it occurs is compared in full; when those places come too thick, the rest of the text is
+// left to Horspool.
+bool ContainsUpperAscii(std::string_view text, std::string_view needle) {
+    const std::size_t m = needle.size();
+    if (m == 0 || m > text.size())
+        return m == 0;
+    std::size_t r = 0;
+    for (std::size_t i = 1; i < m; ++i)
+        if (Rank[static_cast<unsigned char>(needle[i])] < Rank[static_cast<unsigned char>(needle[r])])
+            r = i;
+    const char upper = needle[r];
+    const char lower = upper >= 'A' && upper <= 'Z' ? static_cast<char>(upper - 'A' + 'a') : upper;
+    const char* base = text.data();
+    // The rare byte of a match starting at s is at s + r, for s from 0 to n - m.
+    const std::size_t end = text.size() - m + r + 1;
+    const auto next = [&](char c, std::size_t from) {
+        const void* p = from < end ? std::memchr(base + from, c, end - from) : nullptr;
+        return p != nullptr ? static_cast<std::size_t>(static_cast<const char*>(p) - base) : end;
+    };
+    std::size_t atUpper = next(upper, r);
+    std::size_t atLower = lower != upper ? next(lower, r) : end;
+    for (std::size_t tried = 1;; ++tried) {
+        const std::size_t at = std::min(atUpper, atLower);
+        if (at >= end)
+            return false;
+        const std::size_t start = at - r;
+        if (SameUpperAscii(base + start, needle))
+            return true;
+        // Every start up to this one is settled.
+        if (tried >= 16 && tried * 32 > start)
+            return HorspoolUpperAscii(text.substr(start + 1), needle);
+        if (at == atUpper)
+            atUpper = next(upper, at + 1);
+        else
+            atLower = next(lower, at + 1);
+    }
 }
 
 std::string TextFormatName() {
@@ -403,22 +473,46 @@ std::optional<TClipObj::DataFileText> TClipObj::BodyInDataFile() const {
 
 namespace {
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+// An open file descriptor, closed when it goes.
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileHandle() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int Fd() const { return fd_; }
 
-// The whole file into out (its capacity reused); false when it cannot be read or changes size.
+private:
+    int fd_;
+};
+
+// The whole of a regular file into out (its capacity reused); false when it cannot be read, is
+// not a regular file or changes size meanwhile.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > TBlockPacker::MaxSize)
+    const FileHandle f(path);
+    struct stat st {};
+    if (f.Fd() < 0 || ::fstat(f.Fd(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<std::uintmax_t>(st.st_size) > TBlockPacker::MaxSize)
         return false;
-    FilePtr f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!f)
+    const auto size = static_cast<std::size_t>(st.st_size);
+    out.resize(size + 1);
+    std::size_t have = 0;
+    while (have < out.size()) {
+        const ssize_t n = ::read(f.Fd(), out.data() + have, out.size() - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        have += static_cast<std::size_t>(n);
+    }
+    if (have != size)
         return false;
-    out.resize(static_cast<std::size_t>(size) + 1);
-    const std::size_t n = std::fread(out.data(), 1, out.size(), f.get());
-    if (n != size || std::ferror(f.get()) != 0)
-        return false;
-    out.resize(n);
+    out.resize(size);
     return true;
 }
 
@@ -458,10 +552,13 @@ TClipObj::FileSearch TClipObj::FindInDataFile(const DataFileText& file, std::str
     thread_local std::vector<std::uint8_t> bytes;
     thread_local std::vector<std::uint8_t> unpacked;
     try {
+        // The file under its own name, else under another spelling of it (as TDirFiles finds it).
         const std::string name = DataFileName(file.SerialNbr);
-        const std::string path = TDirFiles::Find(file.Dir, name).value_or(file.Dir + name);
-        if (!ReadWholeFile(path, bytes))
-            return FileSearch::Unknown;
+        if (!ReadWholeFile(file.Dir + name, bytes)) {
+            const std::optional<std::string> other = TDirFiles::Find(file.Dir, name);
+            if (!other || *other == file.Dir + name || !ReadWholeFile(*other, bytes))
+                return FileSearch::Unknown;
+        }
         // The records as ReadClipData reads them; the first text format is the one searched.
         Cursor in{bytes};
         std::span<const std::uint8_t> text;

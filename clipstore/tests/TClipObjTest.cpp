@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
 
 using namespace bx::clipstore;
 using namespace bx::clipstore::testing;
@@ -256,6 +259,33 @@ TEST_F(ClipObjTest, FindInbodyFindsTheTextWhereverItStandsAndOnlyBeforeTheZeroBy
         AddBlock(clip, CF_TEXT, "TEXT", TextBytes(c.body));
         EXPECT_EQ(clip.FindInbody(c.text), c.found) << c.body << " / " << c.text;
     }
+}
+
+// The fast search (the needle's rarest byte first, Horspool where that byte is common) against the
+// plain definition, on texts where the rare byte is scarce, thick, at the edges and non-ASCII.
+TEST_F(ClipObjTest, HoldsUpperAsciiAgreesWithUpperCasingAndFinding) {
+    std::uint32_t x = 7;
+    const auto pick = [&](std::string_view from) {
+        x = x * 1103515245u + 12345u;
+        return from[(x >> 16) % from.size()];
+    };
+    const std::vector<std::string_view> alphabets = {"abQq ", "eEtTaA zZ", "xX\xC3\xA9\xC3\x89-", "qqqqqqqqqQQa"};
+    const std::vector<std::string> needles = {"Q", "QA", "ZE", "AQ", "QQQA", "\xC3\xA9X", "E ZZ", "A-Q", "TE"};
+    int found = 0;
+    for (int round = 0; round < 400; ++round) {
+        const std::string_view alphabet = alphabets[static_cast<std::size_t>(round) % alphabets.size()];
+        std::string text;
+        const std::size_t length = static_cast<std::size_t>(round) * 3 % 700;
+        for (std::size_t i = 0; i < length; ++i)
+            text += pick(alphabet);
+        for (const std::string& needle : needles) {
+            const bool expected = TUtf8::UpperAscii(text).find(needle) != std::string::npos;
+            ASSERT_EQ(TClipObj::HoldsUpperAscii(text, needle), expected) << text << " / " << needle;
+            found += expected ? 1 : 0;
+        }
+    }
+    EXPECT_GT(found, 500);
+    EXPECT_LT(found, 3000);
 }
 
 TEST_F(ClipObjTest, UnLoadDropsOnlyASavedClipWithADataFile) {
