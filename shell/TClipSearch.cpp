@@ -53,6 +53,8 @@ std::vector<TClipObj::FileSearch> SearchDataFiles(const std::vector<std::optiona
         // Without helpers this thread does it all.
     }
     work();
+    // Every helper is done with the verdicts before they are handed out.
+    threads.clear();
     return verdicts;
 }
 
