@@ -1,5 +1,7 @@
 #include "TBlockPacker.h"
 
+#include <memory>
+
 #include <zstd.h>
 
 namespace bx::clipstore {
@@ -9,14 +11,29 @@ namespace {
 // zstd's default: about 100 MB/s packing on this class of machine; unpacking speed hardly depends on it.
 constexpr int PackLevel = 3;
 
+// Contexts are kept per thread: making one costs more than unpacking a typical block.
+ZSTD_CCtx* PackContext() {
+    thread_local const std::unique_ptr<ZSTD_CCtx, std::size_t (*)(ZSTD_CCtx*)> context(ZSTD_createCCtx(),
+                                                                                       &ZSTD_freeCCtx);
+    return context.get();
+}
+ZSTD_DCtx* UnpackContext() {
+    thread_local const std::unique_ptr<ZSTD_DCtx, std::size_t (*)(ZSTD_DCtx*)> context(ZSTD_createDCtx(),
+                                                                                       &ZSTD_freeDCtx);
+    return context.get();
+}
+
 } // namespace
 
 std::optional<std::vector<std::uint8_t>> TBlockPacker::Pack(std::span<const std::uint8_t> raw) {
     if (raw.size() < MinSize || raw.size() > MaxSize)
         return std::nullopt;
     std::vector<std::uint8_t> out(HeaderSize + ZSTD_compressBound(raw.size()));
+    ZSTD_CCtx* context = PackContext();
+    if (context == nullptr)
+        return std::nullopt;
     const std::size_t n =
-        ZSTD_compress(out.data() + HeaderSize, out.size() - HeaderSize, raw.data(), raw.size(), PackLevel);
+        ZSTD_compressCCtx(context, out.data() + HeaderSize, out.size() - HeaderSize, raw.data(), raw.size(), PackLevel);
     if (ZSTD_isError(n) != 0)
         return std::nullopt;
     const std::size_t packed = HeaderSize + n;
@@ -51,7 +68,10 @@ bool TBlockPacker::Unpack(std::span<const std::uint8_t> packed, std::span<std::u
         return false;
     if (ZSTD_findFrameCompressedSize(frame.data(), frame.size()) != frame.size())
         return false;
-    const std::size_t n = ZSTD_decompress(out.data(), out.size(), frame.data(), frame.size());
+    ZSTD_DCtx* context = UnpackContext();
+    if (context == nullptr)
+        return false;
+    const std::size_t n = ZSTD_decompressDCtx(context, out.data(), out.size(), frame.data(), frame.size());
     return ZSTD_isError(n) == 0 && n == out.size();
 }
 

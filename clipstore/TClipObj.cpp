@@ -490,17 +490,18 @@ private:
 };
 
 // The whole of a regular file into out (its capacity reused); false when it cannot be read, is
-// not a regular file or changes size meanwhile.
+// not a regular file or turns out shorter than it was.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
     const FileHandle f(path);
     struct stat st {};
     if (f.Fd() < 0 || ::fstat(f.Fd(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
         static_cast<std::uintmax_t>(st.st_size) > TBlockPacker::MaxSize)
         return false;
+    // The size the directory gives is the size read: data files are replaced whole, never grown.
     const auto size = static_cast<std::size_t>(st.st_size);
-    out.resize(size + 1);
+    out.resize(size);
     std::size_t have = 0;
-    while (have < out.size()) {
+    while (have < size) {
         const ssize_t n = ::read(f.Fd(), out.data() + have, out.size() - have);
         if (n < 0 && errno == EINTR)
             continue;
@@ -510,10 +511,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
             break;
         have += static_cast<std::size_t>(n);
     }
-    if (have != size)
-        return false;
-    out.resize(size);
-    return true;
+    return have == size;
 }
 
 // A cursor over a data file's bytes that fails instead of reading past the end.
