@@ -1,6 +1,7 @@
 #include "TClipColl.h"
 
 #include "AtomicFile.h"
+#include "AtomicFileWriter.h"
 #include "DateTime.h"
 #include "EMyStreamError.h"
 #include "IMasterListLink.h"
@@ -42,6 +43,9 @@ constexpr std::size_t RecoveryWindow = 2048;
 
 // No clip record, of any version, is shorter than this.
 constexpr std::size_t MinClipRecordBytes = 20;
+
+// The collection file is written in pieces of this size.
+constexpr std::size_t SaveChunk = std::size_t{256} << 10;
 
 // Two's-complement arithmetic: stored counters wrap instead of overflowing.
 std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
@@ -482,14 +486,26 @@ bool TClipColl::SaveToFile(const std::string& path) {
         LogMsg(LogDataEvents, "SaveToFile", "Saving collection: " + Title);
         try {
             CreatePrivateDirectories(GetPath());
-            TByteWriter writer;
-            SaveToStream(writer);
             const auto [dir, name] = SplitPath(path);
             // An existing file of that name is replaced whatever the case of its name.
             const std::string target = TDirFiles::Find(dir, name).value_or(path);
             std::string error;
-            if (!AtomicFile::Write(target, writer.Bytes(), &error))
-                throw EMyStreamError("Error Writing File: " + target + LineBreak + error);
+            const auto fail = [&] { return EMyStreamError("Error Writing File: " + target + LineBreak + error); };
+            // The records go to the file in chunks as they are made: a collection of many clips never
+            // lies whole in memory, and no large buffer is grown and copied.
+            AtomicFileWriter file;
+            if (!file.Open(target, &error))
+                throw fail();
+            TByteWriter writer(
+                [&](std::span<const std::uint8_t> bytes) {
+                    if (!file.Append(bytes, &error))
+                        throw fail();
+                },
+                SaveChunk);
+            SaveToStream(writer);
+            writer.Flush();
+            if (!file.Commit(&error))
+                throw fail();
         } catch (...) {
             // Nothing was written: the next save must try again.
             SetDirty(true);

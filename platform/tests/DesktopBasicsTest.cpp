@@ -94,6 +94,7 @@ TEST(SimDesktopTest, WindowsKnowTheirProcessAndProgram) {
 } // namespace
 
 #include "AtomicFile.h"
+#include "AtomicFileWriter.h"
 
 #include <filesystem>
 #include <fstream>
@@ -117,6 +118,39 @@ TEST(AtomicFileTest, ReplacesTheTargetWholeAndPrivately) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "no temporary file left";
     std::string error;
     EXPECT_FALSE(AtomicFile::Write((dir / "missing" / "x").string(), first, &error));
+    EXPECT_FALSE(error.empty());
+    fs::remove_all(dir);
+}
+
+TEST(AtomicFileTest, APieceByPieceWriteReplacesTheTargetOnlyWhenCommitted) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("bx_atomic_pieces_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string target = (dir / "data.bin").string();
+    const std::vector<std::uint8_t> old{7, 7}, a{1, 2}, b{3};
+    ASSERT_TRUE(AtomicFile::Write(target, old));
+    const auto content = [&] {
+        std::ifstream in(target, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    {
+        AtomicFileWriter abandoned;
+        ASSERT_TRUE(abandoned.Open(target));
+        ASSERT_TRUE(abandoned.Append(a));
+        EXPECT_EQ(content(), old) << "pieces are invisible until the commit";
+    }
+    EXPECT_EQ(content(), old) << "an abandoned write leaves the target as it was";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "and no temporary file";
+
+    AtomicFileWriter file;
+    ASSERT_TRUE(file.Open(target));
+    ASSERT_TRUE(file.Append(a));
+    ASSERT_TRUE(file.Append(b));
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(content(), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    std::string error;
+    EXPECT_FALSE(file.Append(a, &error)) << "a committed writer takes no more pieces";
     EXPECT_FALSE(error.empty());
     fs::remove_all(dir);
 }
