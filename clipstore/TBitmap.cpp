@@ -539,10 +539,14 @@ void TBitmap::Clear() {
 }
 
 bool TBitmap::LoadFromDib(std::span<const std::uint8_t> dib) {
+    return LoadFromDib(std::vector<std::uint8_t>(dib.begin(), dib.end()));
+}
+
+bool TBitmap::LoadFromDib(std::vector<std::uint8_t>&& dib) {
     DibLayout l;
     if (!ParseDib(dib, l))
         return false;
-    dib_.assign(dib.begin(), dib.end());
+    dib_ = std::move(dib);
     width_ = l.width;
     height_ = l.height;
     bitCount_ = l.bitCount;
@@ -629,7 +633,7 @@ bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
         if (l.sizeImage != 0 && l.sizeImage <= pixels.size())
             pixels = pixels.first(l.sizeImage);
         std::vector<std::uint8_t> dib;
-        return DecodePngBmp(body, l, pixels, dib) && LoadFromDib(dib);
+        return DecodePngBmp(body, l, pixels, dib) && LoadFromDib(std::move(dib));
     }
     if (offBits == FileHeaderSize + l.prefixSize)
         return LoadFromDib(body); // contiguous: the DIB is the rest of the file, as written
@@ -638,7 +642,7 @@ bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
         return false;
     std::vector<std::uint8_t> dib(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(l.prefixSize));
     dib.insert(dib.end(), pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(size));
-    return LoadFromDib(dib);
+    return LoadFromDib(std::move(dib));
 }
 
 std::vector<std::uint8_t> TBitmap::SaveToBmpBytes() const {

@@ -52,6 +52,8 @@ public:
     // The clipboard's packed DIB. False, and the object unchanged, when the bytes are not a DIB this
     // class can hold (malformed, truncated, too large, or JPEG/PNG-compressed).
     bool LoadFromDib(std::span<const std::uint8_t> dib);
+    // The same, taking over the caller's bytes instead of copying them (a screenshot is megabytes).
+    bool LoadFromDib(std::vector<std::uint8_t>&& dib);
     // The held DIB, byte for byte; empty for an empty bitmap.
     std::vector<std::uint8_t> SaveToDib() const { return dib_; }
     const std::vector<std::uint8_t>& Dib() const { return dib_; }

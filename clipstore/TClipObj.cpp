@@ -1189,7 +1189,7 @@ int TClipObj::PasteOne(cliplink::TClipView5& view, cliplink::TClipboard& clipboa
             try {
                 if (format == CF_BITMAP) {
                     d->Bitmap = std::make_unique<TBitmap>();
-                    valid = d->Bitmap->LoadFromDib(bytes);
+                    valid = d->Bitmap->LoadFromDib(std::move(bytes));
                 } else {
                     d->Metafile = std::make_unique<TMetafile>();
                     valid = d->Metafile->LoadFromMetafilePict(bytes);
