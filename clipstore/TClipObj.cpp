@@ -20,6 +20,7 @@
 #include "TMetafile.h"
 #include "TProgramState.h"
 #include "TUtf8.h"
+#include "UniqueFd.h"
 
 #include <algorithm>
 #include <array>
@@ -473,28 +474,12 @@ std::optional<TClipObj::DataFileText> TClipObj::BodyInDataFile() const {
 
 namespace {
 
-// An open file descriptor, closed when it goes.
-class FileHandle {
-public:
-    explicit FileHandle(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileHandle() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int Fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // The whole of a regular file into out (its capacity reused); false when it cannot be read, is
 // not a regular file or turns out shorter than it was.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-    const FileHandle f(path);
+    const platform::UniqueFd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
-    if (f.Fd() < 0 || ::fstat(f.Fd(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+    if (f.Get() < 0 || ::fstat(f.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
         static_cast<std::uintmax_t>(st.st_size) > TBlockPacker::MaxSize)
         return false;
     // The size the directory gives is the size read: data files are replaced whole, never grown.
@@ -502,7 +487,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
     out.resize(size);
     std::size_t have = 0;
     while (have < size) {
-        const ssize_t n = ::read(f.Fd(), out.data() + have, out.size() - have);
+        const ssize_t n = ::read(f.Get(), out.data() + have, out.size() - have);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

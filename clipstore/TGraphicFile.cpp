@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "EGraphicOpenError.h"
 #include "EInvalidGraphic.h"
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,28 +13,8 @@
 
 namespace bx::clipstore {
 
-namespace {
-
-// Closes a file descriptor when it goes out of scope.
-class FdGuard {
-public:
-    explicit FdGuard(int fd) : fd_(fd) {}
-    ~FdGuard() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
-
 std::vector<std::uint8_t> TGraphicFile::Read(const std::string& path, std::uint64_t maxSize) {
-    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         throw EGraphicOpenError("Cannot open picture file " + path + ": " + std::strerror(errno));
     struct stat st {};

@@ -1,0 +1,12 @@
+#include "UniqueFd.h"
+
+#include <unistd.h>
+
+namespace bx::platform {
+
+UniqueFd::~UniqueFd() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+} // namespace bx::platform
