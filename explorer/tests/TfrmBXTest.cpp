@@ -1,6 +1,7 @@
 // The explorer window on a running core of the simulated desktop (offscreen): the clip list and its
 // selection, sorting by the headers, the preview pane's pages, notices, editing and pinning.
 #include "CoreTestFixture.h"
+#include "ExplorerWindowFixture.h"
 
 #include "GlobalMemory.h"
 #include "TClipListSelection.h"
@@ -62,26 +63,8 @@ Bytes BigDib(int w, int h) {
     return b;
 }
 
-class ExplorerWindowTest : public CoreFixture {
+class ExplorerWindowTest : public test::ExplorerWindowFixture {
 protected:
-    void StartWindow() {
-        window = std::make_unique<TfrmBX>();
-        core = std::make_unique<shell::TBrindlexCore>(shell::TBrindlexCore::Environment{
-            desk, *settings, sources, boxes, dateFormat, root + "log/", window.get()});
-        window->SetCore(core.get(), &desk);
-        window->resize(1000, 700);
-        window->show();
-        core->Startup({});
-        desk.Advance(1100);
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        if (window != nullptr)
-            window->SetCore(nullptr, nullptr);
-        core.reset();
-        window.reset();
-        CoreFixture::TearDown();
-    }
     void ShowCollection(const std::string& title) {
         core->Tree().Select(core->Tree().GetTreeNodeOfColl(Coll(title)));
         QApplication::processEvents();
@@ -98,8 +81,6 @@ protected:
         QApplication::sendEvent(window->List(), &event);
     }
     platform::UINT Registered(const char* name) { return desk.Clipboard().RegisterClipboardFormat(name); }
-
-    std::unique_ptr<TfrmBX> window;
 };
 
 TEST_F(ExplorerWindowTest, AnEmptyCollectionSaysNothingIsSelectedAfterTheWait) {

@@ -3,6 +3,7 @@
 // "explorer_window_x11.png" in the build directory. Without $DISPLAY the test skips itself. The program's
 // behaviour runs on the simulated desktop, so the real clipboard is not touched.
 #include "CoreTestFixture.h"
+#include "ExplorerWindowFixture.h"
 
 #include "Tfilter.h"
 #include "TfrmBX.h"
@@ -29,30 +30,12 @@ using namespace shell::coretest;
 using platform::CF_BITMAP;
 using platform::CF_TEXT;
 
-class ExplorerScreenshotTest : public CoreFixture {
-protected:
-    void TearDown() override {
-        if (window != nullptr)
-            window->SetCore(nullptr, nullptr);
-        core.reset();
-        window.reset();
-        CoreFixture::TearDown();
-    }
-    std::unique_ptr<TfrmBX> window;
-};
+using ExplorerScreenshotTest = test::ExplorerWindowFixture;
 
 TEST_F(ExplorerScreenshotTest, TheWindowAsTheXServerShowsIt) {
     if (QGuiApplication::platformName() != "xcb")
         GTEST_SKIP() << "no X display";
-    window = std::make_unique<TfrmBX>();
-    core = std::make_unique<shell::TBrindlexCore>(
-        shell::TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", window.get()});
-    window->SetCore(core.get(), &desk);
-    window->resize(1000, 650);
-    window->move(0, 0);
-    window->show();
-    core->Startup({});
-    desk.Advance(1100);
+    StartWindow(1000, 650);
     CopyText(editor, "A line of plain text");
     desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
     ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("Picture with a caption")}, {CF_BITMAP, Dib(9)}}));

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CoreTestFixture.h"
+#include "TfrmBX.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace bx::explorer::test {
+
+// A running core on the simulated desktop with the explorer window over it.
+class ExplorerWindowFixture : public shell::coretest::CoreFixture {
+protected:
+    // Makes the window and the core, shows the window at the screen's top left and lets the start-up
+    // and the deferred load run.
+    void StartWindow(int width = 1000, int height = 700) {
+        window = std::make_unique<TfrmBX>();
+        core = std::make_unique<shell::TBrindlexCore>(shell::TBrindlexCore::Environment{
+            desk, *settings, sources, boxes, dateFormat, root + "log/", window.get()});
+        window->SetCore(core.get(), &desk);
+        window->resize(width, height);
+        window->move(0, 0);
+        window->show();
+        core->Startup({});
+        desk.Advance(1100);
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        if (window != nullptr)
+            window->SetCore(nullptr, nullptr);
+        core.reset();
+        window.reset();
+        CoreFixture::TearDown();
+    }
+
+    std::unique_ptr<TfrmBX> window;
+};
+
+} // namespace bx::explorer::test
