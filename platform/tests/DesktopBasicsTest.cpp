@@ -27,6 +27,14 @@ TEST(GlobalMemoryTest, BlocksHaveExactSizeZeroFilledBytesAndCheckedHandles) {
     EXPECT_EQ(GlobalFree(h), h) << "a freed handle is no block";
     EXPECT_EQ(GlobalLock(h), nullptr);
     EXPECT_EQ(GlobalSize(h), 0u);
+    // The freed block's place is used again, under a handle of its own: the old one stays dead.
+    const HGLOBAL next = GlobalAlloc(GHND, 7);
+    EXPECT_NE(next, h);
+    EXPECT_EQ(GlobalSize(h), 0u);
+    EXPECT_EQ(GlobalFree(h), h);
+    EXPECT_EQ(GlobalSize(next), 7u);
+    EXPECT_EQ(GlobalFree(next), 0u);
+    EXPECT_FALSE(GlobalMemory::IsBlock(0x47000000FFFFFFF0u)) << "a made-up handle is no block";
     EXPECT_EQ(GlobalAlloc(GMEM_MOVEABLE, GlobalMemory::MaxBlockSize + 1), 0u) << "sizes beyond 2 GiB are refused";
     const HGLOBAL empty = GlobalAlloc(GMEM_MOVEABLE, 0);
     EXPECT_NE(GlobalLock(empty), nullptr);
