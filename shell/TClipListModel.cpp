@@ -267,17 +267,31 @@ void TClipListModel::Sort(int column, bool ascending) {
         column = ColMySort;
     sortColumn_ = column;
     ascending_ = ascending;
-    std::vector<SortKey> keys;
-    keys.reserve(rows_.size());
-    for (const TClipObj* clip : rows_)
-        keys.push_back(MakeKey(clip != nullptr ? CellText(*clip, column) : std::string()));
     std::vector<std::size_t> order(rows_.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    // A merge sort: safe even where mixed kinds of cells do not order consistently.
-    std::stable_sort(order.begin(), order.end(), [&keys, ascending](std::size_t a, std::size_t b) {
-        const int c = CompareKeys(keys[a], keys[b]);
-        return ascending ? c < 0 : c > 0;
-    });
+    const bool wholeNumbers =
+        (column == ColMySort || column == ColSerial) && std::find(rows_.begin(), rows_.end(), nullptr) == rows_.end();
+    if (wholeNumbers) {
+        // The cells of these columns are the clips' numbers: ordered by value, as their texts would be
+        // ordered, without a text per row (this is the sort of every collection as it is loaded).
+        std::vector<std::int32_t> values;
+        values.reserve(rows_.size());
+        for (const TClipObj* clip : rows_)
+            values.push_back(column == ColMySort ? clip->SortKey : clip->SerialNbr);
+        std::stable_sort(order.begin(), order.end(), [&values, ascending](std::size_t a, std::size_t b) {
+            return ascending ? values[a] < values[b] : values[a] > values[b];
+        });
+    } else {
+        std::vector<SortKey> keys;
+        keys.reserve(rows_.size());
+        for (const TClipObj* clip : rows_)
+            keys.push_back(MakeKey(clip != nullptr ? CellText(*clip, column) : std::string()));
+        // A merge sort: safe even where mixed kinds of cells do not order consistently.
+        std::stable_sort(order.begin(), order.end(), [&keys, ascending](std::size_t a, std::size_t b) {
+            const int c = CompareKeys(keys[a], keys[b]);
+            return ascending ? c < 0 : c > 0;
+        });
+    }
     std::vector<TClipObj*> rows(rows_.size());
     std::vector<bool> selected(rows_.size());
     int focused = -1;

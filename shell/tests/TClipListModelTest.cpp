@@ -111,17 +111,21 @@ TEST_F(ClipListModelTest, SortsByEachKindOfColumn) {
     Add("beta", 900, 10, 46001.0);
     Add("alpha", 1000, 9, 46003.25);
     Add("gamma", 100, 100, 46002.75);
+    Add("delta", -5, 10, 46004.0); // a negative sort key; the serial number of beta
     list.Bind(&coll);
     list.UpdateLVClips();
 
+    // Numbers by value, not as text; equal values keep their order.
     list.Sort(TClipListModel::ColMySort, false);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"alpha", "beta", "gamma", "delta"}));
     list.Sort(TClipListModel::ColSerial, true);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"alpha", "beta", "delta", "gamma"}));
+    list.Sort(TClipListModel::ColMySort, true);
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"delta", "gamma", "beta", "alpha"}));
     list.Sort(TClipListModel::ColDateTime, true);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"beta", "gamma", "alpha"}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"beta", "gamma", "alpha", "delta"}));
     list.Sort(TClipListModel::ColTitle, false);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"gamma", "beta", "alpha"}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"gamma", "delta", "beta", "alpha"}));
 }
 
 TEST_F(ClipListModelTest, SelectionAndFocusStayWithTheirClips) {
