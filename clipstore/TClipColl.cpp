@@ -91,6 +91,29 @@ bool IsRecordHeaderAt(std::span<const std::uint8_t> bytes, std::size_t k) {
 
 } // namespace
 
+static_assert(alignof(TClipObj) > 1, "a clip's address must leave the reference bit free");
+
+TClipColl::Entry TClipColl::Entry::Owning(std::unique_ptr<TClipObj> clip) {
+    return Entry(reinterpret_cast<std::uintptr_t>(clip.release()));
+}
+
+TClipColl::Entry TClipColl::Entry::Reference(TClipObj* clip) {
+    return Entry(reinterpret_cast<std::uintptr_t>(clip) | ReferenceBit);
+}
+
+std::unique_ptr<TClipObj> TClipColl::Entry::Release() {
+    if (!Owns())
+        return nullptr;
+    return std::unique_ptr<TClipObj>(reinterpret_cast<TClipObj*>(std::exchange(bits_, 0)));
+}
+
+void TClipColl::Entry::Destroy() noexcept {
+    // An owned clip is adopted for the moment it takes to destroy it; a reference is only dropped.
+    if (Owns())
+        std::unique_ptr<TClipObj>(Clip()).reset();
+    bits_ = 0;
+}
+
 TClipColl::TClipColl(bool withDefaults, IMasterListLink* master) : Master(master) {
     if (withDefaults) {
         SortKey = 1010;
@@ -118,16 +141,16 @@ void TClipColl::Clear() {
 }
 
 TClipObj* TClipColl::Clip(std::size_t index) const {
-    return index < entries_.size() ? entries_[index].Clip : nullptr;
+    return index < entries_.size() ? entries_[index].Clip() : nullptr;
 }
 
 std::string TClipColl::EntryTitle(std::size_t index) const {
-    return index < entries_.size() ? entries_[index].Title : std::string();
+    return index < entries_.size() ? entries_[index].Clip()->Title : std::string();
 }
 
 int TClipColl::IndexOf(const TClipObj* clip) const {
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (entries_[i].Clip == clip)
+        if (entries_[i].Clip() == clip)
             return static_cast<int>(i);
     return -1;
 }
@@ -172,11 +195,10 @@ std::int32_t TClipColl::GetNextClipSortKey() {
     return LastClipSortKey;
 }
 
-int TClipColl::MyAddObject(const std::string& title, std::unique_ptr<TClipObj>&& clip) {
+int TClipColl::MyAddObject(const std::string& /*title*/, std::unique_ptr<TClipObj>&& clip) {
     if (ReadOnly || !clip)
         return 0;
-    TClipObj* raw = clip.get();
-    Entry entry{title, raw, std::move(clip)};
+    Entry entry = Entry::Owning(std::move(clip));
     if (AddOrder == 1)
         entries_.insert(entries_.begin(), std::move(entry));
     else
@@ -186,10 +208,10 @@ int TClipColl::MyAddObject(const std::string& title, std::unique_ptr<TClipObj>&&
     return AddOrder;
 }
 
-void TClipColl::AddReference(const std::string& title, TClipObj* clip) {
+void TClipColl::AddReference(const std::string& /*title*/, TClipObj* clip) {
     if (clip == nullptr)
         return;
-    entries_.push_back(Entry{title, clip, nullptr});
+    entries_.push_back(Entry::Reference(clip));
     ListChanged = true;
 }
 
@@ -223,7 +245,7 @@ std::unique_ptr<TClipObj> TClipColl::RemoveItem(int index, bool free) {
         return nullptr;
     SetTraceLocation("TClipColl.RemoveItem");
     const auto at = entries_.begin() + index;
-    std::unique_ptr<TClipObj> owned = std::move(at->Owned);
+    std::unique_ptr<TClipObj> owned = at->Release();
     // A reference's files belong to the collection that owns the clip.
     if (owned)
         RemoveClipFiles(*owned);
@@ -245,7 +267,7 @@ std::int64_t TClipColl::DayNumber(TDateTime date) {
 }
 
 void TClipColl::RemoveForPurge(int index, const char* where) {
-    const TClipObj* clip = entries_[static_cast<std::size_t>(index)].Clip;
+    const TClipObj* clip = entries_[static_cast<std::size_t>(index)].Clip();
     LogMsg(LogDeletion, where, "Item:" + std::to_string(index) + " " + clip->Title);
     RemoveItem(index, true);
     Dirty = true;
@@ -276,7 +298,7 @@ void TClipColl::Purge() {
     } else if (Retention == DeleteByAge) {
         const std::int64_t today = DayNumber(TProgramState::Get().Now());
         for (int i = count - 1; i >= 0; --i) {
-            const TClipObj* clip = entries_[static_cast<std::size_t>(i)].Clip;
+            const TClipObj* clip = entries_[static_cast<std::size_t>(i)].Clip();
             if (today - DayNumber(clip->TimeStamp) >= MaxDays)
                 RemoveForPurge(i, "DELETING (AGE)");
         }
@@ -322,8 +344,8 @@ void TClipColl::SaveToStream(TByteWriter& stream) {
     stream.WriteBool(Favorite);
     stream.WriteI32(static_cast<std::int32_t>(entries_.size()));
     for (const Entry& e : entries_) {
-        e.Clip->SaveToStream(stream);
-        e.Clip->UnLoad();
+        e.Clip()->SaveToStream(stream);
+        e.Clip()->UnLoad();
     }
 }
 
@@ -447,7 +469,7 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
         if (read && audited) {
             ++report.Passed;
             TClipObj* raw = clip.get();
-            entries_.push_back(Entry{raw->Title, raw, std::move(clip)});
+            entries_.push_back(Entry::Owning(std::move(clip)));
             if (raw->SortKey == 0) {
                 raw->SortKey = WrapMul(raw->SerialNbr, 100);
                 if (LastClipSortKey < raw->SortKey)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bx::clipstore {
@@ -23,8 +24,8 @@ class TDataSource;
 // numbers and sort keys, removes clips together with their files, and reads and writes its collection
 // file "_COLL.BX4", which holds the collection's settings and the records of its clips.
 //
-// Each entry is the clip's title at the time it was added and the clip. A collection owns its clips,
-// except the search results, whose entries are references to clips of other collections.
+// Each entry is a clip, listed under the clip's own title. A collection owns its clips, except the
+// search results, whose entries are references to clips of other collections.
 class TClipColl : public IClipCollection {
 public:
     static constexpr const char* FileName = "_COLL.BX4";
@@ -86,7 +87,7 @@ public:
     std::size_t Count() const { return entries_.size(); }
     // nullptr past the end.
     TClipObj* Clip(std::size_t index) const;
-    // The title the entry was added with; empty past the end.
+    // The title of the entry's clip; empty past the end.
     std::string EntryTitle(std::size_t index) const;
     // -1 when the clip is not in the list.
     int IndexOf(const TClipObj* clip) const;
@@ -108,9 +109,11 @@ public:
 
     // Adds a clip: at the top when AddOrder is 1, else at the bottom. Returns AddOrder, which tells the
     // caller where the entry went. A read-only collection ignores the call, leaves the clip with the
-    // caller and returns 0.
+    // caller and returns 0. The title is the clip's as the caller knows it; the entry shows the clip's
+    // own Title, so that it follows later changes of the title.
     int MyAddObject(const std::string& title, std::unique_ptr<TClipObj>&& clip);
     // Adds a reference to a clip that another collection owns (the search results); at the bottom.
+    // The collection never destroys such a clip.
     void AddReference(const std::string& title, TClipObj* clip);
     // Removes the entry at index and the clip's files in the collection's directory. With free the
     // clip is destroyed; without, an owned clip is handed back. A read-only collection, or an index
@@ -142,10 +145,36 @@ public:
     static int HeaderVersion(const std::string& header);
 
 private:
-    struct Entry {
-        std::string Title;
-        TClipObj* Clip = nullptr;
-        std::unique_ptr<TClipObj> Owned; // empty for a reference
+    // One entry: a clip the collection owns, or a reference to a clip of another collection. A
+    // collection holds many thousands of entries, so an entry is one word: the clip's address, its
+    // lowest bit (always 0 in an object's address) set for a reference.
+    class Entry {
+    public:
+        static Entry Owning(std::unique_ptr<TClipObj> clip);
+        static Entry Reference(TClipObj* clip);
+        Entry(Entry&& other) noexcept : bits_(std::exchange(other.bits_, 0)) {}
+        Entry& operator=(Entry&& other) noexcept {
+            if (this != &other) {
+                Destroy();
+                bits_ = std::exchange(other.bits_, 0);
+            }
+            return *this;
+        }
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+        ~Entry() { Destroy(); }
+
+        TClipObj* Clip() const { return reinterpret_cast<TClipObj*>(bits_ & ~ReferenceBit); }
+        bool Owns() const { return (bits_ & ReferenceBit) == 0; }
+        // The owned clip, handed over (the entry is empty afterwards); nothing for a reference.
+        std::unique_ptr<TClipObj> Release();
+
+    private:
+        static constexpr std::uintptr_t ReferenceBit = 1;
+        explicit Entry(std::uintptr_t bits) : bits_(bits) {}
+        void Destroy() noexcept;
+
+        std::uintptr_t bits_ = 0;
     };
 
     void Clear();

@@ -225,6 +225,39 @@ TEST_F(ClipCollTest, ReadOnlyCollectionIgnoresAddsAndRemoves) {
     EXPECT_FALSE(fs::exists(coll->GetPath()));
 }
 
+TEST_F(ClipCollTest, ReferencesLeaveTheClipsAndTheirFilesToTheirOwner) {
+    auto owner = MakeColl("owner");
+    TClipObj* longText = AddText(*owner, std::string(3000, 'l'));
+    TClipObj* shortText = AddText(*owner, "short");
+    ASSERT_TRUE(owner->SaveToFile(owner->GetPath() + TClipColl::FileName));
+    const std::string dataFile = owner->GetPath() + TClipObj::DataFileName(longText->SerialNbr);
+    ASSERT_TRUE(fs::exists(dataFile));
+
+    auto results = MakeColl("results");
+    results->CollType = TClipColl::SearchResultsColl;
+    results->AddReference(longText->Title, longText);
+    results->AddReference(shortText->Title, shortText);
+    results->AddReference("none", nullptr);
+    ASSERT_EQ(results->Count(), 2u);
+    EXPECT_EQ(results->Clip(0), longText);
+    EXPECT_EQ(results->IndexOf(shortText), 1);
+    // An entry shows its clip's title as it is now.
+    shortText->SetTitle("renamed");
+    EXPECT_EQ(results->EntryTitle(1), "renamed");
+    EXPECT_EQ(results->EntryTitle(2), "");
+
+    // Removing a reference hands nothing back and leaves the clip's files alone.
+    EXPECT_EQ(results->RemoveItem(0, false), nullptr);
+    EXPECT_EQ(results->Count(), 1u);
+    EXPECT_TRUE(fs::exists(dataFile));
+    // Dropping the results leaves every clip with its owner, intact.
+    results.reset();
+    ASSERT_EQ(owner->Count(), 2u);
+    EXPECT_EQ(owner->Clip(0), shortText);
+    EXPECT_EQ(owner->Clip(0)->Title, "renamed");
+    EXPECT_EQ(BlockBytes(owner->Clip(1)->GetHandle(CF_TEXT)).size(), 3001u);
+}
+
 TEST_F(ClipCollTest, PurgeByNumber) {
     struct Case {
         std::int32_t addOrder;
