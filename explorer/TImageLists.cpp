@@ -116,6 +116,10 @@ void TImageLists::Fill(const TSource& source, const std::string& userFolder) {
                 entries.push_back({name, std::move(image)});
         }
     }
+    AppendUserIcons(userFolder);
+}
+
+void TImageLists::AppendUserIcons(const std::string& userFolder) {
     for (const std::string& file : UserIconFiles(userFolder)) {
         QImage icon = ReadUserIcon(userFolder + file);
         if (!icon.isNull())
@@ -148,17 +152,30 @@ int TImageLists::IndexOf(List list, const QString& name) const {
     return -1;
 }
 
-TImageLists& TImageLists::Program() {
-    static TImageLists lists = [] {
+namespace {
+
+// The program's own images, drawn once: a reload starts again from these instead of decoding and
+// scaling every image again (the copies share their pixels until one of them is replaced).
+const TImageLists& ProgramImages() {
+    static const TImageLists images = [] {
         TImageLists filled;
         filled.Fill(&TImages::Find, {});
         return filled;
     }();
+    return images;
+}
+
+} // namespace
+
+TImageLists& TImageLists::Program() {
+    static TImageLists lists = ProgramImages();
     return lists;
 }
 
 void TImageLists::Reload(const std::string& userFolder) {
-    Program().Fill(&TImages::Find, userFolder);
+    TImageLists& lists = Program();
+    lists = ProgramImages();
+    lists.AppendUserIcons(userFolder);
 }
 
 } // namespace bx::explorer

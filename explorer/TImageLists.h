@@ -58,6 +58,9 @@ public:
     static void Reload(const std::string& userFolder);
 
 private:
+    // Appends the user's icons of a folder to the collection list.
+    void AppendUserIcons(const std::string& userFolder);
+
     struct TEntry {
         QString Name;
         QImage Image;

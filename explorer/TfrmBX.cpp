@@ -493,7 +493,10 @@ void TfrmBX::ShowStatus(int level, bool busy, const std::string& text) {
             busyFocus_ = nullptr;
         }
     }
-    statusBar()->repaint();
+    // Busy: the work that follows keeps the event loop away, so the text is drawn now. Otherwise it is
+    // drawn with everything else once the loop runs again.
+    if (busy)
+        statusBar()->repaint();
 }
 
 void TfrmBX::SetPreviewVisible(bool visible) {
@@ -575,13 +578,10 @@ void TfrmBX::OnListReset() {
     syncing_ = true;
     clipModel_->Reset();
     syncing_ = false;
-    // The widest row of format images decides where every title starts.
-    int maxIcons = 0;
+    // Where the titles start is worked out when the list is next drawn: filling and sorting a
+    // collection resets the list several times in a row.
+    formatIconsStale_ = true;
     const TClipListModel& list = core_->ClipList();
-    for (std::size_t row = 0; row < list.Count(); ++row)
-        if (const TClipObj* clip = list.Clip(row); clip != nullptr)
-            maxIcons = std::max(maxIcons, TClipListModel::FormatIconCount(*clip));
-    titleDelegate_->SetMaxFormatIcons(maxIcons);
     for (int column = TClipListModel::ColHasText; column <= TClipListModel::ColHasFiles; ++column)
         lvClips_->horizontalHeader()->resizeSection(column, TClipListModel::FormatColumnWidth);
     rightPart_->setVisible(list.Coll() != nullptr || core_->Tree().Selected() < 0);
@@ -608,9 +608,22 @@ void TfrmBX::OnRowInserted(std::size_t row) {
     syncing_ = false;
     if (selection_ != nullptr)
         selection_->RowAdded();
-    if (const TClipObj* clip = core_->ClipList().Clip(row); clip != nullptr)
+    if (const TClipObj* clip = core_->ClipList().Clip(row); clip != nullptr && !formatIconsStale_)
         titleDelegate_->SetMaxFormatIcons(
             std::max(titleDelegate_->MaxFormatIcons(), TClipListModel::FormatIconCount(*clip)));
+}
+
+void TfrmBX::UpdateFormatIconRoom() {
+    if (!formatIconsStale_ || core_ == nullptr || titleDelegate_ == nullptr)
+        return;
+    formatIconsStale_ = false;
+    // The widest row of format images decides where every title starts.
+    int maxIcons = 0;
+    const TClipListModel& list = core_->ClipList();
+    for (std::size_t row = 0; row < list.Count(); ++row)
+        if (const TClipObj* clip = list.Clip(row); clip != nullptr)
+            maxIcons = std::max(maxIcons, TClipListModel::FormatIconCount(*clip));
+    titleDelegate_->SetMaxFormatIcons(maxIcons);
 }
 
 void TfrmBX::SyncViewSelection() {
@@ -681,6 +694,8 @@ void TfrmBX::SelectNextItem(bool next) {
 }
 
 bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lvClips_->viewport() && event->type() == QEvent::Paint)
+        UpdateFormatIconRoom();
     if ((watched == lvClips_ || watched == lvClips_->viewport()) && selection_ != nullptr) {
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -1042,7 +1057,6 @@ void TfrmBX::TabChanged(int tab) {
         }
     }
     statusPanels_[1]->setText(size);
-    statusBar()->repaint();
 }
 
 QString TfrmBX::DrawPicture(const clipstore::TMetafile* metafile) {

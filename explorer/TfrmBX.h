@@ -122,6 +122,8 @@ private:
     void OnTreeChanged();
     void SyncTreeSelection();
     void SyncViewSelection();
+    // Works out where the list's titles start once the list has changed (before it is drawn).
+    void UpdateFormatIconRoom();
     void OnViewSelectionChanged();
     void OnTreeCurrentChanged();
     void OnHeaderClicked(int column);
@@ -154,6 +156,8 @@ private:
     TClipTableModel* clipModel_ = nullptr;
     TClipTitleDelegate* titleDelegate_ = nullptr;
     bool syncing_ = false;
+    // The list changed since the room for its format images was worked out.
+    bool formatIconsStale_ = true;
     int lastTab_ = -1;
     bool loadingTabs_ = false;
     QImage bitmap_;

@@ -98,5 +98,33 @@ TEST(ImageListsTest, UserIconsFollowInNameOrderIgnoringCase) {
     std::filesystem::remove_all(folder);
 }
 
+TEST(ImageListsTest, AReloadStartsAgainFromTheProgramsImages) {
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / ("bx-reload-" + std::to_string(::getpid()))).string() + "/";
+    std::filesystem::create_directories(folder);
+    QImage png(16, 16, QImage::Format_ARGB32);
+    png.fill(QColor(0, 0, 255));
+    ASSERT_TRUE(png.save(QString::fromStdString(folder + "mine.png"), "PNG"));
+    TImageLists fresh;
+    fresh.Fill(&TImages::Find, {});
+
+    TImageLists& program = TImageLists::Program();
+    QImage red(TImageLists::ImageSize(TImageLists::Toolbar), QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    program.Replace(TImageLists::Toolbar, TImageLists::CollectionButton, red);
+    TImageLists::Reload(folder);
+    TImageLists::Reload(folder);
+    EXPECT_EQ(program.Count(TImageLists::Collections), TImageLists::FirstUserIcon + 1);
+    EXPECT_EQ(program.IndexOf(TImageLists::Collections, "mine.png"), TImageLists::FirstUserIcon);
+    TImageLists::Reload({});
+    for (int list = 0; list < TImageLists::ListCount; ++list) {
+        const auto l = static_cast<TImageLists::List>(list);
+        ASSERT_EQ(program.Count(l), fresh.Count(l)) << list;
+        for (int i = 0; i < program.Count(l); ++i)
+            EXPECT_EQ(program.Image(l, i), fresh.Image(l, i)) << list << "/" << i;
+    }
+    std::filesystem::remove_all(folder);
+}
+
 } // namespace
 } // namespace bx::explorer

@@ -6,6 +6,7 @@
 #include "GlobalMemory.h"
 #include "TClipListSelection.h"
 #include "TClipTableModel.h"
+#include "TClipTitleDelegate.h"
 #include "TCollectionTreeModel.h"
 #include "THexDump.h"
 #include "THtmlView.h"
@@ -446,6 +447,32 @@ TEST_F(ExplorerWindowTest, WithoutTypeImagesCellsAndHeadersAreText) {
     EXPECT_EQ(model->index(0, 7).data().toString().toStdString(), "N");
     EXPECT_FALSE(model->index(0, 0).data(TClipTableModel::FormatImagesRole).isValid());
     EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString().toStdString(), "Has Text");
+}
+
+TEST_F(ExplorerWindowTest, TitlesStartAfterTheMostFormatImagesOfTheListAsDrawn) {
+    StartWindow();
+    CopyText(editor, "plain");
+    const auto* titles =
+        dynamic_cast<const TClipTitleDelegate*>(window->List()->itemDelegateForColumn(shell::TClipListModel::ColTitle));
+    ASSERT_NE(titles, nullptr);
+    const auto drawnRoom = [this, titles] {
+        (void)window->List()->viewport()->grab();
+        return titles->MaxFormatIcons();
+    };
+    ShowCollection("Short-Term");
+    EXPECT_EQ(drawnRoom(), 1);
+    // A clip with more formats added while the list is shown widens the room.
+    desk.Advance(1000);
+    const platform::UINT rtf = Registered("Rich Text Format");
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("styled")}, {rtf, Text("{\\rtf1 styled}")}}));
+    Settle();
+    ASSERT_EQ(window->List()->model()->rowCount(), 2);
+    EXPECT_EQ(drawnRoom(), 2);
+    // Another collection: the room is worked out again from its own rows.
+    ShowCollection("Long-Term");
+    EXPECT_EQ(drawnRoom(), 0);
+    ShowCollection("Short-Term");
+    EXPECT_EQ(drawnRoom(), 2);
 }
 
 TEST_F(ExplorerWindowTest, AClipWithNoKnownFormatShowsTheUnknownImage) {
