@@ -14,7 +14,9 @@
 #include "X11KeyMap.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMetaObject>
 #include <QRect>
 #include <QScreen>
@@ -23,6 +25,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -70,6 +73,12 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName("Brindlex 5.1");
     QApplication::setOrganizationName("Quorvanti");
     QApplication::setQuitOnLastWindowClosed(false);
+    // The font list and the image readers are set up on a second thread while this one checks for a
+    // running program and reads the settings, which mostly wait for the disk; the window needs both.
+    std::jthread warmUp([] {
+        (void)QFontDatabase::families();
+        (void)QImageReader::supportedImageFormats();
+    });
 
     // One program per user: a second start brings the running one forward and ends.
     bx::platform::x11::SingleInstance instance;
@@ -102,6 +111,7 @@ int main(int argc, char* argv[]) {
     desktop.Clock().Sleep(static_cast<bx::platform::UINT>(std::clamp(settings.PhantomDelay, 0, MaxPhantomDelay)));
 
     bx::platform::StrftimeDateTimeFormat dateFormat;
+    warmUp.join();
     bx::explorer::TfrmBX window;
     boxes.SetParent(&window);
     // The log lives beside the data of the first data source.
