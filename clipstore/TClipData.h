@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlatformTypes.h"
+#include "TInternedString.h"
 
 #include <cstdint>
 #include <memory>
@@ -41,11 +42,14 @@ public:
     TClipData(const TClipData&) = delete;
     TClipData& operator=(const TClipData&) = delete;
 
+    // Every loaded format of every clip is one of these: the small fields come first, so that they
+    // share one word.
     std::uint8_t Format_Type = TypeBlock;
-    std::string FormatName;
+    bool Pasteable = true;
     std::uint16_t FormatNum = 0;
     std::int32_t DataSize = 0;
-    bool Pasteable = true;
+    // A handful of names serve all formats.
+    TInternedString FormatName;
     platform::HGLOBAL Handle = 0;
     std::unique_ptr<TBitmap> Bitmap;
     std::unique_ptr<TMetafile> Metafile;

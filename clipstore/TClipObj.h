@@ -3,6 +3,8 @@
 #include "IClipCollection.h"
 #include "PlatformTypes.h"
 #include "TClipData.h"
+#include "TFormatList.h"
+#include "TInternedString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +43,7 @@ class TThumbNailEntry;
 // While no master list exists (TProgramState), reading, loading, unloading and locking do nothing.
 class TClipObj {
 public:
-    using FormatList = std::vector<std::unique_ptr<TClipData>>;
+    using FormatList = TFormatList;
     // Format names, each with a flag: formats marked yes are read whatever the profile says.
     using ForcedFormats = std::vector<std::pair<std::string, bool>>;
 
@@ -63,23 +65,25 @@ public:
     TClipObj(const TClipObj&) = delete;
     TClipObj& operator=(const TClipObj&) = delete;
 
+    // A collection holds many thousands of clips: the fields are laid out to leave no gaps.
     IClipCollection* Coll = nullptr;
-    std::optional<FormatList> Formats = FormatList{}; // absent while the clip is unloaded
+    FormatList Formats; // no list (false) while the clip is unloaded
     std::string Title = "X";
-    std::string Creator;
+    // Few different texts among all clips, and often none.
+    TInternedString Creator;
+    TInternedString SourceURL;
     platform::TDateTime TimeStamp = 0;
+    std::uint8_t* LockedData = nullptr;
+    TThumbNailEntry* ThumbNail = nullptr;
     std::int32_t Reserved = 0;
     std::int32_t SerialNbr = 0;
     std::int32_t SortKey = 0;
-    bool Dirty = true;
-    bool DataInFile = false;
     std::int32_t StoredFormatCount = 0;
-    bool Online = false;
     std::int32_t IconBits = 0;
-    std::uint8_t* LockedData = nullptr;
     std::uint16_t LockedFormat = 0;
-    TThumbNailEntry* ThumbNail = nullptr;
-    std::string SourceURL;
+    bool Dirty : 1 = true;
+    bool DataInFile : 1 = false;
+    bool Online : 1 = false;
 
     // Clip object model.
     void SetDirty(bool value = true);
