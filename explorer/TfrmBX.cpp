@@ -398,11 +398,14 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         core_->Tree().OnChanged = nullptr;
         selection_.reset();
         lvClips_->setModel(nullptr);
+        lvClips_->setItemDelegateForColumn(TClipListModel::ColTitle, nullptr);
         tvCollections_->setModel(nullptr);
         delete clipModel_;
         delete treeModel_;
+        delete titleDelegate_;
         clipModel_ = nullptr;
         treeModel_ = nullptr;
+        titleDelegate_ = nullptr;
     }
     core_ = core;
     desktop_ = desktop;

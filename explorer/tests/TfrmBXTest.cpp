@@ -386,6 +386,12 @@ TEST_F(ExplorerWindowTest, ColumnWidthsAreKeptInTheSettingsStore) {
     header->resizeSection(0, 180);
     window->SetCore(nullptr, nullptr);
     EXPECT_EQ(desk.Registry().ReadValue(key, "Sizes").value_or(""), "180,61,101,99,55,18,18,18,18,18,18,400");
+    // Attached again, the list keeps one title painter, not one per attachment.
+    window->SetCore(core.get(), &desk);
+    window->SetCore(nullptr, nullptr);
+    window->SetCore(core.get(), &desk);
+    EXPECT_EQ(window->List()->findChildren<TClipTitleDelegate*>().size(), 1);
+    EXPECT_EQ(window->List()->horizontalHeader()->sectionSize(0), 180);
 }
 
 } // namespace
