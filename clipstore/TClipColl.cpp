@@ -448,9 +448,11 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
     // Room for the entries at once, as many as the bytes left can hold at the least.
     if (count > 0)
         entries_.reserve(std::min(static_cast<std::size_t>(count), stream.Remaining() / MinClipRecordBytes));
+    // A clip is made by the stream until its record names the program it came from.
+    static const TInternedString streamCreator("Stream");
     for (std::int32_t i = 0; i < count; ++i) {
         const std::size_t before = stream.Position();
-        auto clip = std::make_unique<TClipObj>(0, "Stream");
+        auto clip = std::make_unique<TClipObj>(0, streamCreator);
         clip->SetColl(this);
         bool read = false;
         try {

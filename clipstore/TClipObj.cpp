@@ -184,6 +184,10 @@ bool SameDirectory(const std::string& a, const std::string& b) {
 TClipObj::TClipObj(std::int32_t serialNbr, const std::string& creator)
     : Creator(TUtf8::CutBytes(creator, 255)), TimeStamp(TProgramState::Get().Now()), SerialNbr(serialNbr) {}
 
+TClipObj::TClipObj(std::int32_t serialNbr, const TInternedString& creator)
+    : Creator(creator.size() <= 255 ? creator : TInternedString(TUtf8::CutBytes(creator, 255))),
+      TimeStamp(TProgramState::Get().Now()), SerialNbr(serialNbr) {}
+
 TClipObj::~TClipObj() = default;
 
 // ---------------------------------------------------------------------------------------------------------------

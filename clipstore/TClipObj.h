@@ -61,6 +61,8 @@ public:
     static constexpr std::int32_t OtherFormatsMask = 9999;
 
     TClipObj(std::int32_t serialNbr, const std::string& creator);
+    // The same with a creator that is held already (no longer than 255 bytes).
+    TClipObj(std::int32_t serialNbr, const TInternedString& creator);
     ~TClipObj();
     TClipObj(const TClipObj&) = delete;
     TClipObj& operator=(const TClipObj&) = delete;
