@@ -5,6 +5,8 @@
 #include "TGraphicFile.h"
 #include "TPngReader.h"
 #include "TPngWriter.h"
+#include "TWebpReader.h"
+#include "TWebpWriter.h"
 
 #include <png.h>
 
@@ -61,6 +63,12 @@ struct DibLayout {
 
 bool IsRle(std::uint32_t compression) {
     return compression == TBitmap::BI_RLE8 || compression == TBitmap::BI_RLE4;
+}
+
+// Uncompressed rows, whatever the masks.
+bool IsPlainRows(std::uint32_t compression) {
+    return compression == TBitmap::BI_RGB || compression == TBitmap::BI_BITFIELDS ||
+           compression == TBitmap::BI_ALPHABITFIELDS;
 }
 
 // Parses the header, masks and palette at the start of b. Pixel data is not looked at. False for any
@@ -265,27 +273,80 @@ std::uint8_t Scale(std::uint32_t v, std::uint32_t mask) {
     return static_cast<std::uint8_t>((c * 255 + m / 2) / m);
 }
 
-// The picture file keeps the pixel rows as a PNG image inside a BMP file (compression BI_PNG). The PNG
-// carries a private chunk with everything else of the DIB, so that the DIB comes back byte for byte:
+// Picture files keep the pixel rows compressed, as a WebP or a PNG image, with a private chunk that
+// holds everything else of the DIB, so that the DIB comes back byte for byte:
 //   u8 version (1), u8 fourth-byte mode (0: none, 1: every fourth byte of a 32-bit pixel is the
 //   value that follows), u8 that value, u8 0, u32 n, n bytes of header, masks and palette,
 //   u32 m, m bytes that followed the pixel rows.
+// 24- and 32-bit rows are a lossless WebP image ("RIFF" file, private chunk "BXDI" after the image);
+// other rows, and pictures WebP cannot hold, a PNG image inside a BMP file (compression BI_PNG,
+// private chunk "bxDI" before the image data).
 constexpr char PrivateChunk[] = "bxDI";
+constexpr char WebpPrivateChunk[] = "BXDI";
 constexpr std::uint8_t PrivateChunkVersion = 1;
 constexpr std::size_t MaxTrailing = std::size_t{16} << 20;
 constexpr std::size_t MaxChunk = MaxTrailing + 4096;
 constexpr int PngLevel = 6;
+constexpr int WebpPreset = 3;
 // Deflate expands at most about 1032-fold: a PNG stream cannot hold more pixel bytes than this allows,
 // whatever its header claims, so nothing larger is allocated.
 constexpr std::uint64_t MaxInflation = 1100;
 
-bool PlausibleForPng(std::uint64_t rowsSize, std::size_t pngSize) {
-    return rowsSize <= std::uint64_t{pngSize} * MaxInflation + 65536;
+// The private chunk's contents, as written and as read back.
+struct PrivateData {
+    bool constantFourth = false;
+    std::uint8_t fourth = 0;
+    std::span<const std::uint8_t> prefix;   // header, masks and palette
+    std::span<const std::uint8_t> trailing; // the bytes after the pixel rows
+};
+
+std::vector<std::uint8_t> BuildPrivateChunk(const PrivateData& d) {
+    std::vector<std::uint8_t> chunk;
+    chunk.reserve(12 + d.prefix.size() + d.trailing.size());
+    chunk.push_back(PrivateChunkVersion);
+    chunk.push_back(d.constantFourth ? 1 : 0);
+    chunk.push_back(d.fourth);
+    chunk.push_back(0);
+    Put32(chunk, static_cast<std::uint32_t>(d.prefix.size()));
+    chunk.insert(chunk.end(), d.prefix.begin(), d.prefix.end());
+    Put32(chunk, static_cast<std::uint32_t>(d.trailing.size()));
+    chunk.insert(chunk.end(), d.trailing.begin(), d.trailing.end());
+    return chunk;
 }
 
-bool IsPlain(std::uint32_t compression) {
-    return compression == TBitmap::BI_RGB || compression == TBitmap::BI_BITFIELDS ||
-           compression == TBitmap::BI_ALPHABITFIELDS;
+// The chunk's fields, and the header they hold parsed into l. False when the sizes do not add up to
+// the chunk or the header is not one of plain rows.
+bool ParsePrivateChunk(std::span<const std::uint8_t> c, PrivateData& d, DibLayout& l) {
+    if (c.size() < 12 || c[0] != PrivateChunkVersion || c[1] > 1)
+        return false;
+    d.constantFourth = c[1] == 1;
+    d.fourth = c[2];
+    const std::size_t prefixSize = U32(c, 4);
+    if (prefixSize > c.size() - 12)
+        return false;
+    d.prefix = c.subspan(8, prefixSize);
+    const std::size_t trailingSize = U32(c, 8 + prefixSize);
+    if (trailingSize != c.size() - 12 - prefixSize)
+        return false;
+    d.trailing = c.subspan(12 + prefixSize);
+    return ParseHeader(d.prefix, l) && l.prefixSize == d.prefix.size() && IsPlainRows(l.compression) &&
+           (l.bitCount == 32 || !d.constantFourth);
+}
+
+// True, with the value, when every fourth byte of the 32-bit rows is the same.
+bool FourthByteConstant(std::span<const std::uint8_t> rows, const DibLayout& l, std::uint8_t& value) {
+    value = rows[3];
+    for (std::size_t y = 0; y < static_cast<std::size_t>(l.height); ++y) {
+        const std::uint8_t* row = rows.data() + y * l.stride;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(l.width); ++x)
+            if (row[x * 4 + 3] != value)
+                return false;
+    }
+    return true;
+}
+
+bool PlausibleForPng(std::uint64_t rowsSize, std::size_t pngSize) {
+    return rowsSize <= std::uint64_t{pngSize} * MaxInflation + 65536;
 }
 
 // How the rows of a DIB are stored as PNG rows: palette indices stay indices (the PNG palette is the
@@ -354,28 +415,15 @@ bool SlackIsZero(std::span<const std::uint8_t> rows, const DibLayout& l, std::si
 // or the encoder fails.
 std::vector<std::uint8_t> EncodePngBmp(std::span<const std::uint8_t> dib) {
     DibLayout l;
-    if (!ParseHeader(dib, l) || !IsPlain(l.compression) || dib.size() < l.prefixSize + l.rowsSize)
+    if (!ParseHeader(dib, l) || !IsPlainRows(l.compression) || dib.size() < l.prefixSize + l.rowsSize)
         return {};
     const std::span<const std::uint8_t> rows = dib.subspan(l.prefixSize, l.rowsSize);
     const std::span<const std::uint8_t> trailing = dib.subspan(l.prefixSize + l.rowsSize);
     if (trailing.size() > MaxTrailing)
         return {};
 
-    bool constantFourth = false;
     std::uint8_t fourth = 0;
-    if (l.bitCount == 32) {
-        fourth = rows[3];
-        constantFourth = true;
-        for (std::size_t y = 0; y < static_cast<std::size_t>(l.height) && constantFourth; ++y) {
-            const std::uint8_t* row = rows.data() + y * l.stride;
-            for (std::size_t x = 0; x < static_cast<std::size_t>(l.width); ++x) {
-                if (row[x * 4 + 3] != fourth) {
-                    constantFourth = false;
-                    break;
-                }
-            }
-        }
-    }
+    const bool constantFourth = l.bitCount == 32 && FourthByteConstant(rows, l, fourth);
     PngMapping m;
     if (!MappingFor(l, constantFourth, m) || !SlackIsZero(rows, l, m.rowBytes))
         return {};
@@ -402,17 +450,8 @@ std::vector<std::uint8_t> EncodePngBmp(std::span<const std::uint8_t> dib) {
     for (std::size_t r = 0; r < rowPointers.size(); ++r)
         rowPointers[r] = rows.data() + DibRow(l, r) * l.stride;
 
-    std::vector<std::uint8_t> chunk;
-    chunk.reserve(12 + l.prefixSize + trailing.size());
-    chunk.push_back(PrivateChunkVersion);
-    chunk.push_back(constantFourth ? 1 : 0);
-    chunk.push_back(fourth);
-    chunk.push_back(0);
-    Put32(chunk, static_cast<std::uint32_t>(l.prefixSize));
-    chunk.insert(chunk.end(), dib.begin(), dib.begin() + static_cast<std::ptrdiff_t>(l.prefixSize));
-    Put32(chunk, static_cast<std::uint32_t>(trailing.size()));
-    chunk.insert(chunk.end(), trailing.begin(), trailing.end());
-
+    const std::vector<std::uint8_t> chunk =
+        BuildPrivateChunk({constantFourth, fourth, dib.first(l.prefixSize), trailing});
     TPngWriter writer;
     if (!writer.Encode(format, rowPointers, PrivateChunk, chunk, PngLevel))
         return {};
@@ -446,25 +485,12 @@ std::vector<std::uint8_t> EncodePngBmp(std::span<const std::uint8_t> dib) {
 
 // Our own PNG rows with the private chunk: the DIB exactly as it was written.
 bool DecodeOwnPng(TPngReader& reader, std::size_t pngSize, std::vector<std::uint8_t>& dib) {
-    const std::span<const std::uint8_t> c(reader.Chunk());
-    if (c.size() < 8 || c[0] != PrivateChunkVersion || c[1] > 1)
-        return false;
-    const bool constantFourth = c[1] == 1;
-    const std::uint8_t fourth = c[2];
-    const std::size_t prefixSize = U32(c, 4);
-    if (prefixSize > c.size() - 8 || c.size() - 8 - prefixSize < 4)
-        return false;
-    const std::span<const std::uint8_t> prefix = c.subspan(8, prefixSize);
-    const std::size_t trailingSize = U32(c, 8 + prefixSize);
-    if (trailingSize != c.size() - 12 - prefixSize)
-        return false;
-    const std::span<const std::uint8_t> trailing = c.subspan(12 + prefixSize);
-
+    PrivateData d;
     DibLayout l;
-    if (!ParseHeader(prefix, l) || l.prefixSize != prefix.size() || !IsPlain(l.compression))
+    if (!ParsePrivateChunk(reader.Chunk(), d, l))
         return false;
     PngMapping m;
-    if (!MappingFor(l, constantFourth, m) || (l.bitCount != 32 && constantFourth))
+    if (!MappingFor(l, d.constantFourth, m))
         return false;
     if (reader.Width() != std::uint32_t(l.width) || reader.Height() != std::uint32_t(l.height) ||
         reader.ColorType() != m.colorType || reader.BitDepth() != m.bitDepth)
@@ -472,18 +498,39 @@ bool DecodeOwnPng(TPngReader& reader, std::size_t pngSize, std::vector<std::uint
     if (!PlausibleForPng(l.rowsSize, pngSize))
         return false;
 
-    dib.assign(prefix.size() + l.rowsSize + trailing.size(), 0);
-    std::copy(prefix.begin(), prefix.end(), dib.begin());
-    std::copy(trailing.begin(), trailing.end(), dib.begin() + static_cast<std::ptrdiff_t>(prefix.size() + l.rowsSize));
+    dib.assign(d.prefix.size() + l.rowsSize + d.trailing.size(), 0);
+    std::copy(d.prefix.begin(), d.prefix.end(), dib.begin());
+    std::copy(d.trailing.begin(), d.trailing.end(),
+              dib.begin() + static_cast<std::ptrdiff_t>(d.prefix.size() + l.rowsSize));
     std::vector<std::uint8_t*> rowPointers(static_cast<std::size_t>(l.height));
     for (std::size_t r = 0; r < rowPointers.size(); ++r)
-        rowPointers[r] = dib.data() + prefix.size() + DibRow(l, r) * l.stride;
+        rowPointers[r] = dib.data() + d.prefix.size() + DibRow(l, r) * l.stride;
     TPngReader::Transforms t;
     t.bgr = m.bgr;
     t.swap16 = m.swap16;
-    t.filler = constantFourth ? fourth : -1;
+    t.filler = d.constantFourth ? d.fourth : -1;
     const std::size_t rowBytes = l.bitCount == 32 ? std::size_t(l.width) * 4 : m.rowBytes;
     return reader.ReadImage(t, rowPointers, rowBytes);
+}
+
+// The DIB for an image of another writer: a BITMAPINFOHEADER for bottom-up BI_RGB rows of 3 or 4 bytes
+// per pixel, then the rows, zero.
+void StartForeignDib(std::vector<std::uint8_t>& dib, std::uint64_t w, std::uint64_t h, std::uint64_t channels,
+                     std::size_t rowsSize, std::uint32_t xPerMetre, std::uint32_t yPerMetre) {
+    dib.clear();
+    dib.reserve(InfoHeaderSize + rowsSize);
+    Put32(dib, InfoHeaderSize);
+    Put32(dib, static_cast<std::uint32_t>(w));
+    Put32(dib, static_cast<std::uint32_t>(h));
+    Put16(dib, 1);
+    Put16(dib, static_cast<std::uint16_t>(channels * 8));
+    Put32(dib, TBitmap::BI_RGB);
+    Put32(dib, static_cast<std::uint32_t>(rowsSize));
+    Put32(dib, xPerMetre);
+    Put32(dib, yPerMetre);
+    Put32(dib, 0);
+    Put32(dib, 0);
+    dib.resize(InfoHeaderSize + rowsSize, 0);
 }
 
 // A PNG of another writer: decoded into a bottom-up 24-bit DIB, or 32-bit when it has transparency.
@@ -497,19 +544,8 @@ bool DecodeForeignPng(TPngReader& reader, std::size_t pngSize, const DibLayout& 
     if (stride * h > TBitmap::MaxPixelBytes || !PlausibleForPng(stride * h, pngSize))
         return false;
     const std::size_t rowsSize = static_cast<std::size_t>(stride * h);
-    dib.clear();
-    Put32(dib, InfoHeaderSize);
-    Put32(dib, static_cast<std::uint32_t>(w));
-    Put32(dib, static_cast<std::uint32_t>(h));
-    Put16(dib, 1);
-    Put16(dib, static_cast<std::uint16_t>(channels * 8));
-    Put32(dib, TBitmap::BI_RGB);
-    Put32(dib, static_cast<std::uint32_t>(rowsSize));
-    Put32(dib, presentation.headerSize >= InfoHeaderSize ? U32(header, 24) : 0);
-    Put32(dib, presentation.headerSize >= InfoHeaderSize ? U32(header, 28) : 0);
-    Put32(dib, 0);
-    Put32(dib, 0);
-    dib.resize(InfoHeaderSize + rowsSize, 0);
+    StartForeignDib(dib, w, h, channels, rowsSize, presentation.headerSize >= InfoHeaderSize ? U32(header, 24) : 0,
+                    presentation.headerSize >= InfoHeaderSize ? U32(header, 28) : 0);
     std::vector<std::uint8_t*> rowPointers(static_cast<std::size_t>(h));
     for (std::size_t r = 0; r < rowPointers.size(); ++r)
         rowPointers[r] = dib.data() + InfoHeaderSize + (rowPointers.size() - 1 - r) * static_cast<std::size_t>(stride);
@@ -530,6 +566,75 @@ bool DecodePngBmp(std::span<const std::uint8_t> header, const DibLayout& present
     if (reader.ChunkCount() == 1)
         return DecodeOwnPng(reader, png.size(), dib);
     return DecodeForeignPng(reader, png.size(), presentation, header, dib);
+}
+
+// The WebP picture file for a held DIB of 24 or 32 bits per pixel; empty when its rows do not map
+// exactly (row padding that is not zero) or WebP cannot hold the picture.
+std::vector<std::uint8_t> EncodeWebp(std::span<const std::uint8_t> dib) {
+    DibLayout l;
+    if (!ParseHeader(dib, l) || !IsPlainRows(l.compression) || (l.bitCount != 24 && l.bitCount != 32) ||
+        dib.size() < l.prefixSize + l.rowsSize || std::uint32_t(l.width) > TWebpWriter::MaxDimension ||
+        std::uint32_t(l.height) > TWebpWriter::MaxDimension)
+        return {};
+    const std::span<const std::uint8_t> rows = dib.subspan(l.prefixSize, l.rowsSize);
+    const std::span<const std::uint8_t> trailing = dib.subspan(l.prefixSize + l.rowsSize);
+    const int bytesPerPixel = l.bitCount / 8;
+    if (trailing.size() > MaxTrailing || !SlackIsZero(rows, l, std::size_t(l.width) * bytesPerPixel))
+        return {};
+    std::uint8_t fourth = 0;
+    const bool constantFourth = l.bitCount == 32 && FourthByteConstant(rows, l, fourth);
+
+    TWebpWriter::Format format;
+    format.width = static_cast<std::uint32_t>(l.width);
+    format.height = static_cast<std::uint32_t>(l.height);
+    format.bytesPerPixel = bytesPerPixel;
+    format.fourthIsAlpha = !constantFourth;
+    std::vector<const std::uint8_t*> rowPointers(static_cast<std::size_t>(l.height));
+    for (std::size_t r = 0; r < rowPointers.size(); ++r)
+        rowPointers[r] = rows.data() + DibRow(l, r) * l.stride;
+    const std::vector<std::uint8_t> chunk =
+        BuildPrivateChunk({constantFourth, fourth, dib.first(l.prefixSize), trailing});
+    return TWebpWriter::Encode(format, rowPointers, WebpPrivateChunk, chunk, WebpPreset);
+}
+
+// A WebP image of another writer: decoded into a bottom-up 24-bit DIB, or 32-bit when it has alpha.
+bool DecodeForeignWebp(TWebpReader& reader, std::vector<std::uint8_t>& dib) {
+    const std::uint64_t w = reader.Width(), h = reader.Height();
+    if (w * h > TBitmap::MaxPixels)
+        return false;
+    const std::uint64_t channels = reader.HasAlpha() ? 4 : 3;
+    const std::uint64_t stride = ((w * channels * 8 + 31) / 32) * 4;
+    if (stride * h > TBitmap::MaxPixelBytes)
+        return false;
+    const std::size_t rowsSize = static_cast<std::size_t>(stride * h);
+    StartForeignDib(dib, w, h, channels, rowsSize, 0, 0);
+    return reader.ReadImage(static_cast<int>(channels), std::span<std::uint8_t>(dib).subspan(InfoHeaderSize),
+                            static_cast<std::size_t>(stride), true);
+}
+
+// A WebP picture file. With the private chunk it is one of ours: the DIB exactly as it was written,
+// its header checked against the image before anything is allocated.
+bool DecodeWebp(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& dib) {
+    TWebpReader reader(file, WebpPrivateChunk, MaxChunk);
+    if (!reader.ReadInfo() || reader.ChunkCount() > 1)
+        return false; // not a still WebP image, or a file of ours tampered with
+    if (reader.ChunkCount() == 0)
+        return DecodeForeignWebp(reader, dib);
+    PrivateData d;
+    DibLayout l;
+    if (!ParsePrivateChunk(reader.Chunk(), d, l) || (l.bitCount != 24 && l.bitCount != 32) || !reader.Lossless() ||
+        reader.Width() != std::uint32_t(l.width) || reader.Height() != std::uint32_t(l.height))
+        return false;
+    dib.assign(d.prefix.size() + l.rowsSize + d.trailing.size(), 0);
+    std::copy(d.prefix.begin(), d.prefix.end(), dib.begin());
+    std::copy(d.trailing.begin(), d.trailing.end(), dib.end() - static_cast<std::ptrdiff_t>(d.trailing.size()));
+    const std::span<std::uint8_t> rows = std::span<std::uint8_t>(dib).subspan(d.prefix.size(), l.rowsSize);
+    if (!reader.ReadImage(l.bitCount / 8, rows, l.stride, !l.topDown))
+        return false;
+    if (d.constantFourth)
+        for (std::size_t i = 3; i < rows.size(); i += 4) // 32-bit rows have no padding
+            rows[i] = d.fourth;
+    return true;
 }
 
 } // namespace
@@ -617,6 +722,11 @@ std::optional<std::uint32_t> TBitmap::PixelColor(int x, int y) const {
 }
 
 bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
+    if (TWebpReader::IsWebp(bytes)) {
+        // Decoded straight into a buffer of the DIB's exact size that the decoder did not allocate.
+        std::vector<std::uint8_t> dib;
+        return DecodeWebp(bytes, dib) && LoadFromDib(std::move(dib));
+    }
     if (bytes.size() < FileHeaderSize + 4 || U16(bytes, 0) != FileMagic)
         return false;
     const std::span<const std::uint8_t> body = bytes.subspan(FileHeaderSize);
@@ -650,13 +760,15 @@ bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> TBitmap::SaveToBmpBytes() const {
     if (dib_.empty())
         return {};
-    // PNG-compressed when the rows map exactly, the result is smaller, and it reads back to the same
-    // DIB; otherwise the DIB as it is.
-    std::vector<std::uint8_t> packed = EncodePngBmp(dib_);
-    if (!packed.empty() && packed.size() < FileHeaderSize + dib_.size()) {
-        TBitmap check;
-        if (check.LoadFromBmpBytes(packed) && check.dib_ == dib_)
-            return packed;
+    // Compressed when the rows map exactly, the result is smaller, and it reads back to the same DIB:
+    // WebP for 24 and 32 bits per pixel, else (or when that fails) PNG; otherwise the DIB as it is.
+    for (const auto encode : {EncodeWebp, EncodePngBmp}) {
+        std::vector<std::uint8_t> packed = encode(dib_);
+        if (!packed.empty() && packed.size() < FileHeaderSize + dib_.size()) {
+            TBitmap check;
+            if (check.LoadFromBmpBytes(packed) && check.dib_ == dib_)
+                return packed;
+        }
     }
     DibLayout l;
     ParseHeader(dib_, l);

@@ -13,14 +13,22 @@ namespace bx::clipstore {
 // 40, 52, 56, 108 or 124 bytes, bit-field masks, palette, pixel rows and any bytes after them) is kept
 // byte for byte, so that SaveToDib returns what LoadFromDib was given.
 //
-// Pictures on disk are BMP files. They are written with PNG-compressed pixel data (compression BI_PNG)
-// whenever the pixel rows map onto a PNG image without loss; a private PNG chunk keeps the original
-// header, masks, palette and trailing bytes, so that reading the file back gives the same DIB. Pixel
-// formats that do not map (run-length encoded data, non-zero row padding, unusual bit counts) are
-// written as a plain uncompressed BMP holding the DIB unchanged. Every plain BMP file is read too:
+// Pictures on disk are compressed whenever the pixel rows map onto an image without loss, and a private
+// chunk keeps the original header, masks, palette and trailing bytes, so that reading the file back
+// gives the same DIB:
+// - 24- and 32-bit rows (BI_RGB, BI_BITFIELDS, BI_ALPHABITFIELDS; zero row padding) are a lossless WebP
+//   file (extended format, private chunk "BXDI" after the image; a 32-bit fourth byte is kept as alpha,
+//   colours under alpha 0 included, or as one value when it is the same everywhere). Image viewers
+//   open it although the name ends in ".bmp".
+// - Other rows, and pictures WebP cannot hold (wider or higher than 16383 pixels), are a BMP file with
+//   PNG-compressed pixel data (compression BI_PNG, private PNG chunk "bxDI").
+// Pixel formats that do not map (run-length encoded data, non-zero row padding, unusual bit counts) are
+// written as a plain uncompressed BMP holding the DIB unchanged. Every encoding is checked by reading it
+// back before it is used. Every plain BMP file is read too:
 // 1, 2, 4, 8, 16, 24 and 32 bits per pixel, BI_RGB, BI_BITFIELDS, BI_ALPHABITFIELDS, BI_RLE8, BI_RLE4
-// (kept encoded, checked by a full decode), top-down and bottom-up, and BI_PNG files of other writers
-// (decoded into a 24- or 32-bit DIB).
+// (kept encoded, checked by a full decode), top-down and bottom-up, BI_PNG files of other writers
+// (decoded into a 24- or 32-bit DIB), and still WebP images of other writers (decoded into a bottom-up
+// 24-bit DIB, or 32-bit when the image has alpha).
 //
 // All input is untrusted: sizes are checked before use, and no image above MaxPixels pixels or with
 // more than MaxPixelBytes bytes of pixel rows is accepted.
@@ -63,7 +71,7 @@ public:
     // The colour of a pixel as 0x00RRGGBB (x from the left, y from the top); nothing outside the image.
     std::optional<std::uint32_t> PixelColor(int x, int y) const;
 
-    // BMP files. LoadFromFile throws EGraphicOpenError when the file cannot be opened and
+    // Picture files (BMP or WebP). LoadFromFile throws EGraphicOpenError when the file cannot be opened and
     // EInvalidGraphic when it is not a readable bitmap; the object is then unchanged. SaveToFile
     // replaces the file atomically and throws EGraphicOpenError when it cannot (also for an empty
     // bitmap, which has no file form).

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <webp/decode.h>
+#include <webp/encode.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -48,6 +50,9 @@ struct Rng {
     }
 };
 
+// How a picture file holds the pixel rows.
+enum class Stored { Plain, Png, Webp };
+
 struct DibSpec {
     const char* name;
     std::uint32_t headerSize;
@@ -61,7 +66,7 @@ struct DibSpec {
     bool constantFourth;              // 32 bits per pixel: every fourth byte 0xFF
     bool dirtyPadding;                // non-zero bytes after the last pixel of a row
     std::size_t trailing;             // extra bytes after the rows
-    bool expectPng;                   // the picture file compresses the rows
+    Stored stored;                    // how the picture file holds the rows
 };
 
 std::size_t Stride(std::int32_t width, int bitCount) {
@@ -154,6 +159,11 @@ Bytes MakeDib(const DibSpec& s, std::uint32_t seed = 7) {
     return b;
 }
 
+bool IsWebpFile(const Bytes& b) {
+    return b.size() >= 12 && std::equal(b.begin(), b.begin() + 4, "RIFF") &&
+           std::equal(b.begin() + 8, b.begin() + 12, "WEBP");
+}
+
 Bytes FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -183,25 +193,27 @@ const std::vector<DibSpec>& Formats() {
     const std::vector<std::uint32_t> m565 = {0xF800, 0x07E0, 0x001F};
     const std::vector<std::uint32_t> argb = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
     static const std::vector<DibSpec> specs = {
-        {"1 bit, 2 colours", 40, 77, 41, 1, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"2 bits", 40, 59, 33, 2, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"4 bits, 16 colours", 40, 61, 37, 4, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"4 bits, 5 colours used, 3 important", 40, 47, 24, 4, B::BI_RGB, 5, 3, {}, false, false, 0, true},
-        {"8 bits, 256 colours", 40, 93, 57, 8, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"8 bits, 20 colours, top-down", 40, 50, -36, 8, B::BI_RGB, 20, 20, {}, false, false, 0, true},
-        {"16 bits 5-5-5", 40, 41, 25, 16, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"16 bits 5-6-5 bit fields", 40, 42, 26, 16, B::BI_BITFIELDS, 0, 0, m565, false, false, 0, true},
-        {"24 bits, padded rows", 40, 47, 29, 24, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"24 bits, top-down", 40, 38, -28, 24, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"32 bits with alpha", 40, 39, 24, 32, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"32 bits, fourth byte constant", 40, 39, 24, 32, B::BI_RGB, 0, 0, {}, true, false, 0, true},
-        {"32 bits alpha bit fields", 40, 35, 25, 32, B::BI_ALPHABITFIELDS, 0, 0, argb, false, false, 0, true},
-        {"V4 header, 32-bit bit fields", 108, 36, 23, 32, B::BI_BITFIELDS, 0, 0, argb, false, false, 0, true},
-        {"V5 header, top-down, 24 bits", 124, 36, -23, 24, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"V5 header, data after the rows", 124, 34, 24, 32, B::BI_RGB, 0, 0, {}, true, false, 37, true},
-        {"core header, 8 bits", 12, 90, 43, 8, B::BI_RGB, 0, 0, {}, false, false, 0, true},
-        {"24 bits, non-zero row padding", 40, 5, 3, 24, B::BI_RGB, 0, 0, {}, false, true, 0, false},
-        {"1 bit, stray bits after the last pixel", 40, 3, 2, 1, B::BI_RGB, 0, 0, {}, false, true, 0, false},
+        {"1 bit, 2 colours", 40, 77, 41, 1, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png},
+        {"2 bits", 40, 59, 33, 2, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png},
+        {"4 bits, 16 colours", 40, 61, 37, 4, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png},
+        {"4 bits, 5 colours used, 3 important", 40, 47, 24, 4, B::BI_RGB, 5, 3, {}, false, false, 0, Stored::Png},
+        {"8 bits, 256 colours", 40, 93, 57, 8, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png},
+        {"8 bits, 20 colours, top-down", 40, 50, -36, 8, B::BI_RGB, 20, 20, {}, false, false, 0, Stored::Png},
+        {"16 bits 5-5-5", 40, 41, 25, 16, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png},
+        {"16 bits 5-6-5 bit fields", 40, 42, 26, 16, B::BI_BITFIELDS, 0, 0, m565, false, false, 0, Stored::Png},
+        {"24 bits, padded rows", 40, 47, 29, 24, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Webp},
+        {"24 bits, top-down", 40, 38, -28, 24, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Webp},
+        {"32 bits with alpha", 40, 39, 24, 32, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Webp},
+        {"32 bits, fourth byte constant", 40, 39, 24, 32, B::BI_RGB, 0, 0, {}, true, false, 0, Stored::Webp},
+        {"32 bits alpha bit fields", 40, 35, 25, 32, B::BI_ALPHABITFIELDS, 0, 0, argb, false, false, 0, Stored::Webp},
+        {"V4 header, 32-bit bit fields", 108, 36, 23, 32, B::BI_BITFIELDS, 0, 0, argb, false, false, 0, Stored::Webp},
+        {"V5 header, top-down, 24 bits", 124, 36, -23, 24, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Webp},
+        {"V5 header, data after the rows", 124, 34, 24, 32, B::BI_RGB, 0, 0, {}, true, false, 37, Stored::Webp},
+        {"core header, 8 bits", 12, 90, 43, 8, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png},
+        {"core header, 24 bits", 12, 45, 20, 24, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Webp},
+        {"24 bits, wider than WebP allows", 40, 16384, 2, 24, B::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png},
+        {"24 bits, non-zero row padding", 40, 5, 3, 24, B::BI_RGB, 0, 0, {}, false, true, 0, Stored::Plain},
+        {"1 bit, stray bits after the last pixel", 40, 3, 2, 1, B::BI_RGB, 0, 0, {}, false, true, 0, Stored::Plain},
     };
     return specs;
 }
@@ -221,9 +233,12 @@ TEST(TBitmapTest, DibAndFileRoundTripsAreExactForEveryPixelFormat) {
 
         const Bytes file = bmp.SaveToBmpBytes();
         ASSERT_GE(file.size(), 54u);
-        EXPECT_EQ(file[0], 'B');
-        EXPECT_EQ(file[1], 'M');
-        EXPECT_EQ(Get32(file, 14 + 16) == TBitmap::BI_PNG, spec.expectPng);
+        EXPECT_EQ(IsWebpFile(file), spec.stored == Stored::Webp);
+        if (spec.stored != Stored::Webp) {
+            EXPECT_EQ(file[0], 'B');
+            EXPECT_EQ(file[1], 'M');
+            EXPECT_EQ(Get32(file, 14 + 16) == TBitmap::BI_PNG, spec.stored == Stored::Png);
+        }
         TBitmap fromBytes;
         ASSERT_TRUE(fromBytes.LoadFromBmpBytes(file));
         EXPECT_EQ(fromBytes.SaveToDib(), dib);
@@ -277,7 +292,7 @@ TEST(TBitmapTest, PixelColoursFollowPaletteMasksAndRowOrder) {
     EXPECT_EQ(bmp.PixelColor(1, 0), 0x00FF00u);
 
     // 1 bit: the palette decides.
-    const Bytes mono = MakeDib({"mono", 40, 8, 1, 1, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, true});
+    const Bytes mono = MakeDib({"mono", 40, 8, 1, 1, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png});
     ASSERT_TRUE(bmp.LoadFromDib(mono));
     const std::uint8_t bits = mono[40 + 8];
     for (int x = 0; x < 8; ++x)
@@ -344,8 +359,8 @@ TEST(TBitmapTest, NoisyPictureFileIsCompressedAndExact) {
     const std::string path = dir.File("I7.bmp");
     bmp.SaveToFile(path);
     const Bytes file = FileBytes(path);
-    EXPECT_LT(file.size(), 640u * 480u * 3u);
-    EXPECT_EQ(Get32(file, 14 + 16), TBitmap::BI_PNG);
+    EXPECT_LT(file.size(), 640u * 480u * 3u * 2 / 3);
+    EXPECT_TRUE(IsWebpFile(file));
     TBitmap back;
     back.LoadFromFile(path);
     EXPECT_EQ(back.SaveToDib(), dib);
@@ -514,7 +529,7 @@ Bytes RleDib(const Bytes& dib, const Bytes& data) {
 }
 
 TEST(TBitmapTest, MalformedDibsAreRefusedAndLeaveTheBitmapUnchanged) {
-    const Bytes good = MakeDib({"8", 40, 10, 4, 8, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, true});
+    const Bytes good = MakeDib({"8", 40, 10, 4, 8, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png});
     const std::size_t rows = good.size() - 40 - 1024;
     Bytes huge; // 100,000 x 100,000 at 24 bits with almost no data
     for (const std::uint32_t v : {40u, 100000u, 100000u})
@@ -558,7 +573,7 @@ TEST(TBitmapTest, MalformedDibsAreRefusedAndLeaveTheBitmapUnchanged) {
 }
 
 TEST(TBitmapTest, MalformedFilesAreRefusedAndLeaveTheBitmapUnchanged) {
-    const Bytes dib = MakeDib({"24", 40, 40, 30, 24, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, true});
+    const Bytes dib = MakeDib({"16", 40, 40, 30, 16, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png});
     TBitmap source;
     ASSERT_TRUE(source.LoadFromDib(dib));
     const Bytes packed = source.SaveToBmpBytes();
@@ -662,7 +677,7 @@ TEST(TBitmapTest, MutatedFilesNeverCrashAndWhatLoadsIsAValidDib) {
 
 TEST(TBitmapTest, FileErrorsRaiseTheirExceptions) {
     TempDir dir;
-    const Bytes dib = MakeDib({"4", 40, 3, 3, 4, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, true});
+    const Bytes dib = MakeDib({"4", 40, 3, 3, 4, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, Stored::Png});
     TBitmap bmp;
     ASSERT_TRUE(bmp.LoadFromDib(dib));
     EXPECT_THROW(bmp.LoadFromFile(dir.File("missing.bmp")), EGraphicOpenError);
@@ -679,6 +694,266 @@ TEST(TBitmapTest, FileErrorsRaiseTheirExceptions) {
     EXPECT_TRUE(empty.SaveToBmpBytes().empty());
     EXPECT_THROW(empty.SaveToFile(dir.File("I2.bmp")), EGraphicOpenError);
     EXPECT_FALSE(std::filesystem::exists(dir.File("I2.bmp")));
+}
+
+// The RIFF chunks of a WebP file: id and where the chunk's data starts and ends.
+struct RiffChunk {
+    std::string id;
+    std::size_t data;
+    std::size_t size;
+};
+
+std::vector<RiffChunk> RiffChunks(const Bytes& b) {
+    std::vector<RiffChunk> chunks;
+    for (std::size_t at = 12; at + 8 <= b.size();) {
+        const std::size_t size = Get32(b, at + 4);
+        chunks.push_back({std::string(b.begin() + at, b.begin() + at + 4), at + 8, size});
+        at += 8 + size + size % 2;
+    }
+    return chunks;
+}
+
+const RiffChunk& ChunkOf(const std::vector<RiffChunk>& chunks, const std::string& id) {
+    const auto it = std::find_if(chunks.begin(), chunks.end(), [&](const RiffChunk& c) { return c.id == id; });
+    EXPECT_NE(it, chunks.end()) << id;
+    return *it;
+}
+
+// A 32-bit bottom-up DIB whose fourth byte is alpha: stripes of alpha 0 (over colours that must not be
+// lost), 255 and values in between.
+Bytes AlphaDib(std::int32_t w, std::int32_t h) {
+    Bytes dib;
+    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)})
+        Put32(dib, v);
+    Put16(dib, 1);
+    Put16(dib, 32);
+    for (int i = 0; i < 6; ++i)
+        Put32(dib, 0);
+    for (std::int32_t y = 0; y < h; ++y)
+        for (std::int32_t x = 0; x < w; ++x) {
+            const std::uint8_t alpha = x % 3 == 0 ? 0 : (x % 3 == 1 ? 255 : static_cast<std::uint8_t>(x * 7 + y));
+            dib.insert(dib.end(), {static_cast<std::uint8_t>(x * 5), static_cast<std::uint8_t>(y * 9),
+                                   static_cast<std::uint8_t>(x + y + 1), alpha});
+        }
+    return dib;
+}
+
+TEST(TBitmapTest, WebpPictureFilesAreStandardFilesThatKeepAlphaAndTheColoursUnderIt) {
+    const std::int32_t w = 61, h = 23;
+    const Bytes dib = AlphaDib(w, h);
+    TBitmap bmp;
+    ASSERT_TRUE(bmp.LoadFromDib(dib));
+    const Bytes file = bmp.SaveToBmpBytes();
+    ASSERT_TRUE(IsWebpFile(file));
+    EXPECT_EQ(Get32(file, 4), file.size() - 8);
+
+    // Extended format: the canvas, the lossless image, then our chunk.
+    const std::vector<RiffChunk> chunks = RiffChunks(file);
+    ASSERT_EQ(chunks.size(), 3u);
+    EXPECT_EQ(chunks[0].id, "VP8X");
+    EXPECT_EQ(chunks[1].id, "VP8L");
+    EXPECT_EQ(chunks[2].id, "BXDI");
+    EXPECT_EQ(chunks[2].data + chunks[2].size + chunks[2].size % 2, file.size());
+    ASSERT_EQ(chunks[0].size, 10u);
+    EXPECT_EQ(file[chunks[0].data] & 0x10, 0x10); // alpha
+    EXPECT_EQ(Get32(file, chunks[0].data + 4) & 0xFFFFFF, std::uint32_t(w - 1));
+    EXPECT_EQ(Get32(file, chunks[0].data + 7) & 0xFFFFFF, std::uint32_t(h - 1));
+
+    // Another reader sees the picture, top row first, with alpha and the colours under alpha 0.
+    int dw = 0, dh = 0;
+    std::uint8_t* decoded = WebPDecodeBGRA(file.data(), file.size(), &dw, &dh);
+    ASSERT_NE(decoded, nullptr);
+    ASSERT_EQ(dw, w);
+    ASSERT_EQ(dh, h);
+    const std::size_t row = static_cast<std::size_t>(w) * 4;
+    for (std::int32_t y = 0; y < h; ++y)
+        EXPECT_TRUE(std::equal(decoded + y * row, decoded + (y + 1) * row, dib.begin() + 40 + (h - 1 - y) * row))
+            << "row " << y;
+    WebPFree(decoded);
+
+    TBitmap back;
+    ASSERT_TRUE(back.LoadFromBmpBytes(file));
+    EXPECT_EQ(back.SaveToDib(), dib);
+}
+
+TEST(TBitmapTest, WebpFilesOfOtherWritersDecode) {
+    // Lossless, simple format, no alpha: a bottom-up 24-bit DIB with the same pixels.
+    const int w = 7, h = 5;
+    Bytes bgr;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            bgr.insert(bgr.end(), {static_cast<std::uint8_t>(x * 30), static_cast<std::uint8_t>(y * 50), 99});
+    std::uint8_t* out = nullptr;
+    std::size_t size = WebPEncodeLosslessBGR(bgr.data(), w, h, w * 3, &out);
+    ASSERT_GT(size, 0u);
+    const Bytes lossless(out, out + size);
+    WebPFree(out);
+    TBitmap bmp;
+    ASSERT_TRUE(bmp.LoadFromBmpBytes(lossless));
+    EXPECT_EQ(bmp.BitCount(), 24);
+    EXPECT_FALSE(bmp.TopDown());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            EXPECT_EQ(bmp.PixelColor(x, y), (99u << 16) | (std::uint32_t(y * 50) << 8) | std::uint32_t(x * 30));
+
+    // Lossy with alpha: a 32-bit DIB whose fourth byte is the alpha.
+    Bytes bgra;
+    for (int i = 0; i < w * h; ++i)
+        bgra.insert(bgra.end(), {40, 80, 120, static_cast<std::uint8_t>(i % 2 ? 255 : 0)});
+    size = WebPEncodeBGRA(bgra.data(), w, h, w * 4, 90, &out);
+    ASSERT_GT(size, 0u);
+    const Bytes lossy(out, out + size);
+    WebPFree(out);
+    ASSERT_TRUE(bmp.LoadFromBmpBytes(lossy));
+    EXPECT_EQ(bmp.BitCount(), 32);
+    EXPECT_EQ(bmp.Width(), w);
+    const Bytes held = bmp.SaveToDib();
+    EXPECT_EQ(held[40 + 3], 0);       // bottom-left pixel: the first of the last row, alpha 0
+    EXPECT_EQ(held[40 + 4 + 3], 255); // its neighbour
+}
+
+// The bytes with one byte changed.
+Bytes Poked(Bytes b, std::size_t at, std::uint8_t v) {
+    b[at] = v;
+    return b;
+}
+
+// The file with a chunk inserted at `at` and the RIFF size fixed.
+Bytes WithChunk(Bytes b, std::size_t at, const std::string& id, const Bytes& data) {
+    Bytes chunk(id.begin(), id.end());
+    Put32(chunk, static_cast<std::uint32_t>(data.size()));
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    if (data.size() % 2 != 0)
+        chunk.push_back(0);
+    b.insert(b.begin() + static_cast<std::ptrdiff_t>(at), chunk.begin(), chunk.end());
+    Set32(b, 4, static_cast<std::uint32_t>(b.size() - 8));
+    return b;
+}
+
+TEST(TBitmapTest, DamagedWebpFilesAreRefusedAndLeaveTheBitmapUnchanged) {
+    const Bytes dib = MakeDib({"24", 40, 40, 30, 24, TBitmap::BI_RGB, 0, 0, {}, false, false, 0, Stored::Webp});
+    TBitmap source;
+    ASSERT_TRUE(source.LoadFromDib(dib));
+    const Bytes webp = source.SaveToBmpBytes();
+    ASSERT_TRUE(IsWebpFile(webp));
+    const std::vector<RiffChunk> chunks = RiffChunks(webp);
+    const RiffChunk& canvas = ChunkOf(chunks, "VP8X");
+    const RiffChunk& image = ChunkOf(chunks, "VP8L");
+    const RiffChunk& ours = ChunkOf(chunks, "BXDI");
+    const Bytes oursData(webp.begin() + ours.data, webp.begin() + ours.data + ours.size);
+    const std::size_t prefix = ours.data + 8; // the DIB header inside our chunk
+
+    // Our chunk on a lossy image of the same size.
+    std::uint8_t* out = nullptr;
+    const std::size_t lossySize = WebPEncodeBGR(dib.data() + 40, 40, 30, static_cast<int>(Stride(40, 24)), 90, &out);
+    ASSERT_GT(lossySize, 0u);
+    Bytes lossy(out, out + lossySize);
+    WebPFree(out);
+    lossy = WithChunk(lossy, lossy.size(), "BXDI", oursData);
+    // Everything but the image.
+    Bytes noImage(webp.begin(), webp.begin() + static_cast<std::ptrdiff_t>(image.data - 8));
+    noImage.insert(noImage.end(), webp.begin() + static_cast<std::ptrdiff_t>(ours.data - 8), webp.end());
+    Set32(noImage, 4, static_cast<std::uint32_t>(noImage.size() - 8));
+
+    const std::vector<Malformed> cases = {
+        {"only the RIFF header", Truncated(webp, 12)},
+        {"cut inside the image", Truncated(webp, image.data + image.size / 2)},
+        {"cut inside our chunk", Truncated(webp, webp.size() - 5)},
+        {"RIFF size past the end", Patched(webp, 4, static_cast<std::uint32_t>(webp.size()))},
+        {"RIFF size that cuts our chunk", Patched(webp, 4, static_cast<std::uint32_t>(webp.size() - 8 - 6))},
+        {"RIFF size 0xFFFFFFFF", Patched(webp, 4, 0xFFFFFFFFu)},
+        {"image chunk size past the end", Patched(webp, image.data - 4, 0x7FFFFFF0u)},
+        {"image chunk size two too large", Patched(webp, image.data - 4, static_cast<std::uint32_t>(image.size + 2))},
+        {"our chunk's size past the end", Patched(webp, ours.data - 4, static_cast<std::uint32_t>(ours.size + 2))},
+        {"our chunk's size 0xFFFFFFFF", Patched(webp, ours.data - 4, 0xFFFFFFFFu)},
+        {"our chunk's header one pixel wider", Patched(webp, prefix + 4, 41)},
+        {"our chunk's header one row higher", Patched(webp, prefix + 8, 31)},
+        {"our chunk's header at 16 bits per pixel", Patched(webp, prefix + 12, 0x00100001)},
+        {"our chunk's header size past the chunk", Patched(webp, ours.data + 4, 1000)},
+        {"our chunk's trailing size wrong", Patched(webp, prefix + 40, 5)},
+        {"our chunk's unknown version", Poked(webp, ours.data, 2)},
+        {"our chunk twice", WithChunk(webp, webp.size(), "BXDI", oursData)},
+        {"canvas wider than the image", Poked(webp, canvas.data + 4, 40)},
+        {"an animation chunk", WithChunk(webp, image.data - 8, "ANIM", Bytes(6, 0))},
+        {"no image", noImage},
+        {"our chunk on a lossy image", lossy},
+        {"the image signature damaged", Poked(webp, image.data, 0x2E)},
+    };
+    TBitmap bmp;
+    ASSERT_TRUE(bmp.LoadFromDib(dib));
+    for (const Malformed& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(bmp.LoadFromBmpBytes(c.bytes));
+        EXPECT_EQ(bmp.SaveToDib(), dib);
+    }
+}
+
+// Files as earlier versions wrote them: the pixel rows as PNG inside a BMP file. 24 bits, 30 x 8, and
+// 32 bits, 24 x 6, with three bytes after the rows.
+const Bytes EarlierPng24 = {
+    0x42, 0x4D, 0xE7, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00,
+    0x1E, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0xB1, 0x00,
+    0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+    0x00, 0x1E, 0x00, 0x00, 0x00, 0x08, 0x08, 0x02, 0x00, 0x00, 0x00, 0x61, 0xDD, 0xD8, 0x73, 0x00, 0x00, 0x00,
+    0x34, 0x62, 0x78, 0x44, 0x49, 0x01, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x1E,
+    0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE0, 0x02, 0x00,
+    0x00, 0xC4, 0x0E, 0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0xC7, 0x10, 0x69, 0xA5, 0x00, 0x00, 0x00, 0x38, 0x49, 0x44, 0x41, 0x54, 0x28, 0x91, 0x63,
+    0x2C, 0xF6, 0x56, 0x66, 0xA6, 0x11, 0x30, 0x55, 0xE4, 0xFD, 0x4F, 0x1B, 0xC0, 0x6C, 0x24, 0xC7, 0x45, 0x2B,
+    0xA3, 0x0D, 0x64, 0x38, 0x68, 0x65, 0xB4, 0xAE, 0x24, 0x2B, 0xAD, 0x8C, 0xD6, 0x16, 0x67, 0xA6, 0x95, 0xD1,
+    0x1A, 0x22, 0x0C, 0xB4, 0x32, 0x5A, 0x4D, 0xE8, 0x1F, 0x8D, 0x8C, 0x06, 0x00, 0x42, 0x46, 0x63, 0xCD, 0x94,
+    0x31, 0x1D, 0x3B, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82,
+};
+const Bytes EarlierPng32 = {
+    0x42, 0x4D, 0xCF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x18,
+    0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x99, 0x00, 0x00, 0x00,
+    0xC4, 0x0E, 0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x89, 0x50, 0x4E,
+    0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00,
+    0x00, 0x06, 0x08, 0x06, 0x00, 0x00, 0x00, 0xD9, 0xAB, 0x5E, 0x13, 0x00, 0x00, 0x00, 0x37, 0x62, 0x78, 0x44, 0x49,
+    0x01, 0x00, 0x78, 0x00, 0x28, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x18, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00,
+    0x00, 0x01, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x02, 0x00, 0x00, 0xC4, 0x0E, 0x00, 0x00, 0xC4, 0x0E,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0xA0, 0xA1, 0xA2, 0x4A, 0x95,
+    0x82, 0xC9, 0x00, 0x00, 0x00, 0x1D, 0x49, 0x44, 0x41, 0x54, 0x28, 0x91, 0x63, 0xCC, 0x74, 0x94, 0x9C, 0xC8, 0x4C,
+    0x43, 0xC0, 0xF2, 0xFB, 0xF7, 0xEF, 0xDF, 0xFF, 0x68, 0x08, 0x46, 0x2D, 0x18, 0x78, 0x0B, 0x00, 0x53, 0x86, 0xDE,
+    0x91, 0xF0, 0x6D, 0x63, 0x01, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82,
+};
+
+// The DIB those files hold: each byte follows its row, pixel and channel.
+Bytes EarlierDib(int bits, std::int32_t w, std::int32_t h, int trailing) {
+    Bytes b;
+    const std::size_t stride = Stride(w, bits);
+    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)})
+        Put32(b, v);
+    Put16(b, 1);
+    Put16(b, static_cast<std::uint16_t>(bits));
+    Put32(b, 0);
+    Put32(b, static_cast<std::uint32_t>(stride * h));
+    Put32(b, 3780);
+    Put32(b, 3780);
+    Put32(b, 0);
+    Put32(b, 0);
+    const std::size_t bytesPerPixel = static_cast<std::size_t>(bits / 8);
+    for (std::int32_t y = 0; y < h; ++y) {
+        Bytes row(stride, 0);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(w) * bytesPerPixel; ++i)
+            row[i] = static_cast<std::uint8_t>(y * 5 + (i / bytesPerPixel) * 3 + (i % bytesPerPixel) * 40);
+        b.insert(b.end(), row.begin(), row.end());
+    }
+    for (int i = 0; i < trailing; ++i)
+        b.push_back(static_cast<std::uint8_t>(0xA0 + i));
+    return b;
+}
+
+TEST(TBitmapTest, PngPictureFilesOfEarlierVersionsStillRead) {
+    for (const auto& [file, dib] :
+         {std::pair{EarlierPng24, EarlierDib(24, 30, 8, 0)}, std::pair{EarlierPng32, EarlierDib(32, 24, 6, 3)}}) {
+        SCOPED_TRACE(dib.size());
+        ASSERT_EQ(Get32(file, 30), TBitmap::BI_PNG);
+        TBitmap bmp;
+        ASSERT_TRUE(bmp.LoadFromBmpBytes(file));
+        EXPECT_EQ(bmp.SaveToDib(), dib);
+    }
 }
 
 } // namespace
