@@ -238,7 +238,7 @@ std::string TWorkload::MarkerWord(int n) {
 std::string TWorkload::StampText(int hits) const {
     std::ostringstream s;
     // Bump the generator version whenever the bytes it writes change.
-    s << "generator 2\nname " << params_.Name << "\nshort " << params_.ShortTexts << "\nlong " << params_.LongTexts
+    s << "generator 3\nname " << params_.Name << "\nshort " << params_.ShortTexts << "\nlong " << params_.LongTexts
       << "\nbitmaps " << params_.Bitmaps << "\ncollections " << params_.Collections << "\nseed " << params_.Seed
       << "\nhits " << hits << "\n";
     return s.str();
