@@ -39,24 +39,6 @@ void TFormatList::clear() noexcept {
     one_.reset();
 }
 
-std::size_t TFormatList::size() const noexcept {
-    if (const Many* list = many())
-        return list->size();
-    return one_ ? 1 : 0;
-}
-
-TFormatList::Item* TFormatList::begin() noexcept {
-    if (Many* list = many())
-        return list->data();
-    return &one_;
-}
-
-const TFormatList::Item* TFormatList::begin() const noexcept {
-    if (const Many* list = many())
-        return list->data();
-    return &one_;
-}
-
 void TFormatList::push_back(Item item) {
     if (Many* list = many()) {
         list->push_back(std::move(item));

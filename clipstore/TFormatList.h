@@ -35,11 +35,23 @@ public:
     const TFormatList* operator->() const noexcept { return this; }
 
     // The list; an absent list reads as empty, and push_back makes it present.
-    std::size_t size() const noexcept;
+    std::size_t size() const noexcept {
+        if (const Many* list = many())
+            return list->size();
+        return one_ ? 1 : 0;
+    }
     bool empty() const noexcept { return size() == 0; }
-    Item* begin() noexcept;
+    Item* begin() noexcept {
+        if (Many* list = many())
+            return list->data();
+        return &one_;
+    }
     Item* end() noexcept { return begin() + size(); }
-    const Item* begin() const noexcept;
+    const Item* begin() const noexcept {
+        if (const Many* list = many())
+            return list->data();
+        return &one_;
+    }
     const Item* end() const noexcept { return begin() + size(); }
     Item& operator[](std::size_t index) noexcept { return begin()[index]; }
     const Item& operator[](std::size_t index) const noexcept { return begin()[index]; }
