@@ -40,6 +40,9 @@ void TFormatList::clear() noexcept {
 }
 
 void TFormatList::push_back(Item item) {
+    // An empty item is no format: the inline slot could not tell it from no entry at all.
+    if (!item)
+        return;
     if (Many* list = many()) {
         list->push_back(std::move(item));
         return;

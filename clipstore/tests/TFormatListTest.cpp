@@ -26,6 +26,8 @@ TEST(FormatListTest, IsAbsentOnlyAfterResetAndPresentAgainWithAFormat) {
     list->push_back(std::make_unique<TClipData>(TClipData::TypeBlock));
     EXPECT_TRUE(list);
     EXPECT_EQ(list->size(), 1u);
+    list->push_back(nullptr); // not a format
+    EXPECT_EQ(list->size(), 1u);
     list = TFormatList{};
     EXPECT_TRUE(list);
     EXPECT_TRUE(list->empty());
