@@ -73,6 +73,26 @@ std::size_t Stride(std::int32_t width, int bitCount) {
     return ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
 }
 
+// A 40-byte header (BITMAPINFOHEADER) with no resolution and no important colours.
+Bytes InfoHeader(std::int32_t width, std::int32_t height, std::uint16_t bitCount, std::uint32_t compression,
+                 std::uint32_t dataSize, std::uint32_t colours) {
+    Bytes h;
+    Put32(h, 40);
+    Put32(h, static_cast<std::uint32_t>(width));
+    Put32(h, static_cast<std::uint32_t>(height));
+    Put16(h, 1);
+    Put16(h, bitCount);
+    Put32(h, compression);
+    Put32(h, dataSize);
+    Put32(h, 0);
+    Put32(h, 0);
+    Put32(h, colours);
+    Put32(h, 0);
+    for (std::uint32_t i = 0; i < colours; ++i)
+        Put32(h, i * 0x010101u); // grey levels: colour = index * 0x010101
+    return h;
+}
+
 // A DIB of pseudo-random pixels built from a layout description.
 Bytes MakeDib(const DibSpec& s, std::uint32_t seed = 7) {
     Rng rng{seed};
@@ -254,13 +274,7 @@ TEST(TBitmapTest, DibAndFileRoundTripsAreExactForEveryPixelFormat) {
 
 TEST(TBitmapTest, PixelColoursFollowPaletteMasksAndRowOrder) {
     // 2x2, 24 bits, bottom-up: the first row in memory is the bottom row.
-    Bytes dib;
-    for (const std::uint32_t v : {40u, 2u, 2u})
-        Put32(dib, v);
-    Put16(dib, 1);
-    Put16(dib, 24);
-    for (int i = 0; i < 6; ++i)
-        Put32(dib, 0);
+    Bytes dib = InfoHeader(2, 2, 24, TBitmap::BI_RGB, 0, 0);
     const Bytes rows = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0, 0, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0, 0};
     dib.insert(dib.end(), rows.begin(), rows.end());
     TBitmap bmp;
@@ -329,13 +343,7 @@ Bytes NoisyDib(std::int32_t width, std::int32_t height) {
 TEST(TBitmapTest, ScreenshotWithOpaqueFourthBytesCompressesWell) {
     // 32 bits per pixel, every fourth byte 0xFF, flat areas with a little detail: a desktop screenshot.
     const std::int32_t w = 800, h = 600;
-    Bytes dib;
-    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)})
-        Put32(dib, v);
-    Put16(dib, 1);
-    Put16(dib, 32);
-    for (int i = 0; i < 6; ++i)
-        Put32(dib, 0);
+    Bytes dib = InfoHeader(w, h, 32, TBitmap::BI_RGB, 0, 0);
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x) {
             const bool text = (y / 12) % 3 == 1 && (x * 7 + y * 3) % 11 < 4;
@@ -379,31 +387,12 @@ Bytes BmpFile(const Bytes& headerAndPalette, const Bytes& pixels, std::uint32_t 
     return f;
 }
 
-Bytes RleHeader(std::int32_t width, std::int32_t height, std::uint16_t bitCount, std::uint32_t compression,
-                std::uint32_t dataSize, std::uint32_t colours) {
-    Bytes h;
-    Put32(h, 40);
-    Put32(h, static_cast<std::uint32_t>(width));
-    Put32(h, static_cast<std::uint32_t>(height));
-    Put16(h, 1);
-    Put16(h, bitCount);
-    Put32(h, compression);
-    Put32(h, dataSize);
-    Put32(h, 0);
-    Put32(h, 0);
-    Put32(h, colours);
-    Put32(h, 0);
-    for (std::uint32_t i = 0; i < colours; ++i)
-        Put32(h, i * 0x010101u); // grey levels: colour = index * 0x010101
-    return h;
-}
-
 TEST(TBitmapTest, RunLengthEncodedFilesDecode) {
     // RLE8, 6x3 bottom-up. Bottom row: 3 x colour 5, then absolute run 7 8 9 (padded).
     // Middle row: delta to x=2, then 2 x colour 4, end of line. Top row: 6 x colour 1, end of bitmap.
     const Bytes rle8 = {3, 5, 0, 3, 7, 8, 9, 0, 0, 0, 0, 2, 2, 0, 2, 4, 0, 0, 6, 1, 0, 1};
     const Bytes file8 =
-        BmpFile(RleHeader(6, 3, 8, TBitmap::BI_RLE8, static_cast<std::uint32_t>(rle8.size()), 16), rle8, 6);
+        BmpFile(InfoHeader(6, 3, 8, TBitmap::BI_RLE8, static_cast<std::uint32_t>(rle8.size()), 16), rle8, 6);
     TBitmap bmp;
     ASSERT_TRUE(bmp.LoadFromBmpBytes(file8));
     EXPECT_EQ(bmp.Compression(), TBitmap::BI_RLE8);
@@ -421,7 +410,7 @@ TEST(TBitmapTest, RunLengthEncodedFilesDecode) {
 
     // RLE4, 5x2: bottom row encoded 5 pixels alternating 1 and 2; top row absolute 3 4 5 6 7.
     const Bytes rle4 = {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 1};
-    const Bytes file4 = BmpFile(RleHeader(5, 2, 4, TBitmap::BI_RLE4, 0, 16), rle4);
+    const Bytes file4 = BmpFile(InfoHeader(5, 2, 4, TBitmap::BI_RLE4, 0, 16), rle4);
     ASSERT_TRUE(bmp.LoadFromBmpBytes(file4));
     const std::vector<std::vector<std::uint32_t>> want4 = {{3, 4, 5, 6, 7}, {1, 2, 1, 2, 1}};
     for (int y = 0; y < 2; ++y)
@@ -599,7 +588,7 @@ TEST(TBitmapTest, MalformedFilesAreRefusedAndLeaveTheBitmapUnchanged) {
         {"foreign PNG that claims 20000 x 20000", PngBmpFile(WithIhdr(foreign, 20000, 20000), 40, 30)},
         {"foreign PNG that claims 16384 x 16384", PngBmpFile(WithIhdr(foreign, 16384, 16384), 40, 30)},
         {"JPEG data", Patched(packed, 30, TBitmap::BI_JPEG)},
-        {"run-length data past its end", BmpFile(RleHeader(4, 4, 8, TBitmap::BI_RLE8, 4, 2), rle)},
+        {"run-length data past its end", BmpFile(InfoHeader(4, 4, 8, TBitmap::BI_RLE8, 4, 2), rle)},
     };
     TBitmap bmp;
     ASSERT_TRUE(bmp.LoadFromDib(dib));
@@ -638,7 +627,7 @@ TEST(TBitmapTest, MutatedFilesNeverCrashAndWhatLoadsIsAValidDib) {
         EXPECT_TRUE(bmp.LoadFromDib(MakeDib(spec)));
         seeds.push_back(bmp.SaveToBmpBytes());
     }
-    seeds.push_back(BmpFile(RleHeader(6, 3, 8, TBitmap::BI_RLE8, 0, 16),
+    seeds.push_back(BmpFile(InfoHeader(6, 3, 8, TBitmap::BI_RLE8, 0, 16),
                             {3, 5, 0, 3, 7, 8, 9, 0, 0, 0, 0, 2, 2, 0, 2, 4, 0, 0, 6, 1, 0, 1}));
     Rng rng{2024};
     int loaded = 0;
@@ -722,13 +711,7 @@ const RiffChunk& ChunkOf(const std::vector<RiffChunk>& chunks, const std::string
 // A 32-bit bottom-up DIB whose fourth byte is alpha: stripes of alpha 0 (over colours that must not be
 // lost), 255 and values in between.
 Bytes AlphaDib(std::int32_t w, std::int32_t h) {
-    Bytes dib;
-    for (const std::uint32_t v : {40u, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h)})
-        Put32(dib, v);
-    Put16(dib, 1);
-    Put16(dib, 32);
-    for (int i = 0; i < 6; ++i)
-        Put32(dib, 0);
+    Bytes dib = InfoHeader(w, h, 32, TBitmap::BI_RGB, 0, 0);
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x) {
             const std::uint8_t alpha = x % 3 == 0 ? 0 : (x % 3 == 1 ? 255 : static_cast<std::uint8_t>(x * 7 + y));
