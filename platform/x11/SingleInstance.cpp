@@ -5,13 +5,16 @@
 #include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,20 +78,25 @@ bool SingleInstance::TryBecomePrimary() {
         primary_ = true;
         return true;
     }
-    lock_ = std::make_unique<QLockFile>(QString::fromStdString(LockPath()));
-    // Only a lock of a running program counts; the lock of a program that died is taken over, however
-    // recent it is.
-    lock_->setStaleLockTime(0);
-    if (!lock_->tryLock(0)) {
-        if (lock_->error() == QLockFile::LockFailedError) {
-            lock_.reset();
+    // Not inherited by programs we start: they must not keep the lock after we end.
+    const int fd = ::open(LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+    const bool locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const int error = errno;
+    auto lock = std::make_unique<UniqueFd>(fd);
+    if (!locked) {
+        if (fd >= 0 && error == EWOULDBLOCK)
             return false;
-        }
-        LogMsg(LogErrors, "SingleInstance", "The instance lock cannot be made; running without it: " + LockPath());
-        lock_.reset();
+        LogMsg(LogErrors, "SingleInstance",
+               "The instance lock cannot be taken (" + std::string(std::strerror(error)) +
+                   "); running without it: " + LockPath());
         primary_ = true;
         return true;
     }
+    // Our process number, for a person looking at the file; the lock itself is all that counts.
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(lock->Get(), 0) != 0 || ::write(lock->Get(), pid.data(), pid.size()) < 0)
+        LogMsg(LogErrors, "SingleInstance", "The process number cannot be written to " + LockPath());
+    lock_ = std::move(lock);
     primary_ = true;
     Listen();
     return true;

@@ -1,21 +1,23 @@
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 
 class QLocalServer;
 class QLocalSocket;
-class QLockFile;
 
 namespace bx::platform::x11 {
 
-// One running program per user. The first start takes a lock file and listens on a local socket next to
+// One running program per user. The first start locks a file (flock) and listens on a local socket next to
 // it (both private to the user); a later start finds the lock taken, sends "activate" on the socket and
-// waits for the answer, and the first program's OnActivate runs (its window comes forward). The lock of a
-// program that died is taken over. The folder is $XDG_RUNTIME_DIR, else a private folder under /tmp named
-// with the user id.
-// Needs a QCoreApplication on the calling thread; OnActivate runs from its event loop.
+// waits for the answer, and the first program's OnActivate runs (its window comes forward). The system
+// drops the lock of a program that ended in any way, so a later start takes it over; nothing is written
+// to the disk for it (a busy disk does not hold up the start). The folder is $XDG_RUNTIME_DIR, else a private folder
+// under /tmp named with the user id. Needs a QCoreApplication on the calling thread; OnActivate runs from its event
+// loop.
 class SingleInstance {
 public:
     // folder: where the lock and the socket live ("/" at the end); empty for the user's default folder.
@@ -49,7 +51,7 @@ private:
 
     std::string folder_;
     bool primary_ = false;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<UniqueFd> lock_;
     std::unique_ptr<QLocalServer> server_;
 };
 

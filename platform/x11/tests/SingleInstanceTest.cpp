@@ -5,9 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -70,30 +68,29 @@ TEST_F(SingleInstanceTest, ASecondStartIsAnsweredAndTheFirstComesForward) {
     EXPECT_EQ(activations, 1);
 }
 
-TEST_F(SingleInstanceTest, TheLockOfAProgramThatDiedIsTakenOver) {
-    // A lock file as a program writes it, naming a process that has ended.
-    QProcess gone;
-    gone.start("true", {});
-    ASSERT_TRUE(gone.waitForStarted(5000));
-    const qint64 deadPid = gone.processId();
-    ASSERT_TRUE(gone.waitForFinished(5000));
+TEST_F(SingleInstanceTest, TheLockOfAProgramThatDiedIsTakenOverAndProgramsWeStartDoNotKeepIt) {
     const QString lockPath = QString::fromStdString(folder_ + "brindlex.lock");
-    QByteArray contents;
-    {
-        QLockFile lock(lockPath);
-        ASSERT_TRUE(lock.tryLock(0));
-        QFile file(lockPath);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        contents = file.readAll();
-    }
-    contents = QByteArray::number(deadPid) + contents.mid(contents.indexOf('\n'));
-    QFile file(lockPath);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-    file.close();
+    // Another process holds the lock (the command it runs does not), then dies without a word.
+    QProcess holder;
+    holder.start("flock", {"--nonblock", "--close", lockPath, "sh", "-c", "echo locked; exec sleep 30"});
+    ASSERT_TRUE(holder.waitForReadyRead(5000));
+    ASSERT_EQ(holder.readLine(), QByteArray("locked\n"));
+    EXPECT_FALSE(SingleInstance(folder_).TryBecomePrimary());
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(5000));
 
+    QProcess started;
+    {
+        SingleInstance first(folder_);
+        ASSERT_TRUE(first.TryBecomePrimary()) << "the dead program's lock is taken over";
+        // A program we start while we run outlives us.
+        started.start("sleep", {"30"});
+        ASSERT_TRUE(started.waitForStarted(5000));
+    }
     SingleInstance next(folder_);
-    EXPECT_TRUE(next.TryBecomePrimary());
+    EXPECT_TRUE(next.TryBecomePrimary()) << "the lock did not go to the program we started";
+    started.kill();
+    started.waitForFinished(5000);
 }
 
 TEST_F(SingleInstanceTest, ARunningProgramThatDoesNotAnswerIsReportedAfterTheWait) {
