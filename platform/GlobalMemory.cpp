@@ -126,10 +126,10 @@ HGLOBAL Insert(std::uint8_t* bytes, std::size_t size) {
     return BlockTag | (HANDLE{s.generation} << GenerationShift) | (HANDLE{index} + 1);
 }
 
-} // namespace
-
-HGLOBAL GlobalMemory::Alloc(UINT /*flags*/, std::size_t size) {
-    if (size > MaxBlockSize)
+// A new block of size bytes, copied from source, or zero-filled without one (filled once, never
+// zeroed first); 0 when the size is too large or memory runs out.
+HGLOBAL NewBlock(std::size_t size, const void* source) {
+    if (size > GlobalMemory::MaxBlockSize)
         return 0;
     std::uint8_t* bytes = nullptr;
     try {
@@ -137,9 +137,19 @@ HGLOBAL GlobalMemory::Alloc(UINT /*flags*/, std::size_t size) {
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    if (size > 0)
-        std::memset(bytes, 0, size);
+    if (size > 0) {
+        if (source != nullptr)
+            std::memcpy(bytes, source, size);
+        else
+            std::memset(bytes, 0, size);
+    }
     return Insert(bytes, size);
+}
+
+} // namespace
+
+HGLOBAL GlobalMemory::Alloc(UINT /*flags*/, std::size_t size) {
+    return NewBlock(size, nullptr);
 }
 
 std::uint8_t* GlobalMemory::Lock(HGLOBAL h) {
@@ -197,18 +207,7 @@ bool GlobalMemory::IsBlock(HANDLE h) {
 }
 
 HGLOBAL GlobalMemory::FromBytes(const void* bytes, std::size_t size) {
-    if (size > MaxBlockSize)
-        return 0;
-    // Filled once from the bytes, never zeroed first.
-    std::uint8_t* copy = nullptr;
-    try {
-        copy = AllocateBytes(size);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    if (size > 0)
-        std::memcpy(copy, bytes, size);
-    return Insert(copy, size);
+    return NewBlock(size, bytes);
 }
 
 std::size_t GlobalMemory::LiveBlocks() {
