@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace bx::cliplink {
 
@@ -140,8 +141,11 @@ LRESULT TClipView5::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-std::int64_t TClipView5::MsSince(TDateTime t) const {
-    return MsFromDateTime(desktop_.Clock().Now()) - MsFromDateTime(t);
+bool TClipView5::IsOwnChange() const {
+    // While the component joins or leaves the chain, the notices it gets are its own doing.
+    if (ownActivity_ && !isOpen_)
+        return true;
+    return desktop_.Clipboard().GetClipboardOwner() == Handle();
 }
 
 void TClipView5::Raise(const Event& event) {
@@ -154,15 +158,19 @@ void TClipView5::OnDrawClipboard() {
     if (DebugBeep)
         desktop_.Sound().MessageBeep(MB_OK);
     whichRenderFormat_ = -1;
-    const std::int64_t sinceLast = MsSince(lastUpdate_);
     const bool isPingEcho = pingPending_ && desktop_.Clipboard().IsClipboardFormatAvailable(pingFormat_);
     // A ping ends exactly once: 100 ms after its echo, or by its time-out when another change overtook it.
     if (isPingEcho) {
         windows.KillTimer(Handle(), TimerPingTimeout);
         windows.SetTimer(Handle(), TimerPingEcho, PingEchoMs, TimerKind::OneShot);
-    } else if (CaptureLocalCopy || (!ownActivity_ && sinceLast >= EchoWindowMs)) {
-        windows.SetTimer(Handle(), active_ ? TimerReport : TimerForward, static_cast<UINT>(std::max(Delay, 0)),
-                         TimerKind::OneShot);
+    } else if (CaptureLocalCopy || !IsOwnChange()) {
+        if (!active_) {
+            windows.SetTimer(Handle(), TimerForward, static_cast<UINT>(std::max(Delay, 0)), TimerKind::OneShot);
+        } else if (!reportPending_) {
+            // A pending report is not put off: a stream of changes is still read every Delay.
+            reportPending_ = true;
+            windows.SetTimer(Handle(), TimerReport, static_cast<UINT>(std::max(Delay, 0)), TimerKind::OneShot);
+        }
     } else {
         Creator = "Brindlex";
         windows.SetTimer(Handle(), TimerForward, static_cast<UINT>(std::max(Delay, 0)), TimerKind::OneShot);
@@ -227,10 +235,30 @@ void TClipView5::OnTimer(TimerId id) {
     }
 }
 
+void TClipView5::ReportAgain(std::int32_t ms) {
+    reportAgain_ = true;
+    reportPending_ = true;
+    desktop_.Windows().SetTimer(Handle(), TimerReport, static_cast<UINT>(std::max(ms, 0)), TimerKind::OneShot);
+}
+
 void TClipView5::ReportChange() {
-    const std::int32_t d = DayDistance(desktop_.Clock().TimeOfDayMs(), WaitUntil);
-    if (std::abs(d) < SettleTime) {
-        ++cyclicErrors_;
+    reportPending_ = false;
+    const bool again = std::exchange(reportAgain_, false);
+    IClipboard& cb = desktop_.Clipboard();
+    if (!CaptureLocalCopy && cb.GetClipboardOwner() == Handle()) {
+        // The program wrote the clipboard after the change was heard: what is there now is its own.
+        Creator = "Brindlex";
+        Forward();
+        return;
+    }
+    if (!again && haveReported_ && cb.GetClipboardSequenceNumber() == reportedSequence_) {
+        // These contents were read already. Back within the settle time, the notice went round the chain.
+        const std::int32_t d = DayDistance(desktop_.Clock().TimeOfDayMs(), WaitUntil);
+        if (std::abs(d) < SettleTime) {
+            ++cyclicErrors_;
+            return;
+        }
+        Forward();
         return;
     }
     bool opened = false;
@@ -239,6 +267,8 @@ void TClipView5::ReportChange() {
         ++SerialNum;
         ReadFormats();
         Creator = GetCreator();
+        haveReported_ = true;
+        reportedSequence_ = cb.GetClipboardSequenceNumber();
     }
     try {
         Raise(OnCBChange);

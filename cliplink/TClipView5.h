@@ -13,10 +13,17 @@
 namespace bx::cliplink {
 
 // The clipboard viewer component. It sits in the desktop's clipboard-viewer chain, forwards the chain
-// messages, tells the owner about every clipboard change the program did not cause itself (after
-// Delay, and not within SettleTime of the last one it processed), reads the formats on the clipboard
-// and the program that put them there, serves render requests for announced formats, and can ping
-// the chain. It is the only gate through which the program opens the clipboard: opens are counted.
+// messages, tells the owner about every clipboard change the program did not cause itself, reads the
+// formats on the clipboard and the program that put them there, serves render requests for announced
+// formats, and can ping the chain. It is the only gate through which the program opens the clipboard:
+// opens are counted.
+//
+// A change is the program's own echo when the clipboard's owner is the component's window (every write
+// of the program goes through it); any other change is reported Delay milliseconds after it was heard.
+// Changes heard while a report is pending are read together, as the clipboard stands when the report
+// runs, and a change heard after a report starts a report of its own, so the last state of the
+// clipboard is always read. A notice of contents that were read already is not reported again; when it
+// comes back within SettleTime of the last report it is a chain loop and counts as a cyclic error.
 class TClipView5 {
 public:
     using Event = std::function<void(TClipView5& sender)>;
@@ -30,7 +37,6 @@ public:
     static constexpr platform::TimerId TimerPingTimeout = 104;
     static constexpr platform::TimerId TimerForward = 105;
 
-    static constexpr std::int32_t EchoWindowMs = 250;
     static constexpr std::int32_t PingEchoMs = 100;
     static constexpr std::int32_t PingTimeoutMs = 3000;
     static constexpr std::int32_t PingResultTimeout = -8;
@@ -97,6 +103,9 @@ public:
     bool GetOwnerWithSnapshot(platform::HWND hwnd, std::string& path);
     bool GetOwnerNT(platform::HWND hwnd, std::string& path);
     int Ping();
+    // Reports the clipboard once more after ms milliseconds, even when its contents were read already
+    // (a change the owner could not take yet); the program's own contents are still not reported.
+    void ReportAgain(std::int32_t ms);
     std::string ConvertFormatNum(platform::UINT format) const { return names_.ConvertFormatNum(format); }
     platform::UINT ConvertFormatName(std::string_view name) const { return names_.ConvertFormatName(name); }
 
@@ -113,7 +122,8 @@ private:
     std::string ObjectDescriptorTypeName(platform::UINT format, bool& readOk);
     bool HasFormatName(std::string_view name) const;
     bool HasFormatNum(platform::UINT format) const;
-    std::int64_t MsSince(platform::TDateTime t) const;
+    // The clipboard holds what the program itself put there, or the component is joining or leaving.
+    bool IsOwnChange() const;
     void Raise(const Event& event);
 
     platform::IDesktop& desktop_;
@@ -138,6 +148,10 @@ private:
     platform::HWND joinedHandle_ = platform::NoWindow;
     bool ownActivity_ = false;
     bool pingPending_ = false;
+    bool reportPending_ = false;
+    bool reportAgain_ = false;
+    bool haveReported_ = false;
+    std::uint32_t reportedSequence_ = 0;
     platform::TDateTime pingSentAt_ = 0;
     platform::TDateTime pingDoneAt_ = 0;
     std::vector<std::string> knownAppTitles_;

@@ -521,6 +521,9 @@ void TBrindlexCore::ClipViewCBChange() {
     const std::string ms = std::to_string(MsPart(now, NoCaptureUntil));
     if (now < NoCaptureUntil) {
         LogMsg(LogDataEvents, "ClipViewCBChange", "Paste Ignored - too soon after copy - " + ms + "ms ago.");
+        // Not lost: the clipboard is looked at again once the pause after the copy is over, and what
+        // another program has put there by then is captured.
+        clipView_->ReportAgain(static_cast<std::int32_t>(std::ceil((NoCaptureUntil - now) * MsPerDay)) + 1);
         return;
     }
     LogMsg(LogDataEvents, "ClipViewCBChange",
@@ -530,8 +533,10 @@ void TBrindlexCore::ClipViewCBChange() {
         return;
     if (ResetFind)
         ResetFind();
-    if (CopyInProgress)
+    if (CopyInProgress) {
+        clipView_->ReportAgain(clipView_->Delay);
         return;
+    }
     if (AutoGlueMode && AutoGlue)
         AutoGlue(true);
     if (!AutoGlueMode)

@@ -83,6 +83,52 @@ TEST_F(ViewerTest, ACopyWellAfterThePreviousChainMessageIsReportedAgain) {
     EXPECT_EQ(view->CyclicErrors(), 0);
 }
 
+// However quickly another program copies, the last copy is always read; copies further apart than
+// the delay are each read, also right after the program's own use of the clipboard.
+TEST_F(ViewerTest, EveryCopyFurtherApartThanTheDelayAndTheLastOfABurstAreRead) {
+    struct Case {
+        int copies;
+        int gapMs;
+        std::size_t reported;
+    };
+    for (const Case c : {Case{6, 300, 6}, Case{6, 30, 6}, Case{50, 100, 17}, Case{20, 0, 1}}) {
+        SCOPED_TRACE(std::to_string(c.copies) + " copies " + std::to_string(c.gapMs) + " ms apart");
+        Start(c.gapMs == 30 ? 10 : 250);
+        // The owner reads the text as a capture does, which closes the clipboard again at once.
+        std::vector<std::string> texts;
+        view->OnCBChange = [&](TClipView5& v) {
+            ASSERT_TRUE(v.Open());
+            const HANDLE h = desk.Clipboard().GetClipboardData(CF_TEXT);
+            texts.emplace_back(reinterpret_cast<const char*>(GlobalLock(h)));
+            GlobalUnlock(h);
+            v.Close();
+        };
+        for (int i = 1; i <= c.copies; ++i) {
+            editor.CopyText("copy " + std::to_string(i));
+            desk.Advance(static_cast<std::uint64_t>(c.gapMs));
+        }
+        desk.Advance(1000);
+        ASSERT_EQ(texts.size(), c.reported);
+        EXPECT_EQ(texts.back(), "copy " + std::to_string(c.copies));
+        EXPECT_EQ(view->CyclicErrors(), 0);
+    }
+}
+
+TEST_F(ViewerTest, ANoticeOfContentsReadAlreadyIsNotReportedAgain) {
+    Start();
+    editor.CopyText("once");
+    desk.Advance(500);
+    ASSERT_EQ(reports.size(), 1u);
+    // A late second notice of the same change, as a desktop may deliver it.
+    desk.Windows().PostMessage(view->Handle(), WM_DRAWCLIPBOARD, 0, 0);
+    desk.Advance(500);
+    EXPECT_EQ(reports.size(), 1u);
+    // Asked to look again, it reports the same contents once more.
+    view->ReportAgain(50);
+    desk.Advance(100);
+    EXPECT_EQ(reports.size(), 2u);
+}
+
 TEST_F(ViewerTest, OwnWriteIsAnEchoForwardedAfterTheDelay) {
     SimApp watcher{desk, "/usr/bin/watcher", "Watcher"};
     watcher.JoinChain();

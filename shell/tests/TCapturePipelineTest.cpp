@@ -79,6 +79,27 @@ TEST_F(CapturePipelineTest, FirstStartMakesTheDefaultCollectionsAndCapturesIntoS
     EXPECT_NE(out.str().find("Meeting notes for Tuesday"), std::string::npos);
 }
 
+TEST_F(CapturePipelineTest, QuickCopiesAreKeptAndTheLastOfAFloodAlways) {
+    TClipColl* shortTerm = Coll("Short-Term");
+    for (int i = 1; i <= 6; ++i) {
+        ASSERT_TRUE(editor.CopyText("quick " + std::to_string(i)));
+        desk.Advance(300);
+    }
+    Settle();
+    ASSERT_EQ(shortTerm->Count(), 6u);
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_EQ(shortTerm->Clip(static_cast<std::size_t>(6 - i))->Title, "quick " + std::to_string(i));
+
+    for (int i = 1; i <= 50; ++i) {
+        ASSERT_TRUE(editor.CopyText("flood " + std::to_string(i)));
+        desk.Advance(100);
+    }
+    Settle();
+    EXPECT_GT(shortTerm->Count(), 6u);
+    EXPECT_EQ(shortTerm->Clip(0)->Title, "flood 50") << "what stays on the clipboard is always kept";
+    EXPECT_EQ(core->CurrentClip, shortTerm->Clip(0));
+}
+
 TEST_F(CapturePipelineTest, OnlyAnIdenticalTextIsRejectedAsADuplicate) {
     CopyText(editor, "same text");
     CopyText(editor, "same text");
@@ -151,10 +172,10 @@ TEST_F(CapturePipelineTest, ChangesThatAreNotCaptured) {
             EXPECT_EQ(SoundEvents(), (std::vector<std::string>{c.sound}));
         }
     }
-    // Once the quiet time has passed, changes are captured again.
+    // The change that came too soon after our own copy is captured once the quiet time has passed.
     desk.Advance(5000);
-    CopyText(editor, "later");
-    EXPECT_EQ(Coll("Short-Term")->Count(), 1u);
+    ASSERT_EQ(Coll("Short-Term")->Count(), 1u);
+    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, "too soon");
 }
 
 TEST_F(CapturePipelineTest, ACollectionThatDivertsNewClipsSendsThemToTheDesignatedOne) {

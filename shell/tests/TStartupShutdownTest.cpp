@@ -40,14 +40,20 @@ TEST_F(StartupShutdownTest, ASelectedClipGoesBackAndIsNotCapturedAgain) {
     Settle();
     EXPECT_EQ(shortTerm->Count(), 2u) << "our own copy is not captured";
 
-    // Within the quiet time after a copy another program's change is not captured; after it, it is.
+    // Another program's change within the quiet time after a copy is captured when the quiet time ends.
     core->CopyItem(alpha);
     desk.Advance(400);
     ASSERT_TRUE(editor.CopyText("too soon"));
-    Settle();
+    desk.Advance(static_cast<std::uint64_t>(settings->DelayOnClipboardUpdate) + 100);
     EXPECT_EQ(shortTerm->Count(), 2u);
-    desk.Advance(800);
-    CopyText(editor, "in time");
+    desk.Advance(600);
+    ASSERT_EQ(shortTerm->Count(), 3u);
+    EXPECT_EQ(shortTerm->Clip(0)->Title, "too soon");
+    // Our own copy in the quiet time is still not captured, and neither is the next one.
+    core->CopyItem(alpha);
+    desk.Advance(400);
+    core->CopyItem(alpha);
+    desk.Advance(2000);
     EXPECT_EQ(shortTerm->Count(), 3u);
 }
 
