@@ -3,6 +3,7 @@
 #include "AsciiText.h"
 #include "LogHook.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -22,7 +23,37 @@ bool IsOneOf(std::string_view f, std::initializer_list<std::string_view> names) 
     return false;
 }
 
+// The desktop's file managers and web browsers, by the names their programs give as creators (the
+// program file's name without its extension, upper-cased). They start with files, pictures and HTML
+// switched on, as the program's own file manager and browser did on its first desktop.
+constexpr std::array<std::string_view, 33> FileManagersAndBrowsers{
+    "EXPLORER", "IEXPLORE",
+    // file managers
+    "NAUTILUS", "DOLPHIN", "THUNAR", "PCMANFM", "PCMANFM-QT", "NEMO", "CAJA", "KONQUEROR", "SPACEFM", "XFE",
+    "DOUBLECMD", "KRUSADER", "PEONY",
+    // web browsers
+    "FIREFOX", "FIREFOX-ESR", "FIREFOX-BIN", "LIBREWOLF", "CHROMIUM", "CHROMIUM-BROWSER", "CHROME", "GOOGLE-CHROME",
+    "BRAVE", "BRAVE-BROWSER", "VIVALDI", "VIVALDI-BIN", "OPERA", "EPIPHANY", "FALKON", "MIDORI", "SEAMONKEY",
+    "WATERFOX"};
+
 } // namespace
+
+bool Tfilter::IsFileManagerOrBrowser(std::string_view a) {
+    return std::find(FileManagersAndBrowsers.begin(), FileManagersAndBrowsers.end(), a) !=
+           FileManagersAndBrowsers.end();
+}
+
+// A picture or a file list seen for the first time from a program is kept: it may be all there is of
+// what was copied. Of two forms of the same picture the first is enough.
+bool Tfilter::KeepsOnFirstSight(std::string_view f) const {
+    if (IsOneOf(f, {"BITMAP", "PICTURE", "HDROP"}))
+        return true;
+    if (SameText(f, "DIB"))
+        return !ClipboardHas(CF_BITMAP);
+    if (SameText(f, "ENHMETAFILE"))
+        return !ClipboardHas(CF_METAFILEPICT);
+    return false;
+}
 
 Tfilter::Tfilter(IDesktop& desktop, bool htmlViewerAvailable, std::string_view rootKey)
     : desktop_(desktop), htmlViewerAvailable_(htmlViewerAvailable),
@@ -91,11 +122,13 @@ bool Tfilter::IsCoffee(const std::string& a, const std::string& f) {
         // The first time this format comes from this application: decide and remember.
         result = IsOneOf(f, {"TEXT", "Ami Text Format", "Rich Text Format"}) && ClipboardHas(CF_TEXT);
         Store(appKey, f, result ? 1 : 0);
-        if (SameText(f, "PICTURE") && std::string_view("PICTURE").find(UpperCase(a)) != std::string_view::npos) {
+        // Programs of this desktop offer HTML where others offered rich text: both are kept.
+        if (std::string_view("OLE32").find(UpperCase(a)) == std::string_view::npos &&
+            IsOneOf(f, {"Rich Text Format", "HTML Format"})) {
             Store(appKey, f, 1);
             result = true;
         }
-        if (std::string_view("OLE32").find(UpperCase(a)) == std::string_view::npos && SameText(f, "Rich Text Format")) {
+        if (!result && KeepsOnFirstSight(f)) {
             Store(appKey, f, 1);
             result = true;
         }
@@ -120,7 +153,7 @@ bool Tfilter::MakeQuickieFilter(const std::string& a) {
     SetTraceLocation("TFilter.MakeQuickieFilter");
     LogMsg(LogDetail, ">QuickieFilter", a);
     const std::string appKey = AppKey(a);
-    if (a == "EXPLORER" || a == "IEXPLORE") {
+    if (IsFileManagerOrBrowser(a)) {
         for (std::string_view f : {"TEXT", "HDROP", "Filename", "BITMAP"})
             Store(appKey, f, 1);
         Store(appKey, htmlViewerAvailable_ ? "HTML Format" : "Rich Text Format", 1);
@@ -150,6 +183,11 @@ bool Tfilter::MakeQuickieFilter(const std::string& a) {
             ++count;
         } else if (ClipboardHas(CF_DIB)) {
             Store(appKey, "DIB", 1);
+            ++count;
+        }
+        // Files copied in a file manager: the file list is what was copied.
+        if (ClipboardHas(CF_HDROP)) {
+            Store(appKey, "HDROP", 1);
             ++count;
         }
     }

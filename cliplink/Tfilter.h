@@ -38,11 +38,15 @@ public:
     std::string AppKey(std::string_view a) const;
     // Names never kept, whatever the profile says.
     static bool IsFixedExclusion(std::string_view f);
+    // The creator names of the desktop's file managers and web browsers, which start with files,
+    // pictures and HTML switched on (names compare with case).
+    static bool IsFileManagerOrBrowser(std::string_view a);
 
 private:
     int ReadInt(std::string_view key, std::string_view name, int fallback) const;
     void Store(std::string_view key, std::string_view name, int value);
     bool ClipboardHas(platform::UINT format) const;
+    bool KeepsOnFirstSight(std::string_view f) const;
 
     platform::IDesktop& desktop_;
     bool htmlViewerAvailable_;

@@ -91,22 +91,49 @@ TEST_F(TfilterTest, StoredAnswersDecide) {
     EXPECT_TRUE(Kept("ONAPP", {"", "UNKNOWN", "UNKN_PUBLIC", "Brindlex Ping", "PALETTE"}).empty());
 }
 
-TEST_F(TfilterTest, PicturesAndRichTextDependOnTheApplicationName) {
-    editor.Copy({{CF_METAFILEPICT, {1}}});
-    const std::pair<std::string, bool> pictures[] = {{"PIC", true}, {"CTU", true}, {"PICTURES", false}};
-    for (const auto& [app, kept] : pictures) {
-        desk.Registry().WriteValue(filter.ProfileKey() + "\\_FILTERS", app, "1"); // seen before
-        EXPECT_EQ(filter.IsCoffee(app, "PICTURE"), kept) << app;
+// What a program offers the first time: its pictures, files and HTML are kept, also from a program whose
+// first copy was text (an image copied in a web browser after a text), and the first form of a picture
+// is enough; private formats are not kept.
+TEST_F(TfilterTest, PicturesFilesAndHtmlSeenTheFirstTimeAreKept) {
+    const UINT html = editor.RegisterFormat("HTML Format");
+    const UINT png = editor.RegisterFormat("image/png");
+    struct Case {
+        const char* what;
+        std::vector<SimFormat> offer;
+        std::vector<std::string> names;
+        std::vector<std::string> kept;
+    };
+    const Case cases[] = {
+        {"an image with its HTML", {{html, {1}}, {png, {1}}, {CF_BITMAP, {1}}}, {"HTML Format", "image/png", "BITMAP"},
+         {"HTML Format", "BITMAP"}},
+        {"a picture in three forms", {{CF_BITMAP, {1}}, {CF_METAFILEPICT, {1}}, {CF_ENHMETAFILE, {1}}},
+         {"BITMAP", "PICTURE", "ENHMETAFILE"}, {"BITMAP", "PICTURE"}},
+        {"an enhanced metafile alone", {{CF_ENHMETAFILE, {1}}}, {"ENHMETAFILE"}, {"ENHMETAFILE"}},
+        {"files", {{CF_HDROP, {1}}}, {"HDROP"}, {"HDROP"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        desk.Registry().DeleteKey(filter.AppKey("WEBAPP"));
+        editor.CopyText("first text");
+        EXPECT_EQ(Kept("WEBAPP", {"TEXT"}), std::vector<std::string>{"TEXT"});
+        editor.Copy(c.offer);
+        EXPECT_EQ(Kept("WEBAPP", c.names), c.kept);
+        EXPECT_EQ(Kept("WEBAPP", c.names), c.kept) << "remembered";
     }
+    // A program whose first copy is files alone is switched on with them, and this copy keeps them.
+    editor.Copy({{CF_HDROP, {1}}});
+    EXPECT_EQ(Kept("ROX-FILER", {"HDROP"}), std::vector<std::string>{"HDROP"});
     desk.Registry().WriteValue(filter.ProfileKey() + "\\_FILTERS", "OLE", "1");
     EXPECT_FALSE(filter.IsCoffee("OLE", "Rich Text Format")) << "a name inside OLE32 keeps no rich text by default";
 }
 
 TEST_F(TfilterTest, QuickieFiltersOfKnownApplications) {
     editor.CopyText("x");
-    filter.MakeQuickieFilter("EXPLORER");
-    for (const char* f : {"TEXT", "HDROP", "Filename", "BITMAP", "HTML Format"})
-        EXPECT_EQ(Stored("EXPLORER", f), "1") << f;
+    for (const char* app : {"EXPLORER", "PCMANFM", "NAUTILUS", "CHROMIUM", "FIREFOX-ESR"}) {
+        filter.MakeQuickieFilter(app);
+        for (const char* f : {"TEXT", "HDROP", "Filename", "BITMAP", "HTML Format"})
+            EXPECT_EQ(Stored(app, f), "1") << app << " " << f;
+    }
     Tfilter noHtml{desk, false};
     noHtml.MakeQuickieFilter("IEXPLORE");
     EXPECT_EQ(Stored("IEXPLORE", "Rich Text Format"), "1");
