@@ -11,8 +11,9 @@ namespace bx::cliplink {
 // registered formats (0xC000 and above) carry the names they were registered under.
 class TClipName {
 public:
-    // Longest registered name the desktop is asked for, terminating zero included.
-    static constexpr int NameBufferSize = 50;
+    // Longest registered name the desktop is asked for, terminating zero included: every name a clip
+    // file can hold (255 bytes), so that a format goes back under the name it came with.
+    static constexpr int NameBufferSize = 256;
 
     explicit TClipName(platform::IClipboard& clipboard) : clipboard_(clipboard) {}
 

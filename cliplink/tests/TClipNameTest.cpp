@@ -26,14 +26,17 @@ TEST(TClipNameTest, PredefinedNumbersTakeTheTableNameOrAGeneratedOne) {
         EXPECT_EQ(names.ConvertFormatNum(format), name) << format;
 }
 
-TEST(TClipNameTest, RegisteredNumbersTakeTheirNameCutToTheBuffer) {
+TEST(TClipNameTest, RegisteredNumbersTakeTheirWholeNameUpToWhatAClipFileHolds) {
     sim::SimDesktop desk;
     const TClipName names(desk.Clipboard());
     const UINT rtf = desk.Clipboard().RegisterClipboardFormat("Rich Text Format");
     EXPECT_EQ(names.ConvertFormatNum(rtf), "Rich Text Format");
     EXPECT_EQ(names.ConvertFormatNum(0xFEEE), "UNKNOWN") << "a number the desktop cannot name";
-    const std::string longName(60, 'x');
-    EXPECT_EQ(names.ConvertFormatNum(desk.Clipboard().RegisterClipboardFormat(longName)), std::string(49, 'x'));
+    const std::string longName(100, 'x');
+    EXPECT_EQ(names.ConvertFormatNum(desk.Clipboard().RegisterClipboardFormat(longName)), longName);
+    const std::string tooLong(300, 'y');
+    EXPECT_EQ(names.ConvertFormatNum(desk.Clipboard().RegisterClipboardFormat(tooLong)), std::string(255, 'y'))
+        << "what a clip file can hold";
 }
 
 TEST(TClipNameTest, NamesFindTheTableFirstAndRegisterTheRest) {

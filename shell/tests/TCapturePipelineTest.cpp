@@ -100,6 +100,27 @@ TEST_F(CapturePipelineTest, QuickCopiesAreKeptAndTheLastOfAFloodAlways) {
     EXPECT_EQ(core->CurrentClip, shortTerm->Clip(0));
 }
 
+TEST_F(CapturePipelineTest, ALongFormatNameIsKeptWholeSoThatItsProgramCanPasteItsDataBack) {
+    const std::string name = "application/x-openoffice-embed-source-xml;windows_formatname=\"Star Embed Source (XML)\"";
+    const platform::UINT format = editor.RegisterFormat(name);
+    desk.Registry().WriteValue(core->Filter()->ProfileKey() + "\\_FILTERS", "GEDIT", "1");
+    desk.Registry().WriteValue(core->Filter()->AppKey("GEDIT"), "TEXT", "1");
+    desk.Registry().WriteValue(core->Filter()->AppKey("GEDIT"), name, "1");
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("embedded")}, {format, {'<', 'x', '/', '>'}}}));
+    Settle();
+    TClipColl* shortTerm = Coll("Short-Term");
+    ASSERT_EQ(shortTerm->Count(), 1u);
+    TClipObj* clip = shortTerm->Clip(0);
+    ASSERT_EQ(clip->FormatCount(), 2);
+    EXPECT_EQ(clip->GetFormatName(1), name);
+
+    ASSERT_TRUE(editor.CopyText("something else"));
+    Settle();
+    ASSERT_TRUE(core->CopyItem(clip));
+    ASSERT_TRUE(editor.Paste({format}));
+    EXPECT_EQ(editor.Pastes().back().at(format), (Bytes{'<', 'x', '/', '>'}));
+}
+
 TEST_F(CapturePipelineTest, OnlyAnIdenticalTextIsRejectedAsADuplicate) {
     CopyText(editor, "same text");
     CopyText(editor, "same text");
