@@ -48,7 +48,6 @@ std::int32_t DayDistance(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(d);
 }
 
-constexpr std::string_view IgnoreText = "Ignore This Data From Brindlex 5";
 constexpr std::size_t IgnoreBlockSize = 64;
 constexpr std::size_t PingBlockSize = 32;
 constexpr int MaxWindowTitle = 255;
@@ -70,7 +69,7 @@ TClipView5::TClipView5(IDesktop& desktop, WarningSink warn)
     for (std::string_view name : {"VBControls", "Ami Text Format", "WordPerfect 6 Text", "WordPerfect 7 Text"})
         names_.ConvertFormatName(name);
     pingFormat_ = desktop_.Clipboard().RegisterClipboardFormat("Brindlex Ping");
-    ignoreFormat_ = desktop_.Clipboard().RegisterClipboardFormat("Clipboard Viewer Ignore");
+    ignoreFormat_ = desktop_.Clipboard().RegisterClipboardFormat(IgnoreFormatName);
 
     const ProcessLookupMeans means = desktop_.Processes().LookupMeans();
     if (means.snapshotCreate)
@@ -335,7 +334,7 @@ bool TClipView5::SetIgnore() {
     const HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, IgnoreBlockSize);
     if (h == 0)
         return false;
-    std::memcpy(GlobalLock(h), IgnoreText.data(), IgnoreText.size());
+    std::memcpy(GlobalLock(h), IgnoreMarkerText.data(), IgnoreMarkerText.size());
     GlobalUnlock(h);
     if (desktop_.Clipboard().SetClipboardData(ignoreFormat_, h) == 0)
         GlobalFree(h);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace bx::platform {
 
@@ -58,6 +59,11 @@ inline constexpr UINT CF_DSPMETAFILEPICT = 0x0083;
 inline constexpr UINT CF_DSPENHMETAFILE = 0x008E;
 inline constexpr UINT FirstRegisteredFormat = 0xC000;
 inline constexpr UINT LastRegisteredFormat = 0xFFFF;
+
+// The marker that tells clipboard tools to leave a change alone: a registered format, and the bytes it
+// holds when the program puts it beside its data.
+inline constexpr std::string_view IgnoreFormatName = "Clipboard Viewer Ignore";
+inline constexpr std::string_view IgnoreMarkerText = "Ignore This Data From Brindlex 5";
 
 // Flags of GlobalAlloc.
 inline constexpr UINT GMEM_FIXED = 0x0000;

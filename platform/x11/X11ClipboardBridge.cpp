@@ -40,10 +40,6 @@ std::string FirstLine(std::string_view s) {
     return std::string(end == std::string_view::npos ? s : s.substr(0, end));
 }
 
-bool IsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // A Windows metafile as LibreOffice puts it on the clipboard may begin with the placeable header.
 std::string_view WithoutPlaceableHeader(std::string_view wmf) {
     if (wmf.size() > 22 && static_cast<unsigned char>(wmf[0]) == 0xD7 && static_cast<unsigned char>(wmf[1]) == 0xCD &&
@@ -548,8 +544,10 @@ void X11ClipboardBridge::TakeSnapshot() {
         }
     }
     for (xcb_atom_t a : atoms) {
+        // TEXT stands for whichever encoding the owner chooses: it is one source of the text, not a
+        // format of its own.
         const std::string name = conn_->AtomName(a);
-        if (offered_.contains(name))
+        if (offered_.contains(name) && name != "TEXT")
             add(RegisterClipboardFormat(name), std::nullopt, a);
     }
 }
@@ -812,9 +810,16 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
     // A format registered under the target's name holds its bytes exactly.
     const UINT exact = formats_.Find(name);
     if (Entry* e = exact != 0 ? Find(exact) : nullptr) {
-        HANDLE h = e->handle != 0 ? e->handle : Render(*e, name, requestor);
-        if (h != 0)
-            out = Produced{target, 8, std::make_shared<const std::string>(BlockBytes(h))};
+        if (e->handle == 0 && KindOf(e->format) == Kind::Ignore) {
+            // The marker is announced without data; it is answered here, never by a render request.
+            out = Produced{target, 8, std::make_shared<const std::string>(IgnoreMarkerText)};
+        } else if (HANDLE h = e->handle != 0 ? e->handle : Render(*e, name, requestor); h != 0) {
+            std::string bytes = BlockBytes(h);
+            // TEXT is answered in the encoding it holds (kept by an earlier version as a format of its own).
+            const xcb_atom_t type =
+                name != "TEXT" ? target : conn_->Atom(Conv::IsUtf8(UpToZero(bytes)) ? "UTF8_STRING" : "STRING");
+            out = Produced{type, 8, std::make_shared<const std::string>(std::move(bytes))};
+        }
     } else {
         for (std::size_t i = 0; i < entries_.size() && !out; ++i) {
             const std::optional<Kind> kind = KindOf(entries_[i].format);
@@ -848,23 +853,16 @@ std::optional<std::string> X11ClipboardBridge::ServedBytes(Kind kind, const std:
                                                            xcb_atom_t& type) {
     switch (kind) {
     case Kind::Text: {
-        const std::string_view text = UpToZero(block);
-        if (target == "TEXT") {
+        // Text kept from single-byte sources (older collections) is no UTF-8: it is read as Latin-1.
+        const std::string_view raw = UpToZero(block);
+        const std::string text = Conv::IsUtf8(raw) ? std::string(raw) : Conv::Latin1ToUtf8(raw);
+        if (target == "TEXT")
             type = conn_->Atom("UTF8_STRING");
-            return Conv::IsUtf8(text) ? std::string(text) : Conv::Latin1ToUtf8(text);
-        }
-        if (target == "COMPOUND_TEXT") {
-            if (!IsAscii(text))
-                return std::nullopt;
-            return std::string(text);
-        }
-        if (target == "STRING") {
-            if (!Conv::IsUtf8(text))
-                return std::string(text); // already single-byte text
+        if (target == "COMPOUND_TEXT")
+            return Conv::Utf8ToCompoundText(text);
+        if (target == "STRING")
             return Conv::Utf8ToLatin1(text);
-        }
-        // Text kept from single-byte sources (older collections) is no UTF-8: it goes out as Latin-1 read.
-        return Conv::IsUtf8(text) ? std::string(text) : Conv::Latin1ToUtf8(text);
+        return text;
     }
     case Kind::Html: {
         const std::optional<X11DataConversions::Html> h = Conv::UnwrapHtml(block);

@@ -153,16 +153,38 @@ std::string X11DataConversions::Latin1ToUtf8(std::string_view s) {
     return out;
 }
 
-std::optional<std::string> X11DataConversions::Utf8ToLatin1(std::string_view s) {
+std::string X11DataConversions::Utf8ToLatin1(std::string_view s) {
     std::u32string cps;
     if (!DecodeUtf8(s, cps))
-        return std::nullopt;
+        return std::string(s); // not UTF-8: single-byte text already
     std::string out;
+    out.reserve(cps.size());
+    for (char32_t c : cps)
+        out += c <= 0xFF ? static_cast<char>(c) : '?';
+    return out;
+}
+
+std::string X11DataConversions::Utf8ToCompoundText(std::string_view s) {
+    std::u32string cps;
+    if (!DecodeUtf8(s, cps))
+        return std::string(s);
+    std::string out;
+    out.reserve(s.size());
+    bool inUtf8 = false;
     for (char32_t c : cps) {
-        if (c > 0xFF)
-            return std::nullopt;
-        out += static_cast<char>(c);
+        const bool latin1 = c <= 0xFF;
+        if (latin1 && inUtf8)
+            out += "\x1b%@";
+        else if (!latin1 && !inUtf8)
+            out += "\x1b%G";
+        inUtf8 = !latin1;
+        if (latin1)
+            out += static_cast<char>(c);
+        else
+            AppendUtf8(out, c);
     }
+    if (inUtf8)
+        out += "\x1b%@";
     return out;
 }
 

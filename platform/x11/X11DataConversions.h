@@ -16,8 +16,11 @@ class X11DataConversions {
 public:
     static bool IsUtf8(std::string_view s);
     static std::string Latin1ToUtf8(std::string_view s);
-    // Nullopt when a character has no Latin-1 form.
-    static std::optional<std::string> Utf8ToLatin1(std::string_view s);
+    // STRING: Latin-1, every character without a Latin-1 form written as "?" (as the toolkits do).
+    static std::string Utf8ToLatin1(std::string_view s);
+    // COMPOUND_TEXT: Latin-1 characters as they are, every run of other characters as a UTF-8 segment
+    // (ESC % G ... ESC % @).
+    static std::string Utf8ToCompoundText(std::string_view s);
     // Little-endian unless a byte-order mark says otherwise; the mark is dropped.
     static std::string Utf16ToUtf8(std::string_view s);
     static std::string Utf8ToUtf16Le(std::string_view s);

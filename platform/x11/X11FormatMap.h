@@ -19,7 +19,7 @@ public:
     static constexpr std::string_view HtmlName = "HTML Format";
     static constexpr std::string_view RtfName = "Rich Text Format";
     static constexpr std::string_view UrlName = "UniformResourceLocator";
-    static constexpr std::string_view IgnoreName = "Clipboard Viewer Ignore";
+    static constexpr std::string_view IgnoreName = IgnoreFormatName;
     static constexpr std::string_view PasswordHint = "x-kde-passwordManagerHint";
     static constexpr std::string_view WmfTarget = "application/x-openoffice-wmf;windows_formatname=\"Image WMF\"";
     static constexpr std::string_view EmfTarget = "application/x-openoffice-emf;windows_formatname=\"Image EMF\"";

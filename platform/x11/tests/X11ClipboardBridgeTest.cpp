@@ -276,6 +276,46 @@ TEST_F(X11ClipboardBridgeTest, OurWriteIsReadBackByXclipForEachTargetAndArrivesA
     EXPECT_EQ(Read(Reg("application/x-bx-custom")), custom);
 }
 
+// Every target we list is served: text beyond Latin-1 in the old encodings, TEXT in the encoding it
+// holds, and the marker that is announced without data, without asking the program to render it.
+TEST_F(X11ClipboardBridgeTest, EveryTargetWeOfferIsServed) {
+    const std::string text = "\xE2\x82\xAC 5 caf\xC3\xA9";
+    Write({{Reg("Clipboard Viewer Ignore"), std::nullopt},
+           {CF_TEXT, text + '\0'},
+           {Reg("HTML Format"), X11DataConversions::WrapHtml("<b>x</b>", "https://example.org/")},
+           {CF_HDROP, X11DataConversions::DropFiles({"/tmp/f"})}});
+    const std::optional<std::string> targets = XclipOut("TARGETS");
+    ASSERT_TRUE(targets);
+    int served = 0;
+    for (const QString& target : QString::fromStdString(*targets).split('\n', Qt::SkipEmptyParts)) {
+        if (target == "TARGETS" || target == "MULTIPLE")
+            continue;
+        EXPECT_TRUE(XclipOut(target.toStdString()).has_value()) << target.toStdString();
+        ++served;
+    }
+    EXPECT_GE(served, 12);
+    EXPECT_EQ(renders_, 0) << "the marker is answered by the clipboard itself";
+    EXPECT_EQ(XclipOut("Clipboard Viewer Ignore"), std::string(IgnoreMarkerText));
+    EXPECT_EQ(XclipOut("STRING"), "? 5 caf\xE9");
+    EXPECT_EQ(XclipOut("COMPOUND_TEXT"), "\x1b%G\xE2\x82\xAC\x1b%@ 5 caf\xE9");
+
+    QProcess request;
+    request.start(BX_X11_PEER, {"request", "--type", "TEXT"});
+    ASSERT_TRUE(WaitUntil([&] { return request.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(request.readAllStandardOutput().toStdString(), "UTF8_STRING\n" + text) << "ICCCM: the real type";
+}
+
+// The generic TEXT target is one source of the text; UTF8_STRING and STRING stay formats of their own.
+TEST_F(X11ClipboardBridgeTest, TheTextTargetIsNoFormatOfItsOwn) {
+    StartOwner(BX_X11_PEER, {"own", "UTF8_STRING:=plain", "TEXT:=plain", "STRING:=plain"});
+    ASSERT_TRUE(bridge_->OpenClipboard(viewer_));
+    std::vector<std::string> names;
+    for (UINT f = bridge_->EnumClipboardFormats(0); f != 0; f = bridge_->EnumClipboardFormats(f))
+        names.push_back(f == CF_TEXT ? "#1" : bridge_->GetClipboardFormatName(f, 256));
+    EXPECT_EQ(names, (std::vector<std::string>{"#1", "UTF8_STRING", "STRING"}));
+    bridge_->CloseClipboard();
+}
+
 TEST_F(X11ClipboardBridgeTest, TextOfOtherSourcesGoesOutAsUtf8) {
     struct Case {
         UINT format;

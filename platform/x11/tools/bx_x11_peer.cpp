@@ -8,10 +8,10 @@
 //   bx_x11_peer manage
 //       is the clipboard manager (prints "managing"): keeps the data of the first program that asks
 //       (SAVE_TARGETS), then owns the clipboard with it as "own" does.
-//   bx_x11_peer request [--active] TARGET
+//   bx_x11_peer request [--active] [--type] TARGET
 //       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data);
 //       with --active it first names its window the active one (_NET_ACTIVE_WINDOW), as a window manager
-//       does for the application in front.
+//       does for the application in front; with --type the bytes follow a line with the answer's type.
 //   bx_x11_peer request-multiple TARGET...
 //       asks for all of them at once (MULTIPLE) and writes a line "TARGET=BYTES" for each one converted,
 //       "TARGET refused" for each one refused (exit 1: the request itself was refused).
@@ -36,17 +36,19 @@ namespace {
 int Usage() {
     std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE|TARGET:=TEXT ...\n"
                  "       bx_x11_peer manage\n"
-                 "       bx_x11_peer request [--active] TARGET\n"
+                 "       bx_x11_peer request [--active] [--type] TARGET\n"
                  "       bx_x11_peer request-multiple TARGET...\n";
     return 2;
 }
 
-int Request(XcbConnection& conn, const std::string& target) {
+int Request(XcbConnection& conn, const std::string& target, bool showType) {
     X11SelectionReader reader(conn);
     reader.SetWait(std::chrono::milliseconds(3000));
     const auto data = reader.Read(conn.Atom("CLIPBOARD"), conn.Atom(target));
     if (!data)
         return 1;
+    if (showType)
+        std::cout << conn.AtomName(data->type) << std::endl;
     std::fwrite(data->bytes.data(), 1, data->bytes.size(), stdout);
     return 0;
 }
@@ -263,14 +265,21 @@ int main(int argc, char** argv) {
         return 3;
     }
     const std::string mode = argv[1];
-    if (mode == "request" && argc >= 4 && std::strcmp(argv[2], "--active") == 0) {
-        const xcb_window_t window = conn->Window();
-        xcb_change_property(conn->Raw(), XCB_PROP_MODE_REPLACE, conn->Root(), conn->Atom("_NET_ACTIVE_WINDOW"),
-                            XCB_ATOM_WINDOW, 32, 1, &window);
-        return Request(*conn, argv[3]);
+    if (mode == "request") {
+        bool active = false;
+        bool showType = false;
+        int i = 2;
+        for (; i + 1 < argc && argv[i][0] == '-'; ++i) {
+            active = active || std::strcmp(argv[i], "--active") == 0;
+            showType = showType || std::strcmp(argv[i], "--type") == 0;
+        }
+        if (active) {
+            const xcb_window_t window = conn->Window();
+            xcb_change_property(conn->Raw(), XCB_PROP_MODE_REPLACE, conn->Root(), conn->Atom("_NET_ACTIVE_WINDOW"),
+                                XCB_ATOM_WINDOW, 32, 1, &window);
+        }
+        return Request(*conn, argv[i], showType);
     }
-    if (mode == "request")
-        return Request(*conn, argv[2]);
     if (mode == "request-multiple")
         return RequestMultiple(*conn, argc, argv);
     if (mode == "own")
