@@ -288,30 +288,18 @@ void TBrindlexCore::LoadData() {
         tree_.Select(1);
     ShowStatus(1, false, std::to_string(master_->Count()) + " Collections Loaded.");
 
-    // The clip on the clipboard after loading: what is there now becomes the first clip, or the
-    // selected clip goes back onto the clipboard.
-    if (settings_.AutoCaptureInitialClip1) {
-        clipView_->ReadFormats();
-        clipView_->Creator = "WINDOWS";
-        desktop_.Windows().ProcessMessages();
-    }
-    if (settings_.AutoCaptureInitialClip1 && StartingUp && desktop_.Clipboard().CountClipboardFormats() > 0) {
-        desktop_.Windows().ProcessMessages();
-        desktop_.Clock().Sleep(1);
-        try {
-            CaptureTheClip(nullptr);
-        } catch (...) {
-            StartingUp = false;
-            TProgramState::Get().StartingUp = false;
-            throw;
-        }
-        StartingUp = false;
-        TProgramState::Get().StartingUp = false;
-    } else {
-        StartingUp = false;
-        TProgramState::Get().StartingUp = false;
+    // The clip on the clipboard after loading. At start, what another program holds there is captured
+    // as the first clip of the session, through the pipeline as every change is (an ignore marker or
+    // capture switched off are honoured); the selected clip goes back only onto an empty clipboard, so
+    // that what the user copied before the start is never overwritten unkept. A reload puts the
+    // selected clip back.
+    const bool atStart = StartingUp;
+    StartingUp = false;
+    TProgramState::Get().StartingUp = false;
+    if (atStart && ClipboardHoldsOtherData())
+        clipView_->ReportAgain(0);
+    else
         CopyItem(CurrentClip);
-    }
     if (DataLoaded)
         DataLoaded();
 }
@@ -541,6 +529,15 @@ void TBrindlexCore::ClipViewCBChange() {
         AutoGlue(true);
     if (!AutoGlueMode)
         CaptureTheClip(nullptr);
+}
+
+bool TBrindlexCore::ClipboardHoldsOtherData() {
+    if (!clipView_->Open())
+        return true; // another program holds it open: it is theirs, whatever it is
+    IClipboard& cb = desktop_.Clipboard();
+    const bool other = cb.CountClipboardFormats() > 0 && cb.GetClipboardOwner() != clipView_->Handle();
+    clipView_->Close();
+    return other;
 }
 
 bool TBrindlexCore::IsDuplicateOfNewest(TClipObj& clip, TClipColl& coll) {

@@ -195,6 +195,8 @@ private:
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
     void RegisterFormats();
     bool IsDuplicateOfNewest(clipstore::TClipObj& clip, clipstore::TClipColl& coll);
+    // Another program's data is on the clipboard (or another program holds it open).
+    bool ClipboardHoldsOtherData();
     void RefreshStateImages();
     void StartAutoSaveTimer();
 

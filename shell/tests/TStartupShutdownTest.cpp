@@ -71,7 +71,9 @@ TEST_F(StartupShutdownTest, NothingIsCapturedOrCopiedBeforeTheDataIsLoaded) {
     EXPECT_EQ(core->MasterList()->Count(), 0u) << "not loaded yet";
     desk.Advance(1000);
     EXPECT_FALSE(core->StartingUp);
-    EXPECT_EQ(ShortTermCount(), 0u);
+    // Once loaded, what was copied meanwhile is the first clip.
+    ASSERT_EQ(ShortTermCount(), 1u);
+    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, "during start-up");
 }
 
 TEST_F(StartupShutdownTest, NoCaptureOnTheCommandLineInAnyCase) {
@@ -82,30 +84,49 @@ TEST_F(StartupShutdownTest, NoCaptureOnTheCommandLineInAnyCase) {
     EXPECT_EQ(core->StatusText(), "New Data Ignored (Capture Is Off).");
 }
 
-TEST_F(StartupShutdownTest, TheClipboardAtStartIsCapturedOrTheNewestClipIsPutBack) {
+// What another program left on the clipboard before the start is kept, never overwritten; the newest
+// clip goes back only onto an empty clipboard.
+TEST_F(StartupShutdownTest, AnotherProgramsClipboardAtStartIsCapturedAndOnlyAnEmptyOneGetsTheNewestClip) {
     Start();
     CopyText(editor, "older");
     CopyText(editor, "newest");
     ASSERT_TRUE(core->FormCloseQuery());
     core.reset();
 
-    // Without the initial capture the newest clip of the first collection goes onto the clipboard.
-    ASSERT_TRUE(editor.CopyText("copied while we were away"));
+    for (const bool initialCapture : {false, true}) {
+        SCOPED_TRACE(initialCapture ? "initial capture set" : "initial capture clear");
+        settings->AutoCaptureInitialClip1 = initialCapture;
+        const std::string text = std::string("copied while we were away ") + (initialCapture ? "2" : "1");
+        ASSERT_TRUE(editor.CopyText(text));
+        desk.Advance(1000);
+        Start();
+        Settle();
+        EXPECT_EQ(ClipboardText(), text) << "left as it was";
+        EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, text);
+        EXPECT_EQ(Coll("Short-Term")->Clip(0)->Creator, "GEDIT");
+        EXPECT_EQ(ShortTermCount(), initialCapture ? 4u : 3u);
+        ASSERT_TRUE(core->FormCloseQuery());
+        core.reset();
+    }
+
+    // A password manager's copy at start is not captured.
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("hunter2")},
+                             {editor.RegisterFormat(platform::IgnoreFormatName), Text("x")}}));
+    desk.Advance(1000);
     Start();
-    EXPECT_EQ(ShortTermCount(), 2u);
-    EXPECT_EQ(core->CurrentClip, Coll("Short-Term")->Clip(0));
-    EXPECT_EQ(ClipboardText(), "newest");
+    Settle();
+    EXPECT_EQ(ShortTermCount(), 4u);
+    EXPECT_EQ(ClipboardText(), "hunter2");
     ASSERT_TRUE(core->FormCloseQuery());
     core.reset();
 
-    // With it, what is on the clipboard becomes the first clip of the session.
-    settings->AutoCaptureInitialClip1 = true;
-    ASSERT_TRUE(editor.CopyText("copied while we were away"));
-    desk.Advance(1000);
+    // An empty clipboard gets the newest clip.
+    ASSERT_TRUE(editor.Copy({}));
     Start();
-    ASSERT_EQ(ShortTermCount(), 3u);
-    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, "copied while we were away");
-    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Creator, "WINDOWS");
+    EXPECT_EQ(core->CurrentClip, Coll("Short-Term")->Clip(0));
+    EXPECT_EQ(ClipboardText(), "copied while we were away 2");
+    Settle();
+    EXPECT_EQ(ShortTermCount(), 4u);
 }
 
 TEST_F(StartupShutdownTest, AutosaveWaitsForTheIntervalAndForAQuietList) {
