@@ -510,11 +510,13 @@ void X11ClipboardBridge::TakeSnapshot() {
     ReleaseAll();
     offered_.clear();
     fetched_.clear();
+    ownerStalled_ = false;
     SetForeignOwner(owner);
     if (owner == XCB_NONE)
         return;
 
     const std::optional<X11SelectionReader::Data> targets = reader_->Read(clipboardAtom_, conn_->Atom("TARGETS"));
+    ownerStalled_ = reader_->TimedOut();
     if (!targets || targets->format != 32)
         return;
     // An owner that offers more targets than any application does is read only so far.
@@ -561,8 +563,13 @@ const X11SelectionReader::Data* X11ClipboardBridge::Fetch(std::string_view targe
     if (it == offered_.end())
         return nullptr;
     auto f = fetched_.find(target);
-    if (f == fetched_.end())
+    if (f == fetched_.end()) {
+        // An owner that let one request go unanswered is not waited for again until it changes.
+        if (ownerStalled_)
+            return nullptr;
         f = fetched_.emplace(std::string(target), reader_->Read(clipboardAtom_, it->second)).first;
+        ownerStalled_ = reader_->TimedOut();
+    }
     return f->second ? &*f->second : nullptr;
 }
 

@@ -30,7 +30,8 @@ namespace bx::platform::x11 {
 // - Changes of the selection's owner (XFixes) are posted to the first viewer as WM_DRAWCLIPBOARD; the
 //   chain itself is kept here, as the in-memory clipboard keeps it. Our own ownership changes arrive too.
 // - Opening takes a snapshot of the owner's targets; a format's data is fetched when it is read, each
-//   request bounded by the wait; a refused or unanswered request reads as no data. The blocks belong to
+//   request bounded by the wait; a refused or unanswered request reads as no data, and after one
+//   unanswered request the owner is not asked again until the clipboard changes. The blocks belong to
 //   the clipboard and are freed when the next snapshot is taken or the clipboard is emptied.
 // - Emptying and setting formats makes the program the owner when the clipboard is closed again, with a
 //   real server time; requests are answered from memory (INCR for large data), announced formats are
@@ -169,6 +170,7 @@ private:
     HWND foreignWindow_ = NoWindow;
     std::map<std::string, xcb_atom_t, std::less<>> offered_; // the owner's targets by name
     std::map<std::string, std::optional<X11SelectionReader::Data>, std::less<>> fetched_;
+    bool ownerStalled_ = false; // the owner of the snapshot did not answer one request in time
     std::map<xcb_atom_t, Produced> served_;
     bool processing_ = false;
     bool scheduled_ = false;

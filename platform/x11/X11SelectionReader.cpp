@@ -1,11 +1,13 @@
 #include "X11SelectionReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace bx::platform::x11 {
 
 std::optional<X11SelectionReader::Data> X11SelectionReader::Read(xcb_atom_t selection, xcb_atom_t target,
                                                                  xcb_timestamp_t time) {
+    timedOut_ = false;
     if (target == XCB_NONE)
         return std::nullopt;
     const xcb_atom_t property = conn_.Atom("BX_SELECTION_" + std::to_string(next_++ % 8));
@@ -21,8 +23,10 @@ std::optional<X11SelectionReader::Data> X11SelectionReader::Read(xcb_atom_t sele
                    (n.property == property || n.property == XCB_NONE);
         },
         XcbConnection::Clock::now() + wait_);
-    if (!e)
+    if (!e) {
+        timedOut_ = true;
         return std::nullopt;
+    }
     const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(e.get());
     if (notify->property == XCB_NONE)
         return std::nullopt; // refused
@@ -39,10 +43,16 @@ std::optional<X11SelectionReader::Data> X11SelectionReader::Read(xcb_atom_t sele
 }
 
 std::optional<X11SelectionReader::Data> X11SelectionReader::ReadIncr(xcb_atom_t property) {
+    using Clock = XcbConnection::Clock;
     const xcb_window_t window = conn_.Window();
+    const Clock::time_point start = Clock::now();
     Data data;
     bool first = true;
     for (;;) {
+        // The next piece within the wait, and the whole transfer at the least rate after its start.
+        const auto earned = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(data.bytes.size()) / MinRate));
+        const Clock::time_point deadline = std::min(Clock::now() + wait_, start + 2 * wait_ + earned);
         const XcbEvent e = conn_.WaitFor(
             [&](const xcb_generic_event_t& ev) {
                 if (XcbConnection::EventType(ev) != XCB_PROPERTY_NOTIFY)
@@ -50,9 +60,12 @@ std::optional<X11SelectionReader::Data> X11SelectionReader::ReadIncr(xcb_atom_t 
                 const auto& n = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
                 return n.window == window && n.atom == property && n.state == XCB_PROPERTY_NEW_VALUE;
             },
-            XcbConnection::Clock::now() + wait_);
-        if (!e)
+            deadline);
+        if (!e) {
+            xcb_delete_property(conn_.Raw(), window, property);
+            timedOut_ = true;
             return std::nullopt;
+        }
         std::optional<XcbConnection::Property> p = conn_.GetProperty(window, property, true);
         conn_.Flush();
         if (!p)

@@ -1,8 +1,13 @@
 // A peer for the X11 clipboard tests, acting as another application:
-//   bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] TARGET=FILE | TARGET:=TEXT ...
+//   bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] TARGET=FILE | TARGET:=TEXT ...
 //       owns the CLIPBOARD selection with those targets and bytes (a file name is what follows the last
 //       "="); prints "ready" once it owns it and serves requests (data after MS milliseconds, or never)
-//       until another client takes the selection.
+//       until another client takes the selection. Data too large for one request goes by INCR in pieces
+//       of 256 KB; with --drip every answer goes by INCR, one byte every MS milliseconds.
+//   bx_x11_peer flood COUNT MS TARGET PREFIX
+//       takes the clipboard COUNT times, MS milliseconds apart, each time with the text PREFIX and the
+//       number of the copy (from 1) as TARGET, as a program that copies in quick succession does; prints
+//       "done" and serves the last copy until another client takes the selection.
 //       With --save-after it exits after MS milliseconds as applications do: it asks the clipboard manager
 //       to keep its data (SAVE_TARGETS), serves the manager meanwhile, and prints "saved" or "not saved".
 //   bx_x11_peer manage
@@ -18,6 +23,7 @@
 #include "X11SelectionReader.h"
 #include "XcbConnection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -34,7 +40,9 @@ using namespace bx::platform::x11;
 namespace {
 
 int Usage() {
-    std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] TARGET=FILE|TARGET:=TEXT ...\n"
+    std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] "
+                 "TARGET=FILE|TARGET:=TEXT ...\n"
+                 "       bx_x11_peer flood COUNT MS TARGET PREFIX\n"
                  "       bx_x11_peer manage\n"
                  "       bx_x11_peer request [--active] [--type] TARGET\n"
                  "       bx_x11_peer request-multiple TARGET...\n";
@@ -85,8 +93,100 @@ int RequestMultiple(XcbConnection& conn, int argc, char** argv) {
     return 0;
 }
 
-int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::string>>& targets, int delayMs, bool never,
-          bool neverTargets, int saveAfterMs);
+struct ServeOptions {
+    int delayMs = 0;
+    bool never = false;
+    bool neverTargets = false;
+    int saveAfterMs = -1;
+    int dripMs = -1;
+};
+
+int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::string>>& targets,
+          const ServeOptions& options);
+
+void Notify(XcbConnection& conn, const xcb_selection_request_event_t& r, bool ok) {
+    xcb_selection_notify_event_t n{};
+    n.response_type = XCB_SELECTION_NOTIFY;
+    n.time = r.time;
+    n.requestor = r.requestor;
+    n.selection = r.selection;
+    n.target = r.target;
+    n.property = ok ? r.property : XCB_NONE;
+    char buffer[32] = {};
+    std::memcpy(buffer, &n, sizeof n);
+    xcb_send_event(conn.Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
+    conn.Flush();
+}
+
+// Sends bytes by INCR, one piece each time the requestor has deleted the last, pieceMs apart; gives up
+// on a requestor that stops reading for five seconds.
+void SendIncr(XcbConnection& conn, const xcb_selection_request_event_t& r, const std::string& bytes,
+              std::size_t piece, int pieceMs) {
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(conn.Raw(), r.requestor, XCB_CW_EVENT_MASK, &mask);
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, conn.Atom("INCR"), 32, 1, &size);
+    Notify(conn, r, true);
+    std::size_t offset = 0;
+    for (bool last = false; !last;) {
+        const XcbEvent deleted = conn.WaitFor(
+            [&](const xcb_generic_event_t& ev) {
+                if (XcbConnection::EventType(ev) != XCB_PROPERTY_NOTIFY)
+                    return false;
+                const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(ev);
+                return p.window == r.requestor && p.atom == r.property && p.state == XCB_PROPERTY_DELETE;
+            },
+            XcbConnection::Clock::now() + std::chrono::seconds(5));
+        if (!deleted)
+            break;
+        if (pieceMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(pieceMs));
+        const std::size_t n = std::min(piece, bytes.size() - offset);
+        last = n == 0;
+        xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, r.target, 8,
+                            static_cast<std::uint32_t>(n), bytes.data() + offset);
+        conn.Flush();
+        offset += n;
+    }
+    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(conn.Raw(), r.requestor, XCB_CW_EVENT_MASK, &none);
+    conn.Flush();
+}
+
+// Copies COUNT texts in quick succession, then serves the last one.
+int Flood(XcbConnection& conn, int count, int gapMs, const std::string& target, const std::string& prefix) {
+    const xcb_atom_t clipboard = conn.Atom("CLIPBOARD");
+    const xcb_atom_t targets = conn.Atom("TARGETS");
+    const xcb_atom_t wanted = conn.Atom(target);
+    std::string text;
+    using Clock = XcbConnection::Clock;
+    for (int i = 1; i <= count; ++i) {
+        text = prefix + std::to_string(i);
+        xcb_set_selection_owner(conn.Raw(), conn.Window(), clipboard, conn.ServerTime());
+        conn.Flush();
+        // Answers requests until the next copy is due.
+        const Clock::time_point next = Clock::now() + std::chrono::milliseconds(i < count ? gapMs : 0);
+        while (XcbEvent e = conn.WaitFor([](const xcb_generic_event_t&) { return true; }, next)) {
+            if (XcbConnection::EventType(*e) != XCB_SELECTION_REQUEST)
+                continue;
+            const auto& r = *reinterpret_cast<const xcb_selection_request_event_t*>(e.get());
+            bool ok = true;
+            if (r.target == targets) {
+                const xcb_atom_t atoms[] = {targets, wanted};
+                xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, XCB_ATOM_ATOM, 32, 2,
+                                    atoms);
+            } else if (r.target == wanted) {
+                xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, r.target, 8,
+                                    static_cast<std::uint32_t>(text.size()), text.data());
+            } else {
+                ok = false;
+            }
+            Notify(conn, r, ok);
+        }
+    }
+    std::cout << "done" << std::endl;
+    return Serve(conn, {{target, text}}, ServeOptions{});
+}
 
 // Acts as the desktop's clipboard manager: keeps the data of a program that asks (SAVE_TARGETS) and
 // then owns the clipboard with it.
@@ -134,26 +234,25 @@ int Manage(XcbConnection& conn) {
         xcb_send_event(conn.Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
         conn.Flush();
         if (!kept.empty())
-            return Serve(conn, kept, 0, false, false, -1);
+            return Serve(conn, kept, ServeOptions{});
     }
 }
 
 int Own(XcbConnection& conn, int argc, char** argv) {
-    int delayMs = 0;
-    bool never = false;
-    bool neverTargets = false;
-    int saveAfterMs = -1;
+    ServeOptions options;
     std::vector<std::pair<std::string, std::string>> targets;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--delay" && i + 1 < argc) {
-            delayMs = std::stoi(argv[++i]);
+            options.delayMs = std::stoi(argv[++i]);
         } else if (arg == "--never") {
-            never = true;
+            options.never = true;
         } else if (arg == "--save-after" && i + 1 < argc) {
-            saveAfterMs = std::stoi(argv[++i]);
+            options.saveAfterMs = std::stoi(argv[++i]);
+        } else if (arg == "--drip" && i + 1 < argc) {
+            options.dripMs = std::stoi(argv[++i]);
         } else if (arg == "--never-targets") {
-            neverTargets = true;
+            options.neverTargets = true;
         } else if (const std::size_t lit = arg.find(":="); lit != std::string::npos) {
             targets.emplace_back(arg.substr(0, lit), arg.substr(lit + 2));
         } else if (const std::size_t eq = arg.rfind('='); eq != std::string::npos) {
@@ -166,11 +265,11 @@ int Own(XcbConnection& conn, int argc, char** argv) {
             return Usage();
         }
     }
-    return Serve(conn, targets, delayMs, never, neverTargets, saveAfterMs);
+    return Serve(conn, targets, options);
 }
 
-int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::string>>& targets, int delayMs, bool never,
-          bool neverTargets, int saveAfterMs) {
+int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::string>>& targets,
+          const ServeOptions& options) {
     const xcb_atom_t clipboard = conn.Atom("CLIPBOARD");
     const xcb_timestamp_t time = conn.ServerTime();
     xcb_set_selection_owner(conn.Raw(), conn.Window(), clipboard, time);
@@ -179,8 +278,9 @@ int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::str
 
     using Clock = XcbConnection::Clock;
     const xcb_atom_t saveTargets = conn.Atom("SAVE_TARGETS");
-    Clock::time_point saveAt =
-        saveAfterMs >= 0 ? Clock::now() + std::chrono::milliseconds(saveAfterMs) : Clock::time_point::max();
+    Clock::time_point saveAt = options.saveAfterMs >= 0 ? Clock::now() + std::chrono::milliseconds(options.saveAfterMs)
+                                                        : Clock::time_point::max();
+    const std::size_t largest = conn.MaxRequestBytes() > 1024 ? conn.MaxRequestBytes() - 1024 : 0;
     bool saving = false;
     for (;;) {
         const Clock::time_point deadline =
@@ -214,11 +314,12 @@ int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::str
             return 0;
         if (type != XCB_SELECTION_REQUEST)
             continue;
-        const auto& r = *reinterpret_cast<const xcb_selection_request_event_t*>(e.get());
+        const auto r = *reinterpret_cast<const xcb_selection_request_event_t*>(e.get());
         const std::string name = conn.AtomName(r.target);
         bool ok = false;
+        bool incr = false; // answered already, in pieces
         if (name == "TARGETS") {
-            if (neverTargets)
+            if (options.neverTargets)
                 continue;
             std::vector<xcb_atom_t> atoms{conn.Atom("TARGETS")};
             for (const auto& t : targets)
@@ -227,30 +328,25 @@ int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::str
                                 static_cast<std::uint32_t>(atoms.size()), atoms.data());
             ok = true;
         } else {
-            if (never)
+            if (options.never)
                 continue;
-            if (delayMs > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            if (options.delayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(options.delayMs));
             for (const auto& t : targets) {
-                if (t.first == name) {
+                if (t.first != name)
+                    continue;
+                incr = options.dripMs >= 0 || t.second.size() > largest;
+                if (incr)
+                    SendIncr(conn, r, t.second, options.dripMs >= 0 ? 1 : 256 * 1024, std::max(options.dripMs, 0));
+                else
                     xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, r.target, 8,
                                         static_cast<std::uint32_t>(t.second.size()), t.second.data());
-                    ok = true;
-                    break;
-                }
+                ok = true;
+                break;
             }
         }
-        xcb_selection_notify_event_t n{};
-        n.response_type = XCB_SELECTION_NOTIFY;
-        n.time = r.time;
-        n.requestor = r.requestor;
-        n.selection = r.selection;
-        n.target = r.target;
-        n.property = ok ? r.property : XCB_NONE;
-        char buffer[32] = {};
-        std::memcpy(buffer, &n, sizeof n);
-        xcb_send_event(conn.Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
-        conn.Flush();
+        if (!incr)
+            Notify(conn, r, ok);
     }
 }
 
@@ -284,6 +380,8 @@ int main(int argc, char** argv) {
         return RequestMultiple(*conn, argc, argv);
     if (mode == "own")
         return Own(*conn, argc, argv);
+    if (mode == "flood" && argc == 6)
+        return Flood(*conn, std::stoi(argv[2]), std::stoi(argv[3]), argv[4], argv[5]);
     if (mode == "manage")
         return Manage(*conn);
     return Usage();
