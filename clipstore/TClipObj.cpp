@@ -863,26 +863,27 @@ std::string TClipObj::HtmlSourceUrl() {
             Unlock();
         return url;
     }
-    const std::string text(reinterpret_cast<const char*>(LockedData),
-                           strnlen(reinterpret_cast<const char*>(LockedData), size));
-    Unlock();
+    // Read where it lies: the text may be hundreds of megabytes.
+    const std::string_view text(reinterpret_cast<const char*>(LockedData),
+                                strnlen(reinterpret_cast<const char*>(LockedData), size));
     const auto lineEnd = [&](std::size_t from) { return text.find_first_of("\r\n", from); };
     const std::size_t start = text.find("StartHTML:");
-    if (start != std::string::npos) {
+    bool numbered = true;
+    if (start != std::string_view::npos) {
         const std::size_t from = start + 10;
         const std::size_t end = lineEnd(from);
-        const std::string number =
-            text.substr(from, std::min<std::size_t>(10, (end == std::string::npos ? text.size() : end) - from));
-        if (number.empty() || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return url;
+        const std::string_view number =
+            text.substr(from, std::min<std::size_t>(10, (end == std::string_view::npos ? text.size() : end) - from));
+        numbered = !number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
     }
-    const std::size_t source = text.find("SourceURL:");
-    if (source != std::string::npos) {
+    if (const std::size_t source = numbered ? text.find("SourceURL:") : std::string_view::npos;
+        source != std::string_view::npos) {
         const std::size_t from = source + 10;
         const std::size_t end = lineEnd(from);
-        if (end != std::string::npos && end - from < 254)
-            url = text.substr(from, end - from);
+        if (end != std::string_view::npos && end - from < 254)
+            url = std::string(text.substr(from, end - from));
     }
+    Unlock();
     return url;
 }
 
@@ -1057,7 +1058,9 @@ int TClipObj::Paste(cliplink::TClipView5& view, cliplink::TClipboard& clipboard,
     int last = 0;
 
     constexpr int OpenAttempts = 11;
-    constexpr int FormatAttempts = 6;
+    // A desktop whose failed reads stay failed gets one attempt: pausing to ask again would only hold
+    // the program up.
+    const int formatAttempts = clipboard.Desktop().Clipboard().FailedReadsAreFinal() ? 1 : 6;
     bool open = false;
     for (int attempt = 1; attempt <= OpenAttempts && !open; ++attempt) {
         open = view.Open();
@@ -1087,7 +1090,7 @@ int TClipObj::Paste(cliplink::TClipView5& view, cliplink::TClipboard& clipboard,
                 if (!take && !profile.IsCoffee(Creator, name))
                     continue;
                 bool obtained = false;
-                for (int attempt = 1; attempt <= FormatAttempts && !obtained; ++attempt) {
+                for (int attempt = 1; attempt <= formatAttempts && !obtained; ++attempt) {
                     const int r = PasteOne(view, clipboard, n);
                     if (r >= 1) {
                         SetIcon(n);

@@ -33,6 +33,9 @@ public:
     virtual HWND GetOpenClipboardWindow() const = 0;
     // Grows by one with every change of the contents.
     virtual std::uint32_t GetClipboardSequenceNumber() const = 0;
+    // True when a format whose data could not be had stays without data until the contents change, so
+    // that asking again at once is of no use (the owner has answered already).
+    virtual bool FailedReadsAreFinal() const { return false; }
 
     // Names compare without regard to case; a name keeps its number for the run. 0 for an empty name.
     virtual UINT RegisterClipboardFormat(std::string_view name) = 0;

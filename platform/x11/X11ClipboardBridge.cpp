@@ -237,8 +237,8 @@ HANDLE X11ClipboardBridge::FetchEntry(UINT format) {
         std::optional<std::string> bytes;
         if (e->kind) {
             bytes = Derive(*e->kind);
-        } else if (const X11SelectionReader::Data* d = Fetch(conn_->AtomName(e->target))) {
-            bytes = d->bytes;
+        } else if (std::optional<X11SelectionReader::Data> d = Take(conn_->AtomName(e->target))) {
+            bytes = std::move(d->bytes);
         }
         e = Find(format);
         if (e != nullptr && bytes && e->handle == 0)
@@ -554,6 +554,20 @@ void X11ClipboardBridge::TakeSnapshot() {
     }
 }
 
+std::optional<X11SelectionReader::Data> X11ClipboardBridge::Take(std::string_view target) {
+    if (auto f = fetched_.find(target); f != fetched_.end()) {
+        std::optional<X11SelectionReader::Data> data = std::move(f->second);
+        fetched_.erase(f);
+        return data;
+    }
+    auto it = offered_.find(target);
+    if (it == offered_.end() || ownerStalled_)
+        return std::nullopt;
+    std::optional<X11SelectionReader::Data> data = reader_->Read(clipboardAtom_, it->second);
+    ownerStalled_ = reader_->TimedOut();
+    return data;
+}
+
 bool X11ClipboardBridge::Offers(std::string_view target) const {
     return offered_.find(target) != offered_.end();
 }
@@ -577,10 +591,11 @@ std::optional<std::string> X11ClipboardBridge::Derive(Kind kind) {
     const auto& sources = X11FormatMap::SourceTargets(kind);
     switch (kind) {
     case Kind::Text:
+        // The text may be all there is and large: its bytes are read once and not kept twice.
         for (std::string_view t : sources)
-            if (const auto* d = Fetch(t))
-                if (auto text = Conv::TextFromTarget(t, conn_->AtomName(d->type), d->bytes))
-                    return *text + '\0';
+            if (std::optional<X11SelectionReader::Data> d = Take(t))
+                if (auto text = Conv::TextFromTarget(t, conn_->AtomName(d->type), std::move(d->bytes)))
+                    return text;
         return std::nullopt;
     case Kind::Html: {
         const auto* d = Fetch("text/html");

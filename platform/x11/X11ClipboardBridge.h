@@ -69,6 +69,8 @@ public:
     HWND GetClipboardOwner() const override;
     HWND GetOpenClipboardWindow() const override;
     std::uint32_t GetClipboardSequenceNumber() const override;
+    // Another owner is asked for a target once per change of the contents.
+    bool FailedReadsAreFinal() const override { return true; }
     UINT RegisterClipboardFormat(std::string_view name) override;
     std::string GetClipboardFormatName(UINT format, int maxChars) const override;
     HWND SetClipboardViewer(HWND hwnd) override;
@@ -125,6 +127,8 @@ private:
     // Another owner's data.
     void TakeSnapshot();
     const X11SelectionReader::Data* Fetch(std::string_view target);
+    // A target's data for one use: taken out of what was fetched, else read without being kept.
+    std::optional<X11SelectionReader::Data> Take(std::string_view target);
     bool Offers(std::string_view target) const;
     std::optional<std::string> Derive(Kind kind);
 

@@ -247,23 +247,27 @@ std::string X11DataConversions::Utf8ToUtf16Le(std::string_view s) {
 }
 
 std::optional<std::string> X11DataConversions::TextFromTarget(std::string_view target, std::string_view type,
-                                                              std::string_view bytes) {
-    // Some programs end their text with a zero; the program adds its own terminator.
+                                                              std::string&& bytes) {
+    // Some programs end their text with a zero; the text gets exactly one.
     while (!bytes.empty() && bytes.back() == '\0')
-        bytes.remove_suffix(1);
-    if (type == "UTF8_STRING" || target == "UTF8_STRING" || target == "text/plain;charset=utf-8")
-        return std::string(bytes);
-    if (type == "COMPOUND_TEXT") {
+        bytes.pop_back();
+    std::string text;
+    if (type == "UTF8_STRING" || target == "UTF8_STRING" || target == "text/plain;charset=utf-8") {
+        text = std::move(bytes);
+    } else if (type == "COMPOUND_TEXT") {
         // Without designation sequences compound text is Latin-1; with them we cannot read it exactly.
-        if (bytes.find('\x1b') != std::string_view::npos)
+        if (bytes.find('\x1b') != std::string::npos)
             return std::nullopt;
-        return Latin1ToUtf8(bytes);
+        text = Latin1ToUtf8(bytes);
+    } else if (IsUtf8(bytes)) {
+        // STRING is Latin-1 by rule, but some browsers put UTF-8 there: valid UTF-8 with bytes above 127
+        // is taken as UTF-8.
+        text = std::move(bytes);
+    } else {
+        text = Latin1ToUtf8(bytes);
     }
-    // STRING is Latin-1 by rule, but some browsers put UTF-8 there: valid UTF-8 with bytes above 127
-    // is taken as UTF-8.
-    if (IsUtf8(bytes))
-        return std::string(bytes);
-    return Latin1ToUtf8(bytes);
+    text.push_back('\0');
+    return text;
 }
 
 std::string X11DataConversions::WrapHtml(std::string_view html, std::string_view sourceUrl) {

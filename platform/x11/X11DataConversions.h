@@ -25,9 +25,10 @@ public:
     static std::string Utf16ToUtf8(std::string_view s);
     static std::string Utf8ToUtf16Le(std::string_view s);
 
-    // The text of a text target as UTF-8 (without terminator), decoded by the type it came with.
+    // The text of a text target as UTF-8, decoded by the type it came with, ended by one zero. The bytes
+    // are taken over: text that is UTF-8 already is not copied.
     static std::optional<std::string> TextFromTarget(std::string_view target, std::string_view type,
-                                                     std::string_view bytes);
+                                                     std::string&& bytes);
 
     // The HTML clipboard envelope: the header with the offsets, then the document bytes unchanged, then a
     // zero; the fragment is the whole document.

@@ -35,24 +35,29 @@ std::optional<X11SelectionReader::Data> X11SelectionReader::Read(xcb_atom_t sele
         return std::nullopt;
     if (p->type == conn_.Atom("INCR")) {
         conn_.Flush(); // the deletion above asks for the first piece
-        return ReadIncr(notify->property);
+        // The owner says how much (at least) is coming; room for it, and a terminator, is made once.
+        std::uint32_t declared = 0;
+        if (p->format == 32 && p->bytes.size() >= 4)
+            std::memcpy(&declared, p->bytes.data(), 4);
+        return ReadIncr(notify->property, std::min<std::size_t>({declared, limit_, MaxReserve}) + 1);
     }
     if (p->bytes.size() > limit_)
         return std::nullopt;
     return Data{p->type, p->format, std::move(p->bytes)};
 }
 
-std::optional<X11SelectionReader::Data> X11SelectionReader::ReadIncr(xcb_atom_t property) {
+std::optional<X11SelectionReader::Data> X11SelectionReader::ReadIncr(xcb_atom_t property, std::size_t reserve) {
     using Clock = XcbConnection::Clock;
     const xcb_window_t window = conn_.Window();
     const Clock::time_point start = Clock::now();
     Data data;
+    data.bytes.reserve(reserve);
     bool first = true;
     for (;;) {
-        // The next piece within the wait, and the whole transfer at the least rate after its start.
+        // The next piece within the wait, and the whole transfer at the least rate after the wait.
         const auto earned = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(static_cast<double>(data.bytes.size()) / MinRate));
-        const Clock::time_point deadline = std::min(Clock::now() + wait_, start + 2 * wait_ + earned);
+        const Clock::time_point deadline = std::min(Clock::now() + wait_, start + wait_ + earned);
         const XcbEvent e = conn_.WaitFor(
             [&](const xcb_generic_event_t& ev) {
                 if (XcbConnection::EventType(ev) != XCB_PROPERTY_NOTIFY)

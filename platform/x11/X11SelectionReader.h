@@ -11,7 +11,7 @@ namespace bx::platform::x11 {
 // Asks a selection's owner for one target, as a requestor does: ConvertSelection into a property of our
 // window, then the property's bytes, or the INCR protocol when the owner sends the data in pieces.
 // Every wait is bounded: the owner must answer, and send each INCR piece, within the wait, and a
-// transfer in pieces must keep up an average rate (MinRate after twice the wait), so that an owner that
+// transfer in pieces must keep up an average rate (MinRate after the wait), so that an owner that
 // drips its data holds us for seconds, not for as long as it likes. An owner that refuses, stalls,
 // drips or sends more than the limit gives nullopt; TimedOut tells a stalled owner from a refusal.
 class X11SelectionReader {
@@ -36,7 +36,9 @@ public:
     bool TimedOut() const { return timedOut_; }
 
 private:
-    std::optional<Data> ReadIncr(xcb_atom_t property);
+    // The most room made for data in pieces before they arrive (the owner's declared size is untrusted).
+    static constexpr std::size_t MaxReserve = 512 * 1024 * 1024;
+    std::optional<Data> ReadIncr(xcb_atom_t property, std::size_t reserve);
 
     XcbConnection& conn_;
     std::chrono::milliseconds wait_{1000};

@@ -35,8 +35,11 @@ TEST(X11DataConversionsTest, TextTargetsAreDecodedByTheirType) {
         {"TEXT", "UTF8_STRING", "\xE2\x82\xAC", "\xE2\x82\xAC"},  {"TEXT", "COMPOUND_TEXT", "\x1b-A\xE9", std::nullopt},
         {"text/plain", "text/plain", std::string("x\0", 2), "x"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(X11DataConversions::TextFromTarget(c.target, c.type, c.bytes), c.text) << c.target << " " << c.bytes;
+    for (const Case& c : cases) {
+        const std::optional<std::string> terminated = c.text ? std::optional(*c.text + '\0') : std::nullopt;
+        EXPECT_EQ(X11DataConversions::TextFromTarget(c.target, c.type, std::string(c.bytes)), terminated)
+            << c.target << " " << c.bytes;
+    }
 }
 
 TEST(X11DataConversionsTest, FileListsGoBothWaysAndOnlyLocalFileUrisAreFiles) {
