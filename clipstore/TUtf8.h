@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@ public:
     // The bytes as they are when they are valid UTF-8, else decoded as Windows-1252.
     static std::string FromStored(std::string_view bytes);
     static std::string FromWindows1252(std::string_view bytes);
+    // UTF-8 text in Windows-1252; nullopt when a character has no form there or the text is no UTF-8.
+    static std::optional<std::string> ToWindows1252(std::string_view utf8);
     // UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
     static std::string FromUtf16(std::span<const char16_t> units);
     // Upper-cases a to z only; every other byte stays.

@@ -27,6 +27,7 @@
 #include "TProgramState.h"
 #include "TRtfReader.h"
 #include "TSelectItemBar.h"
+#include "TTextPreview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -200,6 +201,12 @@ QWidget* TfrmBX::BuildPane() {
     tsText->setObjectName("tsText");
     auto* textLayout = new QVBoxLayout(tsText);
     textLayout->setContentsMargins(0, 0, 0, 0);
+    lblTextNotice_ = new QLabel(tsText);
+    lblTextNotice_->setObjectName("lblTextNotice");
+    lblTextNotice_->setWordWrap(true);
+    lblTextNotice_->setMargin(4);
+    lblTextNotice_->hide();
+    textLayout->addWidget(lblTextNotice_);
     txtMagnifyText_ = new QPlainTextEdit(tsText);
     txtMagnifyText_->setObjectName("txtMagnifyText");
     txtMagnifyText_->installEventFilter(this);
@@ -753,8 +760,16 @@ bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {
     return true;
 }
 
+void TfrmBX::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (magViewStale_ && !isMinimized())
+        UpdateMagView();
+}
+
 void TfrmBX::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && magViewStale_ && isVisible() && !isMinimized())
+        UpdateMagView();
     if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)
         return;
     // Leaving the program: an edit of the shown clip is written back and goes on the clipboard, so that
@@ -862,6 +877,12 @@ void TfrmBX::ShowNotice() {
 void TfrmBX::UpdateMagView() {
     if (core_ == nullptr || selection_ == nullptr)
         return;
+    // A window nobody sees loads no clip data; it catches up when it is shown again.
+    if (!isVisible() || isMinimized()) {
+        magViewStale_ = true;
+        return;
+    }
+    magViewStale_ = false;
     TClipObj* current = core_->CurrentClip;
     const bool pinned = selection_->Pinned;
     bool paneVisible = false;
@@ -918,16 +939,19 @@ void TfrmBX::UpdateMagView() {
 
 void TfrmBX::LoadTabs(TClipObj& clip) {
     const clipstore::TProgramState& st = clipstore::TProgramState::Get();
-    // Text: loaded now, with the caret at the end.
+    // Text: loaded now, with the caret at the end; a text too large for the editor in part.
     bool hasText = false;
+    text_ = TTextPreview::Shown{};
     if (clip.HasFormat(CF_TEXT)) {
         const std::size_t size = clip.Lock(CF_TEXT);
         if (size > 0) {
             hasText = true;
             if (clip.LockedData != nullptr) {
                 const auto* start = reinterpret_cast<const char*>(clip.LockedData);
-                txtMagnifyText_->setPlainText(QString::fromUtf8(start, static_cast<qsizetype>(strnlen(start, size))));
+                text_ = TTextPreview::Make(std::string_view(start, strnlen(start, size)));
+                txtMagnifyText_->setPlainText(text_.text);
             } else {
+                text_.whole = false;
                 txtMagnifyText_->setPlainText(CouldNotRetrieve);
             }
         }
@@ -935,6 +959,10 @@ void TfrmBX::LoadTabs(TClipObj& clip) {
     }
     if (!hasText)
         txtMagnifyText_->clear();
+    const QString notice = TTextPreview::Notice(text_);
+    lblTextNotice_->setText(notice);
+    lblTextNotice_->setVisible(!notice.isEmpty());
+    txtMagnifyText_->setReadOnly(!text_.whole);
     txtMagnifyText_->document()->setModified(false);
     txtMagnifyText_->moveCursor(QTextCursor::End);
     PCMagnify_->setTabVisible(TabText, hasText);
@@ -1022,7 +1050,9 @@ void TfrmBX::TabChanged(int tab) {
         const clipstore::TProgramState& st = clipstore::TProgramState::Get();
         switch (tab) {
         case TabText:
-            size = QString::number(txtMagnifyText_->toPlainText().toUtf8().size()) + " Bytes";
+            size = QString::number(text_.whole ? txtMagnifyText_->toPlainText().toUtf8().size()
+                                               : static_cast<qsizetype>(text_.bytes)) +
+                   " Bytes";
             break;
         case TabRtf: {
             const std::string rtf = LockedBytes(*clip, st.RtfFormat, true);
@@ -1051,7 +1081,8 @@ void TfrmBX::TabChanged(int tab) {
                 htmlView_->ShowHtmlFormat(LockedBytes(*clip, st.HtmlFormat, true));
                 size = "Actual HTML";
             } else {
-                htmlView_->ShowText(LockedBytes(*clip, CF_TEXT, true));
+                // What the text page shows, so that a huge text is shown in part here too.
+                htmlView_->ShowText(text_.text.toStdString());
                 size = "TEXT as HTML";
             }
             break;
@@ -1104,8 +1135,9 @@ void TfrmBX::FitImage() {
 }
 
 void TfrmBX::RescueEditing() {
+    // Only a text shown whole is written back: a part would cut the clip's text.
     if (core_ == nullptr || selection_ == nullptr || !PCMagnify_->isTabVisible(TabText) ||
-        !txtMagnifyText_->document()->isModified())
+        !txtMagnifyText_->document()->isModified() || !text_.whole)
         return;
     TClipObj* clip = selection_->EditClip;
     if (clip == nullptr)
@@ -1114,7 +1146,7 @@ void TfrmBX::RescueEditing() {
         int index = -1;
         if (!clip->HasFormat(CF_TEXT, index))
             return;
-        const std::string text = txtMagnifyText_->toPlainText().toStdString();
+        const std::string text = TTextPreview::Store(txtMagnifyText_->toPlainText(), text_.windows1252);
         // An emptied editor stores nothing: the clip keeps its text.
         if (text.empty() || text == "\r\n")
             return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IMainView.h"
+#include "TTextPreview.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -93,6 +94,7 @@ public:
     QSplitter* TreeSplitter() const { return Splitter1_; }
     QSplitter* ListSplitter() const { return splitter2_; }
     QPlainTextEdit* TextEditor() const { return txtMagnifyText_; }
+    QLabel* TextNotice() const { return lblTextNotice_; }
     QTextEdit* RtfEditor() const { return txtMagnifyRTF_; }
     THtmlView* HtmlView() const { return htmlView_; }
     THexDump* HexDump() const { return hexDump_; }
@@ -111,6 +113,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildWidgets();
@@ -160,6 +163,10 @@ private:
     bool formatIconsStale_ = true;
     int lastTab_ = -1;
     bool loadingTabs_ = false;
+    // The pane's clip changed while the window was hidden or minimized.
+    bool magViewStale_ = false;
+    // What the text page shows of the clip's text.
+    TTextPreview::Shown text_;
     QImage bitmap_;
     std::vector<std::uint8_t> binaryBuffer_;
     QString pinImage_;
@@ -175,6 +182,7 @@ private:
     QStackedWidget* previewStack_ = nullptr;
     QLabel* lblNothingToDisplay_ = nullptr;
     QTabWidget* PCMagnify_ = nullptr;
+    QLabel* lblTextNotice_ = nullptr;
     QPlainTextEdit* txtMagnifyText_ = nullptr;
     QTextEdit* txtMagnifyRTF_ = nullptr;
     QWidget* tsBitmap_ = nullptr;
