@@ -1,11 +1,16 @@
-// brindlex-x11-bench: on the real X server ($DISPLAY, e.g. under xvfb-run), the time from the clipboard
-// change reaching the program (the X server's owner notification, handed to the first viewer) to the
-// change being read: the clipboard opened, every format of the capture read, the clipboard closed. For a
-// 1 KB text and a 1920 x 1080 picture (PNG, read as a bitmap), each copied by xclip. The viewer's
-// configured Delay is not part of it. Prints the table and one JSON line per figure.
+// brindlex-x11-bench: on the real X server ($DISPLAY, e.g. under xvfb-run), for a 1 KB text and a
+// 1920 x 1080 picture (PNG, read as a bitmap):
+// - the time from the clipboard change reaching the program (the X server's owner notification, handed to
+//   the first viewer) to the change being read: the clipboard opened, every format of the capture read,
+//   the clipboard closed; each copied by xclip; the viewer's configured delay is not part of it;
+// - capture.e2e: the whole capture as a user feels it, from another program taking the clipboard to the
+//   clip stored and listed by the program's core, the configured delay included (--delay MS runs with
+//   another delay than the default).
+// Prints the table and one JSON line per figure.
 #include "GlobalMemory.h"
 #include "QtWindows.h"
 #include "TFigureTable.h"
+#include "TX11CaptureRun.h"
 #include "X11ClipboardBridge.h"
 
 #include <QBuffer>
@@ -19,6 +24,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,19 +95,14 @@ double MeasureOnce(QtWindows& windows, X11ClipboardBridge& bridge, HWND viewer, 
     return result;
 }
 
-} // namespace
 
-int main(int argc, char* argv[]) {
-    if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0') {
-        std::cerr << "brindlex-x11-bench needs an X display (run it under xvfb-run -a)\n";
-        return 2;
-    }
-    QGuiApplication app(argc, argv);
+// The clipboard change as the bridge reads it, without the rest of the program.
+void MeasureReads(bx::bench::TFigureTable& table, const QByteArray& png) {
     QtWindows windows;
     X11ClipboardBridge bridge(windows);
     if (!bridge.IsConnected()) {
         std::cerr << "cannot reach the X server\n";
-        return 2;
+        return;
     }
     bool changed = false;
     const HWND viewer = windows.CreateWindow("bench viewer", [&changed](UINT msg, WPARAM, LPARAM) {
@@ -118,13 +119,11 @@ int main(int argc, char* argv[]) {
         UINT format;
         double target_ms;
     };
-    const QByteArray png = NoisyPng();
     // The PNG's own bytes (the transfer alone) beside the bitmap made from them (transfer and decoding).
     const UINT pngFormat = bridge.RegisterClipboardFormat("image/png");
     const Case cases[] = {{"x11 change read: text 1 KB", Text1k(), "UTF8_STRING", CF_TEXT, 2},
                           {"x11 change read: picture 1920x1080 as bitmap", png, "image/png", CF_BITMAP, 40},
                           {"x11 change read: picture 1920x1080 PNG bytes only", png, "image/png", pngFormat, 40}};
-    bx::bench::TFigureTable table("X11");
     for (const Case& c : cases) {
         bx::bench::TFigureTable::Figure figure{c.name, "ms", {}, c.target_ms, ""};
         for (int i = 0; i < Runs; ++i) {
@@ -137,8 +136,57 @@ int main(int argc, char* argv[]) {
             figure.Note += "; no change was read";
         table.Add(std::move(figure));
     }
+    bridge.ChangeClipboardChain(viewer, NoWindow);
+}
+
+// The whole capture: another program takes the clipboard, the program's core hears it, waits its capture
+// delay, reads, stores and lists the clip.
+void MeasureEndToEnd(bx::bench::TFigureTable& table, const QByteArray& png, std::optional<int> delayMs) {
+    bx::bench::TX11CaptureRun run(BX_X11_PEER, delayMs);
+    if (!run.Ready()) {
+        std::cerr << "the program's core did not load its data\n";
+        return;
+    }
+    const std::string delay = "capture delay " + std::to_string(run.DelayMs()) + " ms";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QString target;
+    } cases[] = {{"capture.e2e text 1 KB", Text1k(), "UTF8_STRING"},
+                 {"capture.e2e picture 1920x1080", png, "image/png"}};
+    for (const auto& c : cases) {
+        bx::bench::TFigureTable::Figure figure{c.name, "ms", {}, std::nullopt, delay + "; CopyQ: 38 ms"};
+        for (int i = 0; i < Runs; ++i) {
+            // Each text differs from the last, which would be rejected as a duplicate.
+            QByteArray bytes = c.bytes;
+            if (c.target == "UTF8_STRING")
+                bytes.replace(0, 3, QByteArray::number(100 + i));
+            if (const double ms = run.Measure(bytes, c.target); ms >= 0)
+                figure.Runs.push_back(ms);
+        }
+        if (figure.Runs.empty())
+            figure.Note += "; nothing was captured";
+        table.Add(std::move(figure));
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0') {
+        std::cerr << "brindlex-x11-bench needs an X display (run it under xvfb-run -a)\n";
+        return 2;
+    }
+    std::optional<int> delayMs;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--delay")
+            delayMs = std::stoi(argv[i + 1]);
+    QGuiApplication app(argc, argv);
+    const QByteArray png = NoisyPng();
+    bx::bench::TFigureTable table("X11");
+    MeasureReads(table, png);
+    MeasureEndToEnd(table, png, delayMs);
     table.PrintTable(std::cout);
     table.PrintJson(std::cout);
-    bridge.ChangeClipboardChain(viewer, NoWindow);
     return 0;
 }

@@ -127,7 +127,7 @@ const Stored Defaults[] = {
     {"Preferences", "ContinuallyPing", "0"},
     {"Preferences", "PingInterval", "10"},
     {"Preferences", "PingTolerance", "2"},
-    {"Preferences", "DelayOnClipboardUpdate", "250"},
+    {"Preferences", "DelayOnClipboardUpdate", "20"},
     {"Preferences", "DelayAfterCopy", "999"},
     {"Preferences", "SettleTime", "100"},
     {"Preferences", "GlueSeparator", "\\n"},

@@ -1,15 +1,18 @@
 // A peer for the X11 clipboard tests, acting as another application:
-//   bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] TARGET=FILE | TARGET:=TEXT ...
+//   bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] [--tell] [--stamp]
+//                   TARGET=FILE | TARGET:=TEXT ...
 //       owns the CLIPBOARD selection with those targets and bytes (a file name is what follows the last
 //       "="); prints "ready" once it owns it and serves requests (data after MS milliseconds, or never)
 //       until another client takes the selection. Data too large for one request goes by INCR in pieces
-//       of 256 KB; with --drip every answer goes by INCR, one byte every MS milliseconds.
+//       of 256 KB; with --drip every answer goes by INCR, one byte every MS milliseconds. With --tell it
+//       prints "served TARGET" once it has answered a request for the data of TARGET; with --stamp its
+//       "ready" is followed by the moment it took the clipboard (steady clock, nanoseconds).
+//       With --save-after it exits after MS milliseconds as applications do: it asks the clipboard manager
+//       to keep its data (SAVE_TARGETS), serves the manager meanwhile, and prints "saved" or "not saved".
 //   bx_x11_peer flood COUNT MS TARGET PREFIX
 //       takes the clipboard COUNT times, MS milliseconds apart, each time with the text PREFIX and the
 //       number of the copy (from 1) as TARGET, as a program that copies in quick succession does; prints
-//       "done" and serves the last copy until another client takes the selection.
-//       With --save-after it exits after MS milliseconds as applications do: it asks the clipboard manager
-//       to keep its data (SAVE_TARGETS), serves the manager meanwhile, and prints "saved" or "not saved".
+//       "done" and serves the last copy as "own --tell" does until another client takes the selection.
 //   bx_x11_peer manage
 //       is the clipboard manager (prints "managing"): keeps the data of the first program that asks
 //       (SAVE_TARGETS), then owns the clipboard with it as "own" does.
@@ -40,7 +43,7 @@ using namespace bx::platform::x11;
 namespace {
 
 int Usage() {
-    std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] "
+    std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] [--tell] [--stamp] "
                  "TARGET=FILE|TARGET:=TEXT ...\n"
                  "       bx_x11_peer flood COUNT MS TARGET PREFIX\n"
                  "       bx_x11_peer manage\n"
@@ -99,6 +102,8 @@ struct ServeOptions {
     bool neverTargets = false;
     int saveAfterMs = -1;
     int dripMs = -1;
+    bool tell = false;
+    bool stamp = false;
 };
 
 int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::string>>& targets,
@@ -185,7 +190,9 @@ int Flood(XcbConnection& conn, int count, int gapMs, const std::string& target, 
         }
     }
     std::cout << "done" << std::endl;
-    return Serve(conn, {{target, text}}, ServeOptions{});
+    ServeOptions tell;
+    tell.tell = true;
+    return Serve(conn, {{target, text}}, tell);
 }
 
 // Acts as the desktop's clipboard manager: keeps the data of a program that asks (SAVE_TARGETS) and
@@ -253,6 +260,10 @@ int Own(XcbConnection& conn, int argc, char** argv) {
             options.dripMs = std::stoi(argv[++i]);
         } else if (arg == "--never-targets") {
             options.neverTargets = true;
+        } else if (arg == "--tell") {
+            options.tell = true;
+        } else if (arg == "--stamp") {
+            options.stamp = true;
         } else if (const std::size_t lit = arg.find(":="); lit != std::string::npos) {
             targets.emplace_back(arg.substr(0, lit), arg.substr(lit + 2));
         } else if (const std::size_t eq = arg.rfind('='); eq != std::string::npos) {
@@ -274,9 +285,12 @@ int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::str
     const xcb_timestamp_t time = conn.ServerTime();
     xcb_set_selection_owner(conn.Raw(), conn.Window(), clipboard, time);
     conn.Flush();
-    std::cout << "ready" << std::endl;
-
     using Clock = XcbConnection::Clock;
+    if (options.stamp)
+        std::cout << "ready " << Clock::now().time_since_epoch().count() << std::endl;
+    else
+        std::cout << "ready" << std::endl;
+
     const xcb_atom_t saveTargets = conn.Atom("SAVE_TARGETS");
     Clock::time_point saveAt = options.saveAfterMs >= 0 ? Clock::now() + std::chrono::milliseconds(options.saveAfterMs)
                                                         : Clock::time_point::max();
@@ -347,6 +361,8 @@ int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::str
         }
         if (!incr)
             Notify(conn, r, ok);
+        if (ok && options.tell && name != "TARGETS")
+            std::cout << "served " << name << std::endl;
     }
 }
 
