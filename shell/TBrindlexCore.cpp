@@ -287,6 +287,7 @@ void TBrindlexCore::LoadData() {
     if (tree_.Count() > 1)
         tree_.Select(1);
     ShowStatus(1, false, std::to_string(master_->Count()) + " Collections Loaded.");
+    LogMsg(LogStartStop, "LoadData", std::to_string(master_->Count()) + " Collections Loaded.");
 
     // The clip on the clipboard after loading. At start, what another program holds there is captured
     // as the first clip of the session, through the pipeline as every change is (an ignore marker or

@@ -98,6 +98,40 @@ protected:
 
     static void Signal(QProcess& p, int sig) { ::kill(static_cast<pid_t>(p.processId()), sig); }
 
+    QString DataDir() const { return home_.path() + "/data/Quorvanti Development/Brindlex5/"; }
+
+    QByteArray Log() const {
+        QFile log(DataDir() + "LOG.TXT");
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+
+    // The program has loaded its data: from now on it captures.
+    bool Loaded() const { return Log().contains("Collections Loaded."); }
+
+    // Starts the program and waits until it has loaded its data.
+    QProcess& StartLoaded() {
+        QProcess& p = Start();
+        EXPECT_TRUE(WaitFor([&] { return CatchesStopSignals(p) && Loaded(); }));
+        return p;
+    }
+
+    // Ends the program with a stop signal, as a logout does; it must end cleanly.
+    void Stop(QProcess& p) {
+        Signal(p, SIGTERM);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    }
+
+    // "brindlex dump" of a collection of the data folder.
+    QByteArray Dump(const QString& collection) {
+        QProcess dump;
+        dump.start(BRINDLEX_PROGRAM, {"dump", DataDir() + collection});
+        EXPECT_TRUE(dump.waitForFinished(60000));
+        EXPECT_EQ(dump.exitCode(), 0) << dump.readAllStandardError().toStdString();
+        return dump.readAllStandardOutput();
+    }
+
     QTemporaryDir home_;
     QProcessEnvironment env_;
     QString lockPath_;

@@ -12,8 +12,6 @@ namespace {
 
 class ProgramRunTest : public ProgramTest {
 protected:
-    QString DataDir() const { return home_.path() + "/data/Quorvanti Development/Brindlex5/"; }
-
     // Copies text with xclip; xclip stays behind to serve it until another program copies.
     void Copy(const QByteArray& text) {
         auto& xclip = *started_.emplace_back(std::make_unique<QProcess>());
@@ -24,28 +22,6 @@ protected:
         // Nothing runs an event loop here: the bytes must be written before the channel closes.
         ASSERT_TRUE(xclip.waitForBytesWritten(5000));
         xclip.closeWriteChannel();
-    }
-
-    QByteArray Dump(const QString& collection) {
-        QProcess dump;
-        dump.start(BRINDLEX_PROGRAM, {"dump", DataDir() + collection});
-        EXPECT_TRUE(dump.waitForFinished(10000));
-        EXPECT_EQ(dump.exitCode(), 0) << dump.readAllStandardError().toStdString();
-        return dump.readAllStandardOutput();
-    }
-
-    QByteArray Log() const {
-        QFile log(DataDir() + "LOG.TXT");
-        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
-    }
-
-    bool Loaded() const { return Log().contains("Collections Loaded") || QFileInfo::exists(DataDir() + "Short-Term"); }
-
-    void Stop(QProcess& p) {
-        Signal(p, SIGTERM);
-        ASSERT_TRUE(p.waitForFinished(15000));
-        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     }
 };
 
