@@ -139,6 +139,11 @@ int main(int argc, char* argv[]) {
         };
     }
     core.Startup(args);
+    // A stop signal during the start has closed the program already.
+    if (core.Ended()) {
+        window.SetCore(nullptr, nullptr);
+        return 0;
+    }
     if (!settings.RunMinimized)
         window.show();
     const int result = QApplication::exec();

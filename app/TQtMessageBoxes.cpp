@@ -1,5 +1,7 @@
 #include "TQtMessageBoxes.h"
 
+#include "LogHook.h"
+
 #include <QMessageBox>
 #include <QString>
 
@@ -7,8 +9,16 @@ namespace bx::app {
 
 using namespace platform;
 
+void TQtMessageBoxes::CloseAll() {
+    closing_ = true;
+    for (QMessageBox* box : open_)
+        box->done(QMessageBox::Cancel);
+}
+
 MsgResult TQtMessageBoxes::MessageBox(const std::string& text, const std::string& caption, MsgType type,
                                       MsgButtons buttons) {
+    if (closing_)
+        return MsgResult::Cancel;
     QMessageBox box(parent_);
     box.setWindowTitle(QString::fromStdString(caption));
     box.setText(QString::fromStdString(text));
@@ -48,7 +58,15 @@ MsgResult TQtMessageBoxes::MessageBox(const std::string& text, const std::string
         break;
     }
     box.setStandardButtons(set);
-    switch (box.exec()) {
+    const std::string firstLine = text.substr(0, text.find('\n'));
+    LogMsg(LogDialogs, "MessageBox", "Open: " + caption + ": " + firstLine);
+    open_.push_back(&box);
+    const int answer = box.exec();
+    open_.pop_back();
+    LogMsg(LogDialogs, "MessageBox", "Closed: " + caption);
+    if (closing_)
+        return MsgResult::Cancel;
+    switch (answer) {
     case QMessageBox::Ok:
         return MsgResult::Ok;
     case QMessageBox::Yes:

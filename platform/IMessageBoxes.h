@@ -16,6 +16,9 @@ public:
     virtual ~IMessageBoxes() = default;
     virtual MsgResult MessageBox(const std::string& text, const std::string& caption, MsgType type,
                                  MsgButtons buttons) = 0;
+    // The program is ending (the session ended, a stop signal came): every box open now closes, and
+    // every box asked for later returns at once; all of them answer Cancel (neither Yes nor No).
+    virtual void CloseAll() = 0;
 };
 
 } // namespace bx::platform

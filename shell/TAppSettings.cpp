@@ -2,6 +2,7 @@
 
 #include "TAppLog.h"
 #include "TDirFiles.h"
+#include "TMasterList.h"
 #include "TUtf8.h"
 
 #include <algorithm>
@@ -451,11 +452,43 @@ void TAppSettings::ReadSettings(TScreenSize screen) {
         dataSourceList_.Add(name, std::move(source));
     }
 
+    if (UseDefaultDataDirWithoutAsking && !HasUsableDataSource()) {
+        // None of the configured data sources can be used (switched off, read-only, a relative or
+        // damaged directory): the default folder comes first, beside them, so that the program starts
+        // without asking.
+        const std::string name = FreeDataSourceName();
+        const int number = dataSourceList_.NextDataSourceNumber;
+        auto source = std::make_unique<clipstore::TDataSource>(number, name, DefaultDataDir, false, true);
+        WriteDataSource(name, *source);
+        WriteInteger(DataSourcesKey, name, number);
+        dataSourceList_.NoteNumber(number);
+        const std::size_t added = dataSourceList_.Add(name, std::move(source));
+        for (std::size_t i = added; i > 0; --i)
+            dataSourceList_.Exchange(i, i - 1);
+        wrote = true;
+    }
+
     const clipstore::TDataSource* first = dataSourceList_.Source(0);
     NeedDefaultCollections = first == nullptr || CountSubDirectories(first->Directory) == 0;
 
     if (wrote)
         registry_.Flush();
+}
+
+bool TAppSettings::HasUsableDataSource() const {
+    for (std::size_t i = 0; i < dataSourceList_.Count(); ++i)
+        if (const clipstore::TDataSource* source = dataSourceList_.Source(i);
+            source != nullptr && source->AutoLoad && !source->Read_Only &&
+            clipstore::TMasterList::IsSafeDataSourceDirectory(source->Directory))
+            return true;
+    return false;
+}
+
+std::string TAppSettings::FreeDataSourceName() const {
+    std::string name = MyClips;
+    for (int n = 2; dataSourceList_.IndexOf(name) >= 0; ++n)
+        name = std::string(MyClips) + " " + std::to_string(n);
+    return name;
 }
 
 bool TAppSettings::WriteSettings() {

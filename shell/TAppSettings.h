@@ -234,6 +234,10 @@ private:
     void ApplyDefaults();
     void CorrectPositions(TScreenSize screen);
     void WriteDataSource(const std::string& name, const clipstore::TDataSource& source);
+    // A data source of the list can be loaded and written.
+    bool HasUsableDataSource() const;
+    // "My Clips", or "My Clips 2", ... when that name is taken.
+    std::string FreeDataSourceName() const;
     std::string KeyPath(std::string_view subKey) const;
     std::string DefaultExportDir() const;
 

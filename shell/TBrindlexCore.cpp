@@ -94,11 +94,7 @@ TBrindlexCore::TBrindlexCore(Environment env)
     ISession& session = desktop_.Session();
     session.OnSuspend = [this] { Guarded([this] { Suspend(); }); };
     session.OnResume = [this] { Guarded([this] { Resume(); }); };
-    session.OnEndSession = [this] {
-        Guarded([this] { EndSession(); });
-        if (Closed)
-            Closed();
-    };
+    session.OnEndSession = [this] { RequestEnd(); };
     tree_.OnSelect = [this](int index) { Guarded([this, index] { SelectNode(index); }); };
     clipList_.OnSelectionChanged = [this] { Guarded([this] { ClipListSelectionChanged(); }); };
 }
@@ -131,11 +127,41 @@ HWND TBrindlexCore::Handle() const {
 }
 
 void TBrindlexCore::Guarded(const std::function<void()>& handler) {
+    ++busy_;
     try {
         handler();
     } catch (...) {
         errorTrap_->HandleCurrentException();
     }
+    // The end that came while a handler ran (in a message box's loop, say) runs once it is over.
+    if (--busy_ == 0 && endPending_)
+        EndNow();
+}
+
+void TBrindlexCore::RequestEnd() {
+    if (busy_ > 0) {
+        // Ending here would free what the interrupted operation works on: it is asked to finish
+        // first, its boxes answered at once.
+        endPending_ = true;
+        boxes_.CloseAll();
+        return;
+    }
+    EndNow();
+}
+
+void TBrindlexCore::EndNow() {
+    endPending_ = false;
+    // Nothing waits for the user any more: the session is going.
+    boxes_.CloseAll();
+    ++busy_;
+    try {
+        EndSession();
+    } catch (...) {
+        errorTrap_->HandleCurrentException();
+    }
+    --busy_;
+    if (Closed)
+        Closed();
 }
 
 LRESULT TBrindlexCore::WndProc(UINT msg, WPARAM wParam, LPARAM) {
@@ -162,8 +188,22 @@ void TBrindlexCore::RegisterFormats() {
 }
 
 void TBrindlexCore::Startup(const std::vector<std::string>& args) {
+    Guarded([&] { StartupSteps(args); });
+}
+
+void TBrindlexCore::StartupSteps(const std::vector<std::string>& args) {
     SetTraceLocation("TfrmBX.Startup");
     PasteTraceActive = false;
+    // The log first, so that it has what the start warns about.
+    if (!logDirectory_.empty() && !log_) {
+        try {
+            log_ = std::make_unique<TAppLog>(settings_.LogLevel, logDirectory_, desktop_.Clock(), dateFormat_);
+            settings_.Log = log_.get();
+        } catch (const std::exception& e) {
+            boxes_.MessageBox(std::string("The log cannot be written: ") + e.what(), "Brindlex", MsgType::Warning,
+                              MsgButtons::Ok);
+        }
+    }
     TMasterList::DetermineFirstGoodDataSource(dataSources_, &boxes_);
     StartingUp = true;
     SuppressListEvents = true;
@@ -174,16 +214,6 @@ void TBrindlexCore::Startup(const std::vector<std::string>& args) {
     LastCaptured = nullptr;
     AutoSaveCountdown = settings_.AutoSaveInterval;
     ShowStatus(2, true, "Initializing...");
-
-    if (!logDirectory_.empty() && !log_) {
-        try {
-            log_ = std::make_unique<TAppLog>(settings_.LogLevel, logDirectory_, desktop_.Clock(), dateFormat_);
-            settings_.Log = log_.get();
-        } catch (const std::exception& e) {
-            boxes_.MessageBox(std::string("The log cannot be written: ") + e.what(), "Brindlex", MsgType::Warning,
-                              MsgButtons::Ok);
-        }
-    }
 
     clipView_->SettleTime = settings_.SettleTime;
     clipView_->SetActive(true);

@@ -188,11 +188,18 @@ public:
     // put on the clipboard (not while the pipeline itself selects a captured row).
     void ClipListSelectionChanged();
 
-    // Runs handler; an exception that escapes it goes to the error trap.
+    // Runs handler; an exception that escapes it goes to the error trap. An end of the session that
+    // comes while handlers run is put off until the outermost one is over.
     void Guarded(const std::function<void()>& handler);
+    // The session ended or a stop signal came: the normal closing, at once or after the running handler.
+    void RequestEnd();
+    // The closing has run (the program ends).
+    bool Ended() const { return shutDownDone_; }
 
 private:
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
+    void StartupSteps(const std::vector<std::string>& args);
+    void EndNow();
     void RegisterFormats();
     bool IsDuplicateOfNewest(clipstore::TClipObj& clip, clipstore::TClipColl& coll);
     // Another program's data is on the clipboard (or another program holds it open).
@@ -219,6 +226,8 @@ private:
     TCollectionTree tree_;
     std::string statusText_;
     bool sessionEnded_ = false;
+    int busy_ = 0;            // handlers running, one inside another
+    bool endPending_ = false; // the session ended while they ran
     bool shutDownDone_ = false;
 };
 

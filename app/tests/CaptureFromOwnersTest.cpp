@@ -32,10 +32,7 @@ protected:
         if (IsSkipped())
             return;
         // Captures are logged (data events), so the test can wait for them.
-        QDir().mkpath(home_.path() + "/config/Quorvanti");
-        QFile conf(home_.path() + "/config/Quorvanti/Brindlex5.conf");
-        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-        conf.write("# Brindlex settings store, format 1\n[Software/Quorvanti/Brindlex5/Preferences]\nLogLevel=55\n");
+        WriteSettings("[Software/Quorvanti/Brindlex5/Preferences]\nLogLevel=55\n");
     }
 
     // Another program takes the clipboard with these targets; it serves them until it loses it.

@@ -61,13 +61,21 @@ protected:
         }
     }
 
-    QProcess& Start() {
+    // args: the first start takes the default data folder instead of asking for one, unless told.
+    QProcess& Start(const QStringList& args = {"--default-data-dir"}) {
         auto& p = *started_.emplace_back(std::make_unique<QProcess>());
         p.setProcessEnvironment(env_);
-        // The first start takes the default data folder instead of asking for one.
-        p.start(BRINDLEX_PROGRAM, {"--default-data-dir"});
+        p.start(BRINDLEX_PROGRAM, args);
         EXPECT_TRUE(p.waitForStarted(5000));
         return p;
+    }
+
+    // The settings the program finds at its start: lines of the settings file after its header.
+    void WriteSettings(const QByteArray& lines) {
+        ASSERT_TRUE(QDir().mkpath(home_.path() + "/config/Quorvanti"));
+        QFile conf(home_.path() + "/config/Quorvanti/Brindlex5.conf");
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write("# Brindlex settings store, format 1\n" + lines);
     }
 
     // The running program holds the lock and listens.
@@ -100,8 +108,8 @@ protected:
 
     QString DataDir() const { return home_.path() + "/data/Quorvanti Development/Brindlex5/"; }
 
-    QByteArray Log() const {
-        QFile log(DataDir() + "LOG.TXT");
+    QByteArray Log(const QString& dir = {}) const {
+        QFile log((dir.isEmpty() ? DataDir() : dir) + "LOG.TXT");
         return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
     }
 

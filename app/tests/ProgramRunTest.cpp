@@ -53,5 +53,28 @@ TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
     EXPECT_EQ(Dump("Short-Term"), dump);
 }
 
+// A settings file whose only data source cannot be used: the program warns in a box, and a stop signal
+// while the box is open still ends it cleanly; told to take the default folder, it takes it and asks
+// nothing.
+TEST_F(ProgramRunTest, AnUnusableDataSourceIsWarnedAboutOrReplacedAndAStopSignalStillEndsTheProgram) {
+    const QString off = home_.path() + "/off/";
+    ASSERT_TRUE(QDir().mkpath(off));
+    WriteSettings("[Software/Quorvanti/Brindlex5/Preferences]\nLogLevel=31\n"
+                  "[Software/Quorvanti/Brindlex5/DataSources/_Dirs]\nMy Clips=1\n"
+                  "[Software/Quorvanti/Brindlex5/DataSources/My Clips]\nDirectory=" +
+                  off.toUtf8() + "\nAutoLoad=0\n");
+    QProcess& warned = Start({});
+    ASSERT_TRUE(WaitFor([&] { return Log(off).contains("MessageBox,Open: "); }))
+        << Log(off).toStdString();
+    Stop(warned);
+    EXPECT_TRUE(Log(off).contains("SHUTDOWN Complete.")) << Log(off).toStdString();
+
+    QProcess& defaulted = Start();
+    ASSERT_TRUE(WaitFor([&] { return CatchesStopSignals(defaulted) && Loaded(); })) << Log().toStdString();
+    Stop(defaulted);
+    EXPECT_FALSE(Log().contains("MessageBox,Open: ")) << "nothing asked";
+    EXPECT_TRUE(QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4"));
+}
+
 } // namespace
 } // namespace bx::apptest

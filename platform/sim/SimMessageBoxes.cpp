@@ -5,6 +5,12 @@ namespace bx::platform::sim {
 MsgResult SimMessageBoxes::MessageBox(const std::string& text, const std::string& caption, MsgType type,
                                       MsgButtons buttons) {
     shown_.push_back(Shown{text, caption, type, buttons});
+    if (std::function<void()> action = std::move(whileOpen_)) {
+        whileOpen_ = nullptr;
+        action();
+    }
+    if (closed_)
+        return MsgResult::Cancel;
     if (!answers_.empty()) {
         const MsgResult result = answers_.front();
         answers_.pop_front();

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <filesystem>
 #include <fstream>
 
@@ -393,6 +395,38 @@ TEST_F(TAppSettingsTest, WithoutADataSourceTheDialogIsAskedUntilAFolderIsChosen)
     quiet->ReadSettings(Screen);
     EXPECT_EQ(dialog_.Suggestions().size(), 3u) << "not asked again";
     EXPECT_EQ(dataSources_.Source(0)->Directory, quiet->DefaultDataDir);
+}
+
+// A first start told to take the default folder also takes it when no configured data source can be used.
+TEST_F(TAppSettingsTest, WithNoUsableDataSourceTheDefaultFolderIsTakenWhenToldToTakeIt) {
+    struct Case {
+        const char* what;
+        std::function<void()> configure;
+    };
+    const Case cases[] = {
+        {"switched off", [&] { AddSource("My Clips", tmp_ + "off/");
+                               registry_.WriteValue(Key("DataSources\\My Clips"), "AutoLoad", "0"); }},
+        {"a relative directory", [&] { AddSource("My Clips", "relative/dir/"); }},
+        {"a damaged entry", [&] { registry_.WriteValue(Key("DataSources\\_Dirs"), "My Clips", "1"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const bool told : {false, true}) {
+            registry_.Clear();
+            c.configure();
+            auto s = Make();
+            s->UseDefaultDataDirWithoutAsking = told;
+            s->ReadSettings(Screen);
+            ASSERT_EQ(dataSources_.Count(), told ? 2u : 1u);
+            EXPECT_EQ(dataSources_.Name(told ? 1 : 0), "My Clips") << "the configured one stays";
+            if (told) {
+                EXPECT_EQ(dataSources_.Name(0), "My Clips 2");
+                EXPECT_EQ(dataSources_.Source(0)->Directory, s->DefaultDataDir);
+                EXPECT_EQ(Value("DataSources\\My Clips 2", "Directory"), s->DefaultDataDir);
+            }
+        }
+    }
+    EXPECT_TRUE(dialog_.Suggestions().empty());
 }
 
 TEST_F(TAppSettingsTest, DefaultCollectionsAreNeededWhenTheFirstDirectoryHasNoSubDirectory) {

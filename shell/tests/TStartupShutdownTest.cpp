@@ -129,6 +129,38 @@ TEST_F(StartupShutdownTest, AnotherProgramsClipboardAtStartIsCapturedAndOnlyAnEm
     EXPECT_EQ(ShortTermCount(), 4u);
 }
 
+// A logout while a message box is open (its own event loop runs): the program ends once the operation
+// that opened the box has finished, its boxes answered at once, never under that operation's feet.
+TEST_F(StartupShutdownTest, TheSessionEndingWhileABoxIsOpenEndsTheProgramAfterTheOperation) {
+    for (const bool duringLoad : {false, true}) {
+        SCOPED_TRACE(duringLoad ? "during the load" : "during the start");
+        boxes.Clear();
+        sources.Source(0)->AutoLoad = false; // each start and load warns about the data sources
+        core = std::make_unique<TBrindlexCore>(
+            TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", &view});
+        int closed = 0;
+        core->Closed = [&] { ++closed; };
+        // What a stop signal does (the simulated session ends once per desktop).
+        auto endWhileOpen = [&] { boxes.WhileOpen([&] { desk.Session().OnEndSession(); }); };
+        if (!duringLoad)
+            endWhileOpen();
+        core->Startup({});
+        if (duringLoad) {
+            EXPECT_FALSE(core->Ended());
+            endWhileOpen();
+            desk.Advance(1100);
+        }
+        EXPECT_TRUE(core->Ended());
+        EXPECT_EQ(closed, 1);
+        EXPECT_TRUE(boxes.Closed());
+        EXPECT_EQ(core->MasterList(), nullptr);
+        EXPECT_FALSE(core->ClipView().Active());
+        core.reset();
+        boxes = platform::sim::SimMessageBoxes();
+        sources.Source(0)->AutoLoad = true;
+    }
+}
+
 TEST_F(StartupShutdownTest, AutosaveWaitsForTheIntervalAndForAQuietList) {
     settings->AutoSaveInterval = 2;
     Start();
