@@ -6,8 +6,10 @@
 #include "TAppSettings.h"
 #include "TBrindlexCore.h"
 #include "TCollectionDump.h"
+#include "TErrorTrap.h"
 #include "TDataSourceList.h"
 #include "TQtDataFolderDialog.h"
+#include "TGuardedApplication.h"
 #include "TQtMessageBoxes.h"
 #include "TfrmBX.h"
 #include "X11Desktop.h"
@@ -68,7 +70,7 @@ int main(int argc, char* argv[]) {
         else
             args.emplace_back(argv[i]);
     }
-    QApplication app(argc, argv);
+    bx::app::TGuardedApplication app(argc, argv);
     QApplication::setApplicationName("Brindlex");
     QApplication::setApplicationDisplayName("Brindlex 5.1");
     QApplication::setOrganizationName("Quorvanti");
@@ -119,6 +121,7 @@ int main(int argc, char* argv[]) {
         dataSources.Count() > 0 && dataSources.Source(0) != nullptr ? dataSources.Source(0)->Directory : std::string();
     bx::shell::TBrindlexCore core({desktop, settings, dataSources, boxes, dateFormat, logDirectory, &window});
     window.SetCore(&core, &desktop);
+    app.OnException = [&core] { core.ErrorTrap().HandleCurrentException(); };
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
     // way (save, leave the clipboard chain, write the settings); a logout closes the window, which does
@@ -147,6 +150,7 @@ int main(int argc, char* argv[]) {
     if (!settings.RunMinimized)
         window.show();
     const int result = QApplication::exec();
+    app.OnException = nullptr;
     window.SetCore(nullptr, nullptr);
     return result;
 }

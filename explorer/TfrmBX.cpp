@@ -246,7 +246,7 @@ QWidget* TfrmBX::BuildPane() {
     bitmapScroll_->setWidget(bitmapCanvas_);
     bitmapLayout->addWidget(bitmapScroll_, 1);
     tsBitmap_->installEventFilter(this);
-    connect(cbStretch_, &QCheckBox::toggled, this, [this] { FitImage(); });
+    connect(cbStretch_, &QCheckBox::toggled, this, [this] { Guard([this] { FitImage(); }); });
     PCMagnify_->addTab(tsBitmap_, TImages::Icon("CF_BITMAP"), "&Bitmap");
 
     imgMagnifyPicture_ = new QLabel();
@@ -271,7 +271,8 @@ QWidget* TfrmBX::BuildPane() {
     hexDump_ = new THexDump(tsBinary);
     hexDump_->setObjectName("HexDump");
     binaryLayout->addWidget(hexDump_, 1);
-    connect(cbBinaryDisplayFormats_, &QComboBox::currentIndexChanged, this, [this] { ShowBinaryFormat(); });
+    connect(cbBinaryDisplayFormats_, &QComboBox::currentIndexChanged, this,
+            [this] { Guard([this] { ShowBinaryFormat(); }); });
     PCMagnify_->addTab(tsBinary, TImages::Icon("CF_BINARY"), "B&inary");
 
     // The pane's buttons: pin, word wrap, expand.
@@ -291,7 +292,7 @@ QWidget* TfrmBX::BuildPane() {
     cmdMagFont_->setObjectName("cmdMagFont");
     cmdMagFont_->setIcon(TImages::Icon("TB_FONT"));
     cmdMagFont_->setToolTip("Display font");
-    connect(cmdMagFont_, &QToolButton::clicked, this, [this] { ChooseMagFont(); });
+    connect(cmdMagFont_, &QToolButton::clicked, this, [this] { Guard([this] { ChooseMagFont(); }); });
     cmdMagSizeWindow_ = new QToolButton(corner);
     cmdMagSizeWindow_->setObjectName("cmdMag_SizeWindow");
     cmdMagSizeWindow_->setCheckable(true);
@@ -303,16 +304,16 @@ QWidget* TfrmBX::BuildPane() {
     cornerLayout->addWidget(cmdMagSizeWindow_);
     PCMagnify_->setCornerWidget(corner);
     SetPinImage("TB_TACK1");
-    connect(cmdMagPin_, &QToolButton::toggled, this, [this](bool on) { SetPinned(on); });
+    connect(cmdMagPin_, &QToolButton::toggled, this, [this](bool on) { Guard([this, on] { SetPinned(on); }); });
     connect(cmdMagWordWrap_, &QToolButton::toggled, this, [this](bool on) {
         txtMagnifyText_->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
         if (core_ != nullptr)
             core_->Settings().WrapText = on;
     });
-    connect(cmdMagSizeWindow_, &QToolButton::toggled, this, [this](bool on) { ExpandPane(on); });
+    connect(cmdMagSizeWindow_, &QToolButton::toggled, this, [this](bool on) { Guard([this, on] { ExpandPane(on); }); });
     connect(PCMagnify_, &QTabWidget::currentChanged, this, [this](int tab) {
         if (!loadingTabs_)
-            TabChanged(tab);
+            Guard([this, tab] { TabChanged(tab); });
     });
     return PCMagnify_;
 }
@@ -328,7 +329,7 @@ void TfrmBX::BuildToolBar() {
     cmdCollection_->setToolTip("Next collection (with Ctrl: from the first)");
     bar->addWidget(cmdCollection_);
     connect(cmdCollection_, &QToolButton::clicked, this,
-            [this] { NextCollection((QApplication::keyboardModifiers() & Qt::ControlModifier) != 0); });
+            [this] { Guard([this] { NextCollection((QApplication::keyboardModifiers() & Qt::ControlModifier) != 0); }); });
     // The spin button: the upper arrow selects the previous row, the lower one the next.
     auto* cmdScroll = new QWidget(bar);
     cmdScroll->setObjectName("cmdScroll");
@@ -342,7 +343,7 @@ void TfrmBX::BuildToolBar() {
         arrow->setFixedSize(20, 12);
         arrow->setAutoRepeat(true);
         arrow->setToolTip(next ? "Select Next Item (Down)" : "Select Previous Item (Up)");
-        connect(arrow, &QToolButton::clicked, this, [this, next] { SelectNextItem(next); });
+        connect(arrow, &QToolButton::clicked, this, [this, next] { Guard([this, next] { SelectNextItem(next); }); });
         spinLayout->addWidget(arrow);
     }
     bar->addWidget(cmdScroll);
@@ -376,15 +377,17 @@ void TfrmBX::BuildMenus() {
     QMenu* edit = menuBar()->addMenu("&Edit");
     QAction* next = edit->addAction("Select &Next Item (Down)");
     next->setShortcut(QKeySequence("Ctrl+N"));
-    connect(next, &QAction::triggered, this, [this] { SelectNextItem(true); });
+    connect(next, &QAction::triggered, this, [this] { Guard([this] { SelectNextItem(true); }); });
     QAction* previous = edit->addAction("Select &Previous Item (Up)");
     previous->setShortcut(QKeySequence("Ctrl+P"));
-    connect(previous, &QAction::triggered, this, [this] { SelectNextItem(false); });
+    connect(previous, &QAction::triggered, this, [this] { Guard([this] { SelectNextItem(false); }); });
     QAction* all = edit->addAction("Select All Items");
     all->setShortcut(QKeySequence("Ctrl+A"));
     connect(all, &QAction::triggered, this, [this] {
-        if (selection_ != nullptr)
-            selection_->SelectAll();
+        Guard([this] {
+            if (selection_ != nullptr)
+                selection_->SelectAll();
+        });
     });
     QMenu* view = menuBar()->addMenu("&View");
     mnuSizePreviewWindow_ = view->addAction("Expand Preview Window");
@@ -444,16 +447,16 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     for (int column = 0; column < TClipListModel::ColumnCount; ++column)
         lvClips_->horizontalHeader()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
     connect(lvClips_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { OnViewSelectionChanged(); });
+            [this] { Guard([this] { OnViewSelectionChanged(); }); });
     connect(lvClips_->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { OnHeaderClicked(column); });
+            [this](int column) { Guard([this, column] { OnHeaderClicked(column); }); });
     core_->ClipList().OnReset = [this] { OnListReset(); };
     core_->ClipList().OnRowInserted = [this](std::size_t row) { OnRowInserted(row); };
 
     treeModel_ = new TCollectionTreeModel(core_->Tree(), this);
     tvCollections_->setModel(treeModel_);
     connect(tvCollections_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { OnTreeCurrentChanged(); });
+            [this] { Guard([this] { OnTreeCurrentChanged(); }); });
     core_->Tree().OnChanged = [this] { OnTreeChanged(); };
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
@@ -532,8 +535,28 @@ void TfrmBX::Minimize() {
     showMinimized();
 }
 
+void TfrmBX::ForgetClips() {
+    if (selection_ == nullptr)
+        return;
+    RescueEditing();
+    selection_->EditClip = nullptr;
+    selection_->EditNode = -1;
+    if (selection_->Pinned) {
+        selection_->Pinned = false;
+        QSignalBlocker block(cmdMagPin_);
+        cmdMagPin_->setChecked(false);
+        SetPinImage("TB_TACK1");
+    }
+    txtMagnifyText_->clear();
+    txtMagnifyText_->document()->setModified(false);
+    text_ = TTextPreview::Shown{};
+    ShowNotice();
+}
+
 void TfrmBX::closeEvent(QCloseEvent* event) {
-    if (core_ != nullptr && !core_->FormCloseQuery()) {
+    bool mayClose = true;
+    Guard([&] { mayClose = core_ == nullptr || core_->FormCloseQuery(); });
+    if (!mayClose) {
         event->ignore();
         return;
     }
@@ -703,7 +726,20 @@ void TfrmBX::SelectNextItem(bool next) {
         selection_->SelectNext(next);
 }
 
+void TfrmBX::Guard(const std::function<void()>& handler) {
+    if (core_ != nullptr)
+        core_->Guarded(handler);
+    else
+        handler();
+}
+
 bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
+    bool used = false;
+    Guard([&] { used = FilterEvent(watched, event); });
+    return used || QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmBX::FilterEvent(QObject* watched, QEvent* event) {
     if (watched == lvClips_->viewport() && event->type() == QEvent::Paint)
         UpdateFormatIconRoom();
     if ((watched == lvClips_ || watched == lvClips_->viewport()) && selection_ != nullptr) {
@@ -736,7 +772,7 @@ bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
         // Leaving the editor keeps what was typed.
         RescueEditing();
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {
@@ -768,6 +804,10 @@ void TfrmBX::showEvent(QShowEvent* event) {
 
 void TfrmBX::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    Guard([this, event] { OnWindowChange(event); });
+}
+
+void TfrmBX::OnWindowChange(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && magViewStale_ && isVisible() && !isMinimized())
         UpdateMagView();
     if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -72,6 +73,7 @@ public:
     void SetPasteEnabled(bool enabled) override;
     void BringToFront() override;
     void Minimize() override;
+    void ForgetClips() override;
 
     // The preview pane.
     void UpdateMagView();
@@ -116,6 +118,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Runs a handler of the window: an exception that escapes it goes to the program's error trap.
+    void Guard(const std::function<void()>& handler);
+    bool FilterEvent(QObject* watched, QEvent* event);
+    void OnWindowChange(QEvent* event);
     void BuildWidgets();
     void BuildMenus();
     void BuildToolBar();

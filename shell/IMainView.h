@@ -21,6 +21,9 @@ public:
     virtual void BringToFront() = 0;
     // Minimizes the window (started minimized).
     virtual void Minimize() = 0;
+    // Every clip is about to be freed (the data is loaded again, or the program closes): the window
+    // writes a pending edit back into its clip and lets go of the clips it shows, a pinned one included.
+    virtual void ForgetClips() = 0;
 };
 
 } // namespace bx::shell

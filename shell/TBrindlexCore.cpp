@@ -273,6 +273,8 @@ void TBrindlexCore::LoadData() {
 
     ShowStatus(2, true, "Loading Data...");
     SuppressListEvents = true;
+    if (view_ != nullptr)
+        view_->ForgetClips();
     tree_.Clear();
     clipList_.Clear();
     CurrentClip = nullptr;
@@ -404,6 +406,9 @@ bool TBrindlexCore::FormCloseQuery() {
     ShowStatus(2, true, "Shutting Down...");
     desktop_.Windows().ProcessMessages();
     SuppressListEvents = true;
+    // A pending edit is saved with the rest.
+    if (view_ != nullptr)
+        view_->ForgetClips();
     if (master_)
         SaveAllClips();
     const bool result = ShutDown();
@@ -427,6 +432,8 @@ bool TBrindlexCore::ShutDown() {
         DdeLinkOpen = false;
     }
     LogMsg(LogStartStop, ">>ShutDown", "Clearing Explorer Controls - Start");
+    if (view_ != nullptr)
+        view_->ForgetClips();
     tree_.Clear();
     clipList_.Clear();
     CurrentClip = nullptr;

@@ -4,6 +4,7 @@
 #include "ExplorerWindowFixture.h"
 
 #include "GlobalMemory.h"
+#include "TClipData.h"
 #include "TClipListSelection.h"
 #include "TClipTableModel.h"
 #include "TClipTitleDelegate.h"
@@ -246,6 +247,51 @@ TEST_F(ExplorerWindowTest, EditingAClipWithRichTextAndABitmapLeavesTextOnly) {
     EXPECT_EQ(core->Settings().Edits, 1);
     core->ClipList().SelectOnly(static_cast<std::size_t>(core->ClipList().RowOf(clip)));
     EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), "edited words");
+}
+
+// A handler of the window that fails (a damaged clip that cannot go back on the clipboard when the pane
+// is un-pinned) reaches the error trap, and the window goes on.
+TEST_F(ExplorerWindowTest, AFailureInAWindowHandlerReachesTheErrorTrap) {
+    StartWindow();
+    CopyText(editor, "damaged");
+    TClipObj* clip = core->CurrentClip;
+    ASSERT_NE(clip, nullptr);
+    auto broken = std::make_unique<clipstore::TClipData>(clipstore::TClipData::TypeBlock);
+    broken->FormatNum = platform::CF_OEMTEXT;
+    broken->FormatName = "OEMTEXT";
+    clip->Formats->push_back(std::move(broken));
+    auto* pin = window->findChild<QToolButton*>("cmdMag_Pin");
+    ASSERT_NE(pin, nullptr);
+    pin->click();
+    ASSERT_TRUE(window->Pinned());
+    boxes.Clear();
+    EXPECT_NO_THROW(pin->click());
+    EXPECT_FALSE(window->Pinned());
+    ASSERT_FALSE(boxes.Boxes().empty());
+    EXPECT_NE(boxes.Boxes().back().text.find("NON-FATAL exception"), std::string::npos);
+    CopyText(editor, "goes on");
+    EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, "goes on");
+}
+
+// Closing writes a pending edit back and saves it; afterwards the clips are gone: the pane holds none,
+// and a late focus change touches none.
+TEST_F(ExplorerWindowTest, AfterTheShutDownThePaneHoldsNoClip) {
+    StartWindow();
+    CopyText(editor, "freed at the shut-down");
+    window->SetPinned(true);
+    ASSERT_NE(window->Selection()->EditClip, nullptr);
+    window->TextEditor()->setPlainText("typed before closing");
+    window->TextEditor()->document()->setModified(true);
+    ASSERT_TRUE(core->FormCloseQuery());
+    EXPECT_EQ(core->Settings().Edits, 1) << "the edit was written back before the save";
+    EXPECT_EQ(window->Selection()->EditClip, nullptr);
+    EXPECT_FALSE(window->Pinned());
+    window->TextEditor()->setPlainText("typed later");
+    window->TextEditor()->document()->setModified(true);
+    window->RescueEditing();
+    QEvent deactivate(QEvent::ActivationChange);
+    QApplication::sendEvent(window.get(), &deactivate);
+    EXPECT_EQ(core->Settings().Edits, 1);
 }
 
 TEST_F(ExplorerWindowTest, APinnedPaneKeepsItsClipAndBlinks) {

@@ -41,6 +41,7 @@ public:
     void SetPasteEnabled(bool enabled) override { PasteEnabled = enabled; }
     void BringToFront() override { ++Raised; }
     void Minimize() override { ++Minimized; }
+    void ForgetClips() override { ++Forgotten; }
 
     std::vector<std::string> Statuses;
     bool Busy = false;
@@ -48,6 +49,7 @@ public:
     bool PasteEnabled = false;
     int Raised = 0;
     int Minimized = 0;
+    int Forgotten = 0;
 };
 
 inline void Put(Bytes& b, std::uint32_t v, int bytes) {
