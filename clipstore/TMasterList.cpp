@@ -8,6 +8,7 @@
 #include "TDataSource.h"
 #include "TDataSourceList.h"
 #include "TDirFiles.h"
+#include "TLeftoverFiles.h"
 #include "TProgramState.h"
 
 #include <algorithm>
@@ -255,6 +256,8 @@ bool TMasterList::LoadFromDirectory(const std::string& directory, bool readOnly,
     bool found = false;
     for (const std::string& name : names) {
         const std::string collDir = dir + name + "/";
+        if (!readOnly)
+            TLeftoverFiles::Remove(collDir);
         const auto file = TDirFiles::Find(collDir, TClipColl::FileName);
         auto make = [&] {
             auto coll = std::make_unique<TClipColl>(false, this);
@@ -327,6 +330,7 @@ bool TMasterList::SaveCollection(TClipColl& coll) {
         if (::rename(temp.c_str(), file.c_str()) != 0)
             throw std::runtime_error("Could not rename " + temp + ": " + ErrnoText());
         AtomicFile::SyncDirectory(dir);
+        TLeftoverFiles::Remove(dir);
     } catch (...) {
         // The new file did not take the collection file's place: the next save must write it again.
         coll.SetDirty(true);

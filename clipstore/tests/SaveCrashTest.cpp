@@ -3,6 +3,7 @@
 // a few thousand clips and is killed (SIGKILL) at points spread over the time a save takes.
 #include "SaveCrashWorkload.h"
 #include "SimDesktop.h"
+#include "TLeftoverFiles.h"
 #include "TProgramState.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,10 @@ protected:
                 continue;
             EXPECT_EQ(crashtest::CheckColl(*coll), "");
             counts[coll->Title] = coll->Count();
+            // What the killed save left half-written is gone once the collection is loaded.
+            std::error_code ec;
+            for (std::filesystem::directory_iterator it(coll->GetPath(), ec), end; !ec && it != end; it.increment(ec))
+                EXPECT_FALSE(TLeftoverFiles::IsLeftover(it->path().filename().string())) << it->path();
         }
         return counts;
     }

@@ -2,6 +2,9 @@
 #include "CollTestFixture.h"
 #include "TDataSource.h"
 #include "TDataSourceList.h"
+#include "TLeftoverFiles.h"
+
+#include <fstream>
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -326,6 +329,37 @@ TEST_F(MasterListTest, DataSourceChoiceAndUnsafeDirectories) {
     TMasterList list(sources, &boxes);
     EXPECT_FALSE(list.LoadDataSource(*sources.Source(2)));
     EXPECT_EQ(list.Count(), 0u);
+}
+
+// What a save killed part-way left behind goes when the collection is loaded; only names the program
+// itself writes, and files only.
+TEST_F(MasterListTest, TemporaryFilesOfABrokenSaveAreRemovedWhenTheCollectionIsLoaded) {
+    WriteColl("Notes", {"one"});
+    const std::string dir = root + "Notes/";
+    const std::vector<std::string> leftovers{"_COLL.tmp.Ab3xYz", "_COLL.bak.q1w2e3", "_coll.BAK.Q1W2E3", "D12.DAT.Ab3xYz",
+                                             "I7.BMP.q1w2e3",    "I7.emf.000000",    "_COLL.bak.new"};
+    const std::vector<std::string> kept{"_COLL.tmp",     "D12.DAT",        "D12.DAT.abc",   "Dx.DAT.abcdef",
+                                        "notes.txt.abcdef", "D12.DAT.abc-ef", "X12.DAT.abcdef", "D12.TXT.abcdef"};
+    for (const auto& name : leftovers)
+        std::ofstream(dir + name) << "partial";
+    for (const auto& name : kept)
+        std::ofstream(dir + name) << "keep";
+    fs::create_directories(dir + "D1.DAT.abcdef");
+    fs::create_symlink(dir + "D12.DAT", dir + "D2.DAT.abcdef");
+    for (const auto& name : leftovers)
+        EXPECT_TRUE(TLeftoverFiles::IsLeftover(name)) << name;
+    for (const auto& name : kept)
+        EXPECT_FALSE(TLeftoverFiles::IsLeftover(name)) << name;
+
+    auto list = NewList();
+    list->Load();
+    ASSERT_NE(Find(*list, "Notes"), nullptr);
+    for (const auto& name : leftovers)
+        EXPECT_FALSE(fs::exists(dir + name)) << name;
+    for (const auto& name : kept)
+        EXPECT_TRUE(fs::exists(dir + name)) << name;
+    EXPECT_TRUE(fs::is_directory(dir + "D1.DAT.abcdef"));
+    EXPECT_TRUE(fs::is_symlink(dir + "D2.DAT.abcdef"));
 }
 
 } // namespace
