@@ -1,4 +1,5 @@
 // Program entry of Brindlex.
+#include "BrindlexVersion.h"
 #include "EnvUserDirs.h"
 #include "HeapTuning.h"
 #include "SingleInstance.h"
@@ -6,6 +7,7 @@
 #include "TAppSettings.h"
 #include "TBrindlexCore.h"
 #include "TCollectionDump.h"
+#include "TCommandLine.h"
 #include "TErrorTrap.h"
 #include "TDataSourceList.h"
 #include "TQtDataFolderDialog.h"
@@ -55,24 +57,17 @@ int main(int argc, char* argv[]) {
     // The program runs long: large blocks are returned when freed, and the heap's free top is trimmed.
     // (A dump reads many large blocks once and ends: the allocator's own adaptive settings suit it.)
     bx::platform::HeapTuning::Apply();
-    bool useDefaultDataDir = false;
-    bool exitWhenLoaded = false;
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::cout << "Brindlex " << BRINDLEX_VERSION << '\n';
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--default-data-dir") == 0)
-            useDefaultDataDir = true;
-        else if (std::strcmp(argv[i], "--bench-exit-when-loaded") == 0)
-            exitWhenLoaded = true;
-        else
-            args.emplace_back(argv[i]);
-    }
+    // Help, the version and a wrong command line are answered before anything needs a display.
+    const bx::app::TCommandLine::Options options = bx::app::TCommandLine::Parse(argc, argv);
+    if (options.done)
+        return options.exitCode;
+    const bool useDefaultDataDir = options.defaultDataDir;
+    const bool exitWhenLoaded = options.benchExitWhenLoaded;
+    const std::vector<std::string>& args = options.startArgs;
     bx::app::TGuardedApplication app(argc, argv);
     QApplication::setApplicationName("Brindlex");
-    QApplication::setApplicationDisplayName("Brindlex 5.1");
+    QApplication::setApplicationDisplayName("Brindlex");
+    QApplication::setApplicationVersion(bx::platform::BrindlexVersion);
     QApplication::setOrganizationName("Quorvanti");
     QApplication::setQuitOnLastWindowClosed(false);
     // The font list and the image readers are set up on a second thread while this one checks for a

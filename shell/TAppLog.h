@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrindlexVersion.h"
 #include "IClock.h"
 #include "IDateTimeFormat.h"
 #include "ILogSink.h"
@@ -17,7 +18,7 @@ namespace bx::shell {
 // held for it before it existed (a settings file that could not be read, for one).
 class TAppLog : public platform::ILogSink {
 public:
-    static constexpr const char* Version = "5.1.11";
+    static constexpr const char* Version = platform::BrindlexVersion;
     static constexpr const char* FileName = "LOG.TXT";
     static constexpr const char* PrevFileName = "PREV_LOG.TXT";
 

@@ -260,8 +260,21 @@ TCollectionDump::Result TCollectionDump::Dump(const std::string& directory) {
 }
 
 int TCollectionDump::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    static constexpr const char* Usage = "usage: brindlex dump DIR\n";
+    if (args.size() == 2 && args[0] == "dump" && (args[1] == "--help" || args[1] == "-h")) {
+        out << Usage
+            << "Prints the collection stored in the directory DIR (its file _COLL.BX4) as JSON on standard output.\n"
+               "Nothing on disk is changed. Exit status: 0 all read, 1 wrong arguments, 2 no collection could be\n"
+               "read, 3 some clips or files could not be read. A directory whose name begins with \"-\" is given\n"
+               "as ./-NAME.\n";
+        return ExitOk;
+    }
+    if (args.size() == 2 && args[0] == "dump" && !args[1].empty() && args[1][0] == '-') {
+        err << "brindlex dump: unknown option " << args[1] << '\n' << Usage;
+        return ExitUsage;
+    }
     if (args.size() != 2 || args[0] != "dump") {
-        err << "usage: brindlex dump DIR\n";
+        err << Usage;
         return ExitUsage;
     }
     const Result r = Dump(args[1]);

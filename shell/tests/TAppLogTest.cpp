@@ -81,7 +81,7 @@ TEST_F(TAppLogTest, HeaderLinesMaskAndLineFormat) {
     EXPECT_FALSE(TAppLog::LogActive()) << "a destroyed log uninstalls itself";
     LogMsg(2, "After", "dropped");
     const std::vector<std::string> expected = {
-        std::string(Stamp) + ",,,## Brindlex Log Session Started: 5.1.11",
+        std::string(Stamp) + ",,,## Brindlex Log Session Started: " + std::string(platform::BrindlexVersion),
         std::string(Stamp) + ",,,## Log File In: " + dir_ + "LOG.TXT",
         "2026-03-02 09:01:01,23,CaptureTheClip,failed",
         "2026-03-02 09:01:01,23,Chain,a, b,c",
@@ -110,7 +110,7 @@ TEST_F(TAppLogTest, EachStartKeepsOnlyThePreviousRunsLog) {
     EXPECT_EQ(previous[2], std::string(Stamp) + ",23,Run,second");
     const std::vector<std::string> current = Lines(dir_ + "LOG.TXT");
     ASSERT_EQ(current.size(), 3u);
-    EXPECT_EQ(current[0], std::string(Stamp) + ",,,## Brindlex Log Session Started: 5.1.11");
+    EXPECT_EQ(current[0], std::string(Stamp) + ",,,## Brindlex Log Session Started: " + std::string(platform::BrindlexVersion));
     EXPECT_EQ(current[2], std::string(Stamp) + ",23,Run,third");
     EXPECT_EQ(Mode(dir_ + "PREV_LOG.TXT"), 0600u);
 }
