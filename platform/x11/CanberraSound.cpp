@@ -3,10 +3,35 @@
 #include "LogHook.h"
 
 #include <canberra.h>
+#include <dlfcn.h>
 
 #include <map>
 
 namespace bx::platform::x11 {
+
+namespace {
+
+// The sound library's ALSA back end reports every device it cannot open on standard error, two dozen
+// lines at each start on a machine without sound. The program finds out once (the sound is then not
+// tried again) and says so in its log: these lines are dropped.
+extern "C" void DropAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietenAlsa() {
+    static const bool done = [] {
+        // Loaded here only when it is there; the sound library would load it for its ALSA back end.
+        void* alsa = ::dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+        if (alsa == nullptr)
+            return false;
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler")); set != nullptr)
+            set(DropAlsaError);
+        return true; // the library stays loaded: its handler is ours now
+    }();
+    (void)done;
+}
+
+} // namespace
 
 void CanberraSound::ContextFree::operator()(ca_context* c) const {
     ca_context_destroy(c);
@@ -32,6 +57,7 @@ std::string CanberraSound::ThemeEvent(const std::string& eventName) {
 bool CanberraSound::Open() {
     if (state_ != State::Closed)
         return state_ == State::Open;
+    QuietenAlsa();
     ca_context* raw = nullptr;
     ++calls_;
     int result = ca_context_create(&raw);
