@@ -20,9 +20,9 @@ public:
 
     struct Shown {
         QString text;
-        bool whole = true;       // the text shown is the clip's whole text, unchanged
+        bool whole = true;        // the text shown is the clip's whole text, unchanged
         bool windows1252 = false; // the clip's text is Windows-1252, not UTF-8
-        std::size_t bytes = 0;   // the size of the clip's whole text
+        std::size_t bytes = 0;    // the size of the clip's whole text
     };
 
     // bytes: the clip's text without its terminator.

@@ -28,6 +28,7 @@
 #include "TRtfReader.h"
 #include "TSelectItemBar.h"
 #include "TTextPreview.h"
+#include "TfrmFilter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -328,8 +329,9 @@ void TfrmBX::BuildToolBar() {
     cmdCollection_->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     cmdCollection_->setToolTip("Next collection (with Ctrl: from the first)");
     bar->addWidget(cmdCollection_);
-    connect(cmdCollection_, &QToolButton::clicked, this,
-            [this] { Guard([this] { NextCollection((QApplication::keyboardModifiers() & Qt::ControlModifier) != 0); }); });
+    connect(cmdCollection_, &QToolButton::clicked, this, [this] {
+        Guard([this] { NextCollection((QApplication::keyboardModifiers() & Qt::ControlModifier) != 0); });
+    });
     // The spin button: the upper arrow selects the previous row, the lower one the next.
     auto* cmdScroll = new QWidget(bar);
     cmdScroll->setObjectName("cmdScroll");
@@ -389,11 +391,25 @@ void TfrmBX::BuildMenus() {
                 selection_->SelectAll();
         });
     });
+    QMenu* config = menuBar()->addMenu("&Config");
+    QAction* profile = config->addAction("Application P&rofile...");
+    profile->setObjectName("mnuApplicationProfile");
+    connect(profile, &QAction::triggered, this, [this] { Guard([this] { ShowApplicationProfile(); }); });
     QMenu* view = menuBar()->addMenu("&View");
     mnuSizePreviewWindow_ = view->addAction("Expand Preview Window");
     mnuSizePreviewWindow_->setShortcut(QKeySequence("Ctrl+Shift+X"));
     mnuSizePreviewWindow_->setCheckable(true);
     connect(mnuSizePreviewWindow_, &QAction::triggered, this, [this] { cmdMagSizeWindow_->toggle(); });
+}
+
+void TfrmBX::ShowApplicationProfile() {
+    if (core_ == nullptr || core_->Filter() == nullptr || desktop_ == nullptr)
+        return;
+    TfrmFilter dialog(desktop_->Registry(), *core_->Filter(), this);
+    dialog.Display(core_->CurrentClip != nullptr ? core_->CurrentClip->Creator : std::string("UNKNOWN"));
+    if (BeforeDialog)
+        BeforeDialog(dialog);
+    dialog.exec();
 }
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {

@@ -17,6 +17,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QPlainTextEdit;
 class QScrollArea;
@@ -74,6 +75,11 @@ public:
     void BringToFront() override;
     void Minimize() override;
     void ForgetClips() override;
+
+    // The application profile dialog (Config menu), over the current clip's application.
+    void ShowApplicationProfile();
+    // For tests: called with each dialog before it runs.
+    std::function<void(QDialog&)> BeforeDialog;
 
     // The preview pane.
     void UpdateMagView();
