@@ -95,7 +95,6 @@ double MeasureOnce(QtWindows& windows, X11ClipboardBridge& bridge, HWND viewer, 
     return result;
 }
 
-
 // The clipboard change as the bridge reads it, without the rest of the program.
 void MeasureReads(bx::bench::TFigureTable& table, const QByteArray& png) {
     QtWindows windows;

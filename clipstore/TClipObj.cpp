@@ -874,7 +874,8 @@ std::string TClipObj::HtmlSourceUrl() {
         const std::size_t end = lineEnd(from);
         const std::string_view number =
             text.substr(from, std::min<std::size_t>(10, (end == std::string_view::npos ? text.size() : end) - from));
-        numbered = !number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+        numbered =
+            !number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
     }
     if (const std::size_t source = numbered ? text.find("SourceURL:") : std::string_view::npos;
         source != std::string_view::npos) {

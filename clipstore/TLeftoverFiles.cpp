@@ -62,7 +62,8 @@ int TLeftoverFiles::Remove(const std::string& directory) {
         std::error_code removeError;
         if (fs::remove(file, removeError)) {
             ++removed;
-            platform::LogMsg(platform::LogDeletion, "TLeftoverFiles", "Removed what a broken save left: " + file.string());
+            platform::LogMsg(platform::LogDeletion, "TLeftoverFiles",
+                             "Removed what a broken save left: " + file.string());
         }
     }
     return removed;

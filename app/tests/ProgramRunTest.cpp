@@ -64,8 +64,7 @@ TEST_F(ProgramRunTest, AnUnusableDataSourceIsWarnedAboutOrReplacedAndAStopSignal
                   "[Software/Quorvanti/Brindlex5/DataSources/My Clips]\nDirectory=" +
                   off.toUtf8() + "\nAutoLoad=0\n");
     QProcess& warned = Start({});
-    ASSERT_TRUE(WaitFor([&] { return Log(off).contains("MessageBox,Open: "); }))
-        << Log(off).toStdString();
+    ASSERT_TRUE(WaitFor([&] { return Log(off).contains("MessageBox,Open: "); })) << Log(off).toStdString();
     Stop(warned);
     EXPECT_TRUE(Log(off).contains("SHUTDOWN Complete.")) << Log(off).toStdString();
 

@@ -104,10 +104,14 @@ TEST_F(TfilterTest, PicturesFilesAndHtmlSeenTheFirstTimeAreKept) {
         std::vector<std::string> kept;
     };
     const Case cases[] = {
-        {"an image with its HTML", {{html, {1}}, {png, {1}}, {CF_BITMAP, {1}}}, {"HTML Format", "image/png", "BITMAP"},
+        {"an image with its HTML",
+         {{html, {1}}, {png, {1}}, {CF_BITMAP, {1}}},
+         {"HTML Format", "image/png", "BITMAP"},
          {"HTML Format", "BITMAP"}},
-        {"a picture in three forms", {{CF_BITMAP, {1}}, {CF_METAFILEPICT, {1}}, {CF_ENHMETAFILE, {1}}},
-         {"BITMAP", "PICTURE", "ENHMETAFILE"}, {"BITMAP", "PICTURE"}},
+        {"a picture in three forms",
+         {{CF_BITMAP, {1}}, {CF_METAFILEPICT, {1}}, {CF_ENHMETAFILE, {1}}},
+         {"BITMAP", "PICTURE", "ENHMETAFILE"},
+         {"BITMAP", "PICTURE"}},
         {"an enhanced metafile alone", {{CF_ENHMETAFILE, {1}}}, {"ENHMETAFILE"}, {"ENHMETAFILE"}},
         {"files", {{CF_HDROP, {1}}}, {"HDROP"}, {"HDROP"}},
     };

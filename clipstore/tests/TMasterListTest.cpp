@@ -336,9 +336,10 @@ TEST_F(MasterListTest, DataSourceChoiceAndUnsafeDirectories) {
 TEST_F(MasterListTest, TemporaryFilesOfABrokenSaveAreRemovedWhenTheCollectionIsLoaded) {
     WriteColl("Notes", {"one"});
     const std::string dir = root + "Notes/";
-    const std::vector<std::string> leftovers{"_COLL.tmp.Ab3xYz", "_COLL.bak.q1w2e3", "_coll.BAK.Q1W2E3", "D12.DAT.Ab3xYz",
-                                             "I7.BMP.q1w2e3",    "I7.emf.000000",    "_COLL.bak.new"};
-    const std::vector<std::string> kept{"_COLL.tmp",     "D12.DAT",        "D12.DAT.abc",   "Dx.DAT.abcdef",
+    const std::vector<std::string> leftovers{"_COLL.tmp.Ab3xYz", "_COLL.bak.q1w2e3", "_coll.BAK.Q1W2E3",
+                                             "D12.DAT.Ab3xYz",   "I7.BMP.q1w2e3",    "I7.emf.000000",
+                                             "_COLL.bak.new"};
+    const std::vector<std::string> kept{"_COLL.tmp",        "D12.DAT",        "D12.DAT.abc",    "Dx.DAT.abcdef",
                                         "notes.txt.abcdef", "D12.DAT.abc-ef", "X12.DAT.abcdef", "D12.TXT.abcdef"};
     for (const auto& name : leftovers)
         std::ofstream(dir + name) << "partial";

@@ -110,7 +110,8 @@ TEST_F(TAppLogTest, EachStartKeepsOnlyThePreviousRunsLog) {
     EXPECT_EQ(previous[2], std::string(Stamp) + ",23,Run,second");
     const std::vector<std::string> current = Lines(dir_ + "LOG.TXT");
     ASSERT_EQ(current.size(), 3u);
-    EXPECT_EQ(current[0], std::string(Stamp) + ",,,## Brindlex Log Session Started: " + std::string(platform::BrindlexVersion));
+    EXPECT_EQ(current[0],
+              std::string(Stamp) + ",,,## Brindlex Log Session Started: " + std::string(platform::BrindlexVersion));
     EXPECT_EQ(current[2], std::string(Stamp) + ",23,Run,third");
     EXPECT_EQ(Mode(dir_ + "PREV_LOG.TXT"), 0600u);
 }

@@ -404,8 +404,11 @@ TEST_F(TAppSettingsTest, WithNoUsableDataSourceTheDefaultFolderIsTakenWhenToldTo
         std::function<void()> configure;
     };
     const Case cases[] = {
-        {"switched off", [&] { AddSource("My Clips", tmp_ + "off/");
-                               registry_.WriteValue(Key("DataSources\\My Clips"), "AutoLoad", "0"); }},
+        {"switched off",
+         [&] {
+             AddSource("My Clips", tmp_ + "off/");
+             registry_.WriteValue(Key("DataSources\\My Clips"), "AutoLoad", "0");
+         }},
         {"a relative directory", [&] { AddSource("My Clips", "relative/dir/"); }},
         {"a damaged entry", [&] { registry_.WriteValue(Key("DataSources\\_Dirs"), "My Clips", "1"); }},
     };

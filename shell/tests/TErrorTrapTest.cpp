@@ -93,8 +93,8 @@ TEST_F(TErrorTrapTest, DataErrorIsAWarningWithOkAndOneErrorLine) {
                                       "In:TClipObj.Paste( 3) ");
     EXPECT_EQ(boxes_.Boxes()[0].type, MsgType::Warning);
     EXPECT_EQ(boxes_.Boxes()[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(ReadFile(dir_ + "ERRORLOG.TXT"),
-              std::string("v") + platform::BrindlexVersion + "  @" + Stamp + "  err:Stream read error  In:TClipObj.Paste( 3) \r\n");
+    EXPECT_EQ(ReadFile(dir_ + "ERRORLOG.TXT"), std::string("v") + platform::BrindlexVersion + "  @" + Stamp +
+                                                   "  err:Stream read error  In:TClipObj.Paste( 3) \r\n");
     struct stat st {};
     ::stat((dir_ + "ERRORLOG.TXT").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0600u);

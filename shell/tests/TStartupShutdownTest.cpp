@@ -110,8 +110,8 @@ TEST_F(StartupShutdownTest, AnotherProgramsClipboardAtStartIsCapturedAndOnlyAnEm
     }
 
     // A password manager's copy at start is not captured.
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("hunter2")},
-                             {editor.RegisterFormat(platform::IgnoreFormatName), Text("x")}}));
+    ASSERT_TRUE(
+        editor.Copy({{CF_TEXT, Text("hunter2")}, {editor.RegisterFormat(platform::IgnoreFormatName), Text("x")}}));
     desk.Advance(1000);
     Start();
     Settle();

@@ -43,7 +43,8 @@ using namespace bx::platform::x11;
 namespace {
 
 int Usage() {
-    std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] [--tell] [--stamp] "
+    std::cerr << "usage: bx_x11_peer own [--delay MS] [--never] [--never-targets] [--save-after MS] [--drip MS] "
+                 "[--tell] [--stamp] "
                  "TARGET=FILE|TARGET:=TEXT ...\n"
                  "       bx_x11_peer flood COUNT MS TARGET PREFIX\n"
                  "       bx_x11_peer manage\n"
@@ -125,8 +126,8 @@ void Notify(XcbConnection& conn, const xcb_selection_request_event_t& r, bool ok
 
 // Sends bytes by INCR, one piece each time the requestor has deleted the last, pieceMs apart; gives up
 // on a requestor that stops reading for five seconds.
-void SendIncr(XcbConnection& conn, const xcb_selection_request_event_t& r, const std::string& bytes,
-              std::size_t piece, int pieceMs) {
+void SendIncr(XcbConnection& conn, const xcb_selection_request_event_t& r, const std::string& bytes, std::size_t piece,
+              int pieceMs) {
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(conn.Raw(), r.requestor, XCB_CW_EVENT_MASK, &mask);
     const auto size = static_cast<std::uint32_t>(bytes.size());
