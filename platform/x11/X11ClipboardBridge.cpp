@@ -718,18 +718,7 @@ void X11ClipboardBridge::Serve(const xcb_selection_request_event_t& r) {
             ok = ConvertInto(r.requestor, r.target, property, true);
         }
     }
-    xcb_selection_notify_event_t n{};
-    n.response_type = XCB_SELECTION_NOTIFY;
-    n.time = r.time;
-    n.requestor = r.requestor;
-    n.selection = r.selection;
-    n.target = r.target;
-    n.property = ok ? property : XCB_NONE;
-    char buffer[32] = {};
-    static_assert(sizeof n <= sizeof buffer);
-    std::memcpy(buffer, &n, sizeof n);
-    xcb_send_event(conn_->Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
-    conn_->Flush();
+    conn_->SendSelectionNotify(r, ok ? property : XCB_NONE);
 }
 
 bool X11ClipboardBridge::ConvertInto(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, bool allowIncr) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace bx::platform::x11 {
 
@@ -193,6 +194,21 @@ std::optional<XcbConnection::Property> XcbConnection::GetProperty(xcb_window_t w
     if (length > 0)
         p.bytes.assign(static_cast<const char*>(xcb_get_property_value(r.get())), static_cast<std::size_t>(length));
     return p;
+}
+
+void XcbConnection::SendSelectionNotify(const xcb_selection_request_event_t& request, xcb_atom_t property) {
+    xcb_selection_notify_event_t n{};
+    n.response_type = XCB_SELECTION_NOTIFY;
+    n.time = request.time;
+    n.requestor = request.requestor;
+    n.selection = request.selection;
+    n.target = request.target;
+    n.property = property;
+    char buffer[32] = {};
+    static_assert(sizeof n <= sizeof buffer);
+    std::memcpy(buffer, &n, sizeof n);
+    xcb_send_event(conn_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
+    Flush();
 }
 
 } // namespace bx::platform::x11

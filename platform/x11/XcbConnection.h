@@ -79,6 +79,9 @@ public:
     };
     std::optional<Property> GetProperty(xcb_window_t window, xcb_atom_t property, bool remove);
 
+    // Answers a selection request: the data is in property, or it is refused (XCB_NONE). Flushes.
+    void SendSelectionNotify(const xcb_selection_request_event_t& request, xcb_atom_t property);
+
     static std::uint8_t EventType(const xcb_generic_event_t& e) { return e.response_type & 0x7F; }
 
 private:

@@ -111,17 +111,7 @@ int Serve(XcbConnection& conn, const std::vector<std::pair<std::string, std::str
           const ServeOptions& options);
 
 void Notify(XcbConnection& conn, const xcb_selection_request_event_t& r, bool ok) {
-    xcb_selection_notify_event_t n{};
-    n.response_type = XCB_SELECTION_NOTIFY;
-    n.time = r.time;
-    n.requestor = r.requestor;
-    n.selection = r.selection;
-    n.target = r.target;
-    n.property = ok ? r.property : XCB_NONE;
-    char buffer[32] = {};
-    std::memcpy(buffer, &n, sizeof n);
-    xcb_send_event(conn.Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
-    conn.Flush();
+    conn.SendSelectionNotify(r, ok ? r.property : XCB_NONE);
 }
 
 // Sends bytes by INCR, one piece each time the requestor has deleted the last, pieceMs apart; gives up
@@ -227,20 +217,10 @@ int Manage(XcbConnection& conn) {
                 }
             }
         }
-        xcb_selection_notify_event_t n{};
-        n.response_type = XCB_SELECTION_NOTIFY;
-        n.time = r.time;
-        n.requestor = r.requestor;
-        n.selection = r.selection;
-        n.target = r.target;
-        n.property = kept.empty() ? XCB_NONE : r.property;
         if (!kept.empty())
             xcb_change_property(conn.Raw(), XCB_PROP_MODE_REPLACE, r.requestor, r.property, conn.Atom("NULL"), 32, 0,
                                 nullptr);
-        char buffer[32] = {};
-        std::memcpy(buffer, &n, sizeof n);
-        xcb_send_event(conn.Raw(), 0, r.requestor, XCB_EVENT_MASK_NO_EVENT, buffer);
-        conn.Flush();
+        Notify(conn, r, !kept.empty());
         if (!kept.empty())
             return Serve(conn, kept, ServeOptions{});
     }
