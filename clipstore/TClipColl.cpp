@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "AtomicFileWriter.h"
+#include "PrivateDirectories.h"
 #include "DateTime.h"
 #include "EMyStreamError.h"
 #include "IMasterListLink.h"
@@ -53,22 +54,6 @@ std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
 }
 std::int32_t WrapMul(std::int32_t a, std::uint32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * b);
-}
-
-// Creates dir and its missing parents, each new one private to the user; true when dir is a
-// directory afterwards.
-bool CreatePrivateDirectories(const std::string& dir) {
-    if (dir.empty())
-        return false;
-    for (std::size_t slash = dir.find('/', 1); slash != std::string::npos; slash = dir.find('/', slash + 1)) {
-        const std::string prefix = dir.substr(0, slash);
-        if (::mkdir(prefix.c_str(), AtomicFile::PrivateDirMode) != 0 && errno != EEXIST)
-            break;
-    }
-    if (dir.back() != '/')
-        ::mkdir(dir.c_str(), AtomicFile::PrivateDirMode);
-    std::error_code ec;
-    return fs::is_directory(dir, ec);
 }
 
 // dir (ending in "/") and file name of a path.
@@ -322,7 +307,7 @@ void TClipColl::SaveToStream(TByteWriter& stream) {
     if (ReadOnly)
         return;
     SetTraceLocation("TClipColl.SaveToStream");
-    CreatePrivateDirectories(GetPath());
+    platform::CreatePrivateDirectories(GetPath());
     stream.WriteString(FileHeader);
     stream.WriteBool(AcceptNewClips);
     stream.WriteI32(LastSerialNbr);
@@ -509,7 +494,7 @@ bool TClipColl::SaveToFile(const std::string& path) {
     if (Dirty) {
         LogMsg(LogDataEvents, "SaveToFile", "Saving collection: " + Title);
         try {
-            CreatePrivateDirectories(GetPath());
+            platform::CreatePrivateDirectories(GetPath());
             const auto [dir, name] = SplitPath(path);
             // An existing file of that name is replaced whatever the case of its name.
             const std::string target = TDirFiles::Find(dir, name).value_or(path);

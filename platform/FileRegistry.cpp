@@ -1,6 +1,7 @@
 #include "FileRegistry.h"
 
 #include "AtomicFile.h"
+#include "PrivateDirectories.h"
 #include "EnvUserDirs.h"
 #include "LogHook.h"
 
@@ -31,17 +32,6 @@ std::string WithSlash(std::string dir) {
 std::string DirOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// Creates the directory and its missing parents, each private to the user.
-bool CreatePrivateDirectories(const std::string& dir) {
-    for (std::size_t pos = dir.find('/', 1); pos != std::string::npos; pos = dir.find('/', pos + 1)) {
-        const std::string part = dir.substr(0, pos);
-        if (::mkdir(part.c_str(), AtomicFile::PrivateDirMode) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st {};
-    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string Escape(std::string_view text) {

@@ -45,7 +45,7 @@ TAppLog::TAppLog(int levelMask, const std::string& directory, const platform::IC
         dir += '/';
     logFileName_ = dir + FileName;
     prevLogFileName_ = dir + PrevFileName;
-    if (!CreatePrivateDirectories(dir))
+    if (!platform::CreatePrivateDirectories(dir))
         Throw("Cannot create the log directory " + dir);
 
     if (::access(logFileName_.c_str(), F_OK) == 0) {

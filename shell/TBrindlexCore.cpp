@@ -9,6 +9,7 @@
 #include "EMyStreamError.h"
 #include "IMainView.h"
 #include "LogHook.h"
+#include "PrivateDirectories.h"
 #include "TAppLog.h"
 #include "TAppSettings.h"
 #include "TClipColl.h"
@@ -305,7 +306,7 @@ void TBrindlexCore::LoadData() {
     auto results = master_->MakeSearchResults();
     master_->Load();
     if (!trash->GetPath().empty())
-        std::filesystem::create_directories(trash->GetPath());
+        platform::CreatePrivateDirectories(trash->GetPath());
     master_->TrashCan = master_->Append(std::move(trash));
     master_->SearchResults = master_->Append(std::move(results));
     tree_.Build(*master_, [this](const TClipColl& coll) {

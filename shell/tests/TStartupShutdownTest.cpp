@@ -209,6 +209,9 @@ TEST_F(StartupShutdownTest, TheSessionEndSavesTheDataAndTheSettingsOnce) {
     int closed = 0;
     core->Closed = [&] { ++closed; };
     const std::string trash = core->MasterList()->TrashCan->GetPath();
+    EXPECT_EQ(std::filesystem::status(trash).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all)
+        << "the Trash Can holds clips: private to the user";
     desk.SimulatedSession().EndSession();
     desk.SimulatedSession().EndSession();
     EXPECT_EQ(closed, 1);

@@ -1,9 +1,11 @@
 #include "PrivateDirectories.h"
 
+#include "AtomicFile.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
-namespace bx::shell {
+namespace bx::platform {
 
 bool CreatePrivateDirectories(const std::string& dir) {
     if (dir.empty()) {
@@ -15,7 +17,7 @@ bool CreatePrivateDirectories(const std::string& dir) {
         path += '/';
     for (std::size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
         const std::string part = path.substr(0, pos);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+        if (::mkdir(part.c_str(), AtomicFile::PrivateDirMode) != 0 && errno != EEXIST)
             return false;
     }
     struct stat st {};
@@ -28,4 +30,4 @@ bool CreatePrivateDirectories(const std::string& dir) {
     return true;
 }
 
-} // namespace bx::shell
+} // namespace bx::platform
