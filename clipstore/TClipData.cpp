@@ -14,6 +14,7 @@
 #include "TMetafile.h"
 #include "TProgramState.h"
 
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -231,6 +232,28 @@ TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t se
         LogMsg(LogErrors, "TClipData.LoadFromStream",
                std::string("Format record of item ") + std::to_string(serialNbr) + " is cut short: " + e.what());
         return ReadResult::Broken;
+    }
+}
+
+bool TClipData::SameData(const TClipData& other) const {
+    if (Format_Type != other.Format_Type || FormatName.str() != other.FormatName.str())
+        return false;
+    switch (Format_Type) {
+    case TypeBitmap:
+        return Bitmap != nullptr && other.Bitmap != nullptr && Bitmap->Dib() == other.Bitmap->Dib();
+    case TypeMetafile:
+        return Metafile != nullptr && other.Metafile != nullptr && Metafile->Bytes() == other.Metafile->Bytes();
+    default: {
+        const std::size_t size = platform::GlobalMemory::Size(Handle);
+        if (Handle == 0 || other.Handle == 0 || size != platform::GlobalMemory::Size(other.Handle))
+            return false;
+        const std::uint8_t* a = platform::GlobalMemory::Lock(Handle);
+        const std::uint8_t* b = platform::GlobalMemory::Lock(other.Handle);
+        const bool same = a != nullptr && b != nullptr && std::memcmp(a, b, size) == 0;
+        platform::GlobalMemory::Unlock(Handle);
+        platform::GlobalMemory::Unlock(other.Handle);
+        return same;
+    }
     }
 }
 

@@ -67,6 +67,9 @@ public:
         return ReadRecord(stream, serialNbr, dir) == ReadResult::Ok;
     }
     ReadResult ReadRecord(TByteReader& stream, std::int32_t serialNbr, const std::string& dir);
+    // The same kind of format under the same name, with the same bytes (the number of a registered
+    // format may differ from run to run).
+    bool SameData(const TClipData& other) const;
 
     // The version of a format record's header: the number in its characters 11 to 13 when it begins
     // with "TCLIPDATA" and is longer than 9 characters, else 0.

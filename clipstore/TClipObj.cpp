@@ -219,6 +219,17 @@ void TClipObj::LoadFirst() {
         ReadClipData(nullptr);
 }
 
+bool TClipObj::SameDataAs(TClipObj& other) {
+    LoadFirst();
+    other.LoadFirst();
+    if (!Formats || !other.Formats || Formats->size() != other.Formats->size())
+        return false;
+    for (std::size_t i = 0; i < Formats->size(); ++i)
+        if (!(*Formats)[i]->SameData(*(*other.Formats)[i]))
+            return false;
+    return true;
+}
+
 TClipData* TClipObj::FormatAt(int index) {
     LoadFirst();
     if (!Formats || index < 0 || static_cast<std::size_t>(index) >= Formats->size())

@@ -197,6 +197,8 @@ public:
     // The address of the page the clip came from, as its "HTML Format" data (or its text) names it
     // after "SourceURL:"; empty when there is none or the header's start number is not a number.
     std::string HtmlSourceUrl();
+    // Every format of the two clips is the same, in the same order (both clips' data is read first).
+    bool SameDataAs(TClipObj& other);
 
 private:
     // The number under which a format goes out in this run: a registered format under the number its

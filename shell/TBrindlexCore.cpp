@@ -29,6 +29,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <utility>
 
 namespace bx::shell {
 
@@ -330,9 +331,12 @@ void TBrindlexCore::LoadData() {
     const bool atStart = StartingUp;
     StartingUp = false;
     TProgramState::Get().StartingUp = false;
-    if (atStart && ClipboardHoldsOtherData())
+    if (atStart && ClipboardHoldsOtherData()) {
+        // What another program still holds from before the last run was kept then: such a capture is
+        // compared in all its formats with the newest clip.
+        startCapture_ = true;
         clipView_->ReportAgain(0);
-    else
+    } else
         CopyItem(CurrentClip);
     if (DataLoaded)
         DataLoaded();
@@ -516,6 +520,7 @@ void TBrindlexCore::RefreshStateImages() {
 
 void TBrindlexCore::ClipViewCBChange() {
     SetTraceLocation("TfrmBX.ClipViewCBChange");
+    const bool atStart = std::exchange(startCapture_, false);
     if (view_ != nullptr)
         view_->SetPasteEnabled(clipboard_->HasFormat(CF_TEXT));
     if (RFOff)
@@ -566,8 +571,16 @@ void TBrindlexCore::ClipViewCBChange() {
     }
     if (AutoGlueMode && AutoGlue)
         AutoGlue(true);
-    if (!AutoGlueMode)
-        CaptureTheClip(nullptr);
+    if (!AutoGlueMode) {
+        wholeDuplicates_ = atStart;
+        try {
+            CaptureTheClip(nullptr);
+        } catch (...) {
+            wholeDuplicates_ = false;
+            throw;
+        }
+        wholeDuplicates_ = false;
+    }
 }
 
 bool TBrindlexCore::ClipboardHoldsOtherData() {
@@ -668,7 +681,7 @@ void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
             } else {
                 const int node = tree_.GetTreeNodeOfColl(target);
                 if (forced == nullptr && target->Count() > 0 && !target->AllowDuplicates &&
-                    IsDuplicateOfNewest(*clip, *target)) {
+                    (IsDuplicateOfNewest(*clip, *target) || (wholeDuplicates_ && clip->SameDataAs(*target->Clip(0))))) {
                     ShowStatus(1, false, "Duplicate Item Rejected.");
                     duplicate = true;
                 } else {

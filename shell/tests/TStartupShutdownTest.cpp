@@ -161,6 +161,28 @@ TEST_F(StartupShutdownTest, TheSessionEndingWhileABoxIsOpenEndsTheProgramAfterTh
     }
 }
 
+// A picture another program still holds from before the last run is not stored again at each start.
+TEST_F(StartupShutdownTest, APictureKeptInTheLastRunIsNotStoredAgainAtTheNextStart) {
+    Start();
+    ASSERT_TRUE(paint.Copy({{platform::CF_BITMAP, Dib(1)}}));
+    Settle();
+    ASSERT_EQ(ShortTermCount(), 1u);
+    for (const int run : {1, 2}) {
+        SCOPED_TRACE(run);
+        ASSERT_TRUE(core->FormCloseQuery());
+        core.reset();
+        Start();
+        Settle();
+        EXPECT_EQ(ShortTermCount(), 1u);
+    }
+    ASSERT_TRUE(core->FormCloseQuery());
+    core.reset();
+    ASSERT_TRUE(paint.Copy({{platform::CF_BITMAP, Dib(2)}}));
+    Start();
+    Settle();
+    EXPECT_EQ(ShortTermCount(), 2u) << "another picture is kept";
+}
+
 TEST_F(StartupShutdownTest, AutosaveWaitsForTheIntervalAndForAQuietList) {
     settings->AutoSaveInterval = 2;
     Start();
