@@ -31,10 +31,7 @@ std::size_t TGlobalBlocks::TextLenOfHandle(HGLOBAL block) {
     if (size == 0)
         return 0;
     const std::uint8_t* bytes = GlobalLock(block);
-    std::size_t length = 0;
-    if (bytes != nullptr)
-        while (length < size && bytes[length] != 0)
-            ++length;
+    const std::size_t length = bytes != nullptr ? strnlen(reinterpret_cast<const char*>(bytes), size) : 0;
     GlobalUnlock(block);
     return length;
 }
