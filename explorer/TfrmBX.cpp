@@ -17,6 +17,7 @@
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDibImage.h"
+#include "TErrorTrap.h"
 #include "THexDump.h"
 #include "THtmlView.h"
 #include "TImageFit.h"
@@ -750,8 +751,15 @@ void TfrmBX::Guard(const std::function<void()>& handler) {
 }
 
 bool TfrmBX::eventFilter(QObject* watched, QEvent* event) {
+    // Every event of the watched widgets passes here: no handler object is made for it.
     bool used = false;
-    Guard([&] { used = FilterEvent(watched, event); });
+    try {
+        used = FilterEvent(watched, event);
+    } catch (...) {
+        if (core_ == nullptr)
+            throw;
+        core_->ErrorTrap().HandleCurrentException();
+    }
     return used || QMainWindow::eventFilter(watched, event);
 }
 

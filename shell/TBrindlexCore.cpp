@@ -573,13 +573,7 @@ void TBrindlexCore::ClipViewCBChange() {
         AutoGlue(true);
     if (!AutoGlueMode) {
         wholeDuplicates_ = atStart;
-        try {
-            CaptureTheClip(nullptr);
-        } catch (...) {
-            wholeDuplicates_ = false;
-            throw;
-        }
-        wholeDuplicates_ = false;
+        CaptureTheClip(nullptr);
     }
 }
 
@@ -626,6 +620,7 @@ bool TBrindlexCore::IsDuplicateOfNewest(TClipObj& clip, TClipColl& coll) {
 void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
     SetTraceLocation("TfrmBX.CaptureTheClip");
     LogMsg(LogDataEvents, ">CaptureTheClip", "Begin");
+    const bool wholeDuplicates = std::exchange(wholeDuplicates_, false);
     TClipObj* const savedCurrent = CurrentClip;
     TClipObj* const savedLast = LastCaptured;
     bool captured = false;
@@ -681,7 +676,7 @@ void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
             } else {
                 const int node = tree_.GetTreeNodeOfColl(target);
                 if (forced == nullptr && target->Count() > 0 && !target->AllowDuplicates &&
-                    (IsDuplicateOfNewest(*clip, *target) || (wholeDuplicates_ && clip->SameDataAs(*target->Clip(0))))) {
+                    (IsDuplicateOfNewest(*clip, *target) || (wholeDuplicates && clip->SameDataAs(*target->Clip(0))))) {
                     ShowStatus(1, false, "Duplicate Item Rejected.");
                     duplicate = true;
                 } else {

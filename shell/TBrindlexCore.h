@@ -228,7 +228,7 @@ private:
     bool sessionEnded_ = false;
     int busy_ = 0;            // handlers running, one inside another
     bool startCapture_ = false;    // the next report is what the clipboard held at start
-    bool wholeDuplicates_ = false; // the capture running is a duplicate of the newest clip in any format
+    bool wholeDuplicates_ = false; // the next capture compares every format with the newest clip
     bool endPending_ = false; // the session ended while they ran
     bool shutDownDone_ = false;
 };

@@ -561,9 +561,14 @@ std::optional<X11SelectionReader::Data> X11ClipboardBridge::Take(std::string_vie
         return data;
     }
     auto it = offered_.find(target);
-    if (it == offered_.end() || ownerStalled_)
+    return it != offered_.end() ? Read(it->second) : std::nullopt;
+}
+
+std::optional<X11SelectionReader::Data> X11ClipboardBridge::Read(xcb_atom_t target) {
+    // An owner that let one request go unanswered is not waited for again until it changes.
+    if (ownerStalled_)
         return std::nullopt;
-    std::optional<X11SelectionReader::Data> data = reader_->Read(clipboardAtom_, it->second);
+    std::optional<X11SelectionReader::Data> data = reader_->Read(clipboardAtom_, target);
     ownerStalled_ = reader_->TimedOut();
     return data;
 }
@@ -578,11 +583,9 @@ const X11SelectionReader::Data* X11ClipboardBridge::Fetch(std::string_view targe
         return nullptr;
     auto f = fetched_.find(target);
     if (f == fetched_.end()) {
-        // An owner that let one request go unanswered is not waited for again until it changes.
         if (ownerStalled_)
-            return nullptr;
-        f = fetched_.emplace(std::string(target), reader_->Read(clipboardAtom_, it->second)).first;
-        ownerStalled_ = reader_->TimedOut();
+            return nullptr; // not kept: the next owner gets its chance
+        f = fetched_.emplace(std::string(target), Read(it->second)).first;
     }
     return f->second ? &*f->second : nullptr;
 }

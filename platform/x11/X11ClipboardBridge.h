@@ -129,6 +129,8 @@ private:
     const X11SelectionReader::Data* Fetch(std::string_view target);
     // A target's data for one use: taken out of what was fetched, else read without being kept.
     std::optional<X11SelectionReader::Data> Take(std::string_view target);
+    // Asks the owner for a target, unless it left a request unanswered already.
+    std::optional<X11SelectionReader::Data> Read(xcb_atom_t target);
     bool Offers(std::string_view target) const;
     std::optional<std::string> Derive(Kind kind);
 
