@@ -26,8 +26,7 @@ public:
     TSubscription() = default;
     TSubscription(std::weak_ptr<detail::TEventLink> link, std::uint64_t id) : link_(std::move(link)), id_(id) {}
     ~TSubscription() { Reset(); }
-    TSubscription(TSubscription&& other) noexcept
-        : link_(std::move(other.link_)), id_(std::exchange(other.id_, 0)) {}
+    TSubscription(TSubscription&& other) noexcept : link_(std::move(other.link_)), id_(std::exchange(other.id_, 0)) {}
     TSubscription& operator=(TSubscription&& other) noexcept {
         if (this != &other) {
             Reset();
@@ -62,8 +61,7 @@ private:
 // emission runs the same rules). A listener may destroy the event's owner: the emission ends after
 // that listener. An exception from a listener ends the emission and goes to the emitter.
 // One thread only, as everything that runs on the program's messages.
-template <typename... Args>
-class TEvent {
+template <typename... Args> class TEvent {
 public:
     using Handler = std::function<void(Args...)>;
 

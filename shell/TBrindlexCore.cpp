@@ -48,16 +48,13 @@ TErrorTrap::Kind ClassifyError(const std::exception& e) {
 
 } // namespace
 
-TBrindlexCore::TBrindlexCore(Environment env)
+TBrindlexCore::TBrindlexCore(const Environment& env)
     : desktop_(env.Desktop), settings_(env.Settings), boxes_(env.Boxes), view_(env.View) {
     TProgramState::Get().Desktop = &desktop_;
-    const std::string logDirectory = env.LogDirectory;
-    lifecycle_ = std::make_unique<TCoreLifecycle>(
-        *this, TCoreLifecycle::Environment{env.Desktop, env.Settings, env.DataSources, env.Boxes, env.DateFormat,
-                                           std::move(env.LogDirectory), env.View});
+    lifecycle_ = std::make_unique<TCoreLifecycle>(*this, env);
     errorTrap_ = std::make_unique<TErrorTrap>(boxes_, desktop_.Clock(), env.DateFormat, env.DataSources);
     errorTrap_->Classify = ClassifyError;
-    errorTrap_->FallbackDirectory = logDirectory;
+    errorTrap_->FallbackDirectory = env.LogDirectory;
     window_ = std::make_unique<TMessageWindow>(
         desktop_.Windows(), "Brindlex",
         [this](UINT msg, WPARAM wParam, LPARAM lParam) { return WndProc(msg, wParam, lParam); });
@@ -130,44 +127,114 @@ LRESULT TBrindlexCore::WndProc(UINT msg, WPARAM wParam, LPARAM) {
 // ---------------------------------------------------------------------------------------------------
 // The parts' state and work, through the core
 
-cliplink::Tfilter* TBrindlexCore::Filter() { return lifecycle_->Filter(); }
-TMasterList* TBrindlexCore::MasterList() { return lifecycle_->MasterList(); }
-TAppLog* TBrindlexCore::Log() { return lifecycle_->Log(); }
+cliplink::Tfilter* TBrindlexCore::Filter() {
+    return lifecycle_->Filter();
+}
+TMasterList* TBrindlexCore::MasterList() {
+    return lifecycle_->MasterList();
+}
+TAppLog* TBrindlexCore::Log() {
+    return lifecycle_->Log();
+}
 
-TDateTime TBrindlexCore::NoCaptureUntil() const { return putBack_->NoCaptureUntil(); }
-void TBrindlexCore::SetNoCaptureUntil(TDateTime until) { putBack_->SetNoCaptureUntil(until); }
-bool TBrindlexCore::CopyInProgress() const { return putBack_->CopyInProgress(); }
-bool TBrindlexCore::StartingUp() const { return lifecycle_->StartingUp(); }
-bool TBrindlexCore::StartupDone() const { return lifecycle_->StartupDone(); }
-void TBrindlexCore::SetStartupDone(bool done) { lifecycle_->SetStartupDone(done); }
-void TBrindlexCore::SetStartupDelay(UINT ms) { lifecycle_->SetStartupDelay(ms); }
-bool TBrindlexCore::DdeLinkOpen() const { return capture_->DdeLinkOpen(); }
-const std::string& TBrindlexCore::LastDDEBrowser() const { return capture_->LastDDEBrowser(); }
-int TBrindlexCore::AutoSaveCountdown() const { return lifecycle_->AutoSaveCountdown(); }
-void TBrindlexCore::SetAutoSaveCountdown(int ticks) { lifecycle_->SetAutoSaveCountdown(ticks); }
-bool TBrindlexCore::AutoSaving() const { return lifecycle_->AutoSaving(); }
+TDateTime TBrindlexCore::NoCaptureUntil() const {
+    return putBack_->NoCaptureUntil();
+}
+void TBrindlexCore::SetNoCaptureUntil(TDateTime until) {
+    putBack_->SetNoCaptureUntil(until);
+}
+bool TBrindlexCore::CopyInProgress() const {
+    return putBack_->CopyInProgress();
+}
+bool TBrindlexCore::StartingUp() const {
+    return lifecycle_->StartingUp();
+}
+bool TBrindlexCore::StartupDone() const {
+    return lifecycle_->StartupDone();
+}
+void TBrindlexCore::SetStartupDone(bool done) {
+    lifecycle_->SetStartupDone(done);
+}
+void TBrindlexCore::SetStartupDelay(UINT ms) {
+    lifecycle_->SetStartupDelay(ms);
+}
+bool TBrindlexCore::DdeLinkOpen() const {
+    return capture_->DdeLinkOpen();
+}
+const std::string& TBrindlexCore::LastDDEBrowser() const {
+    return capture_->LastDDEBrowser();
+}
+int TBrindlexCore::AutoSaveCountdown() const {
+    return lifecycle_->AutoSaveCountdown();
+}
+void TBrindlexCore::SetAutoSaveCountdown(int ticks) {
+    lifecycle_->SetAutoSaveCountdown(ticks);
+}
+bool TBrindlexCore::AutoSaving() const {
+    return lifecycle_->AutoSaving();
+}
 
-void TBrindlexCore::Guarded(const std::function<void()>& handler) { lifecycle_->Guarded(handler); }
-void TBrindlexCore::RequestEnd() { lifecycle_->RequestEnd(); }
-bool TBrindlexCore::Ended() const { return lifecycle_->Ended(); }
-void TBrindlexCore::Startup(const std::vector<std::string>& args) { lifecycle_->Startup(args); }
-void TBrindlexCore::DeferredStartup() { lifecycle_->DeferredStartup(); }
-void TBrindlexCore::LoadData() { lifecycle_->LoadData(); }
-void TBrindlexCore::SaveAllClips() { lifecycle_->SaveAllClips(); }
-void TBrindlexCore::AutoSaveTimer() { lifecycle_->AutoSaveTimer(); }
-void TBrindlexCore::Suspend() { lifecycle_->Suspend(); }
-void TBrindlexCore::Resume() { lifecycle_->Resume(); }
-bool TBrindlexCore::FormCloseQuery() { return lifecycle_->FormCloseQuery(); }
-bool TBrindlexCore::ShutDown() { return lifecycle_->ShutDown(); }
-void TBrindlexCore::EndSession() { lifecycle_->EndSession(); }
+void TBrindlexCore::Guarded(const std::function<void()>& handler) {
+    lifecycle_->Guarded(handler);
+}
+void TBrindlexCore::RequestEnd() {
+    lifecycle_->RequestEnd();
+}
+bool TBrindlexCore::Ended() const {
+    return lifecycle_->Ended();
+}
+void TBrindlexCore::Startup(const std::vector<std::string>& args) {
+    lifecycle_->Startup(args);
+}
+void TBrindlexCore::DeferredStartup() {
+    lifecycle_->DeferredStartup();
+}
+void TBrindlexCore::LoadData() {
+    lifecycle_->LoadData();
+}
+void TBrindlexCore::SaveAllClips() {
+    lifecycle_->SaveAllClips();
+}
+void TBrindlexCore::AutoSaveTimer() {
+    lifecycle_->AutoSaveTimer();
+}
+void TBrindlexCore::Suspend() {
+    lifecycle_->Suspend();
+}
+void TBrindlexCore::Resume() {
+    lifecycle_->Resume();
+}
+bool TBrindlexCore::FormCloseQuery() {
+    return lifecycle_->FormCloseQuery();
+}
+bool TBrindlexCore::ShutDown() {
+    return lifecycle_->ShutDown();
+}
+void TBrindlexCore::EndSession() {
+    lifecycle_->EndSession();
+}
 
-void TBrindlexCore::ClipViewCBChange() { capture_->ClipViewCBChange(); }
-void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) { capture_->CaptureTheClip(forced); }
-std::string TBrindlexCore::GetURLDDE(const std::string& service) { return capture_->GetURLDDE(service); }
-std::string TBrindlexCore::GetHtmlSourceURL(TClipObj& clip) { return TCapturePipeline::GetHtmlSourceURL(clip); }
-int TBrindlexCore::CalcStateIndex(const TClipColl& coll) const { return capture_->CalcStateIndex(coll); }
-bool TBrindlexCore::CopyItem(TClipObj* clip) { return putBack_->CopyItem(clip); }
-void TBrindlexCore::ClipViewRenderFormat() { putBack_->ClipViewRenderFormat(); }
+void TBrindlexCore::ClipViewCBChange() {
+    capture_->ClipViewCBChange();
+}
+void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
+    capture_->CaptureTheClip(forced);
+}
+std::string TBrindlexCore::GetURLDDE(const std::string& service) {
+    return capture_->GetURLDDE(service);
+}
+std::string TBrindlexCore::GetHtmlSourceURL(TClipObj& clip) {
+    return TCapturePipeline::GetHtmlSourceURL(clip);
+}
+int TBrindlexCore::CalcStateIndex(const TClipColl& coll) const {
+    return capture_->CalcStateIndex(coll);
+}
+bool TBrindlexCore::CopyItem(TClipObj* clip) {
+    return putBack_->CopyItem(clip);
+}
+void TBrindlexCore::ClipViewRenderFormat() {
+    putBack_->ClipViewRenderFormat();
+}
 
 void TBrindlexCore::SetAutoCapture(bool on) {
     clipView_->Capturing = on;

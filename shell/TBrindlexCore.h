@@ -80,7 +80,7 @@ public:
         IMainView* View = nullptr;
     };
 
-    explicit TBrindlexCore(Environment env);
+    explicit TBrindlexCore(const Environment& env);
     ~TBrindlexCore();
     TBrindlexCore(const TBrindlexCore&) = delete;
     TBrindlexCore& operator=(const TBrindlexCore&) = delete;
@@ -230,8 +230,8 @@ private:
     TCollectionTree tree_;
     std::unique_ptr<TCapturePipeline> capture_;
     std::unique_ptr<TClipPutBack> putBack_;
-    platform::TSubscription listSelection_;  // the list model's change, announced as ListSelectionChanged
-    platform::TSubscription ownSelection_;   // the core's own answer to it
+    platform::TSubscription listSelection_; // the list model's change, announced as ListSelectionChanged
+    platform::TSubscription ownSelection_;  // the core's own answer to it
     std::string statusText_;
 
     clipstore::TClipObj* currentClip_ = nullptr;

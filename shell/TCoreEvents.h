@@ -31,14 +31,15 @@ struct TUserMove {
     int Row = -1;
 };
 
-// What the core announces. Every event is emitted on the program's one thread, inside the core's
-// error guard; listeners run by ascending order (0 unless given) and, within one order, in the order
-// they subscribed (see TEvent). None of them replaces the core's own work.
+// What the core announces. Every event is emitted on the program's one thread, while the core handles
+// a message; listeners run by ascending order (0 unless given) and, within one order, in the order
+// they subscribed (see TEvent). None of them replaces the core's own work. Subscribe to these, never
+// emit them from outside the core (UserMoving goes through TBrindlexCore::AnnounceUserMove).
 struct TCoreEvents {
     // Another program changed the clipboard; the core has not looked at it yet.
     platform::TEvent<> ForeignClipboardChange;
     // The change passed the core's checks (capture on, no ignore marker, not empty, not too soon after
-    // a put-back, not while busy) and is about to be captured.
+    // a put-back, not while busy): it is captured now, or looked at again when a put-back is running.
     platform::TEvent<> ClipboardChangeAccepted;
     // An accepted change arrived while auto-glue mode is on: the core stores no clip of its own.
     platform::TEvent<> ClipboardChangeHeld;

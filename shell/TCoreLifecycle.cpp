@@ -27,9 +27,9 @@ using clipstore::TClipColl;
 using clipstore::TMasterList;
 using clipstore::TProgramState;
 
-TCoreLifecycle::TCoreLifecycle(TBrindlexCore& core, Environment env)
+TCoreLifecycle::TCoreLifecycle(TBrindlexCore& core, const TBrindlexCore::Environment& env)
     : core_(core), desktop_(env.Desktop), settings_(env.Settings), dataSources_(env.DataSources), boxes_(env.Boxes),
-      dateFormat_(env.DateFormat), logDirectory_(std::move(env.LogDirectory)), view_(env.View),
+      dateFormat_(env.DateFormat), logDirectory_(env.LogDirectory), view_(env.View),
       startupDelay_(TBrindlexCore::StartupDelayMs) {}
 
 TCoreLifecycle::~TCoreLifecycle() {

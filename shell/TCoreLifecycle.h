@@ -4,6 +4,7 @@
 #include "IDesktop.h"
 #include "IMessageBoxes.h"
 #include "PlatformTypes.h"
+#include "TBrindlexCore.h"
 
 #include <functional>
 #include <memory>
@@ -24,7 +25,6 @@ namespace bx::shell {
 class IMainView;
 class TAppLog;
 class TAppSettings;
-class TBrindlexCore;
 
 // The program's life cycle around its data: the start (log, viewer, profile, master list, formats,
 // timers), the deferred load of every data source, the autosave and the save on request, sleep and
@@ -33,17 +33,8 @@ class TBrindlexCore;
 // profile and the master list. Part of the core, which owns it and whose state it uses.
 class TCoreLifecycle {
 public:
-    struct Environment {
-        platform::IDesktop& Desktop;
-        TAppSettings& Settings;
-        clipstore::TDataSourceList& DataSources;
-        platform::IMessageBoxes& Boxes;
-        const platform::IDateTimeFormat& DateFormat;
-        std::string LogDirectory;
-        IMainView* View = nullptr;
-    };
-
-    TCoreLifecycle(TBrindlexCore& core, Environment env);
+    // env: what the core was given.
+    TCoreLifecycle(TBrindlexCore& core, const TBrindlexCore::Environment& env);
     ~TCoreLifecycle();
     TCoreLifecycle(const TCoreLifecycle&) = delete;
     TCoreLifecycle& operator=(const TCoreLifecycle&) = delete;

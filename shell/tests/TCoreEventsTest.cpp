@@ -61,9 +61,7 @@ TEST_F(CoreEventsTest, ListenersHearTheStartTheCapturesAndTheSelectionBesideTheC
     }
     // A listener whose subscription is gone hears nothing more.
     heard.clear();
-    {
-        const platform::TSubscription gone = events.DataLoaded.Subscribe(note("gone"));
-    }
+    { const platform::TSubscription gone = events.DataLoaded.Subscribe(note("gone")); }
     core->LoadData();
     EXPECT_EQ(heard, (std::vector<std::string>{"loaded", "loaded too"}));
 }
