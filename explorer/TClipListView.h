@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QStringList>
+#include <QTableView>
+
+#include <cstddef>
+
+namespace bx::clipstore {
+class TClipObj;
+}
+
+namespace bx::platform {
+class IDesktop;
+}
+
+namespace bx::shell {
+class TBrindlexCore;
+class TClipListSelection;
+} // namespace bx::shell
+
+namespace bx::explorer {
+
+class TClipTableModel;
+class TClipTitleDelegate;
+
+// The clip list of the shown collection: its rows, drawn with their format images before the titles, the
+// sort arrow of its column, and the selection, which it keeps in step with the core's list in both
+// directions. The arrow keys tell the list's selection rules when a row is being held down; the column
+// widths are kept in the settings store.
+class TClipListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit TClipListView(QWidget* parent);
+
+    // Shows the core's clip list (the column widths the user left last time) / stops showing it (its
+    // column widths are stored).
+    void Attach(shell::TBrindlexCore& core, platform::IDesktop& desktop, shell::TClipListSelection& selection);
+    void Detach();
+
+    // The core's list was rebuilt: false when the view shows no list.
+    bool Reset();
+    void RowInserted(std::size_t row);
+    void ShowSortArrow();
+    // Selects the rows the core's list has selected, and shows its focused row.
+    void SyncSelection();
+    // The clip's row is drawn again.
+    void RefreshRow(const clipstore::TClipObj* clip);
+    // The names of the clip's format images in the list.
+    QStringList FormatImages(const clipstore::TClipObj* clip) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool FilterEvent(QObject* watched, QEvent* event);
+    void OnViewSelectionChanged();
+    void OnHeaderClicked(int column);
+    // Works out where the list's titles start once the list has changed (before it is drawn).
+    void UpdateFormatIconRoom();
+
+    shell::TBrindlexCore* core_ = nullptr;
+    platform::IDesktop* desktop_ = nullptr;
+    shell::TClipListSelection* selection_ = nullptr;
+    TClipTableModel* clipModel_ = nullptr;
+    TClipTitleDelegate* titleDelegate_ = nullptr;
+    bool syncing_ = false;
+    // The list changed since the room for its format images was worked out.
+    bool formatIconsStale_ = true;
+};
+
+} // namespace bx::explorer

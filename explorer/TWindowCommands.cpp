@@ -1,0 +1,160 @@
+#include "TWindowCommands.h"
+
+#include "TClipListSelection.h"
+#include "TImageLists.h"
+#include "TImages.h"
+#include "TPreviewPane.h"
+#include "TfrmBX.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace bx::explorer {
+
+// The command table. Menu texts and shortcuts are the ones users know: keep them.
+const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
+    {SelectNext, "mnuSelectNext", "Select &Next Item (Down)", nullptr, "Ctrl+N", "Select Next Item (Down)", false,
+     Enable::Always, [](TfrmBX& window, bool) { window.SelectNextItem(true); }},
+    {SelectPrevious, "mnuSelectPrevious", "Select &Previous Item (Up)", nullptr, "Ctrl+P", "Select Previous Item (Up)",
+     false, Enable::Always, [](TfrmBX& window, bool) { window.SelectNextItem(false); }},
+    {SelectAll, "mnuSelectAll", "Select All Items", nullptr, "Ctrl+A", nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Selection() != nullptr)
+             window.Selection()->SelectAll();
+     }},
+    {ApplicationProfile, "mnuApplicationProfile", "Application P&rofile...", nullptr, nullptr, nullptr, false,
+     Enable::Always, [](TfrmBX& window, bool) { window.ShowApplicationProfile(); }},
+    {ExpandPreview, "mnuSizePreviewWindow", "Expand Preview Window", "TB_SIZEWINDOW", "Ctrl+Shift+X", nullptr, true,
+     Enable::Always, [](TfrmBX& window, bool on) { window.ExpandPane(on); }},
+    // With Ctrl held down: from the first collection.
+    {NextCollection, "actNextCollection", "Next Collection", "TB_BLANK", nullptr,
+     "Next collection (with Ctrl: from the first)", false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         window.NextCollection((QApplication::keyboardModifiers() & Qt::ControlModifier) != 0);
+     }},
+    // Its image shows the pin's state (the pane sets it).
+    {PinPreview, "actPinPreview", "Pin Preview", nullptr, nullptr, "Pin the preview to this clip", true, Enable::Always,
+     [](TfrmBX& window, bool on) { window.SetPinned(on); }},
+    {WordWrap, "actWordWrap", "Word Wrap", "TB_WORDWRAP", nullptr, "Word wrap", true, Enable::Always,
+     [](TfrmBX& window, bool on) { window.pane_->SetWordWrap(on); }},
+    {PreviewFont, "actPreviewFont", "Display Font", "TB_FONT", nullptr, "Display font", false, Enable::Always,
+     [](TfrmBX& window, bool) { window.pane_->ChooseMagFont(); }},
+};
+
+// The main menu.
+const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
+    {"&Edit", {SelectNext, SelectPrevious, SelectAll}},
+    {"&Config", {ApplicationProfile}},
+    {"&View", {ExpandPreview}},
+};
+
+TWindowCommands::TWindowCommands(TfrmBX& window) : QObject(&window), window_(window) {
+    for (const Spec& spec : Table)
+        actions_[static_cast<std::size_t>(spec.command)] = Make(spec);
+}
+
+QAction* TWindowCommands::Make(const Spec& spec) {
+    auto* action = new QAction(spec.text, &window_);
+    action->setObjectName(spec.name);
+    if (spec.image != nullptr)
+        action->setIcon(TImages::Icon(spec.image));
+    // The images are the buttons'; the menus show none.
+    action->setIconVisibleInMenu(false);
+    if (spec.shortcut != nullptr)
+        action->setShortcut(QKeySequence(spec.shortcut));
+    if (spec.toolTip != nullptr)
+        action->setToolTip(spec.toolTip);
+    action->setCheckable(spec.checkable);
+    TfrmBX* window = &window_;
+    const auto run = spec.run;
+    const auto guarded = [window, run](bool checked) {
+        window->Guard([window, run, checked] { run(*window, checked); });
+    };
+    // A checkable command follows its state, however it is set; the others run when triggered.
+    if (spec.checkable)
+        connect(action, &QAction::toggled, this, guarded);
+    else
+        connect(action, &QAction::triggered, this, guarded);
+    if (spec.enable != Enable::Always)
+        AddSelectionCommand(action, spec.enable == Enable::OneSelected);
+    return action;
+}
+
+void TWindowCommands::BuildMenuBar(QMenuBar& bar) const {
+    for (const Menu& menu : MainMenu)
+        FillMenu(*bar.addMenu(menu.title), menu.commands);
+}
+
+void TWindowCommands::FillMenu(QMenu& menu, std::span<const Command> commands) const {
+    for (const Command command : commands) {
+        if (command == Separator)
+            menu.addSeparator();
+        else
+            menu.addAction(Action(command));
+    }
+}
+
+QToolButton* TWindowCommands::Button(QWidget* parent, Command command, const char* objectName) const {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(objectName);
+    button->setDefaultAction(Action(command));
+    return button;
+}
+
+void TWindowCommands::BuildToolBar(QToolBar& bar) const {
+    QToolButton* collection = Button(&bar, NextCollection, "cmdCollection");
+    collection->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    bar.addWidget(collection);
+    // The spin button: the upper arrow selects the previous row, the lower one the next.
+    auto* scroll = new QWidget(&bar);
+    scroll->setObjectName("cmdScroll");
+    auto* layout = new QVBoxLayout(scroll);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (const bool next : {false, true}) {
+        QToolButton* arrow = Button(scroll, next ? SelectNext : SelectPrevious, next ? "cmdScrollDown" : "cmdScrollUp");
+        arrow->setArrowType(next ? Qt::DownArrow : Qt::UpArrow);
+        arrow->setFixedSize(20, 12);
+        arrow->setAutoRepeat(true);
+        layout->addWidget(arrow);
+    }
+    bar.addWidget(scroll);
+}
+
+QWidget* TWindowCommands::BuildPaneButtons() const {
+    auto* corner = new QWidget();
+    auto* layout = new QHBoxLayout(corner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const std::pair<Command, const char*> buttons[] = {{PinPreview, "cmdMag_Pin"},
+                                                       {WordWrap, "cmdMag_WordWrap"},
+                                                       {PreviewFont, "cmdMagFont"},
+                                                       {ExpandPreview, "cmdMag_SizeWindow"}};
+    for (const auto& [command, name] : buttons)
+        layout->addWidget(Button(corner, command, name));
+    return corner;
+}
+
+void TWindowCommands::ShowCollectionImage(int imageIndex) {
+    const QPixmap button = TImages::CollectionButtonImage(imageIndex, window_.palette().color(QPalette::Button));
+    TImageLists::Program().Replace(TImageLists::Toolbar, TImageLists::CollectionButton, button.toImage());
+    Action(NextCollection)->setIcon(QIcon(button));
+}
+
+void TWindowCommands::AddSelectionCommand(QAction* action, bool exactlyOne) {
+    selectionCommands_.push_back({action, exactlyOne});
+}
+
+void TWindowCommands::SelectionChanged(std::size_t selected) {
+    for (const auto& [action, exactlyOne] : selectionCommands_)
+        if (action != nullptr)
+            action->setEnabled(exactlyOne ? selected == 1 : selected >= 1);
+}
+
+} // namespace bx::explorer

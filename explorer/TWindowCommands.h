@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <cstddef>
+#include <span>
+#include <utility>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace bx::explorer {
+
+class TfrmBX;
+
+// Every command of the explorer window, as one QAction each: its text with its mnemonic, image, shortcut,
+// tool tip, whether it is checked, when it is enabled and what it does are one row of the command table
+// (TWindowCommands.cpp). The main menu, the toolbar, the preview pane's buttons and any context menu are
+// built from these actions, so a command looks and behaves the same wherever it appears. Every command
+// runs through the core's guard.
+//
+// A new command: a value in Command, a row in the table, and its place in a menu or bar below it.
+class TWindowCommands : public QObject {
+    Q_OBJECT
+public:
+    enum Command {
+        Separator = -1, // in a menu's layout: a separator line
+        SelectNext,
+        SelectPrevious,
+        SelectAll,
+        ApplicationProfile,
+        ExpandPreview,
+        NextCollection,
+        PinPreview,
+        WordWrap,
+        PreviewFont,
+        CommandCount
+    };
+    // When a command is enabled.
+    enum class Enable { Always, OneSelected, SomeSelected };
+
+    explicit TWindowCommands(TfrmBX& window);
+
+    QAction* Action(Command command) const { return actions_[static_cast<std::size_t>(command)]; }
+
+    void BuildMenuBar(QMenuBar& bar) const;
+    void BuildToolBar(QToolBar& bar) const;
+    // The preview pane's buttons: pin, word wrap, font, expand.
+    QWidget* BuildPaneButtons() const;
+    // A menu of the commands in this order (a context menu).
+    void FillMenu(QMenu& menu, std::span<const Command> commands) const;
+    // A tool button for the command.
+    QToolButton* Button(QWidget* parent, Command command, const char* objectName) const;
+
+    // The collection button shows the image of the collection shown last.
+    void ShowCollectionImage(int imageIndex);
+
+    // A command on the selected clips: enabled while exactly one row (exactlyOne) or at least one row is
+    // selected.
+    void AddSelectionCommand(QAction* action, bool exactlyOne);
+    // The list's selection changed: the commands on the selection follow it.
+    void SelectionChanged(std::size_t selected);
+
+private:
+    struct Spec {
+        Command command;
+        const char* name;     // the action's object name
+        const char* text;     // with its & mnemonic
+        const char* image;    // the name of its image, or nullptr
+        const char* shortcut; // or nullptr
+        const char* toolTip;  // nullptr: the text without its mnemonic
+        bool checkable;
+        Enable enable;
+        // What it does; checked: the action's state for a checkable command.
+        void (*run)(TfrmBX& window, bool checked);
+    };
+    struct Menu {
+        const char* title;
+        std::vector<Command> commands;
+    };
+    static const Spec Table[CommandCount];
+    static const std::vector<Menu> MainMenu;
+
+    QAction* Make(const Spec& spec);
+
+    TfrmBX& window_;
+    QAction* actions_[CommandCount] = {};
+    std::vector<std::pair<QPointer<QAction>, bool>> selectionCommands_;
+};
+
+} // namespace bx::explorer

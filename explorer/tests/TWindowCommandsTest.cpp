@@ -1,0 +1,100 @@
+// The explorer window's commands: the main menu as users know it (texts, mnemonics, shortcuts), and the
+// toolbar's and the preview pane's buttons, which are the same commands as the menu entries.
+#include "CoreTestFixture.h"
+#include "ExplorerWindowFixture.h"
+
+#include "TWindowCommands.h"
+#include "TfrmBX.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QToolButton>
+
+#include <string>
+#include <vector>
+
+namespace bx::explorer {
+namespace {
+
+using Commands = TWindowCommands;
+
+class WindowCommandsTest : public test::ExplorerWindowFixture {};
+
+TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
+    StartWindow();
+    struct Entry {
+        std::string menu, text, shortcut;
+        bool checkable;
+    };
+    const std::vector<Entry> expected = {
+        {"&Edit", "Select &Next Item (Down)", "Ctrl+N", false},
+        {"&Edit", "Select &Previous Item (Up)", "Ctrl+P", false},
+        {"&Edit", "Select All Items", "Ctrl+A", false},
+        {"&Config", "Application P&rofile...", "", false},
+        {"&View", "Expand Preview Window", "Ctrl+Shift+X", true},
+    };
+    std::vector<Entry> shown;
+    for (QAction* menu : window->menuBar()->actions())
+        for (const QAction* entry : menu->menu()->actions())
+            shown.push_back({menu->text().toStdString(), entry->text().toStdString(),
+                             entry->shortcut().toString().toStdString(), entry->isCheckable()});
+    ASSERT_EQ(shown.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].text);
+        EXPECT_EQ(shown[i].menu, expected[i].menu);
+        EXPECT_EQ(shown[i].text, expected[i].text);
+        EXPECT_EQ(shown[i].shortcut, expected[i].shortcut);
+        EXPECT_EQ(shown[i].checkable, expected[i].checkable);
+    }
+}
+
+TEST_F(WindowCommandsTest, TheButtonsAreTheCommandsWithTheirToolTips) {
+    StartWindow();
+    struct Button {
+        const char* name;
+        Commands::Command command;
+        const char* toolTip;
+    };
+    const Button buttons[] = {
+        {"cmdCollection", Commands::NextCollection, "Next collection (with Ctrl: from the first)"},
+        {"cmdScrollUp", Commands::SelectPrevious, "Select Previous Item (Up)"},
+        {"cmdScrollDown", Commands::SelectNext, "Select Next Item (Down)"},
+        {"cmdMag_Pin", Commands::PinPreview, "Pin the preview to this clip"},
+        {"cmdMag_WordWrap", Commands::WordWrap, "Word wrap"},
+        {"cmdMagFont", Commands::PreviewFont, "Display font"},
+        {"cmdMag_SizeWindow", Commands::ExpandPreview, "Expand Preview Window"},
+    };
+    for (const Button& expected : buttons) {
+        SCOPED_TRACE(expected.name);
+        auto* button = window->findChild<QToolButton*>(expected.name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->defaultAction(), window->Commands()->Action(expected.command));
+        EXPECT_EQ(button->toolTip().toStdString(), expected.toolTip);
+    }
+}
+
+// The menu entry and the pane's button are one command: either shows the other's state, and moving a
+// splitter releases both.
+TEST_F(WindowCommandsTest, TheExpandEntryAndThePanesButtonShareTheirState) {
+    StartWindow();
+    CopyText(editor, "words");
+    QAction* entry = window->Commands()->Action(Commands::ExpandPreview);
+    auto* button = window->findChild<QToolButton*>("cmdMag_SizeWindow");
+    entry->trigger();
+    EXPECT_TRUE(button->isChecked());
+    EXPECT_EQ(window->TreeSplitter()->sizes().value(0), 1);
+    emit window->TreeSplitter()->splitterMoved(150, 1);
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_FALSE(button->isChecked());
+    button->click();
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_EQ(window->ListSplitter()->sizes().value(0), 1);
+    button->click();
+    EXPECT_FALSE(entry->isChecked());
+}
+
+} // namespace
+} // namespace bx::explorer
