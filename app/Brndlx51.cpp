@@ -15,7 +15,7 @@
 #include "TQtMessageBoxes.h"
 #include "TfrmBX.h"
 #include "X11Desktop.h"
-#include "X11KeyMap.h"
+#include "VirtualKeys.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -101,7 +101,7 @@ int main(int argc, char* argv[]) {
 
     // Ctrl and Shift held at start offer to forget every setting.
     bx::platform::IKeyboard& keys = desktop.Keyboard();
-    if (keys.IsKeyDown(bx::platform::x11::VK_CONTROL) && keys.IsKeyDown(bx::platform::x11::VK_SHIFT))
+    if (keys.IsKeyDown(bx::platform::VK_CONTROL) && keys.IsKeyDown(bx::platform::VK_SHIFT))
         settings.ConfirmResetAtStartup();
     settings.UseDefaultDataDirWithoutAsking = useDefaultDataDir;
     settings.ReadSettings(ScreenSize());
