@@ -2,6 +2,8 @@
 
 #include "X11KeyMap.h"
 
+#include <xcb/xtest.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -37,9 +39,27 @@ IClipboard& X11ContractDesktop::Clipboard() {
 }
 
 IHotKeys& X11ContractDesktop::HotKeys() {
-    if (!hotKeys_)
+    if (!hotKeys_) {
+        WakeTheSyntheticKeyboard();
         hotKeys_ = std::make_unique<x11::X11HotKeys>(windows_);
+    }
     return *hotKeys_;
+}
+
+void X11ContractDesktop::WakeTheSyntheticKeyboard() {
+    // The server switches its core keyboard to the XTest device at the first synthetic key and tells every
+    // client that the mapping changed; the hot keys grab their keys again then, and a press that comes in
+    // between is lost. One Shift pressed and released before the hot keys exist, and answered (the round
+    // trip), makes that switch happen first.
+    std::unique_ptr<x11::XcbConnection> conn = x11::XcbConnection::Open();
+    if (!conn)
+        return;
+    x11::X11KeyMap map;
+    map.Load(conn->Raw());
+    const xcb_keycode_t shift = map.KeycodeOfVk(VK_SHIFT);
+    xcb_test_fake_input(conn->Raw(), XCB_KEY_PRESS, shift, XCB_CURRENT_TIME, conn->Root(), 0, 0, 0);
+    xcb_test_fake_input(conn->Raw(), XCB_KEY_RELEASE, shift, XCB_CURRENT_TIME, conn->Root(), 0, 0, 0);
+    std::free(xcb_get_input_focus_reply(conn->Raw(), xcb_get_input_focus(conn->Raw()), nullptr));
 }
 
 bool X11ContractDesktop::RunUntil(const std::function<bool()>& done) {

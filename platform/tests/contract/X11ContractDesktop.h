@@ -44,6 +44,8 @@ public:
     void TakeHotKeyByAnotherProgram(UINT modifiers, UINT vk);
 
 private:
+    static void WakeTheSyntheticKeyboard();
+
     x11::QtWindows windows_;
     std::unique_ptr<x11::X11ClipboardBridge> clipboard_;
     std::unique_ptr<x11::X11HotKeys> hotKeys_;
