@@ -1,7 +1,6 @@
 #pragma once
 
-#include "ClipboardFormatTable.h"
-#include "ClipboardViewerChain.h"
+#include "ClipboardModel.h"
 #include "IClipboard.h"
 #include "QtWindows.h"
 #include "X11FormatMap.h"
@@ -27,8 +26,11 @@ namespace bx::platform::x11 {
 // the program relies on (those of ClipboardModel), on a connection of our own read through Qt's event
 // loop.
 //
-// - Changes of the selection's owner (XFixes) are posted to the first viewer as WM_DRAWCLIPBOARD; the
-//   chain itself is kept here, as the in-memory clipboard keeps it. Our own ownership changes arrive too.
+// - What the program sees (the opener, the owner, the formats with their data or announced, their order,
+//   the registered formats, the viewer chain, the sequence number) is a ClipboardModel, the simulated
+//   desktop's clipboard, which the bridge fills from the selection and serves from.
+// - Changes of the selection's owner (XFixes) are posted to the first viewer as WM_DRAWCLIPBOARD. Our own
+//   ownership changes arrive too.
 // - Opening takes a snapshot of the owner's targets; a format's data is fetched when it is read, each
 //   request bounded by the wait; a refused or unanswered request reads as no data, and after one
 //   unanswered request the owner is not asked again until the clipboard changes. The blocks belong to
@@ -91,12 +93,11 @@ public:
 
 private:
     using Kind = X11FormatMap::Kind;
-    struct Entry {
-        UINT format = 0;
-        HANDLE handle = 0; // 0: announced (ours) or not fetched yet (another owner's)
-        bool tried = false;
-        std::optional<Kind> kind;     // a derived format of another owner's targets
-        xcb_atom_t target = XCB_NONE; // an exact target of another owner
+    // Where a format of another owner comes from: derived from its targets, or one exact target.
+    struct Source {
+        std::optional<Kind> kind;
+        xcb_atom_t target = XCB_NONE;
+        bool tried = false; // asked for once; not again until the contents change
     };
     struct Produced {
         xcb_atom_t type = XCB_NONE;
@@ -104,9 +105,9 @@ private:
         std::shared_ptr<const std::string> bytes;
     };
 
-    Entry* Find(UINT format);
-    const Entry* Find(UINT format) const;
     void ReleaseAll();
+    // The program takes over another owner's contents with what it has read of them.
+    void TakeOver();
     std::optional<Kind> KindOf(UINT format) const;
 
     void ScheduleProcessing();
@@ -141,10 +142,10 @@ private:
     std::optional<std::string> ServedBytes(Kind kind, const std::string& target, std::string_view block,
                                            xcb_atom_t& type);
     std::vector<xcb_atom_t> OfferedTargets();
-    HANDLE Render(Entry& e, const std::string& target, xcb_window_t requestor);
+    HANDLE Render(UINT format, const std::string& target, xcb_window_t requestor);
 
     QtWindows& windows_;
-    ClipboardViewerChain chain_;
+    ClipboardModel model_;
     std::unique_ptr<XcbConnection> conn_;
     std::unique_ptr<X11SelectionReader> reader_;
     std::unique_ptr<X11IncrSender> incr_;
@@ -157,16 +158,8 @@ private:
     xcb_timestamp_t managerTime_ = XCB_CURRENT_TIME;
     xcb_timestamp_t quietTime_ = XCB_CURRENT_TIME; // our taking that is no change of the contents
 
-    std::vector<Entry> entries_;
-    bool open_ = false;
-    HWND openWindow_ = NoWindow;
-    HWND owner_ = NoWindow;
-    bool changed_ = false;
-    UINT rendering_ = 0;
-    std::uint32_t sequence_ = 0;
-    ClipboardFormatTable formats_;
-
-    bool ours_ = false;          // the entries are the program's own (it emptied the clipboard)
+    std::map<UINT, Source> sources_; // the formats of another owner
+    bool ours_ = false;              // the contents are the program's own (it emptied the clipboard)
     bool xOwned_ = false;        // we hold the selection
     bool lostWhileOpen_ = false; // another program took the selection while the clipboard was open
     xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
