@@ -18,8 +18,6 @@ namespace {
 
 using Conv = X11DataConversions;
 
-constexpr std::size_t MaxTargets = 1000;
-
 std::string BlockBytes(HANDLE h) {
     const std::size_t size = GlobalMemory::Size(h);
     const std::uint8_t* p = GlobalMemory::Lock(h);
@@ -30,24 +28,6 @@ std::string BlockBytes(HANDLE h) {
     return out;
 }
 
-std::string_view UpToZero(std::string_view s) {
-    const std::size_t z = s.find('\0');
-    return z == std::string_view::npos ? s : s.substr(0, z);
-}
-
-std::string FirstLine(std::string_view s) {
-    const std::size_t end = s.find_first_of("\r\n");
-    return std::string(end == std::string_view::npos ? s : s.substr(0, end));
-}
-
-// A Windows metafile as LibreOffice puts it on the clipboard may begin with the placeable header.
-std::string_view WithoutPlaceableHeader(std::string_view wmf) {
-    if (wmf.size() > 22 && static_cast<unsigned char>(wmf[0]) == 0xD7 && static_cast<unsigned char>(wmf[1]) == 0xCD &&
-        static_cast<unsigned char>(wmf[2]) == 0xC6 && static_cast<unsigned char>(wmf[3]) == 0x9A)
-        return wmf.substr(22);
-    return wmf;
-}
-
 } // namespace
 
 X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
@@ -56,10 +36,10 @@ X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
         LogMsg(2, "X11ClipboardBridge", "No X display: the clipboard stays within the program");
         return;
     }
-    reader_ = std::make_unique<X11SelectionReader>(*conn_);
     incr_ = std::make_unique<X11IncrSender>(*conn_);
     info_ = std::make_unique<X11WindowInfo>(*conn_);
     clipboardAtom_ = conn_->Atom("CLIPBOARD");
+    snapshot_ = std::make_unique<X11OwnerSnapshot>(*conn_, clipboardAtom_);
     managerAtom_ = conn_->Atom("CLIPBOARD_MANAGER");
     if (conn_->XFixesFirstEvent() >= 0) {
         for (xcb_atom_t selection : {clipboardAtom_, managerAtom_})
@@ -87,8 +67,8 @@ X11ClipboardBridge::~X11ClipboardBridge() {
 }
 
 void X11ClipboardBridge::SetWait(std::chrono::milliseconds wait) {
-    if (reader_)
-        reader_->SetWait(wait);
+    if (snapshot_)
+        snapshot_->SetWait(wait);
 }
 
 // ---- the in-memory part: the model's ----
@@ -193,8 +173,8 @@ HANDLE X11ClipboardBridge::FetchEntry(UINT format) {
         const Source from = source->second;
         std::optional<std::string> bytes;
         if (from.kind) {
-            bytes = Derive(*from.kind);
-        } else if (std::optional<X11SelectionReader::Data> d = Take(conn_->AtomName(from.target))) {
+            bytes = snapshot_->Derive(*from.kind);
+        } else if (std::optional<X11SelectionReader::Data> d = snapshot_->Take(conn_->AtomName(from.target))) {
             bytes = std::move(d->bytes);
         }
         if (bytes)
@@ -455,28 +435,11 @@ void X11ClipboardBridge::TakeSnapshot() {
         return;
     snapshotGeneration_ = generation_;
     ReleaseAll();
-    offered_.clear();
-    fetched_.clear();
-    ownerStalled_ = false;
+    snapshot_->Clear();
     SetForeignOwner(owner);
     if (owner == XCB_NONE)
         return;
-
-    const std::optional<X11SelectionReader::Data> targets = reader_->Read(clipboardAtom_, conn_->Atom("TARGETS"));
-    ownerStalled_ = reader_->TimedOut();
-    if (!targets || targets->format != 32)
-        return;
-    // An owner that offers more targets than any application does is read only so far.
-    const std::size_t count = std::min<std::size_t>(targets->bytes.size() / 4, MaxTargets);
-    std::vector<xcb_atom_t> atoms(count);
-    if (count > 0)
-        std::memcpy(atoms.data(), targets->bytes.data(), count * 4);
-    conn_->CacheNames(atoms);
-    for (xcb_atom_t a : atoms) {
-        const std::string name = conn_->AtomName(a);
-        if (!name.empty() && !X11FormatMap::IsMetaTarget(name))
-            offered_.emplace(name, a);
-    }
+    const std::vector<xcb_atom_t> atoms = snapshot_->ReadTargets();
 
     auto add = [&](UINT format, std::optional<Kind> kind, xcb_atom_t target) {
         if (format != 0 && !model_.IsClipboardFormatAvailable(format)) {
@@ -486,9 +449,10 @@ void X11ClipboardBridge::TakeSnapshot() {
     };
     for (Kind k : X11FormatMap::DerivedOrder()) {
         const auto& sources = X11FormatMap::SourceTargets(k);
-        bool present = std::any_of(sources.begin(), sources.end(), [&](std::string_view t) { return Offers(t); });
+        bool present =
+            std::any_of(sources.begin(), sources.end(), [&](std::string_view t) { return snapshot_->Offers(t); });
         if (present && (k == Kind::HDrop || k == Kind::Url || k == Kind::Ignore))
-            present = Derive(k).has_value(); // decided by the data, which is small
+            present = snapshot_->Derive(k).has_value(); // decided by the data, which is small
         if (present) {
             const UINT standard = X11FormatMap::StandardFormat(k);
             add(standard != 0 ? standard : RegisterClipboardFormat(X11FormatMap::RegisteredName(k)), k, XCB_NONE);
@@ -498,129 +462,9 @@ void X11ClipboardBridge::TakeSnapshot() {
         // TEXT stands for whichever encoding the owner chooses: it is one source of the text, not a
         // format of its own.
         const std::string name = conn_->AtomName(a);
-        if (offered_.contains(name) && name != "TEXT")
+        if (snapshot_->Offers(name) && name != "TEXT")
             add(RegisterClipboardFormat(name), std::nullopt, a);
     }
-}
-
-std::optional<X11SelectionReader::Data> X11ClipboardBridge::Take(std::string_view target) {
-    if (auto f = fetched_.find(target); f != fetched_.end()) {
-        std::optional<X11SelectionReader::Data> data = std::move(f->second);
-        fetched_.erase(f);
-        return data;
-    }
-    auto it = offered_.find(target);
-    return it != offered_.end() ? Read(it->second) : std::nullopt;
-}
-
-std::optional<X11SelectionReader::Data> X11ClipboardBridge::Read(xcb_atom_t target) {
-    // An owner that let one request go unanswered is not waited for again until it changes.
-    if (ownerStalled_)
-        return std::nullopt;
-    std::optional<X11SelectionReader::Data> data = reader_->Read(clipboardAtom_, target);
-    ownerStalled_ = reader_->TimedOut();
-    return data;
-}
-
-bool X11ClipboardBridge::Offers(std::string_view target) const {
-    return offered_.find(target) != offered_.end();
-}
-
-const X11SelectionReader::Data* X11ClipboardBridge::Fetch(std::string_view target) {
-    auto it = offered_.find(target);
-    if (it == offered_.end())
-        return nullptr;
-    auto f = fetched_.find(target);
-    if (f == fetched_.end()) {
-        if (ownerStalled_)
-            return nullptr; // not kept: the next owner gets its chance
-        f = fetched_.emplace(std::string(target), Read(it->second)).first;
-    }
-    return f->second ? &*f->second : nullptr;
-}
-
-std::optional<std::string> X11ClipboardBridge::Derive(Kind kind) {
-    const auto& sources = X11FormatMap::SourceTargets(kind);
-    switch (kind) {
-    case Kind::Text:
-        // The text may be all there is and large: its bytes are read once and not kept twice.
-        for (std::string_view t : sources)
-            if (std::optional<X11SelectionReader::Data> d = Take(t))
-                if (auto text = Conv::TextFromTarget(t, conn_->AtomName(d->type), std::move(d->bytes)))
-                    return text;
-        return std::nullopt;
-    case Kind::Html: {
-        const auto* d = Fetch("text/html");
-        if (d == nullptr)
-            return std::nullopt;
-        std::string url;
-        if (const auto* moz = Fetch(X11FormatMap::MozUrlPriv))
-            url = FirstLine(Conv::Utf16ToUtf8(moz->bytes));
-        else if (const auto* chromium = Fetch(X11FormatMap::ChromiumSourceUrl))
-            url = FirstLine(UpToZero(chromium->bytes));
-        return Conv::WrapHtml(d->bytes, UpToZero(url));
-    }
-    case Kind::Rtf:
-    case Kind::EnhMetafile:
-        for (std::string_view t : sources)
-            if (const auto* d = Fetch(t))
-                return d->bytes;
-        return std::nullopt;
-    case Kind::MetafilePict:
-        if (const auto* d = Fetch(sources.front())) {
-            std::string out(16, '\0');
-            out[0] = 8; // MM_ANISOTROPIC; the extents are left to the picture
-            out += WithoutPlaceableHeader(d->bytes);
-            return out;
-        }
-        return std::nullopt;
-    case Kind::Bitmap:
-        for (std::string_view t : sources)
-            if (const auto* d = Fetch(t))
-                if (auto dib = Conv::DibFromImage(d->bytes, t == "image/bmp" || t == "image/x-bmp"))
-                    return dib;
-        return std::nullopt;
-    case Kind::HDrop: {
-        std::vector<std::string> paths;
-        if (const auto* d = Fetch("x-special/gnome-copied-files")) {
-            std::vector<std::string> lines = Conv::UriListLines(d->bytes);
-            for (std::size_t i = 1; i < lines.size(); ++i) // the first line says copy or cut
-                if (auto p = Conv::PathFromFileUri(lines[i]))
-                    paths.push_back(*p);
-        } else if (const auto* l = Fetch("text/uri-list")) {
-            for (const std::string& line : Conv::UriListLines(l->bytes))
-                if (auto p = Conv::PathFromFileUri(line))
-                    paths.push_back(*p);
-        }
-        if (paths.empty())
-            return std::nullopt;
-        return Conv::DropFiles(paths);
-    }
-    case Kind::Url: {
-        if (const auto* d = Fetch("text/x-moz-url")) {
-            const std::string text = Conv::IsUtf8(d->bytes) && d->bytes.find('\0') == std::string::npos
-                                         ? d->bytes
-                                         : Conv::Utf16ToUtf8(d->bytes);
-            const std::string url = FirstLine(UpToZero(text));
-            if (!url.empty())
-                return url + '\0';
-        }
-        if (const auto* l = Fetch("text/uri-list")) {
-            const std::vector<std::string> lines = Conv::UriListLines(l->bytes);
-            if (lines.size() == 1 && !Conv::PathFromFileUri(lines.front()) &&
-                lines.front().find(':') != std::string::npos)
-                return lines.front() + '\0';
-        }
-        return std::nullopt;
-    }
-    case Kind::Ignore:
-        if (const auto* d = Fetch(X11FormatMap::IgnoreName))
-            return d->bytes;
-        if (const auto* d = Fetch(X11FormatMap::PasswordHint); d != nullptr && d->bytes == "secret")
-            return d->bytes;
-        return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 // ---- our data, for other programs ----
@@ -773,7 +617,7 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
             std::string bytes = BlockBytes(h);
             // TEXT is answered in the encoding it holds (kept by an earlier version as a format of its own).
             const xcb_atom_t type =
-                name != "TEXT" ? target : conn_->Atom(Conv::IsUtf8(UpToZero(bytes)) ? "UTF8_STRING" : "STRING");
+                name != "TEXT" ? target : conn_->Atom(Conv::IsUtf8(Conv::UpToZero(bytes)) ? "UTF8_STRING" : "STRING");
             out = Produced{type, 8, std::make_shared<const std::string>(std::move(bytes))};
         }
     } else {
@@ -798,74 +642,15 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
                     end += 2;
                 block = Conv::Utf16ToUtf8(std::string_view(block).substr(0, end));
             }
-            if (std::optional<std::string> bytes = ServedBytes(*kind, name, block, type))
+            if (*kind == Kind::Text && name == "TEXT")
+                type = conn_->Atom("UTF8_STRING");
+            if (std::optional<std::string> bytes = Conv::TargetBytes(*kind, name, block))
                 out = Produced{type, 8, std::make_shared<const std::string>(std::move(*bytes))};
         }
     }
     if (out)
         served_.emplace(target, *out);
     return out;
-}
-
-std::optional<std::string> X11ClipboardBridge::ServedBytes(Kind kind, const std::string& target, std::string_view block,
-                                                           xcb_atom_t& type) {
-    switch (kind) {
-    case Kind::Text: {
-        // Text kept from single-byte sources (older collections) is no UTF-8: it is read as Latin-1.
-        const std::string_view raw = UpToZero(block);
-        const std::string text = Conv::IsUtf8(raw) ? std::string(raw) : Conv::Latin1ToUtf8(raw);
-        if (target == "TEXT")
-            type = conn_->Atom("UTF8_STRING");
-        if (target == "COMPOUND_TEXT")
-            return Conv::Utf8ToCompoundText(text);
-        if (target == "STRING")
-            return Conv::Utf8ToLatin1(text);
-        return text;
-    }
-    case Kind::Html: {
-        const std::optional<X11DataConversions::Html> h = Conv::UnwrapHtml(block);
-        if (!h)
-            return std::nullopt;
-        if (target == "text/html")
-            return h->html;
-        if (h->sourceUrl.empty())
-            return std::nullopt;
-        if (target == X11FormatMap::MozUrlPriv)
-            return Conv::Utf8ToUtf16Le(h->sourceUrl);
-        return h->sourceUrl;
-    }
-    case Kind::Rtf:
-    case Kind::EnhMetafile:
-        return std::string(block);
-    case Kind::MetafilePict:
-        if (block.size() <= 16)
-            return std::nullopt;
-        return std::string(block.substr(16));
-    case Kind::Bitmap:
-        return target == "image/png" ? Conv::PngFromDib(block) : Conv::BmpFromDib(block);
-    case Kind::HDrop: {
-        const std::vector<std::string> paths = Conv::PathsFromDropFiles(block);
-        if (paths.empty())
-            return std::nullopt;
-        std::string out = target == "x-special/gnome-copied-files" ? "copy" : "";
-        for (const std::string& p : paths) {
-            if (target == "x-special/gnome-copied-files")
-                out += "\n" + Conv::FileUriFromPath(p);
-            else
-                out += Conv::FileUriFromPath(p) + "\r\n";
-        }
-        return out;
-    }
-    case Kind::Url: {
-        const std::string url = FirstLine(UpToZero(block));
-        if (url.empty())
-            return std::nullopt;
-        return target == "text/x-moz-url" ? Conv::Utf8ToUtf16Le(url) : url + "\r\n";
-    }
-    case Kind::Ignore:
-        return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 std::string X11ClipboardBridge::WindowProcessMeans() const {

@@ -5,7 +5,7 @@
 #include "QtWindows.h"
 #include "X11FormatMap.h"
 #include "X11IncrSender.h"
-#include "X11SelectionReader.h"
+#include "X11OwnerSnapshot.h"
 #include "X11WindowInfo.h"
 #include "XcbConnection.h"
 
@@ -125,29 +125,20 @@ private:
     void HandOverToManager();
     HANDLE FetchEntry(UINT format);
 
-    // Another owner's data.
+    // Another owner's formats, from its targets (X11OwnerSnapshot).
     void TakeSnapshot();
-    const X11SelectionReader::Data* Fetch(std::string_view target);
-    // A target's data for one use: taken out of what was fetched, else read without being kept.
-    std::optional<X11SelectionReader::Data> Take(std::string_view target);
-    // Asks the owner for a target, unless it left a request unanswered already.
-    std::optional<X11SelectionReader::Data> Read(xcb_atom_t target);
-    bool Offers(std::string_view target) const;
-    std::optional<std::string> Derive(Kind kind);
 
     // Our data, for other programs.
     void Serve(const xcb_selection_request_event_t& r);
     bool ConvertInto(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, bool allowIncr);
     std::optional<Produced> Produce(xcb_atom_t target, xcb_window_t requestor);
-    std::optional<std::string> ServedBytes(Kind kind, const std::string& target, std::string_view block,
-                                           xcb_atom_t& type);
     std::vector<xcb_atom_t> OfferedTargets();
     HANDLE Render(UINT format, const std::string& target, xcb_window_t requestor);
 
     QtWindows& windows_;
     ClipboardModel model_;
     std::unique_ptr<XcbConnection> conn_;
-    std::unique_ptr<X11SelectionReader> reader_;
+    std::unique_ptr<X11OwnerSnapshot> snapshot_;
     std::unique_ptr<X11IncrSender> incr_;
     std::unique_ptr<X11WindowInfo> info_;
     QObject context_;
@@ -167,9 +158,6 @@ private:
     std::uint64_t snapshotGeneration_ = 0;
     xcb_window_t foreignOwner_ = XCB_NONE;
     HWND foreignWindow_ = NoWindow;
-    std::map<std::string, xcb_atom_t, std::less<>> offered_; // the owner's targets by name
-    std::map<std::string, std::optional<X11SelectionReader::Data>, std::less<>> fetched_;
-    bool ownerStalled_ = false; // the owner of the snapshot did not answer one request in time
     std::map<xcb_atom_t, Produced> served_;
     bool processing_ = false;
     bool scheduled_ = false;
