@@ -14,8 +14,8 @@
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
 #include "TfrmBX.h"
-#include "X11Desktop.h"
 #include "VirtualKeys.h"
+#include "X11Desktop.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -151,8 +151,8 @@ private:
 
     std::map<UINT, Source> sources_; // the formats of another owner
     bool ours_ = false;              // the contents are the program's own (it emptied the clipboard)
-    bool xOwned_ = false;        // we hold the selection
-    bool lostWhileOpen_ = false; // another program took the selection while the clipboard was open
+    bool xOwned_ = false;            // we hold the selection
+    bool lostWhileOpen_ = false;     // another program took the selection while the clipboard was open
     xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
     std::uint64_t generation_ = 1; // counts owner changes
     std::uint64_t snapshotGeneration_ = 0;

@@ -494,7 +494,7 @@ std::optional<std::string> X11DataConversions::PngFromDib(std::string_view dib) 
 }
 
 std::optional<std::string> X11DataConversions::TargetBytes(X11FormatMap::Kind kind, std::string_view target,
-                                                          std::string_view block) {
+                                                           std::string_view block) {
     using Kind = X11FormatMap::Kind;
     switch (kind) {
     case Kind::Text: {

@@ -166,17 +166,15 @@ std::optional<std::string> X11OwnerSnapshot::DeriveFiles() {
 
 std::optional<std::string> X11OwnerSnapshot::DeriveUrl() {
     if (const auto* d = Fetch("text/x-moz-url")) {
-        const std::string text = Conv::IsUtf8(d->bytes) && d->bytes.find('\0') == std::string::npos
-                                     ? d->bytes
-                                     : Conv::Utf16ToUtf8(d->bytes);
+        const std::string text =
+            Conv::IsUtf8(d->bytes) && d->bytes.find('\0') == std::string::npos ? d->bytes : Conv::Utf16ToUtf8(d->bytes);
         const std::string url = Conv::FirstLine(Conv::UpToZero(text));
         if (!url.empty())
             return url + '\0';
     }
     if (const auto* l = Fetch("text/uri-list")) {
         const std::vector<std::string> lines = Conv::UriListLines(l->bytes);
-        if (lines.size() == 1 && !Conv::PathFromFileUri(lines.front()) &&
-            lines.front().find(':') != std::string::npos)
+        if (lines.size() == 1 && !Conv::PathFromFileUri(lines.front()) && lines.front().find(':') != std::string::npos)
             return lines.front() + '\0';
     }
     return std::nullopt;

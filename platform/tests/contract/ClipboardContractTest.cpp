@@ -48,8 +48,7 @@ struct Window {
 
 using Formats = std::vector<std::pair<UINT, std::optional<std::string>>>; // nullopt: announced
 
-template <typename Desktop>
-class ClipboardContract : public ::testing::Test {
+template <typename Desktop> class ClipboardContract : public ::testing::Test {
 protected:
     void SetUp() override {
         if (const std::string why = Desktop::Unavailable(); !why.empty())
@@ -63,9 +62,8 @@ protected:
     Window& MakeWindow(const std::string& title) {
         windows_.push_back(std::make_unique<Window>());
         Window& w = *windows_.back();
-        w.hwnd = desk_->Windows().CreateWindow(title, [this, &w](UINT msg, WPARAM wParam, LPARAM lParam) {
-            return Handle(w, msg, wParam, lParam);
-        });
+        w.hwnd = desk_->Windows().CreateWindow(
+            title, [this, &w](UINT msg, WPARAM wParam, LPARAM lParam) { return Handle(w, msg, wParam, lParam); });
         return w;
     }
 

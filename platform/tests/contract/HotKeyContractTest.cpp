@@ -28,8 +28,7 @@ LPARAM HotKeyParam(UINT modifiers, UINT vk) {
     return static_cast<LPARAM>(modifiers | (vk << 16));
 }
 
-template <typename Desktop>
-class HotKeyContract : public ::testing::Test {
+template <typename Desktop> class HotKeyContract : public ::testing::Test {
 protected:
     void SetUp() override {
         if (const std::string why = Desktop::Unavailable(); !why.empty())

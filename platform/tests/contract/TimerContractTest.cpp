@@ -15,8 +15,7 @@ using namespace bx::platform::contract;
 
 namespace {
 
-template <typename Desktop>
-class TimerContract : public ::testing::Test {
+template <typename Desktop> class TimerContract : public ::testing::Test {
 protected:
     void SetUp() override {
         desk_ = std::make_unique<Desktop>();
