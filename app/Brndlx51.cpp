@@ -14,8 +14,8 @@
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
 #include "TfrmBX.h"
+#include "VirtualKeys.h"
 #include "X11Desktop.h"
-#include "X11KeyMap.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -102,7 +102,7 @@ int main(int argc, char* argv[]) {
 
     // Ctrl and Shift held at start offer to forget every setting.
     bx::platform::IKeyboard& keys = desktop.Keyboard();
-    if (keys.IsKeyDown(bx::platform::x11::VK_CONTROL) && keys.IsKeyDown(bx::platform::x11::VK_SHIFT))
+    if (keys.IsKeyDown(bx::platform::VK_CONTROL) && keys.IsKeyDown(bx::platform::VK_SHIFT))
         settings.ConfirmResetAtStartup();
     settings.UseDefaultDataDirWithoutAsking = useDefaultDataDir;
     settings.ReadSettings(ScreenSize());

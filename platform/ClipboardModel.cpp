@@ -17,13 +17,13 @@ void ClipboardModel::SetHandleReleaser(HandleReleaser releaser) {
     releaser_ = std::move(releaser);
 }
 
-ClipboardModel::Entry* ClipboardModel::Find(UINT format) {
+ClipboardModel::Entry* ClipboardModel::Slot(UINT format) {
     auto it = std::find_if(entries_.begin(), entries_.end(), [format](const Entry& e) { return e.format == format; });
     return it == entries_.end() ? nullptr : &*it;
 }
 
 const ClipboardModel::Entry* ClipboardModel::Find(UINT format) const {
-    return const_cast<ClipboardModel*>(this)->Find(format);
+    return const_cast<ClipboardModel*>(this)->Slot(format);
 }
 
 void ClipboardModel::Release(const Entry& e) {
@@ -47,15 +47,20 @@ bool ClipboardModel::OpenClipboard(HWND hwnd) {
 }
 
 bool ClipboardModel::CloseClipboard() {
+    const std::optional<bool> changed = CloseQuietly();
+    if (changed && *changed)
+        chain_.NotifyChanged();
+    return changed.has_value();
+}
+
+std::optional<bool> ClipboardModel::CloseQuietly() {
     if (!open_)
-        return false;
+        return std::nullopt;
     open_ = false;
     openWindow_ = NoWindow;
-    if (changed_) {
-        changed_ = false;
-        chain_.NotifyChanged();
-    }
-    return true;
+    const bool changed = changed_;
+    changed_ = false;
+    return changed;
 }
 
 bool ClipboardModel::EmptyClipboard() {
@@ -74,7 +79,7 @@ HANDLE ClipboardModel::SetClipboardData(UINT format, HANDLE h) {
     const bool rendering = rendering_ != 0 && rendering_ == format;
     if (format == 0 || (!open_ && !rendering))
         return 0;
-    if (Entry* e = Find(format)) {
+    if (Entry* e = Slot(format)) {
         if (e->handle != h)
             Release(*e);
         e->handle = h;
@@ -89,8 +94,10 @@ HANDLE ClipboardModel::SetClipboardData(UINT format, HANDLE h) {
 }
 
 HANDLE ClipboardModel::GetClipboardData(UINT format) {
-    if (!open_)
-        return 0;
+    return open_ ? Render(format) : 0;
+}
+
+HANDLE ClipboardModel::Render(UINT format) {
     const Entry* e = Find(format);
     if (e == nullptr)
         return 0;
@@ -101,6 +108,23 @@ HANDLE ClipboardModel::GetClipboardData(UINT format) {
         e = Find(format); // the owner may have set other formats meanwhile
     }
     return e == nullptr ? 0 : e->handle;
+}
+
+void ClipboardModel::Offer(UINT format) {
+    if (format != 0 && Find(format) == nullptr)
+        entries_.push_back(Entry{format, 0});
+}
+
+bool ClipboardModel::Provide(UINT format, HANDLE h) {
+    Entry* e = Slot(format);
+    if (e == nullptr || e->handle != 0)
+        return false;
+    e->handle = h;
+    return true;
+}
+
+void ClipboardModel::DropFormatsWithoutData() {
+    std::erase_if(entries_, [](const Entry& e) { return e.handle == 0; });
 }
 
 UINT ClipboardModel::EnumClipboardFormats(UINT previous) {

@@ -6,6 +6,7 @@
 #include "IWindows.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -15,9 +16,14 @@ namespace bx::platform {
 // The system clipboard and viewer chain held in memory, with the semantics that the clipboard code
 // relies on: one opener at a time, emptying makes the opener the owner, announced formats are rendered
 // by their owner on demand (WM_RENDERFORMAT, sent), the first viewer is posted WM_DRAWCLIPBOARD when a
-// changed clipboard is closed and sent one when it joins the chain.
+// changed clipboard is closed and sent one when it joins the chain. The simulated desktop's clipboard, and the
+// in-memory part of the X11 bridge.
 class ClipboardModel : public IClipboard {
 public:
+    struct Entry {
+        UINT format = 0;
+        HANDLE handle = 0; // 0: announced, rendered by the owner on request
+    };
     // Releases a data handle that the clipboard owned (replaced or emptied).
     using HandleReleaser = std::function<void(UINT format, HANDLE h)>;
 
@@ -47,14 +53,35 @@ public:
     void SetHandleReleaser(HandleReleaser releaser);
     bool IsOpen() const { return open_; }
 
-private:
-    struct Entry {
-        UINT format = 0;
-        HANDLE handle = 0; // 0: announced, rendered by the owner on request
-    };
-
-    Entry* Find(UINT format);
+    // ---- for a desktop that bridges this clipboard to the system's (X11ClipboardBridge) ----
+    // Closes without telling the viewers: nullopt when the clipboard was not open, else whether its contents
+    // changed while it was open.
+    std::optional<bool> CloseQuietly();
+    // The data of a format, open or not; a format without data is rendered by its owner first (WM_RENDERFORMAT,
+    // sent; not while another one is rendered). 0 when it stays without data.
+    HANDLE Render(UINT format);
+    // The format being rendered now; 0 when none is.
+    UINT RenderingFormat() const { return rendering_; }
+    // The formats in the order they were set.
+    const std::vector<Entry>& Entries() const { return entries_; }
     const Entry* Find(UINT format) const;
+    // A format another owner offers: there without data, no change counted.
+    void Offer(UINT format);
+    // Gives a format that is there without data its data (no change counted); false otherwise, and the caller
+    // keeps h.
+    bool Provide(UINT format, HANDLE h);
+    void SetOwner(HWND owner) { owner_ = owner; }
+    // The contents changed elsewhere (another program took the clipboard).
+    void CountChange() { ++sequence_; }
+    // Releases every format; nobody is told and no change is counted.
+    void Clear() { ReleaseAll(); }
+    void DropFormatsWithoutData();
+    ClipboardViewerChain& Viewers() { return chain_; }
+    // The number of a registered name, registering nothing; 0 when it is not registered.
+    UINT FindRegisteredFormat(std::string_view name) const { return formats_.Find(name); }
+
+private:
+    Entry* Slot(UINT format);
     void Release(const Entry& e);
     void ReleaseAll();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlatformTypes.h"
+#include "VirtualKeys.h"
 
 #include <cstdint>
 
@@ -16,7 +17,7 @@ public:
 
     // Presses (flags without KEYEVENTF_KEYUP) or releases a virtual key.
     virtual void KeyEvent(std::uint8_t vk, std::uint8_t scan, UINT flags) = 0;
-    // The virtual key (low byte) and shift state (high byte) that types ch; -1 when no key does.
+    // The virtual key (low byte) and shift state (high byte: VkScanShift, ...) that types ch; -1 when no key does.
     virtual std::int16_t VkKeyScan(char ch) const = 0;
     // Translates between virtual keys and scan codes (mapType as the classic API).
     virtual UINT MapVirtualKey(UINT code, UINT mapType) const = 0;

@@ -1,5 +1,7 @@
 #include "SimKeyboard.h"
 
+#include "VirtualKeys.h"
+
 #include <cstring>
 
 namespace bx::platform::sim {
@@ -16,18 +18,17 @@ void SimKeyboard::Hold(std::uint8_t vk, bool down) {
 }
 
 std::int16_t SimKeyboard::VkKeyScan(char ch) const {
-    constexpr std::int16_t Shift = 0x100;
     if (ch >= 'a' && ch <= 'z')
         return static_cast<std::int16_t>(ch - 'a' + 'A');
     if (ch >= 'A' && ch <= 'Z')
-        return static_cast<std::int16_t>(Shift | ch);
+        return static_cast<std::int16_t>(VkScanShift | ch);
     if (ch >= '0' && ch <= '9')
         return ch;
     if (ch == ' ' || ch == '\t' || ch == '\r')
-        return ch == ' ' ? 0x20 : (ch == '\t' ? 0x09 : 0x0D);
+        return ch == ' ' ? VK_SPACE : (ch == '\t' ? VK_TAB : VK_RETURN);
     static const char shiftedDigits[] = ")!@#$%^&*(";
     if (const char* p = std::strchr(shiftedDigits, ch); p != nullptr && ch != '\0')
-        return static_cast<std::int16_t>(Shift | ('0' + (p - shiftedDigits)));
+        return static_cast<std::int16_t>(VkScanShift | ('0' + (p - shiftedDigits)));
     return -1;
 }
 

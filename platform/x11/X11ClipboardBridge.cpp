@@ -18,8 +18,6 @@ namespace {
 
 using Conv = X11DataConversions;
 
-constexpr std::size_t MaxTargets = 1000;
-
 std::string BlockBytes(HANDLE h) {
     const std::size_t size = GlobalMemory::Size(h);
     const std::uint8_t* p = GlobalMemory::Lock(h);
@@ -30,36 +28,18 @@ std::string BlockBytes(HANDLE h) {
     return out;
 }
 
-std::string_view UpToZero(std::string_view s) {
-    const std::size_t z = s.find('\0');
-    return z == std::string_view::npos ? s : s.substr(0, z);
-}
-
-std::string FirstLine(std::string_view s) {
-    const std::size_t end = s.find_first_of("\r\n");
-    return std::string(end == std::string_view::npos ? s : s.substr(0, end));
-}
-
-// A Windows metafile as LibreOffice puts it on the clipboard may begin with the placeable header.
-std::string_view WithoutPlaceableHeader(std::string_view wmf) {
-    if (wmf.size() > 22 && static_cast<unsigned char>(wmf[0]) == 0xD7 && static_cast<unsigned char>(wmf[1]) == 0xCD &&
-        static_cast<unsigned char>(wmf[2]) == 0xC6 && static_cast<unsigned char>(wmf[3]) == 0x9A)
-        return wmf.substr(22);
-    return wmf;
-}
-
 } // namespace
 
 X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
-    : windows_(windows), chain_(windows), conn_(XcbConnection::Open(display)) {
+    : windows_(windows), model_(windows), conn_(XcbConnection::Open(display)) {
     if (!conn_) {
         LogMsg(2, "X11ClipboardBridge", "No X display: the clipboard stays within the program");
         return;
     }
-    reader_ = std::make_unique<X11SelectionReader>(*conn_);
     incr_ = std::make_unique<X11IncrSender>(*conn_);
     info_ = std::make_unique<X11WindowInfo>(*conn_);
     clipboardAtom_ = conn_->Atom("CLIPBOARD");
+    snapshot_ = std::make_unique<X11OwnerSnapshot>(*conn_, clipboardAtom_);
     managerAtom_ = conn_->Atom("CLIPBOARD_MANAGER");
     if (conn_->XFixesFirstEvent() >= 0) {
         for (xcb_atom_t selection : {clipboardAtom_, managerAtom_})
@@ -84,33 +64,27 @@ X11ClipboardBridge::~X11ClipboardBridge() {
     notifier_.reset();
     if (foreignWindow_ != NoWindow)
         windows_.DestroyWindow(foreignWindow_);
-    for (const Entry& e : entries_)
-        GlobalMemory::Free(e.handle);
 }
 
 void X11ClipboardBridge::SetWait(std::chrono::milliseconds wait) {
-    if (reader_)
-        reader_->SetWait(wait);
+    if (snapshot_)
+        snapshot_->SetWait(wait);
 }
 
-// ---- the in-memory part, as the model has it ----
-
-X11ClipboardBridge::Entry* X11ClipboardBridge::Find(UINT format) {
-    auto it = std::find_if(entries_.begin(), entries_.end(), [format](const Entry& e) { return e.format == format; });
-    return it == entries_.end() ? nullptr : &*it;
-}
-
-const X11ClipboardBridge::Entry* X11ClipboardBridge::Find(UINT format) const {
-    auto it = std::find_if(entries_.begin(), entries_.end(), [format](const Entry& e) { return e.format == format; });
-    return it == entries_.end() ? nullptr : &*it;
-}
+// ---- the in-memory part: the model's ----
 
 void X11ClipboardBridge::ReleaseAll() {
-    for (const Entry& e : entries_)
-        if (e.handle != 0)
-            GlobalMemory::Free(e.handle);
-    entries_.clear();
+    model_.Clear();
+    sources_.clear();
     served_.clear();
+}
+
+void X11ClipboardBridge::TakeOver() {
+    // What has not been read cannot be given to others.
+    model_.DropFormatsWithoutData();
+    sources_.clear();
+    ours_ = true;
+    model_.SetOwner(model_.GetOpenClipboardWindow());
 }
 
 std::optional<X11FormatMap::Kind> X11ClipboardBridge::KindOf(UINT format) const {
@@ -129,12 +103,10 @@ std::optional<X11FormatMap::Kind> X11ClipboardBridge::KindOf(UINT format) const 
 }
 
 bool X11ClipboardBridge::OpenClipboard(HWND hwnd) {
-    if (open_)
-        return openWindow_ == hwnd;
+    if (model_.IsOpen())
+        return model_.OpenClipboard(hwnd);
     ProcessEvents(); // owner changes that are waiting decide what the snapshot is
-    open_ = true;
-    openWindow_ = hwnd;
-    changed_ = false;
+    model_.OpenClipboard(hwnd);
     if (!ours_ && conn_)
         TakeSnapshot();
     ScheduleProcessing();
@@ -142,17 +114,15 @@ bool X11ClipboardBridge::OpenClipboard(HWND hwnd) {
 }
 
 bool X11ClipboardBridge::CloseClipboard() {
-    if (!open_)
+    const std::optional<bool> changed = model_.CloseQuietly();
+    if (!changed)
         return false;
-    open_ = false;
-    openWindow_ = NoWindow;
-    if (changed_) {
-        changed_ = false;
+    if (*changed) {
         lostWhileOpen_ = false;
         if (conn_)
             TakeOwnership(); // the owner change comes back from the server and reaches the viewers
         else
-            chain_.NotifyChanged();
+            model_.Viewers().NotifyChanged();
     } else if (lostWhileOpen_) {
         lostWhileOpen_ = false;
         DropOurs();
@@ -162,11 +132,11 @@ bool X11ClipboardBridge::CloseClipboard() {
 }
 
 bool X11ClipboardBridge::EmptyClipboard() {
-    if (!open_)
+    // Another owner's window stands for it only: it hears nothing of the WM_DESTROYCLIPBOARD sent to it.
+    if (!model_.EmptyClipboard())
         return false;
-    if (owner_ != NoWindow && ours_)
-        windows_.SendMessage(owner_, WM_DESTROYCLIPBOARD, 0, 0);
-    ReleaseAll();
+    sources_.clear();
+    served_.clear();
     ours_ = true;
     lostWhileOpen_ = false;
     if (foreignWindow_ != NoWindow) {
@@ -174,130 +144,90 @@ bool X11ClipboardBridge::EmptyClipboard() {
         foreignWindow_ = NoWindow;
         foreignOwner_ = XCB_NONE;
     }
-    owner_ = openWindow_;
-    changed_ = true;
-    ++sequence_;
     return true;
 }
 
 HANDLE X11ClipboardBridge::SetClipboardData(UINT format, HANDLE h) {
-    const bool rendering = rendering_ != 0 && rendering_ == format;
-    if (format == 0 || (!open_ && !rendering))
+    const bool rendering = model_.RenderingFormat() != 0 && model_.RenderingFormat() == format;
+    if (format == 0 || (!model_.IsOpen() && !rendering))
         return 0;
-    if (!ours_) {
-        // Formats set beside another owner's data: the program takes the clipboard over with the data
-        // it has read so far (what it has not read cannot be given to others).
-        std::erase_if(entries_, [](const Entry& e) { return e.handle == 0; });
-        for (Entry& e : entries_) {
-            e.kind.reset();
-            e.target = XCB_NONE;
-        }
-        ours_ = true;
-        owner_ = openWindow_;
-    }
+    if (!ours_)
+        TakeOver(); // formats set beside another owner's data
     served_.clear();
-    if (Entry* e = Find(format)) {
-        if (e->handle != h && e->handle != 0)
-            GlobalMemory::Free(e->handle);
-        e->handle = h;
-    } else {
-        entries_.push_back(Entry{format, h, false, std::nullopt, XCB_NONE});
-    }
-    if (!rendering) {
-        changed_ = true;
-        ++sequence_;
-    }
-    return h;
+    return model_.SetClipboardData(format, h);
 }
 
 HANDLE X11ClipboardBridge::GetClipboardData(UINT format) {
-    if (!open_)
+    if (!model_.IsOpen())
         return 0;
-    Entry* e = Find(format);
-    if (e == nullptr)
-        return 0;
-    if (ours_) {
-        if (e->handle == 0 && owner_ != NoWindow && rendering_ == 0) {
-            rendering_ = format;
-            windows_.SendMessage(owner_, WM_RENDERFORMAT, format, 0);
-            rendering_ = 0;
-            e = Find(format);
-        }
-        return e == nullptr ? 0 : e->handle;
-    }
-    return FetchEntry(format);
+    return ours_ ? model_.GetClipboardData(format) : FetchEntry(format);
 }
 
 HANDLE X11ClipboardBridge::FetchEntry(UINT format) {
-    Entry* e = Find(format);
+    const ClipboardModel::Entry* e = model_.Find(format);
     if (e == nullptr)
         return 0;
-    if (e->handle == 0 && !e->tried && conn_) {
-        e->tried = true;
+    const auto source = sources_.find(format);
+    if (e->handle == 0 && source != sources_.end() && !source->second.tried && conn_) {
+        source->second.tried = true;
+        const Source from = source->second;
         std::optional<std::string> bytes;
-        if (e->kind) {
-            bytes = Derive(*e->kind);
-        } else if (std::optional<X11SelectionReader::Data> d = Take(conn_->AtomName(e->target))) {
+        if (from.kind) {
+            bytes = snapshot_->Derive(*from.kind);
+        } else if (std::optional<X11SelectionReader::Data> d = snapshot_->Take(conn_->AtomName(from.target))) {
             bytes = std::move(d->bytes);
         }
-        e = Find(format);
-        if (e != nullptr && bytes && e->handle == 0)
-            e->handle = GlobalMemory::FromBytes(bytes->data(), bytes->size());
+        if (bytes)
+            if (const HANDLE h = GlobalMemory::FromBytes(bytes->data(), bytes->size()); !model_.Provide(format, h))
+                GlobalMemory::Free(h);
         ScheduleProcessing();
+        e = model_.Find(format);
     }
     return e == nullptr ? 0 : e->handle;
 }
 
 UINT X11ClipboardBridge::EnumClipboardFormats(UINT previous) {
-    if (!open_ || entries_.empty())
-        return 0;
-    if (previous == 0)
-        return entries_.front().format;
-    for (std::size_t i = 0; i + 1 < entries_.size(); ++i)
-        if (entries_[i].format == previous)
-            return entries_[i + 1].format;
-    return 0;
+    return model_.EnumClipboardFormats(previous);
 }
 
 int X11ClipboardBridge::CountClipboardFormats() const {
-    return static_cast<int>(entries_.size());
+    return model_.CountClipboardFormats();
 }
 
 bool X11ClipboardBridge::IsClipboardFormatAvailable(UINT format) const {
-    return Find(format) != nullptr;
+    return model_.IsClipboardFormatAvailable(format);
 }
 
 HWND X11ClipboardBridge::GetClipboardOwner() const {
-    return owner_;
+    return model_.GetClipboardOwner();
 }
 
 HWND X11ClipboardBridge::GetOpenClipboardWindow() const {
-    return open_ ? openWindow_ : NoWindow;
+    return model_.GetOpenClipboardWindow();
 }
 
 std::uint32_t X11ClipboardBridge::GetClipboardSequenceNumber() const {
-    return sequence_;
+    return model_.GetClipboardSequenceNumber();
 }
 
 UINT X11ClipboardBridge::RegisterClipboardFormat(std::string_view name) {
-    return formats_.Register(name);
+    return model_.RegisterClipboardFormat(name);
 }
 
 std::string X11ClipboardBridge::GetClipboardFormatName(UINT format, int maxChars) const {
-    return formats_.Name(format, maxChars);
+    return model_.GetClipboardFormatName(format, maxChars);
 }
 
 HWND X11ClipboardBridge::SetClipboardViewer(HWND hwnd) {
-    return chain_.Join(hwnd);
+    return model_.SetClipboardViewer(hwnd);
 }
 
 bool X11ClipboardBridge::ChangeClipboardChain(HWND remove, HWND next) {
-    chain_.Leave(remove, next);
-    return true;
+    return model_.ChangeClipboardChain(remove, next);
 }
 
 HWND X11ClipboardBridge::GetClipboardViewer() const {
-    return chain_.Head();
+    return model_.GetClipboardViewer();
 }
 
 // ---- events ----
@@ -375,18 +305,18 @@ void X11ClipboardBridge::OnOwnerChange(xcb_window_t owner, xcb_timestamp_t time)
                 return;
             LoseOwnership();
         }
-        ++sequence_;
+        model_.CountChange();
         if (!ours_)
             SetForeignOwner(owner);
     }
-    chain_.NotifyChanged();
+    model_.Viewers().NotifyChanged();
 }
 
 void X11ClipboardBridge::LoseOwnership() {
     if (!xOwned_)
         return;
     xOwned_ = false;
-    if (open_)
+    if (model_.IsOpen())
         lostWhileOpen_ = true;
     else
         DropOurs();
@@ -395,11 +325,11 @@ void X11ClipboardBridge::LoseOwnership() {
 void X11ClipboardBridge::DropOurs() {
     if (!ours_)
         return;
-    if (owner_ != NoWindow)
-        windows_.SendMessage(owner_, WM_DESTROYCLIPBOARD, 0, 0);
+    if (const HWND owner = model_.GetClipboardOwner(); owner != NoWindow)
+        windows_.SendMessage(owner, WM_DESTROYCLIPBOARD, 0, 0);
     ReleaseAll();
     ours_ = false;
-    owner_ = NoWindow;
+    model_.SetOwner(NoWindow);
     snapshotGeneration_ = 0;
     const xcb_window_t owner = CurrentOwner();
     SetForeignOwner(owner != conn_->Window() ? owner : XCB_NONE);
@@ -407,7 +337,7 @@ void X11ClipboardBridge::DropOurs() {
 
 void X11ClipboardBridge::SetForeignOwner(xcb_window_t owner) {
     if (owner == foreignOwner_ && (owner == XCB_NONE || foreignWindow_ != NoWindow)) {
-        owner_ = foreignWindow_;
+        model_.SetOwner(foreignWindow_);
         return;
     }
     if (foreignWindow_ != NoWindow)
@@ -416,7 +346,7 @@ void X11ClipboardBridge::SetForeignOwner(xcb_window_t owner) {
     foreignOwner_ = owner;
     if (owner != XCB_NONE)
         foreignWindow_ = windows_.AddForeignWindow(info_->Title(owner), info_->ProcessId(owner));
-    owner_ = foreignWindow_;
+    model_.SetOwner(foreignWindow_);
 }
 
 xcb_window_t X11ClipboardBridge::CurrentOwner(xcb_atom_t selection) {
@@ -437,11 +367,11 @@ void X11ClipboardBridge::TakeManagerRole() {
 
 void X11ClipboardBridge::HandOverToManager() {
     ProcessEvents();
-    if (!xOwned_ || !ours_ || managing_ || open_ || CurrentOwner() != conn_->Window() ||
+    if (!xOwned_ || !ours_ || managing_ || model_.IsOpen() || CurrentOwner() != conn_->Window() ||
         CurrentOwner(managerAtom_) == XCB_NONE)
         return;
     // Announced formats cannot be rendered once the program's windows are gone.
-    std::erase_if(entries_, [](const Entry& e) { return e.handle == 0; });
+    model_.DropFormatsWithoutData();
     served_.clear();
     const xcb_atom_t saveTargets = conn_->Atom("SAVE_TARGETS");
     xcb_convert_selection(conn_->Raw(), conn_->Window(), managerAtom_, saveTargets, conn_->Atom("BX_SAVE_TARGETS"),
@@ -464,26 +394,23 @@ void X11ClipboardBridge::HandOverToManager() {
 bool X11ClipboardBridge::SaveTargets() {
     if (xOwned_ && ours_)
         return true; // the data is ours already
-    if (open_ || ours_ || rendering_ != 0)
+    if (model_.IsOpen() || ours_ || model_.RenderingFormat() != 0)
         return false;
     // Read everything the exiting owner offers while it waits for our answer, then serve it ourselves.
     snapshotGeneration_ = 0;
     TakeSnapshot();
-    for (const Entry& e : std::vector<Entry>(entries_))
+    for (const ClipboardModel::Entry& e : std::vector<ClipboardModel::Entry>(model_.Entries()))
         FetchEntry(e.format);
-    std::erase_if(entries_, [](const Entry& e) { return e.handle == 0; });
-    if (entries_.empty())
+    model_.DropFormatsWithoutData();
+    if (model_.CountClipboardFormats() == 0)
         return false;
-    for (Entry& e : entries_) {
-        e.kind.reset();
-        e.target = XCB_NONE;
-    }
+    sources_.clear();
     ours_ = true;
     if (foreignWindow_ != NoWindow)
         windows_.DestroyWindow(foreignWindow_);
     foreignWindow_ = NoWindow;
     foreignOwner_ = XCB_NONE;
-    owner_ = NoWindow;
+    model_.SetOwner(NoWindow);
     TakeOwnership();
     quietTime_ = ownTime_;
     return xOwned_;
@@ -508,38 +435,24 @@ void X11ClipboardBridge::TakeSnapshot() {
         return;
     snapshotGeneration_ = generation_;
     ReleaseAll();
-    offered_.clear();
-    fetched_.clear();
-    ownerStalled_ = false;
+    snapshot_->Clear();
     SetForeignOwner(owner);
     if (owner == XCB_NONE)
         return;
-
-    const std::optional<X11SelectionReader::Data> targets = reader_->Read(clipboardAtom_, conn_->Atom("TARGETS"));
-    ownerStalled_ = reader_->TimedOut();
-    if (!targets || targets->format != 32)
-        return;
-    // An owner that offers more targets than any application does is read only so far.
-    const std::size_t count = std::min<std::size_t>(targets->bytes.size() / 4, MaxTargets);
-    std::vector<xcb_atom_t> atoms(count);
-    if (count > 0)
-        std::memcpy(atoms.data(), targets->bytes.data(), count * 4);
-    conn_->CacheNames(atoms);
-    for (xcb_atom_t a : atoms) {
-        const std::string name = conn_->AtomName(a);
-        if (!name.empty() && !X11FormatMap::IsMetaTarget(name))
-            offered_.emplace(name, a);
-    }
+    const std::vector<xcb_atom_t> atoms = snapshot_->ReadTargets();
 
     auto add = [&](UINT format, std::optional<Kind> kind, xcb_atom_t target) {
-        if (format != 0 && Find(format) == nullptr)
-            entries_.push_back(Entry{format, 0, false, kind, target});
+        if (format != 0 && !model_.IsClipboardFormatAvailable(format)) {
+            model_.Offer(format);
+            sources_[format] = Source{kind, target, false};
+        }
     };
     for (Kind k : X11FormatMap::DerivedOrder()) {
         const auto& sources = X11FormatMap::SourceTargets(k);
-        bool present = std::any_of(sources.begin(), sources.end(), [&](std::string_view t) { return Offers(t); });
+        bool present =
+            std::any_of(sources.begin(), sources.end(), [&](std::string_view t) { return snapshot_->Offers(t); });
         if (present && (k == Kind::HDrop || k == Kind::Url || k == Kind::Ignore))
-            present = Derive(k).has_value(); // decided by the data, which is small
+            present = snapshot_->Derive(k).has_value(); // decided by the data, which is small
         if (present) {
             const UINT standard = X11FormatMap::StandardFormat(k);
             add(standard != 0 ? standard : RegisterClipboardFormat(X11FormatMap::RegisteredName(k)), k, XCB_NONE);
@@ -549,129 +462,9 @@ void X11ClipboardBridge::TakeSnapshot() {
         // TEXT stands for whichever encoding the owner chooses: it is one source of the text, not a
         // format of its own.
         const std::string name = conn_->AtomName(a);
-        if (offered_.contains(name) && name != "TEXT")
+        if (snapshot_->Offers(name) && name != "TEXT")
             add(RegisterClipboardFormat(name), std::nullopt, a);
     }
-}
-
-std::optional<X11SelectionReader::Data> X11ClipboardBridge::Take(std::string_view target) {
-    if (auto f = fetched_.find(target); f != fetched_.end()) {
-        std::optional<X11SelectionReader::Data> data = std::move(f->second);
-        fetched_.erase(f);
-        return data;
-    }
-    auto it = offered_.find(target);
-    return it != offered_.end() ? Read(it->second) : std::nullopt;
-}
-
-std::optional<X11SelectionReader::Data> X11ClipboardBridge::Read(xcb_atom_t target) {
-    // An owner that let one request go unanswered is not waited for again until it changes.
-    if (ownerStalled_)
-        return std::nullopt;
-    std::optional<X11SelectionReader::Data> data = reader_->Read(clipboardAtom_, target);
-    ownerStalled_ = reader_->TimedOut();
-    return data;
-}
-
-bool X11ClipboardBridge::Offers(std::string_view target) const {
-    return offered_.find(target) != offered_.end();
-}
-
-const X11SelectionReader::Data* X11ClipboardBridge::Fetch(std::string_view target) {
-    auto it = offered_.find(target);
-    if (it == offered_.end())
-        return nullptr;
-    auto f = fetched_.find(target);
-    if (f == fetched_.end()) {
-        if (ownerStalled_)
-            return nullptr; // not kept: the next owner gets its chance
-        f = fetched_.emplace(std::string(target), Read(it->second)).first;
-    }
-    return f->second ? &*f->second : nullptr;
-}
-
-std::optional<std::string> X11ClipboardBridge::Derive(Kind kind) {
-    const auto& sources = X11FormatMap::SourceTargets(kind);
-    switch (kind) {
-    case Kind::Text:
-        // The text may be all there is and large: its bytes are read once and not kept twice.
-        for (std::string_view t : sources)
-            if (std::optional<X11SelectionReader::Data> d = Take(t))
-                if (auto text = Conv::TextFromTarget(t, conn_->AtomName(d->type), std::move(d->bytes)))
-                    return text;
-        return std::nullopt;
-    case Kind::Html: {
-        const auto* d = Fetch("text/html");
-        if (d == nullptr)
-            return std::nullopt;
-        std::string url;
-        if (const auto* moz = Fetch(X11FormatMap::MozUrlPriv))
-            url = FirstLine(Conv::Utf16ToUtf8(moz->bytes));
-        else if (const auto* chromium = Fetch(X11FormatMap::ChromiumSourceUrl))
-            url = FirstLine(UpToZero(chromium->bytes));
-        return Conv::WrapHtml(d->bytes, UpToZero(url));
-    }
-    case Kind::Rtf:
-    case Kind::EnhMetafile:
-        for (std::string_view t : sources)
-            if (const auto* d = Fetch(t))
-                return d->bytes;
-        return std::nullopt;
-    case Kind::MetafilePict:
-        if (const auto* d = Fetch(sources.front())) {
-            std::string out(16, '\0');
-            out[0] = 8; // MM_ANISOTROPIC; the extents are left to the picture
-            out += WithoutPlaceableHeader(d->bytes);
-            return out;
-        }
-        return std::nullopt;
-    case Kind::Bitmap:
-        for (std::string_view t : sources)
-            if (const auto* d = Fetch(t))
-                if (auto dib = Conv::DibFromImage(d->bytes, t == "image/bmp" || t == "image/x-bmp"))
-                    return dib;
-        return std::nullopt;
-    case Kind::HDrop: {
-        std::vector<std::string> paths;
-        if (const auto* d = Fetch("x-special/gnome-copied-files")) {
-            std::vector<std::string> lines = Conv::UriListLines(d->bytes);
-            for (std::size_t i = 1; i < lines.size(); ++i) // the first line says copy or cut
-                if (auto p = Conv::PathFromFileUri(lines[i]))
-                    paths.push_back(*p);
-        } else if (const auto* l = Fetch("text/uri-list")) {
-            for (const std::string& line : Conv::UriListLines(l->bytes))
-                if (auto p = Conv::PathFromFileUri(line))
-                    paths.push_back(*p);
-        }
-        if (paths.empty())
-            return std::nullopt;
-        return Conv::DropFiles(paths);
-    }
-    case Kind::Url: {
-        if (const auto* d = Fetch("text/x-moz-url")) {
-            const std::string text = Conv::IsUtf8(d->bytes) && d->bytes.find('\0') == std::string::npos
-                                         ? d->bytes
-                                         : Conv::Utf16ToUtf8(d->bytes);
-            const std::string url = FirstLine(UpToZero(text));
-            if (!url.empty())
-                return url + '\0';
-        }
-        if (const auto* l = Fetch("text/uri-list")) {
-            const std::vector<std::string> lines = Conv::UriListLines(l->bytes);
-            if (lines.size() == 1 && !Conv::PathFromFileUri(lines.front()) &&
-                lines.front().find(':') != std::string::npos)
-                return lines.front() + '\0';
-        }
-        return std::nullopt;
-    }
-    case Kind::Ignore:
-        if (const auto* d = Fetch(X11FormatMap::IgnoreName))
-            return d->bytes;
-        if (const auto* d = Fetch(X11FormatMap::PasswordHint); d != nullptr && d->bytes == "secret")
-            return d->bytes;
-        return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 // ---- our data, for other programs ----
@@ -762,12 +555,12 @@ std::vector<xcb_atom_t> X11ClipboardBridge::OfferedTargets() {
         if (a != XCB_NONE && std::find(atoms.begin(), atoms.end(), a) == atoms.end())
             atoms.push_back(a);
     };
-    for (const Entry& e : entries_) {
+    for (const ClipboardModel::Entry& e : model_.Entries()) {
         const std::string name = GetClipboardFormatName(e.format, 1024);
         if (!name.empty() && !X11FormatMap::IsMetaTarget(name))
             offer(name);
     }
-    for (const Entry& e : entries_) {
+    for (const ClipboardModel::Entry& e : model_.Entries()) {
         const std::optional<Kind> kind = KindOf(e.format);
         if (!kind || *kind == Kind::Ignore)
             continue;
@@ -785,8 +578,7 @@ std::vector<xcb_atom_t> X11ClipboardBridge::OfferedTargets() {
     return atoms;
 }
 
-HANDLE X11ClipboardBridge::Render(Entry& e, const std::string& target, xcb_window_t requestor) {
-    const UINT format = e.format;
+HANDLE X11ClipboardBridge::Render(UINT format, const std::string& target, xcb_window_t requestor) {
     RenderRequest req;
     req.format = format;
     req.target = target;
@@ -804,13 +596,7 @@ HANDLE X11ClipboardBridge::Render(Entry& e, const std::string& target, xcb_windo
         req.foreground = w != XCB_NONE && info_->ProcessId(w) == req.pid;
     }
     lastRender_ = req;
-    if (owner_ == NoWindow || rendering_ != 0)
-        return 0;
-    rendering_ = format;
-    windows_.SendMessage(owner_, WM_RENDERFORMAT, format, 0);
-    rendering_ = 0;
-    const Entry* after = Find(format);
-    return after == nullptr ? 0 : after->handle;
+    return model_.Render(format);
 }
 
 std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom_t target, xcb_window_t requestor) {
@@ -822,106 +608,49 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
 
     std::optional<Produced> out;
     // A format registered under the target's name holds its bytes exactly.
-    const UINT exact = formats_.Find(name);
-    if (Entry* e = exact != 0 ? Find(exact) : nullptr) {
+    const UINT exact = model_.FindRegisteredFormat(name);
+    if (const ClipboardModel::Entry* e = exact != 0 ? model_.Find(exact) : nullptr) {
         if (e->handle == 0 && KindOf(e->format) == Kind::Ignore) {
             // The marker is announced without data; it is answered here, never by a render request.
             out = Produced{target, 8, std::make_shared<const std::string>(IgnoreMarkerText)};
-        } else if (HANDLE h = e->handle != 0 ? e->handle : Render(*e, name, requestor); h != 0) {
+        } else if (HANDLE h = e->handle != 0 ? e->handle : Render(e->format, name, requestor); h != 0) {
             std::string bytes = BlockBytes(h);
             // TEXT is answered in the encoding it holds (kept by an earlier version as a format of its own).
             const xcb_atom_t type =
-                name != "TEXT" ? target : conn_->Atom(Conv::IsUtf8(UpToZero(bytes)) ? "UTF8_STRING" : "STRING");
+                name != "TEXT" ? target : conn_->Atom(Conv::IsUtf8(Conv::UpToZero(bytes)) ? "UTF8_STRING" : "STRING");
             out = Produced{type, 8, std::make_shared<const std::string>(std::move(bytes))};
         }
     } else {
-        for (std::size_t i = 0; i < entries_.size() && !out; ++i) {
-            const std::optional<Kind> kind = KindOf(entries_[i].format);
+        const std::vector<ClipboardModel::Entry>& entries = model_.Entries();
+        for (std::size_t i = 0; i < entries.size() && !out; ++i) {
+            const UINT format = entries[i].format;
+            const std::optional<Kind> kind = KindOf(format);
             if (!kind || *kind == Kind::Ignore)
                 continue;
             const auto& written = X11FormatMap::WrittenTargets(*kind);
             if (std::find(written.begin(), written.end(), name) == written.end())
                 continue;
-            HANDLE h = entries_[i].handle != 0 ? entries_[i].handle : Render(entries_[i], name, requestor);
+            const HANDLE h = entries[i].handle != 0 ? entries[i].handle : Render(format, name, requestor);
             if (h == 0)
                 break;
             xcb_atom_t type = target;
             std::string block = BlockBytes(h);
-            if (entries_[i].format == CF_UNICODETEXT) {
+            if (format == CF_UNICODETEXT) {
                 // Wide text up to its terminator, as UTF-8.
                 std::size_t end = 0;
                 while (end + 1 < block.size() && (block[end] != '\0' || block[end + 1] != '\0'))
                     end += 2;
                 block = Conv::Utf16ToUtf8(std::string_view(block).substr(0, end));
             }
-            if (std::optional<std::string> bytes = ServedBytes(*kind, name, block, type))
+            if (*kind == Kind::Text && name == "TEXT")
+                type = conn_->Atom("UTF8_STRING");
+            if (std::optional<std::string> bytes = Conv::TargetBytes(*kind, name, block))
                 out = Produced{type, 8, std::make_shared<const std::string>(std::move(*bytes))};
         }
     }
     if (out)
         served_.emplace(target, *out);
     return out;
-}
-
-std::optional<std::string> X11ClipboardBridge::ServedBytes(Kind kind, const std::string& target, std::string_view block,
-                                                           xcb_atom_t& type) {
-    switch (kind) {
-    case Kind::Text: {
-        // Text kept from single-byte sources (older collections) is no UTF-8: it is read as Latin-1.
-        const std::string_view raw = UpToZero(block);
-        const std::string text = Conv::IsUtf8(raw) ? std::string(raw) : Conv::Latin1ToUtf8(raw);
-        if (target == "TEXT")
-            type = conn_->Atom("UTF8_STRING");
-        if (target == "COMPOUND_TEXT")
-            return Conv::Utf8ToCompoundText(text);
-        if (target == "STRING")
-            return Conv::Utf8ToLatin1(text);
-        return text;
-    }
-    case Kind::Html: {
-        const std::optional<X11DataConversions::Html> h = Conv::UnwrapHtml(block);
-        if (!h)
-            return std::nullopt;
-        if (target == "text/html")
-            return h->html;
-        if (h->sourceUrl.empty())
-            return std::nullopt;
-        if (target == X11FormatMap::MozUrlPriv)
-            return Conv::Utf8ToUtf16Le(h->sourceUrl);
-        return h->sourceUrl;
-    }
-    case Kind::Rtf:
-    case Kind::EnhMetafile:
-        return std::string(block);
-    case Kind::MetafilePict:
-        if (block.size() <= 16)
-            return std::nullopt;
-        return std::string(block.substr(16));
-    case Kind::Bitmap:
-        return target == "image/png" ? Conv::PngFromDib(block) : Conv::BmpFromDib(block);
-    case Kind::HDrop: {
-        const std::vector<std::string> paths = Conv::PathsFromDropFiles(block);
-        if (paths.empty())
-            return std::nullopt;
-        std::string out = target == "x-special/gnome-copied-files" ? "copy" : "";
-        for (const std::string& p : paths) {
-            if (target == "x-special/gnome-copied-files")
-                out += "\n" + Conv::FileUriFromPath(p);
-            else
-                out += Conv::FileUriFromPath(p) + "\r\n";
-        }
-        return out;
-    }
-    case Kind::Url: {
-        const std::string url = FirstLine(UpToZero(block));
-        if (url.empty())
-            return std::nullopt;
-        return target == "text/x-moz-url" ? Conv::Utf8ToUtf16Le(url) : url + "\r\n";
-    }
-    case Kind::Ignore:
-        return std::nullopt;
-    }
-    return std::nullopt;
 }
 
 std::string X11ClipboardBridge::WindowProcessMeans() const {

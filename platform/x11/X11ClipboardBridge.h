@@ -1,12 +1,11 @@
 #pragma once
 
-#include "ClipboardFormatTable.h"
-#include "ClipboardViewerChain.h"
+#include "ClipboardModel.h"
 #include "IClipboard.h"
 #include "QtWindows.h"
 #include "X11FormatMap.h"
 #include "X11IncrSender.h"
-#include "X11SelectionReader.h"
+#include "X11OwnerSnapshot.h"
 #include "X11WindowInfo.h"
 #include "XcbConnection.h"
 
@@ -18,7 +17,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace bx::platform::x11 {
@@ -27,8 +25,11 @@ namespace bx::platform::x11 {
 // the program relies on (those of ClipboardModel), on a connection of our own read through Qt's event
 // loop.
 //
-// - Changes of the selection's owner (XFixes) are posted to the first viewer as WM_DRAWCLIPBOARD; the
-//   chain itself is kept here, as the in-memory clipboard keeps it. Our own ownership changes arrive too.
+// - What the program sees (the opener, the owner, the formats with their data or announced, their order,
+//   the registered formats, the viewer chain, the sequence number) is a ClipboardModel, the simulated
+//   desktop's clipboard, which the bridge fills from the selection and serves from.
+// - Changes of the selection's owner (XFixes) are posted to the first viewer as WM_DRAWCLIPBOARD. Our own
+//   ownership changes arrive too.
 // - Opening takes a snapshot of the owner's targets; a format's data is fetched when it is read, each
 //   request bounded by the wait; a refused or unanswered request reads as no data, and after one
 //   unanswered request the owner is not asked again until the clipboard changes. The blocks belong to
@@ -91,12 +92,11 @@ public:
 
 private:
     using Kind = X11FormatMap::Kind;
-    struct Entry {
-        UINT format = 0;
-        HANDLE handle = 0; // 0: announced (ours) or not fetched yet (another owner's)
-        bool tried = false;
-        std::optional<Kind> kind;     // a derived format of another owner's targets
-        xcb_atom_t target = XCB_NONE; // an exact target of another owner
+    // Where a format of another owner comes from: derived from its targets, or one exact target.
+    struct Source {
+        std::optional<Kind> kind;
+        xcb_atom_t target = XCB_NONE;
+        bool tried = false; // asked for once; not again until the contents change
     };
     struct Produced {
         xcb_atom_t type = XCB_NONE;
@@ -104,9 +104,9 @@ private:
         std::shared_ptr<const std::string> bytes;
     };
 
-    Entry* Find(UINT format);
-    const Entry* Find(UINT format) const;
     void ReleaseAll();
+    // The program takes over another owner's contents with what it has read of them.
+    void TakeOver();
     std::optional<Kind> KindOf(UINT format) const;
 
     void ScheduleProcessing();
@@ -124,29 +124,20 @@ private:
     void HandOverToManager();
     HANDLE FetchEntry(UINT format);
 
-    // Another owner's data.
+    // Another owner's formats, from its targets (X11OwnerSnapshot).
     void TakeSnapshot();
-    const X11SelectionReader::Data* Fetch(std::string_view target);
-    // A target's data for one use: taken out of what was fetched, else read without being kept.
-    std::optional<X11SelectionReader::Data> Take(std::string_view target);
-    // Asks the owner for a target, unless it left a request unanswered already.
-    std::optional<X11SelectionReader::Data> Read(xcb_atom_t target);
-    bool Offers(std::string_view target) const;
-    std::optional<std::string> Derive(Kind kind);
 
     // Our data, for other programs.
     void Serve(const xcb_selection_request_event_t& r);
     bool ConvertInto(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, bool allowIncr);
     std::optional<Produced> Produce(xcb_atom_t target, xcb_window_t requestor);
-    std::optional<std::string> ServedBytes(Kind kind, const std::string& target, std::string_view block,
-                                           xcb_atom_t& type);
     std::vector<xcb_atom_t> OfferedTargets();
-    HANDLE Render(Entry& e, const std::string& target, xcb_window_t requestor);
+    HANDLE Render(UINT format, const std::string& target, xcb_window_t requestor);
 
     QtWindows& windows_;
-    ClipboardViewerChain chain_;
+    ClipboardModel model_;
     std::unique_ptr<XcbConnection> conn_;
-    std::unique_ptr<X11SelectionReader> reader_;
+    std::unique_ptr<X11OwnerSnapshot> snapshot_;
     std::unique_ptr<X11IncrSender> incr_;
     std::unique_ptr<X11WindowInfo> info_;
     QObject context_;
@@ -157,26 +148,15 @@ private:
     xcb_timestamp_t managerTime_ = XCB_CURRENT_TIME;
     xcb_timestamp_t quietTime_ = XCB_CURRENT_TIME; // our taking that is no change of the contents
 
-    std::vector<Entry> entries_;
-    bool open_ = false;
-    HWND openWindow_ = NoWindow;
-    HWND owner_ = NoWindow;
-    bool changed_ = false;
-    UINT rendering_ = 0;
-    std::uint32_t sequence_ = 0;
-    ClipboardFormatTable formats_;
-
-    bool ours_ = false;          // the entries are the program's own (it emptied the clipboard)
-    bool xOwned_ = false;        // we hold the selection
-    bool lostWhileOpen_ = false; // another program took the selection while the clipboard was open
+    std::map<UINT, Source> sources_; // the formats of another owner
+    bool ours_ = false;              // the contents are the program's own (it emptied the clipboard)
+    bool xOwned_ = false;            // we hold the selection
+    bool lostWhileOpen_ = false;     // another program took the selection while the clipboard was open
     xcb_timestamp_t ownTime_ = XCB_CURRENT_TIME;
     std::uint64_t generation_ = 1; // counts owner changes
     std::uint64_t snapshotGeneration_ = 0;
     xcb_window_t foreignOwner_ = XCB_NONE;
     HWND foreignWindow_ = NoWindow;
-    std::map<std::string, xcb_atom_t, std::less<>> offered_; // the owner's targets by name
-    std::map<std::string, std::optional<X11SelectionReader::Data>, std::less<>> fetched_;
-    bool ownerStalled_ = false; // the owner of the snapshot did not answer one request in time
     std::map<xcb_atom_t, Produced> served_;
     bool processing_ = false;
     bool scheduled_ = false;

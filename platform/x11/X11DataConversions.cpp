@@ -140,6 +140,16 @@ std::size_t DibPrefixSize(std::string_view dib) {
 
 } // namespace
 
+std::string_view X11DataConversions::UpToZero(std::string_view s) {
+    const std::size_t z = s.find('\0');
+    return z == std::string_view::npos ? s : s.substr(0, z);
+}
+
+std::string X11DataConversions::FirstLine(std::string_view s) {
+    const std::size_t end = s.find_first_of("\r\n");
+    return std::string(end == std::string_view::npos ? s : s.substr(0, end));
+}
+
 bool X11DataConversions::IsUtf8(std::string_view s) {
     std::u32string ignored;
     return DecodeUtf8(s, ignored);
@@ -481,6 +491,66 @@ std::optional<std::string> X11DataConversions::PngFromDib(std::string_view dib) 
     if (!image.save(&buffer, "PNG"))
         return std::nullopt;
     return std::string(png.constData(), static_cast<std::size_t>(png.size()));
+}
+
+std::optional<std::string> X11DataConversions::TargetBytes(X11FormatMap::Kind kind, std::string_view target,
+                                                           std::string_view block) {
+    using Kind = X11FormatMap::Kind;
+    switch (kind) {
+    case Kind::Text: {
+        // Text kept from single-byte sources (older collections) is no UTF-8: it is read as Latin-1.
+        const std::string_view raw = UpToZero(block);
+        const std::string text = IsUtf8(raw) ? std::string(raw) : Latin1ToUtf8(raw);
+        if (target == "COMPOUND_TEXT")
+            return Utf8ToCompoundText(text);
+        if (target == "STRING")
+            return Utf8ToLatin1(text);
+        return text;
+    }
+    case Kind::Html: {
+        const std::optional<Html> h = UnwrapHtml(block);
+        if (!h)
+            return std::nullopt;
+        if (target == "text/html")
+            return h->html;
+        if (h->sourceUrl.empty())
+            return std::nullopt;
+        if (target == X11FormatMap::MozUrlPriv)
+            return Utf8ToUtf16Le(h->sourceUrl);
+        return h->sourceUrl;
+    }
+    case Kind::Rtf:
+    case Kind::EnhMetafile:
+        return std::string(block);
+    case Kind::MetafilePict:
+        if (block.size() <= 16)
+            return std::nullopt;
+        return std::string(block.substr(16));
+    case Kind::Bitmap:
+        return target == "image/png" ? PngFromDib(block) : BmpFromDib(block);
+    case Kind::HDrop: {
+        const std::vector<std::string> paths = PathsFromDropFiles(block);
+        if (paths.empty())
+            return std::nullopt;
+        std::string out = target == "x-special/gnome-copied-files" ? "copy" : "";
+        for (const std::string& p : paths) {
+            if (target == "x-special/gnome-copied-files")
+                out += "\n" + FileUriFromPath(p);
+            else
+                out += FileUriFromPath(p) + "\r\n";
+        }
+        return out;
+    }
+    case Kind::Url: {
+        const std::string url = FirstLine(UpToZero(block));
+        if (url.empty())
+            return std::nullopt;
+        return target == "text/x-moz-url" ? Utf8ToUtf16Le(url) : url + "\r\n";
+    }
+    case Kind::Ignore:
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 } // namespace bx::platform::x11

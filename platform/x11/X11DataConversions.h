@@ -1,5 +1,7 @@
 #pragma once
 
+#include "X11FormatMap.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +16,10 @@ namespace bx::platform::x11 {
 // is untrusted: malformed data gives nullopt or an empty result, never a read past its end.
 class X11DataConversions {
 public:
+    // The bytes before the first zero; all of them when there is none.
+    static std::string_view UpToZero(std::string_view s);
+    // The bytes before the first line end.
+    static std::string FirstLine(std::string_view s);
     static bool IsUtf8(std::string_view s);
     static std::string Latin1ToUtf8(std::string_view s);
     // STRING: Latin-1, every character without a Latin-1 form written as "?" (as the toolkits do).
@@ -54,6 +60,11 @@ public:
     static std::optional<std::string> DibFromOpaqueImage(const QImage& image);
     static std::optional<std::string> BmpFromDib(std::string_view dib);
     static std::optional<std::string> PngFromDib(std::string_view dib);
+
+    // The bytes another program is given for a target from a block of the kind's format (text as UTF-8
+    // already); nullopt when the block gives none for that target.
+    static std::optional<std::string> TargetBytes(X11FormatMap::Kind kind, std::string_view target,
+                                                  std::string_view block);
 };
 
 } // namespace bx::platform::x11

@@ -85,8 +85,8 @@ std::vector<X11KeyMap::Keysym> X11KeyMap::VkKeysyms(std::uint8_t vk) {
         return {XK_BackSpace};
     case VK_TAB:
         return {XK_Tab, 0xfe20 /* ISO_Left_Tab */};
-    case 0x0C:
-        return {0xff0b}; // VK_CLEAR: Clear
+    case VK_CLEAR:
+        return {0xff0b}; // Clear
     case VK_RETURN:
         return {XK_Return, 0xff8d}; // and KP_Enter
     case VK_SHIFT:
@@ -95,8 +95,8 @@ std::vector<X11KeyMap::Keysym> X11KeyMap::VkKeysyms(std::uint8_t vk) {
         return {XK_Control_L, XK_Control_R};
     case VK_MENU:
         return {XK_Alt_L, XK_Alt_R, XK_Meta_L, XK_Meta_R};
-    case 0x13:
-        return {0xff13}; // VK_PAUSE: Pause
+    case VK_PAUSE:
+        return {0xff13}; // Pause
     case VK_CAPITAL:
         return {0xffe5};
     case VK_ESCAPE:
@@ -119,40 +119,40 @@ std::vector<X11KeyMap::Keysym> X11KeyMap::VkKeysyms(std::uint8_t vk) {
         return {0xff53};
     case VK_DOWN:
         return {0xff54};
-    case 0x29:
-        return {0xff60}; // VK_SELECT: Select
-    case 0x2B:
-        return {0xff62}; // VK_EXECUTE: Execute
-    case 0x2C:
-        return {0xff61}; // VK_SNAPSHOT: Print
+    case VK_SELECT:
+        return {0xff60}; // Select
+    case VK_EXECUTE:
+        return {0xff62}; // Execute
+    case VK_SNAPSHOT:
+        return {0xff61}; // Print
     case VK_INSERT:
         return {0xff63};
     case VK_DELETE:
         return {0xffff};
-    case 0x2F:
-        return {0xff6a}; // VK_HELP: Help
+    case VK_HELP:
+        return {0xff6a}; // Help
     case VK_LWIN:
         return {0xffeb}; // Super_L
-    case 0x5C:
-        return {0xffec}; // VK_RWIN: Super_R
-    case 0x5D:
-        return {0xff67}; // VK_APPS: Menu
-    case 0x6A:
-        return {0xffaa}; // VK_MULTIPLY: KP_Multiply
-    case 0x6B:
-        return {0xffab}; // VK_ADD
-    case 0x6C:
-        return {0xffac}; // VK_SEPARATOR
-    case 0x6D:
-        return {0xffad}; // VK_SUBTRACT
-    case 0x6E:
-        return {0xffae}; // VK_DECIMAL
-    case 0x6F:
-        return {0xffaf}; // VK_DIVIDE
+    case VK_RWIN:
+        return {0xffec}; // Super_R
+    case VK_APPS:
+        return {0xff67}; // Menu
+    case VK_MULTIPLY:
+        return {0xffaa}; // KP_Multiply
+    case VK_ADD:
+        return {0xffab}; // KP_Add
+    case VK_SEPARATOR:
+        return {0xffac}; // KP_Separator
+    case VK_SUBTRACT:
+        return {0xffad}; // KP_Subtract
+    case VK_DECIMAL:
+        return {0xffae}; // KP_Decimal
+    case VK_DIVIDE:
+        return {0xffaf}; // KP_Divide
     case VK_NUMLOCK:
         return {0xff7f};
-    case 0x91:
-        return {0xff14}; // VK_SCROLL: Scroll_Lock
+    case VK_SCROLL:
+        return {0xff14}; // Scroll_Lock
     case VK_LSHIFT:
         return {XK_Shift_L};
     case VK_RSHIFT:
@@ -165,20 +165,20 @@ std::vector<X11KeyMap::Keysym> X11KeyMap::VkKeysyms(std::uint8_t vk) {
         return {XK_Alt_L, XK_Meta_L};
     case VK_RMENU:
         return {XK_Alt_R, XK_ISO_Level3_Shift, XK_Meta_R};
-    case 0xAD:
-        return {0x1008ff12}; // VK_VOLUME_MUTE: XF86AudioMute
-    case 0xAE:
-        return {0x1008ff11}; // VK_VOLUME_DOWN
-    case 0xAF:
-        return {0x1008ff13}; // VK_VOLUME_UP
-    case 0xB0:
-        return {0x1008ff17}; // VK_MEDIA_NEXT_TRACK
-    case 0xB1:
-        return {0x1008ff16}; // VK_MEDIA_PREV_TRACK
-    case 0xB2:
-        return {0x1008ff15}; // VK_MEDIA_STOP
-    case 0xB3:
-        return {0x1008ff14}; // VK_MEDIA_PLAY_PAUSE
+    case VK_VOLUME_MUTE:
+        return {0x1008ff12}; // XF86AudioMute
+    case VK_VOLUME_DOWN:
+        return {0x1008ff11}; // XF86AudioLowerVolume
+    case VK_VOLUME_UP:
+        return {0x1008ff13}; // XF86AudioRaiseVolume
+    case VK_MEDIA_NEXT_TRACK:
+        return {0x1008ff17}; // XF86AudioNext
+    case VK_MEDIA_PREV_TRACK:
+        return {0x1008ff16}; // XF86AudioPrev
+    case VK_MEDIA_STOP:
+        return {0x1008ff15}; // XF86AudioStop
+    case VK_MEDIA_PLAY_PAUSE:
+        return {0x1008ff14}; // XF86AudioPlay
     case VK_OEM_1:
         return {';'};
     case VK_OEM_PLUS:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VirtualKeys.h"
+
 #include <xcb/xcb.h>
 
 #include <array>
@@ -8,51 +10,6 @@
 #include <vector>
 
 namespace bx::platform::x11 {
-
-// Virtual-key codes of the classic desktop API, as the keystroke sender and the hot-key settings use them.
-inline constexpr std::uint8_t VK_BACK = 0x08;
-inline constexpr std::uint8_t VK_TAB = 0x09;
-inline constexpr std::uint8_t VK_RETURN = 0x0D;
-inline constexpr std::uint8_t VK_SHIFT = 0x10;
-inline constexpr std::uint8_t VK_CONTROL = 0x11;
-inline constexpr std::uint8_t VK_MENU = 0x12;
-inline constexpr std::uint8_t VK_CAPITAL = 0x14;
-inline constexpr std::uint8_t VK_ESCAPE = 0x1B;
-inline constexpr std::uint8_t VK_SPACE = 0x20;
-inline constexpr std::uint8_t VK_PRIOR = 0x21;
-inline constexpr std::uint8_t VK_NEXT = 0x22;
-inline constexpr std::uint8_t VK_END = 0x23;
-inline constexpr std::uint8_t VK_HOME = 0x24;
-inline constexpr std::uint8_t VK_LEFT = 0x25;
-inline constexpr std::uint8_t VK_UP = 0x26;
-inline constexpr std::uint8_t VK_RIGHT = 0x27;
-inline constexpr std::uint8_t VK_DOWN = 0x28;
-inline constexpr std::uint8_t VK_INSERT = 0x2D;
-inline constexpr std::uint8_t VK_DELETE = 0x2E;
-inline constexpr std::uint8_t VK_LWIN = 0x5B;
-inline constexpr std::uint8_t VK_NUMPAD0 = 0x60;
-inline constexpr std::uint8_t VK_F1 = 0x70;
-inline constexpr std::uint8_t VK_F9 = 0x78;
-inline constexpr std::uint8_t VK_F24 = 0x87;
-inline constexpr std::uint8_t VK_NUMLOCK = 0x90;
-inline constexpr std::uint8_t VK_LSHIFT = 0xA0;
-inline constexpr std::uint8_t VK_RSHIFT = 0xA1;
-inline constexpr std::uint8_t VK_LCONTROL = 0xA2;
-inline constexpr std::uint8_t VK_RCONTROL = 0xA3;
-inline constexpr std::uint8_t VK_LMENU = 0xA4;
-inline constexpr std::uint8_t VK_RMENU = 0xA5;
-inline constexpr std::uint8_t VK_OEM_1 = 0xBA;
-inline constexpr std::uint8_t VK_OEM_PLUS = 0xBB;
-inline constexpr std::uint8_t VK_OEM_COMMA = 0xBC;
-inline constexpr std::uint8_t VK_OEM_MINUS = 0xBD;
-inline constexpr std::uint8_t VK_OEM_PERIOD = 0xBE;
-inline constexpr std::uint8_t VK_OEM_2 = 0xBF;
-inline constexpr std::uint8_t VK_OEM_3 = 0xC0;
-inline constexpr std::uint8_t VK_OEM_4 = 0xDB;
-inline constexpr std::uint8_t VK_OEM_5 = 0xDC;
-inline constexpr std::uint8_t VK_OEM_6 = 0xDD;
-inline constexpr std::uint8_t VK_OEM_7 = 0xDE;
-inline constexpr std::uint8_t VK_OEM_102 = 0xE2;
 
 // The keyboard mapping of the X server (keysyms per keycode and the modifier map) and the virtual keys on it.
 //

@@ -13,8 +13,6 @@ namespace bx::platform::x11 {
 namespace {
 
 constexpr X11KeyMap::Keysym XK_ISO_Level3_Shift = 0xfe03;
-constexpr std::int16_t ShiftState = 0x100;
-constexpr std::int16_t CtrlState = 0x200;
 
 // The codes the classic API leaves unassigned or reserved: our keys for characters without a key of their own.
 constexpr std::uint8_t PrivateCodes[] = {0x07, 0x0A, 0x0B, 0x0E, 0x0F, 0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40,
@@ -201,9 +199,9 @@ std::int16_t X11Keyboard::KeyScanCodePoint(char32_t ch) const {
     const auto place = map_.FindChar(ch);
     if (place && place->level <= 1)
         if (const std::uint8_t vk = map_.VkOfKeycode(place->keycode); vk != 0)
-            return static_cast<std::int16_t>(vk | (place->level == 1 ? ShiftState : 0));
+            return static_cast<std::int16_t>(vk | (place->level == 1 ? VkScanShift : 0));
     if (!place && ch >= 1 && ch <= 26)
-        return static_cast<std::int16_t>(CtrlState | ('A' + ch - 1)); // a control character: Ctrl and its letter
+        return static_cast<std::int16_t>(VkScanControl | ('A' + ch - 1)); // a control character: Ctrl and its letter
     const X11KeyMap::Keysym sym = place ? map_.At(place->keycode, place->level) : xkb_utf32_to_keysym(ch);
     if (sym == X11KeyMap::NoSymbol)
         return -1;

@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+using namespace bx::platform;
 using namespace bx::platform::x11;
 
 namespace {
