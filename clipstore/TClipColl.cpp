@@ -2,18 +2,18 @@
 
 #include "AtomicFile.h"
 #include "AtomicFileWriter.h"
-#include "PrivateDirectories.h"
 #include "DateTime.h"
 #include "EMyStreamError.h"
 #include "IMasterListLink.h"
 #include "IMessageBoxes.h"
 #include "LogHook.h"
+#include "PrivateDirectories.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
 #include "TDirFiles.h"
-#include "TProgramState.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -99,7 +99,8 @@ void TClipColl::Entry::Destroy() noexcept {
     bits_ = 0;
 }
 
-TClipColl::TClipColl(bool withDefaults, IMasterListLink* master) : Master(master) {
+TClipColl::TClipColl(TClipContext& context, bool withDefaults, IMasterListLink* master)
+    : Master(master), context_(&context) {
     if (withDefaults) {
         SortKey = 1010;
         ImageIndex = 10;
@@ -281,7 +282,7 @@ void TClipColl::Purge() {
             }
         }
     } else if (Retention == DeleteByAge) {
-        const std::int64_t today = DayNumber(TProgramState::Get().Now());
+        const std::int64_t today = DayNumber(context_->Now());
         for (int i = count - 1; i >= 0; --i) {
             const TClipObj* clip = entries_[static_cast<std::size_t>(i)].Clip();
             if (today - DayNumber(clip->TimeStamp) >= MaxDays)
@@ -437,7 +438,7 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
     static const TInternedString streamCreator("Stream");
     for (std::int32_t i = 0; i < count; ++i) {
         const std::size_t before = stream.Position();
-        auto clip = std::make_unique<TClipObj>(0, streamCreator);
+        auto clip = std::make_unique<TClipObj>(*context_, 0, streamCreator);
         clip->SetColl(this);
         bool read = false;
         try {

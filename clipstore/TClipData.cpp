@@ -10,9 +10,9 @@
 #include "TBlockPacker.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
+#include "TClipContext.h"
 #include "TDirFiles.h"
 #include "TMetafile.h"
-#include "TProgramState.h"
 
 #include <cstring>
 #include <filesystem>
@@ -146,8 +146,9 @@ TClipData::ReadResult TClipData::ReadPacked(TByteReader& stream, std::uint32_t l
     return ReadResult::Ok;
 }
 
-TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t serialNbr, const std::string& dir) {
-    if (!TProgramState::Get().MasterListExists)
+TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteReader& stream, std::int32_t serialNbr,
+                                            const std::string& dir) {
+    if (!context.MasterListExists)
         return ReadResult::Ok;
     try {
         const int version = HeaderVersion(stream.ReadRawString());
@@ -156,7 +157,7 @@ TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t se
         FormatNum = stream.ReadU16();
         if (FormatNum > HighestFixedFormat) {
             // Known by name: the number is this run's number for the name.
-            const UINT current = TProgramState::Get().RegisterFormat(FormatName);
+            const UINT current = context.RegisterFormat(FormatName);
             if (current != 0)
                 FormatNum = static_cast<std::uint16_t>(current);
         }

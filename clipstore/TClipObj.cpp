@@ -12,13 +12,13 @@
 #include "TBlockPacker.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
+#include "TClipContext.h"
 #include "TClipName.h"
 #include "TClipView5.h"
 #include "TClipboard.h"
 #include "TDirFiles.h"
 #include "TGlobalBlocks.h"
 #include "TMetafile.h"
-#include "TProgramState.h"
 #include "TUtf8.h"
 #include "UniqueFd.h"
 
@@ -47,13 +47,8 @@ namespace {
 // The line break of text the program makes up itself.
 constexpr const char* LineBreak = "\n";
 
-bool MasterListExists() {
-    return TProgramState::Get().MasterListExists;
-}
-
 // The bit a format sets in IconBits; 0 for a format without a bit of its own.
-std::int32_t IconBitOf(UINT format) {
-    const TProgramState& st = TProgramState::Get();
+std::int32_t IconBitOf(const TClipContext& st, UINT format) {
     switch (format) {
     case CF_TEXT:
         return 1;
@@ -181,12 +176,12 @@ bool SameDirectory(const std::string& a, const std::string& b) {
 
 } // namespace
 
-TClipObj::TClipObj(std::int32_t serialNbr, const std::string& creator)
-    : Creator(TUtf8::CutBytes(creator, 255)), TimeStamp(TProgramState::Get().Now()), SerialNbr(serialNbr) {}
+TClipObj::TClipObj(TClipContext& context, std::int32_t serialNbr, const std::string& creator)
+    : Creator(TUtf8::CutBytes(creator, 255)), TimeStamp(context.Now()), SerialNbr(serialNbr), context_(&context) {}
 
-TClipObj::TClipObj(std::int32_t serialNbr, const TInternedString& creator)
+TClipObj::TClipObj(TClipContext& context, std::int32_t serialNbr, const TInternedString& creator)
     : Creator(creator.size() <= 255 ? creator : TInternedString(TUtf8::CutBytes(creator, 255))),
-      TimeStamp(TProgramState::Get().Now()), SerialNbr(serialNbr) {}
+      TimeStamp(context.Now()), SerialNbr(serialNbr), context_(&context) {}
 
 TClipObj::~TClipObj() = default;
 
@@ -206,7 +201,7 @@ void TClipObj::SetTitle(const std::string& title) {
 
 void TClipObj::SetColl(IClipCollection* coll) {
     Coll = coll;
-    if (!TProgramState::Get().StartingUp)
+    if (!context_->StartingUp)
         SetDirty(true);
 }
 
@@ -309,17 +304,17 @@ void TClipObj::SetPasteable(int index, bool pasteable) {
 }
 
 bool TClipObj::HasIcon(UINT format) const {
-    const std::int32_t bit = IconBitOf(format);
+    const std::int32_t bit = IconBitOf(*context_, format);
     return (IconBits & (bit != 0 ? bit : OtherFormatsMask)) != 0;
 }
 
 std::int32_t TClipObj::SetIcon(UINT format) {
-    IconBits |= IconBitOf(format);
+    IconBits |= IconBitOf(*context_, format);
     return IconBits;
 }
 
 int TClipObj::IconIndex() const {
-    const TProgramState& st = TProgramState::Get();
+    const TClipContext& st = *context_;
     if (HasIcon(CF_HDROP))
         return 6;
     if (st.HtmlFormat != 0 && HasIcon(st.HtmlFormat))
@@ -336,7 +331,7 @@ int TClipObj::IconIndex() const {
 }
 
 std::size_t TClipObj::Lock(UINT format) {
-    if (!MasterListExists()) {
+    if (!context_->MasterListExists) {
         LogMsg(LogErrors, "SYSTEM", "TClipObj.lock - Early Exit, as MasterList is NIL");
         return 0;
     }
@@ -366,7 +361,7 @@ std::size_t TClipObj::Lock(UINT format) {
 }
 
 void TClipObj::Unlock() {
-    if (!MasterListExists()) {
+    if (!context_->MasterListExists) {
         LogMsg(LogErrors, "SYSTEM", "TClipObj.Unlock - Early Exit, as MasterList is NIL");
         return;
     }
@@ -379,7 +374,7 @@ void TClipObj::Unlock() {
 }
 
 void TClipObj::Load() {
-    if (!MasterListExists())
+    if (!context_->MasterListExists)
         return;
     if (!Online && DataInFile)
         ReadClipData(nullptr);
@@ -387,7 +382,7 @@ void TClipObj::Load() {
 }
 
 void TClipObj::UnLoad() {
-    if (!MasterListExists())
+    if (!context_->MasterListExists)
         return;
     // A locked block stays: LockedData points into it.
     if (!DataInFile || !Online || Dirty || LockedFormat != 0)
@@ -479,7 +474,7 @@ bool TClipObj::HoldsUpperAscii(std::string_view text, std::string_view upperNeed
 }
 
 std::optional<TClipObj::DataFileText> TClipObj::BodyInDataFile() const {
-    if (!MasterListExists() || !DataInFile || Online || Coll == nullptr || LockedFormat != 0)
+    if (!context_->MasterListExists || !DataInFile || Online || Coll == nullptr || LockedFormat != 0)
         return std::nullopt;
     // As HasFormat: type bits that leave the text out settle it without the file.
     if (!HasIcon(CF_TEXT) && IconBits > 0)
@@ -652,7 +647,7 @@ void TClipObj::CloneClipObj(TClipObj& source) {
     Reserved = source.Reserved;
     DataInFile = source.DataInFile;
     StoredFormatCount = source.FormatCount();
-    for (const UINT format : {CF_TEXT, TProgramState::Get().RtfFormat, CF_BITMAP, CF_METAFILEPICT})
+    for (const UINT format : {CF_TEXT, context_->RtfFormat, CF_BITMAP, CF_METAFILEPICT})
         if (format != 0 && source.HasIcon(format))
             SetIcon(format);
     if (DataInFile) {
@@ -792,7 +787,7 @@ void TClipObj::SaveToStream(TByteWriter& stream) {
 
 bool TClipObj::LoadFromStream(TByteReader& stream) {
     SetTraceLocation("TClipObj.LoadFromStream");
-    if (!MasterListExists())
+    if (!context_->MasterListExists)
         return true;
     Online = false;
     int version = 0;
@@ -854,7 +849,7 @@ std::int32_t TClipObj::IconBitsFromFormats() {
         bits |= 2;
     if (HasFormat(CF_METAFILEPICT))
         bits |= 4;
-    const UINT rtf = TProgramState::Get().RtfFormat;
+    const UINT rtf = context_->RtfFormat;
     if (rtf != 0 && HasFormat(rtf))
         bits |= 8;
     return bits;
@@ -862,7 +857,7 @@ std::int32_t TClipObj::IconBitsFromFormats() {
 
 std::string TClipObj::HtmlSourceUrl() {
     std::string url;
-    const UINT html = TProgramState::Get().HtmlFormat;
+    const UINT html = context_->HtmlFormat;
     std::size_t size = html != 0 ? Lock(html) : 0;
     if (size == 0) {
         if (LockedFormat != 0)
@@ -901,7 +896,7 @@ std::string TClipObj::HtmlSourceUrl() {
 
 bool TClipObj::ReadClipData(TByteReader* stream) {
     SetTraceLocation("TClipObj.ReadClipData");
-    if (!MasterListExists())
+    if (!context_->MasterListExists)
         return true;
     Formats = FormatList{};
     const std::string dir = CollPath();
@@ -933,7 +928,7 @@ bool TClipObj::ReadClipData(TByteReader* stream) {
         if (in->Remaining() < 11)
             break;
         auto d = std::make_unique<TClipData>(TClipData::TypeBlock);
-        const TClipData::ReadResult r = d->ReadRecord(*in, SerialNbr, dir);
+        const TClipData::ReadResult r = d->ReadRecord(*context_, *in, SerialNbr, dir);
         result = r == TClipData::ReadResult::Ok;
         if (r == TClipData::ReadResult::Broken)
             break; // where the next record starts is unknown
@@ -1059,9 +1054,8 @@ int TClipObj::Paste(cliplink::TClipView5& view, cliplink::TClipboard& clipboard,
     SetTraceLocation("TClipObj.Paste");
     LogMsg(LogDetail, ">PASTE", "");
     IClock& clock = clipboard.Desktop().Clock();
-    TProgramState& st = TProgramState::Get();
-    const UINT urlFormat = st.UrlFormat != 0
-                               ? st.UrlFormat
+    const UINT urlFormat = context_->UrlFormat != 0
+                               ? context_->UrlFormat
                                : clipboard.Desktop().Clipboard().RegisterClipboardFormat("UniformResourceLocator");
     bool textSeen = false;
     bool fileListSeen = false;
@@ -1230,12 +1224,7 @@ int TClipObj::PasteOne(cliplink::TClipView5& view, cliplink::TClipboard& clipboa
                 d->FormatNum = static_cast<std::uint16_t>(format);
                 d->FormatName = name;
                 Formats->push_back(std::move(d));
-                TProgramState& st = TProgramState::Get();
-                const std::string upper = TUtf8::UpperAscii(name);
-                if (st.RtfFormat == 0 && upper == "RICH TEXT FORMAT")
-                    st.RtfFormat = format;
-                if (st.HtmlFormat == 0 && upper == "HTML FORMAT")
-                    st.HtmlFormat = format;
+                context_->NoteFormatName(format, name);
                 result = 1;
             }
         }
@@ -1377,11 +1366,6 @@ bool PutBitmap(cliplink::TClipboard& clipboard, const TBitmap& bitmap) {
     return palette.empty() || clipboard.SetBytes(CF_PALETTE, palette);
 }
 
-void ShowPreview(const TBitmap& bitmap) {
-    if (const auto& show = TProgramState::Get().ShowPreviewBitmap)
-        show(bitmap);
-}
-
 } // namespace
 
 UINT TClipObj::OutgoingFormat(IClipboard& clipboard, TClipData& data) {
@@ -1439,13 +1423,10 @@ bool TClipObj::Copy(cliplink::TClipView5& view, cliplink::TClipboard& clipboard,
         }
         if (Formats) {
             for (const auto& d : *Formats) {
-                if (mode == CopyMode::Announce) {
+                if (mode == CopyMode::Announce)
                     Announce(cb, OutgoingFormat(cb, *d));
-                    if (d->Format_Type == TClipData::TypeBitmap && d->Bitmap)
-                        ShowPreview(*d->Bitmap);
-                } else if (d->Pasteable) {
+                else if (d->Pasteable)
                     CopyOne(clipboard, *d);
-                }
             }
         }
     } catch (...) {
@@ -1476,8 +1457,6 @@ void TClipObj::CopyOne(cliplink::TClipboard& clipboard, TClipData& data) {
             fail("FLAT", "Copy Failed - Type: " + type);
         break;
     case TClipData::TypeBitmap:
-        if (data.Bitmap)
-            ShowPreview(*data.Bitmap);
         if (!data.Bitmap || !PutBitmap(clipboard, *data.Bitmap))
             fail("Bitmap", "Copy Failed - Bitmap");
         break;

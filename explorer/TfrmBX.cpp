@@ -7,6 +7,7 @@
 #include "TBitmap.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
@@ -25,7 +26,6 @@
 #include "TImages.h"
 #include "TMetafile.h"
 #include "TMetafileRenderer.h"
-#include "TProgramState.h"
 #include "TRtfReader.h"
 #include "TSelectItemBar.h"
 #include "TTextPreview.h"
@@ -1002,7 +1002,7 @@ void TfrmBX::UpdateMagView() {
 }
 
 void TfrmBX::LoadTabs(TClipObj& clip) {
-    const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+    const clipstore::TClipContext& st = clip.Context();
     // Text: loaded now, with the caret at the end; a text too large for the editor in part.
     bool hasText = false;
     text_ = TTextPreview::Shown{};
@@ -1111,7 +1111,7 @@ void TfrmBX::TabChanged(int tab) {
     TClipObj* clip = EditClip();
     QString size;
     if (clip != nullptr) {
-        const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+        const clipstore::TClipContext& st = clip->Context();
         switch (tab) {
         case TabText:
             size = QString::number(text_.whole ? txtMagnifyText_->toPlainText().toUtf8().size()

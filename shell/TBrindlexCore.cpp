@@ -19,7 +19,6 @@
 #include "TErrorTrap.h"
 #include "TMasterList.h"
 #include "TMessageWindow.h"
-#include "TProgramState.h"
 #include "TUtf8.h"
 #include "Tfilter.h"
 
@@ -37,7 +36,6 @@ using namespace platform;
 using clipstore::TClipColl;
 using clipstore::TClipObj;
 using clipstore::TMasterList;
-using clipstore::TProgramState;
 
 namespace {
 
@@ -74,8 +72,8 @@ TErrorTrap::Kind ClassifyError(const std::exception& e) {
 
 TBrindlexCore::TBrindlexCore(Environment env)
     : desktop_(env.Desktop), settings_(env.Settings), dataSources_(env.DataSources), boxes_(env.Boxes),
-      dateFormat_(env.DateFormat), logDirectory_(std::move(env.LogDirectory)), view_(env.View) {
-    TProgramState::Get().Desktop = &desktop_;
+      dateFormat_(env.DateFormat), logDirectory_(std::move(env.LogDirectory)), view_(env.View),
+      clipContext_(desktop_.Clock(), desktop_.Clipboard()) {
     errorTrap_ = std::make_unique<TErrorTrap>(boxes_, desktop_.Clock(), dateFormat_, dataSources_);
     errorTrap_->Classify = ClassifyError;
     errorTrap_->FallbackDirectory = logDirectory_;
@@ -118,10 +116,6 @@ TBrindlexCore::~TBrindlexCore() {
     clipView_.reset();
     if (settings_.Log == log_.get())
         settings_.Log = nullptr;
-    TProgramState& state = TProgramState::Get();
-    if (state.Desktop == &desktop_)
-        state.Desktop = nullptr;
-    state.StartingUp = false;
 }
 
 HWND TBrindlexCore::Handle() const {
@@ -182,11 +176,7 @@ LRESULT TBrindlexCore::WndProc(UINT msg, WPARAM wParam, LPARAM) {
 // Start-up and shut-down
 
 void TBrindlexCore::RegisterFormats() {
-    TProgramState& state = TProgramState::Get();
-    IClipboard& clipboard = desktop_.Clipboard();
-    state.RtfFormat = clipboard.RegisterClipboardFormat("Rich Text Format");
-    state.HtmlFormat = clipboard.RegisterClipboardFormat("HTML Format");
-    state.UrlFormat = clipboard.RegisterClipboardFormat("UniformResourceLocator");
+    clipContext_.RegisterFormats();
 }
 
 void TBrindlexCore::Startup(const std::vector<std::string>& args) {
@@ -209,7 +199,7 @@ void TBrindlexCore::StartupSteps(const std::vector<std::string>& args) {
     TMasterList::DetermineFirstGoodDataSource(dataSources_, &boxes_);
     StartingUp = true;
     SuppressListEvents = true;
-    TProgramState::Get().StartingUp = true;
+    clipContext_.StartingUp = true;
     FlashpickActive = false;
     AutoGlueMode = false;
     CurrentClip = nullptr;
@@ -221,7 +211,7 @@ void TBrindlexCore::StartupSteps(const std::vector<std::string>& args) {
     clipView_->SetActive(true);
 
     filter_ = std::make_unique<cliplink::Tfilter>(desktop_, HtmlViewerAvailable);
-    master_ = std::make_unique<TMasterList>(dataSources_, &boxes_);
+    master_ = std::make_unique<TMasterList>(clipContext_, dataSources_, &boxes_);
     master_->IsBusy = [this] { return SuppressListEvents; };
     ShowStatus(1, false, "");
 
@@ -269,7 +259,7 @@ void TBrindlexCore::LoadData() {
     TMasterList::DetermineFirstGoodDataSource(dataSources_, &boxes_);
     LogMsg(LogStartStop, "LoadData", "After Determining Data Sources ");
     if (!master_) {
-        master_ = std::make_unique<TMasterList>(dataSources_, &boxes_);
+        master_ = std::make_unique<TMasterList>(clipContext_, dataSources_, &boxes_);
         master_->IsBusy = [this] { return SuppressListEvents; };
     }
 
@@ -330,7 +320,7 @@ void TBrindlexCore::LoadData() {
     // selected clip back.
     const bool atStart = StartingUp;
     StartingUp = false;
-    TProgramState::Get().StartingUp = false;
+    clipContext_.StartingUp = false;
     if (atStart && ClipboardHoldsOtherData()) {
         // What another program still holds from before the last run was kept then: such a capture is
         // compared in all its formats with the newest clip.
@@ -646,7 +636,8 @@ void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
         if (clipList_.Coll() == nullptr && master_ && master_->Count() > 0)
             clipList_.Bind(master_->Item(0));
 
-        auto clip = std::make_unique<TClipObj>(0, clipstore::TUtf8::CutBytes(clipView_->Creator, MaxShortString));
+        auto clip =
+            std::make_unique<TClipObj>(clipContext_, 0, clipstore::TUtf8::CutBytes(clipView_->Creator, MaxShortString));
         bool duplicate = false;
         int n = 0;
         if (filter_)
@@ -656,7 +647,7 @@ void TBrindlexCore::CaptureTheClip(const TClipObj::ForcedFormats* forced) {
             std::string address;
             if (creator == "NETSCAPE")
                 address = GetURLDDE("NETSCAPE");
-            else if (creator == "EXPLORER" && clipboard_->HasFormat(TProgramState::Get().HtmlFormat))
+            else if (creator == "EXPLORER" && clipboard_->HasFormat(clipContext_.HtmlFormat))
                 address = GetURLDDE("IEXPLORE");
             else if (creator == "IEXPLORE")
                 address = GetHtmlSourceURL(*clip);

@@ -4,6 +4,7 @@
 #include "IDesktop.h"
 #include "IMessageBoxes.h"
 #include "PlatformTypes.h"
+#include "TClipContext.h"
 #include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TCollectionTree.h"
@@ -134,6 +135,8 @@ public:
     // nullptr before Startup and after ShutDown.
     cliplink::Tfilter* Filter() { return filter_.get(); }
     clipstore::TMasterList* MasterList() { return master_.get(); }
+    // What the clips of this run share (the master list hands it on).
+    clipstore::TClipContext& ClipContext() { return clipContext_; }
     TAppLog* Log() { return log_.get(); }
     TErrorTrap& ErrorTrap() { return *errorTrap_; }
     TClipListModel& ClipList() { return clipList_; }
@@ -214,6 +217,7 @@ private:
     const platform::IDateTimeFormat& dateFormat_;
     std::string logDirectory_;
     IMainView* view_;
+    clipstore::TClipContext clipContext_;
 
     std::unique_ptr<TAppLog> log_;
     std::unique_ptr<TErrorTrap> errorTrap_;
@@ -226,10 +230,10 @@ private:
     TCollectionTree tree_;
     std::string statusText_;
     bool sessionEnded_ = false;
-    int busy_ = 0;            // handlers running, one inside another
+    int busy_ = 0;                 // handlers running, one inside another
     bool startCapture_ = false;    // the next report is what the clipboard held at start
     bool wholeDuplicates_ = false; // the next capture compares every format with the newest clip
-    bool endPending_ = false; // the session ended while they ran
+    bool endPending_ = false;      // the session ended while they ran
     bool shutDownDone_ = false;
 };
 
