@@ -377,8 +377,20 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
     ListChanged = true;
 
     LoadReport report;
+    report.Version = ReadFields(stream);
+    ReadClips(stream, report);
+
+    if (report.Failed > 0)
+        ReportFailures(report.Failed);
+    if (ReadOnly)
+        AcceptNewClips = false;
+    LogMsg(LogDataEvents, "<TClipColl.LoadFromStream",
+           "Passed: " + std::to_string(report.Passed) + " Failed: " + std::to_string(report.Failed));
+    return report;
+}
+
+int TClipColl::ReadFields(TByteReader& stream) {
     const int version = HeaderVersion(stream.ReadRawString());
-    report.Version = version;
     AcceptNewClips = version >= 401 ? stream.ReadBool() : true;
     LastSerialNbr = stream.ReadI32();
     Retention = stream.ReadU8();
@@ -429,7 +441,10 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
         SortAscending = false;
     }
     Favorite = version >= 505 ? stream.ReadBool() : false;
+    return version;
+}
 
+void TClipColl::ReadClips(TByteReader& stream, LoadReport& report) {
     const std::int32_t count = stream.ReadI32();
     // Room for the entries at once, as many as the bytes left can hold at the least.
     if (count > 0)
@@ -477,14 +492,6 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
             }
         }
     }
-
-    if (report.Failed > 0)
-        ReportFailures(report.Failed);
-    if (ReadOnly)
-        AcceptNewClips = false;
-    LogMsg(LogDataEvents, "<TClipColl.LoadFromStream",
-           "Passed: " + std::to_string(report.Passed) + " Failed: " + std::to_string(report.Failed));
-    return report;
 }
 
 bool TClipColl::SaveToFile(const std::string& path) {

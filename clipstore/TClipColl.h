@@ -182,6 +182,10 @@ private:
     };
 
     void Clear();
+    // The collection's own fields of its file; returns the file's version.
+    int ReadFields(TByteReader& stream);
+    // The clip records that follow them, counted into report.
+    void ReadClips(TByteReader& stream, LoadReport& report);
     void RemoveClipFiles(TClipObj& clip) const;
     void RemoveForPurge(int index, const char* where);
     bool Recover(TByteReader& stream, const std::string& failedTitle) const;
