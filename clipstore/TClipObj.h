@@ -16,10 +16,6 @@
 #include <utility>
 #include <vector>
 
-namespace bx::platform {
-class IClipboard;
-}
-
 namespace bx::cliplink {
 class TClipView5;
 class TClipboard;
@@ -208,15 +204,16 @@ public:
     bool SameDataAs(TClipObj& other);
 
 private:
+    // The clip's files and its clipboard traffic live in classes of their own.
+    friend class TClipFile;
+    friend class TClipPaste;
+    friend class TClipCopy;
+
     TClipContext* context_;
 
-    // The number under which a format goes out in this run: a registered format under the number its
-    // name has now (FormatNum follows it), a bitmap as CF_BITMAP, a metafile in the format it produces.
-    static platform::UINT OutgoingFormat(platform::IClipboard& clipboard, TClipData& data);
     void LoadFirst();
     TClipData* FormatAt(int index);
     std::string CollPath() const;
-    std::int32_t IconBitsFromFormats();
 };
 
 } // namespace bx::clipstore
