@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,19 +123,18 @@ int main(int argc, char* argv[]) {
     // way (save, leave the clipboard chain, write the settings); a logout closes the window, which does
     // the same.
     // Queued: the end may come while start-up still runs, before the event loop does.
-    core.Closed = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    const bx::platform::TSubscription onClosed = core.Events().Closed.Subscribe(
+        [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&core] { core.EndSession(); });
     instance.OnActivate = [&window] { window.BringToFront(); };
 
     // Hidden, for the benchmarks: the data is loaded without the start-up wait and the program ends as
     // soon as it is loaded, at once and silently (nothing has changed, so nothing needs saving).
+    // After every other listener of the load.
+    bx::platform::TSubscription exitOnLoad;
     if (exitWhenLoaded) {
-        core.StartupDelay = 0;
-        core.DataLoaded = [loaded = core.DataLoaded] {
-            if (loaded)
-                loaded();
-            ::_exit(0);
-        };
+        core.SetStartupDelay(0);
+        exitOnLoad = core.Events().DataLoaded.Subscribe([] { ::_exit(0); }, std::numeric_limits<int>::max());
     }
     core.Startup(args);
     // A stop signal during the start has closed the program already.

@@ -420,10 +420,10 @@ std::vector<Figure> FindCaptureCopy(const TWorkload& w, int runs, bool withCaptu
     int serial = 0;
     auto capture = [&](const std::function<void()>& copy) {
         handled = -1;
-        const TClipObj* before = core.LastCaptured;
+        const TClipObj* before = core.LastCaptured();
         copy();
         bench.Settle();
-        if (handled < 0 || core.LastCaptured == before || core.ClipList().Clip(0) != core.LastCaptured)
+        if (handled < 0 || core.LastCaptured() == before || core.ClipList().Clip(0) != core.LastCaptured())
             throw std::runtime_error("capture: the change was not captured and listed (handler " +
                                      std::to_string(handled) + " ms, status \"" + core.StatusText() + "\")");
         return handled;
@@ -439,7 +439,7 @@ std::vector<Figure> FindCaptureCopy(const TWorkload& w, int runs, bool withCaptu
             if (!bench.Editor().CopyText(text))
                 throw std::runtime_error("capture: the editor cannot copy");
         });
-        textClip = core.LastCaptured;
+        textClip = core.LastCaptured();
         return ms;
     });
     Figure captureBitmap{"capture.bitmap1080p", "ms", {}, {}, "change handler for a 1920 x 1080 24-bit bitmap"};
@@ -450,7 +450,7 @@ std::vector<Figure> FindCaptureCopy(const TWorkload& w, int runs, bool withCaptu
             if (!bench.Paint().Copy({bx::platform::sim::SimFormat{bx::platform::CF_BITMAP, dib, false}}))
                 throw std::runtime_error("capture: the picture program cannot copy");
         });
-        bitmapClip = core.LastCaptured;
+        bitmapClip = core.LastCaptured();
         return ms;
     });
     figures.push_back(captureText);

@@ -21,7 +21,7 @@ TBenchCore::TBenchCore(const std::string& root, const std::string& logDirectory)
 
 void TBenchCore::Load() {
     core_->LoadData();
-    core_->StartupDone = true;
+    core_->SetStartupDone(true);
 }
 
 TBenchCore::~TBenchCore() {

@@ -35,6 +35,7 @@ struct TX11CaptureRun::Parts {
     std::vector<std::string> noCtrlV;
     std::unique_ptr<shell::TAppSettings> settings;
     std::unique_ptr<shell::TBrindlexCore> core;
+    platform::TSubscription onLoaded;
     std::optional<Clock::time_point> listed;
     bool loaded = false;
 };
@@ -66,9 +67,9 @@ TX11CaptureRun::TX11CaptureRun(QString peer, std::optional<int> delayMs) : peer_
         p.settings->DelayOnClipboardUpdate = *delayMs;
     p.core = std::make_unique<shell::TBrindlexCore>(shell::TBrindlexCore::Environment{
         p.desktop, *p.settings, p.sources, p.boxes, p.dateFormat, std::string(), nullptr});
-    p.core->DataLoaded = [&p] { p.loaded = true; };
+    p.onLoaded = p.core->Events().DataLoaded.Subscribe([&p] { p.loaded = true; });
     p.core->ClipList().OnRowInserted = [&p](std::size_t) { p.listed = Clock::now(); };
-    p.core->StartupDelay = 0;
+    p.core->SetStartupDelay(0);
     p.core->Startup({});
     RunEventsFor(10000, [&p] { return p.loaded; });
 }

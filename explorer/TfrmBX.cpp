@@ -365,12 +365,9 @@ void TfrmBX::UpdateSelectionCommands() {
 }
 
 void TfrmBX::NextCollection(bool fromFirst) {
-    if (core_ == nullptr || core_->SuppressListEvents)
+    if (core_ == nullptr || core_->SuppressListEvents())
         return;
-    if (core_->AutoGlueMode && core_->EndAutoGlue)
-        core_->EndAutoGlue();
-    if (core_->RFOff && core_->RFState != shell::TBrindlexCore::TRFState::Idle)
-        core_->RFOff(true);
+    core_->AnnounceUserMove({shell::TUserMove::Kind::OtherCollection});
     const int node = shell::TCollectionCycle::Next(core_->Tree(), fromFirst);
     if (node >= 0)
         core_->Tree().Select(node);
@@ -407,7 +404,7 @@ void TfrmBX::ShowApplicationProfile() {
     if (core_ == nullptr || core_->Filter() == nullptr || desktop_ == nullptr)
         return;
     TfrmFilter dialog(desktop_->Registry(), *core_->Filter(), this);
-    dialog.Display(core_->CurrentClip != nullptr ? core_->CurrentClip->Creator : std::string("UNKNOWN"));
+    dialog.Display(core_->CurrentClip() != nullptr ? core_->CurrentClip()->Creator : std::string("UNKNOWN"));
     if (BeforeDialog)
         BeforeDialog(dialog);
     dialog.exec();
@@ -444,7 +441,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     // The user's own collection icons join the program's.
     if (!settings.ProgramDir.empty())
         TImageLists::Reload(settings.ProgramDir + "buttons/");
-    core_->HtmlViewerAvailable = settings.UseIEBrowser;
+    core_->SetHtmlViewerAvailable(settings.UseIEBrowser);
     selection_ = std::make_unique<shell::TClipListSelection>(*core_, *desktop_);
     selection_->OnRefreshPreview = [this] { UpdateMagView(); };
     selection_->OnRescueEditing = [this] { RescueEditing(); };
@@ -501,7 +498,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
 void TfrmBX::ShowStatus(int level, bool busy, const std::string& text) {
     const QString qtext = QString::fromStdString(text);
     if (core_ != nullptr)
-        HCSelectItem_->SetSuppressed(core_->SuppressListEvents);
+        HCSelectItem_->SetSuppressed(core_->SuppressListEvents());
     statusPanels_[2]->setText(qtext);
     if (level > 1)
         HCSelectItem_->ShowMessage(qtext);
@@ -646,8 +643,8 @@ void TfrmBX::OnListReset() {
     SyncViewSelection();
     SyncTreeSelection();
     UpdateCaption();
-    if (core_->HCSelectItemMessageMode)
-        HCSelectItem_->ShowMessage(QString::fromStdString(core_->HCSelectItemText));
+    if (core_->HCSelectItemMessageMode())
+        HCSelectItem_->ShowMessage(QString::fromStdString(core_->HCSelectItemText()));
 }
 
 void TfrmBX::OnRowInserted(std::size_t row) {
@@ -720,7 +717,7 @@ void TfrmBX::OnViewSelectionChanged() {
 }
 
 void TfrmBX::OnHeaderClicked(int column) {
-    if (core_ == nullptr || core_->SuppressListEvents)
+    if (core_ == nullptr || core_->SuppressListEvents())
         return;
     core_->ClipList().ColumnClick(column);
 }
@@ -845,9 +842,9 @@ void TfrmBX::OnWindowChange(QEvent* event) {
         return;
     // A pinned pane's clip is the one the user worked on: it becomes the current clip.
     if (selection_->Pinned && selection_->EditClip != nullptr)
-        core_->CurrentClip = selection_->EditClip;
-    if (core_->CurrentClip != nullptr)
-        core_->CopyItem(core_->CurrentClip);
+        core_->SetCurrentClip(selection_->EditClip);
+    if (core_->CurrentClip() != nullptr)
+        core_->CopyItem(core_->CurrentClip());
 }
 
 void TfrmBX::resizeEvent(QResizeEvent* event) {
@@ -916,7 +913,7 @@ void TfrmBX::SetPinned(bool pinned) {
     SetPinImage("TB_TACK1");
     const int row = core_->ClipList().RowOf(clip);
     if (row >= 0) {
-        core_->CurrentClip = nullptr;
+        core_->SetCurrentClip(nullptr);
         core_->ClipList().SelectOnly(static_cast<std::size_t>(row));
     }
 }
@@ -947,7 +944,7 @@ void TfrmBX::UpdateMagView() {
         return;
     }
     magViewStale_ = false;
-    TClipObj* current = core_->CurrentClip;
+    TClipObj* current = core_->CurrentClip();
     const bool pinned = selection_->Pinned;
     bool paneVisible = false;
     if (current == nullptr && !pinned) {
@@ -1052,7 +1049,7 @@ void TfrmBX::LoadTabs(TClipObj& clip) {
     PCMagnify_->setTabVisible(TabPicture, clip.HasFormat(CF_METAFILEPICT) || clip.HasFormat(CF_ENHMETAFILE));
 
     const bool hasHtml = st.HtmlFormat != 0 && clip.HasFormat(st.HtmlFormat);
-    PCMagnify_->setTabVisible(TabHtml, core_->HtmlViewerAvailable && (hasHtml || hasText));
+    PCMagnify_->setTabVisible(TabHtml, core_->HtmlViewerAvailable() && (hasHtml || hasText));
     PCMagnify_->setTabText(TabHtml, hasHtml ? "&HTML" : "TEXT as &HTML");
     htmlView_->clear();
 

@@ -8,11 +8,13 @@
 #include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TCollectionTree.h"
+#include "TCoreEvents.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bx::cliplink {
@@ -36,13 +38,20 @@ namespace bx::shell {
 class IMainView;
 class TAppLog;
 class TAppSettings;
+class TCapturePipeline;
+class TClipPutBack;
+class TCoreLifecycle;
 class TErrorTrap;
 
-// The main window's behaviour without the window: it owns what lives for the whole run (the viewer
-// component, the master list, the application profile, the log), starts and stops the program, loads
-// the data, turns clipboard changes into clips and puts clips back. The clip list and the collection
-// tree are models that the explorer window shows; status texts, message boxes and sounds go through
-// interfaces. Everything runs on the one thread of the program, driven by the desktop's messages.
+// The main window's behaviour without the window, and the public face of its parts: it owns what lives
+// for the whole run (the viewer component, the clipboard wrapper, the clip list, the collection tree,
+// the error trap) and the three parts that do the work: the life cycle (TCoreLifecycle: start, load,
+// autosave, shut-down; it owns the log, the application profile and the master list), the capture
+// pipeline (TCapturePipeline: clipboard changes into clips) and the put-back (TClipPutBack). It keeps
+// the state they share behind accessors and announces what happened through its events (TCoreEvents),
+// which the features built on top subscribe to. The clip list and the collection tree are models that
+// the explorer window shows; status texts, message boxes and sounds go through interfaces. Everything
+// runs on the one thread of the program, driven by the desktop's messages.
 class TBrindlexCore {
 public:
     enum class TRFState { Idle, Armed, Rendering };
@@ -72,86 +81,92 @@ public:
         IMainView* View = nullptr;
     };
 
-    explicit TBrindlexCore(Environment env);
+    explicit TBrindlexCore(const Environment& env);
     ~TBrindlexCore();
     TBrindlexCore(const TBrindlexCore&) = delete;
     TBrindlexCore& operator=(const TBrindlexCore&) = delete;
 
-    // --- State shared with the other parts of the main window.
-    clipstore::TClipObj* CurrentClip = nullptr;
-    clipstore::TClipObj* LastCaptured = nullptr;
-    // Clipboard changes before this moment are not captured (set by CopyItem).
-    platform::TDateTime NoCaptureUntil = 0;
-    bool CopyInProgress = false;
-    bool SelectingCapture = false;
-    bool SuppressListEvents = false;
-    bool StartingUp = false;
-    bool StartupDone = false;
-    bool DdeLinkOpen = false;
-    std::string LastDDEBrowser;
-    bool AutoGlueMode = false;
-    bool FlashpickActive = false;
-    bool PasteTraceActive = false;
-    TRFState RFState = TRFState::Idle;
-    bool HtmlViewerAvailable = false;
-    // The wait between Startup and loading the data, in milliseconds (the window shows first).
-    platform::UINT StartupDelay = StartupDelayMs;
-    int AutoSaveCountdown = 0;
-    bool AutoSaving = false;
-    // The last selection change in a clip list.
-    platform::TDateTime LastListChange = 0;
-    // The selected-item bar: its text and whether it shows a message (else a clip).
-    std::string HCSelectItemText;
-    bool HCSelectItemMessageMode = true;
+    // --- What the core announces (see TCoreEvents); features subscribe, none replaces another.
+    TCoreEvents& Events() { return events_; }
+    // The user moves to another collection or row by command (announced as UserMoving).
+    void AnnounceUserMove(const TUserMove& move) { events_.UserMoving.Emit(move); }
 
-    // --- Hooks filled by the parts built on top of the core; empty hooks do nothing.
-    // Ends a Relayfeed run (argument: put the current clip back).
-    std::function<void(bool)> RFOff;
-    // After a capture during a Relayfeed run: select the run's current row again.
-    std::function<void()> RFReselect;
-    // Serves a render request that belongs to Relayfeed.
-    std::function<void()> RFRender;
-    // The user selected a row of the clip list during a Relayfeed run: the run goes on from that row.
-    std::function<void(int row)> RFSetItem;
-    // Ends a pending auto-glue (selecting another collection or another row by command).
-    std::function<void()> EndAutoGlue;
-    // Auto-glue of a new clipboard change (argument: the change is new data).
-    std::function<void(bool)> AutoGlue;
-    // Resets the continuation point of Find.
-    std::function<void()> ResetFind;
-    // Refreshes the diagnostics dialog when it is open.
-    std::function<void()> RefreshDiagnostics;
-    // Registers the global hot keys / unregisters them.
-    std::function<void()> SetHotKeys;
-    std::function<void()> ClearHotKeys;
-    // Called when LoadData has loaded everything (also after a reload).
-    std::function<void()> DataLoaded;
-    // The program has closed after the session ended; the window closes and the event loop ends.
-    std::function<void()> Closed;
+    // --- State shared with the other parts of the main window.
+    clipstore::TClipObj* CurrentClip() const { return currentClip_; }
+    void SetCurrentClip(clipstore::TClipObj* clip) { currentClip_ = clip; }
+    clipstore::TClipObj* LastCaptured() const { return lastCaptured_; }
+    void SetLastCaptured(clipstore::TClipObj* clip) { lastCaptured_ = clip; }
+    // Clipboard changes before this moment are not captured (set by CopyItem).
+    platform::TDateTime NoCaptureUntil() const;
+    void SetNoCaptureUntil(platform::TDateTime until);
+    bool CopyInProgress() const;
+    // The capture itself selects the row of its new clip (no put-back).
+    bool SelectingCapture() const { return selectingCapture_; }
+    void SetSelectingCapture(bool on) { selectingCapture_ = on; }
+    // The program is busy (start, load, shut-down): the lists' events and the capture wait.
+    bool SuppressListEvents() const { return suppressListEvents_; }
+    void SetSuppressListEvents(bool on) { suppressListEvents_ = on; }
+    bool StartingUp() const;
+    bool StartupDone() const;
+    void SetStartupDone(bool done);
+    // The wait between Startup and loading the data, in milliseconds (StartupDelayMs unless set).
+    void SetStartupDelay(platform::UINT ms);
+    // The browser link that names the page of a copy.
+    bool DdeLinkOpen() const;
+    const std::string& LastDDEBrowser() const;
+    // The states of the paste tools (kept here until those tools own them).
+    bool AutoGlueMode() const { return autoGlueMode_; }
+    void SetAutoGlueMode(bool on) { autoGlueMode_ = on; }
+    bool FlashpickActive() const { return flashpickActive_; }
+    void SetFlashpickActive(bool on) { flashpickActive_ = on; }
+    bool PasteTraceActive() const { return pasteTraceActive_; }
+    void SetPasteTraceActive(bool on) { pasteTraceActive_ = on; }
+    TRFState RFState() const { return rfState_; }
+    void SetRFState(TRFState state) { rfState_ = state; }
+    bool HtmlViewerAvailable() const { return htmlViewerAvailable_; }
+    void SetHtmlViewerAvailable(bool available) { htmlViewerAvailable_ = available; }
+    int AutoSaveCountdown() const;
+    void SetAutoSaveCountdown(int ticks);
+    bool AutoSaving() const;
+    // The last selection change in a clip list.
+    platform::TDateTime LastListChange() const { return lastListChange_; }
+    void SetLastListChange(platform::TDateTime when) { lastListChange_ = when; }
+    // The selected-item bar: its text and whether it shows a message (else a clip).
+    const std::string& HCSelectItemText() const { return selectItemText_; }
+    bool HCSelectItemMessageMode() const { return selectItemMessageMode_; }
+    void SetSelectItem(std::string text, bool messageMode) {
+        selectItemText_ = std::move(text);
+        selectItemMessageMode_ = messageMode;
+    }
 
     // --- The long-lived objects.
     cliplink::TClipView5& ClipView() { return *clipView_; }
     cliplink::TClipboard& Clipboard() { return *clipboard_; }
     // nullptr before Startup and after ShutDown.
-    cliplink::Tfilter* Filter() { return filter_.get(); }
-    clipstore::TMasterList* MasterList() { return master_.get(); }
+    cliplink::Tfilter* Filter();
+    clipstore::TMasterList* MasterList();
     // What the clips of this run share (the master list hands it on).
     clipstore::TClipContext& ClipContext() { return clipContext_; }
-    TAppLog* Log() { return log_.get(); }
+    TAppLog* Log();
     TErrorTrap& ErrorTrap() { return *errorTrap_; }
     TClipListModel& ClipList() { return clipList_; }
     TCollectionTree& Tree() { return tree_; }
     TAppSettings& Settings() { return settings_; }
+    IMainView* View() const { return view_; }
     platform::HWND Handle() const;
+    // The parts the core is made of.
+    TCapturePipeline& Capture() { return *capture_; }
+    TClipPutBack& PutBack() { return *putBack_; }
+    TCoreLifecycle& Lifecycle() { return *lifecycle_; }
 
     // --- Start-up and shut-down.
     // Everything that must exist before the window shows: log, viewer chain, profile, master list,
-    // formats, hot keys, timers. args are the command-line arguments after the program name.
+    // formats, timers (announces Started). args are the command-line arguments after the program name.
     void Startup(const std::vector<std::string>& args);
-    // About a second after Startup, once the message loop runs: loads the data.
+    // About a second after Startup, once the message loop runs: loads the data (announces StartupDone).
     void DeferredStartup();
     // Loads every data source into a new master list and builds the tree; ends with the first capture
-    // or the selected clip on the clipboard.
+    // or the selected clip on the clipboard (announces DataLoaded).
     void LoadData();
     // "Save All Clips To Disk".
     void SaveAllClips();
@@ -183,12 +198,12 @@ public:
     void ClipViewRenderFormat();
 
     // --- The collection tree.
-    // Selecting a node shows its collection in the clip list.
+    // Selecting a node shows its collection in the clip list (announces UserMoving, CollectionShown).
     void SelectNode(int index);
     // Fills the clip list again from its collection, sorted, with its first row selected.
     void UpdateLVClips();
-    // The selection of the clip list changed: the first selected clip becomes the current one and is
-    // put on the clipboard (not while the pipeline itself selects a captured row).
+    // The core's own answer to a change of the clip list's selection: the first selected clip becomes
+    // the current one and is put on the clipboard (not while the pipeline itself selects a captured row).
     void ClipListSelectionChanged();
 
     // Runs handler; an exception that escapes it goes to the error trap. An end of the session that
@@ -197,44 +212,44 @@ public:
     // The session ended or a stop signal came: the normal closing, at once or after the running handler.
     void RequestEnd();
     // The closing has run (the program ends).
-    bool Ended() const { return shutDownDone_; }
+    bool Ended() const;
 
 private:
     platform::LRESULT WndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
-    void StartupSteps(const std::vector<std::string>& args);
-    void EndNow();
-    void RegisterFormats();
-    bool IsDuplicateOfNewest(clipstore::TClipObj& clip, clipstore::TClipColl& coll);
-    // Another program's data is on the clipboard (or another program holds it open).
-    bool ClipboardHoldsOtherData();
-    void RefreshStateImages();
-    void StartAutoSaveTimer();
 
     platform::IDesktop& desktop_;
     TAppSettings& settings_;
-    clipstore::TDataSourceList& dataSources_;
     platform::IMessageBoxes& boxes_;
-    const platform::IDateTimeFormat& dateFormat_;
-    std::string logDirectory_;
     IMainView* view_;
     clipstore::TClipContext clipContext_;
 
-    std::unique_ptr<TAppLog> log_;
+    TCoreEvents events_;
+    // Destroyed last: it owns the log.
+    std::unique_ptr<TCoreLifecycle> lifecycle_;
     std::unique_ptr<TErrorTrap> errorTrap_;
     std::unique_ptr<platform::TMessageWindow> window_;
     std::unique_ptr<cliplink::TClipView5> clipView_;
     std::unique_ptr<cliplink::TClipboard> clipboard_;
-    std::unique_ptr<cliplink::Tfilter> filter_;
-    std::unique_ptr<clipstore::TMasterList> master_;
     TClipListModel clipList_;
     TCollectionTree tree_;
+    std::unique_ptr<TCapturePipeline> capture_;
+    std::unique_ptr<TClipPutBack> putBack_;
+    platform::TSubscription listSelection_; // the list model's change, announced as ListSelectionChanged
+    platform::TSubscription ownSelection_;  // the core's own answer to it
     std::string statusText_;
-    bool sessionEnded_ = false;
-    int busy_ = 0;                 // handlers running, one inside another
-    bool startCapture_ = false;    // the next report is what the clipboard held at start
-    bool wholeDuplicates_ = false; // the next capture compares every format with the newest clip
-    bool endPending_ = false;      // the session ended while they ran
-    bool shutDownDone_ = false;
+
+    clipstore::TClipObj* currentClip_ = nullptr;
+    clipstore::TClipObj* lastCaptured_ = nullptr;
+    bool selectingCapture_ = false;
+    bool suppressListEvents_ = false;
+    bool autoGlueMode_ = false;
+    bool flashpickActive_ = false;
+    bool pasteTraceActive_ = false;
+    TRFState rfState_ = TRFState::Idle;
+    bool htmlViewerAvailable_ = false;
+    platform::TDateTime lastListChange_ = 0;
+    std::string selectItemText_;
+    bool selectItemMessageMode_ = true;
 };
 
 } // namespace bx::shell

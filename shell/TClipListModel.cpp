@@ -232,7 +232,7 @@ void TClipListModel::Bind(TClipColl* coll) {
     focused_ = -1;
     Notify(OnReset);
     if (hadSelection)
-        Notify(OnSelectionChanged);
+        SelectionChanged.Emit();
 }
 
 void TClipListModel::UpdateLVClips() {
@@ -250,7 +250,7 @@ void TClipListModel::UpdateLVClips() {
     selected_.assign(rows_.size(), false);
     Notify(OnReset);
     if (hadSelection)
-        Notify(OnSelectionChanged);
+        SelectionChanged.Emit();
 }
 
 void TClipListModel::SortBySortKey(bool ascending) {
@@ -361,7 +361,7 @@ void TClipListModel::RemoveClip(const TClipObj* clip) {
     if (removed)
         Notify(OnReset);
     if (removedSelected)
-        Notify(OnSelectionChanged);
+        SelectionChanged.Emit();
 }
 
 void TClipListModel::Clear() {
@@ -388,7 +388,7 @@ void TClipListModel::Select(std::size_t row, bool selected) {
     if (row >= rows_.size() || selected_[row] == selected)
         return;
     selected_[row] = selected;
-    Notify(OnSelectionChanged);
+    SelectionChanged.Emit();
 }
 
 void TClipListModel::SelectOnly(std::size_t row) {
@@ -397,21 +397,21 @@ void TClipListModel::SelectOnly(std::size_t row) {
     selected_.assign(rows_.size(), false);
     selected_[row] = true;
     focused_ = static_cast<int>(row);
-    Notify(OnSelectionChanged);
+    SelectionChanged.Emit();
 }
 
 void TClipListModel::ClearSelection() {
     if (std::find(selected_.begin(), selected_.end(), true) == selected_.end())
         return;
     selected_.assign(rows_.size(), false);
-    Notify(OnSelectionChanged);
+    SelectionChanged.Emit();
 }
 
 void TClipListModel::SelectAll() {
     if (rows_.empty() || SelectedCount() == rows_.size())
         return;
     selected_.assign(rows_.size(), true);
-    Notify(OnSelectionChanged);
+    SelectionChanged.Emit();
 }
 
 void TClipListModel::SetSelection(const std::vector<std::size_t>& rows, int focused) {
@@ -423,7 +423,7 @@ void TClipListModel::SetSelection(const std::vector<std::size_t>& rows, int focu
     if (selected == selected_)
         return;
     selected_ = std::move(selected);
-    Notify(OnSelectionChanged);
+    SelectionChanged.Emit();
 }
 
 } // namespace bx::shell

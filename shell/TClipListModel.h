@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TEvent.h"
+
 #include <array>
 #include <cstddef>
 #include <functional>
@@ -109,8 +111,9 @@ public:
     std::function<void()> OnReset;
     // Called after a row was inserted.
     std::function<void(std::size_t row)> OnRowInserted;
-    // Called after the selection changed, also when rows that were selected went away.
-    std::function<void()> OnSelectionChanged;
+    // Emitted after the selection changed, also when rows that were selected went away. The core
+    // listens and announces the change as its ListSelectionChanged (where features subscribe).
+    platform::TEvent<> SelectionChanged;
 
 private:
     void Notify(const std::function<void()>& observer) const {

@@ -20,14 +20,16 @@ TClipListSelection::TClipListSelection(TBrindlexCore& core, platform::IDesktop& 
     window_ = std::make_unique<platform::TMessageWindow>(
         desktop_.Windows(), "Brindlex clip list",
         [this](UINT msg, WPARAM wParam, LPARAM lParam) { return WndProc(msg, wParam, lParam); });
-    core_.ClipList().OnSelectionChanged = [this] { core_.Guarded([this] { SelectionChanged(); }); };
+    // Before the core's own answer, which it replaces: the rules below decide when a clip is placed.
+    subscription_ = core_.Events().ListSelectionChanged.Subscribe(
+        [this](TListSelectionChange& change) {
+            change.Taken = true;
+            SelectionChanged();
+        },
+        TListSelectionChange::TakeOverOrder);
 }
 
-TClipListSelection::~TClipListSelection() {
-    core_.ClipList().OnSelectionChanged = [core = &core_] {
-        core->Guarded([core] { core->ClipListSelectionChanged(); });
-    };
-}
+TClipListSelection::~TClipListSelection() = default;
 
 LRESULT TClipListSelection::WndProc(UINT msg, WPARAM wParam, LPARAM) {
     if (msg == platform::WM_TIMER && wParam == NoSelectionTimer) {
@@ -43,10 +45,10 @@ void TClipListSelection::Refresh() {
 }
 
 void TClipListSelection::NoSelectionCheck() {
-    if (core_.SuppressListEvents || core_.ClipList().SelectedCount() != 0)
+    if (core_.SuppressListEvents() || core_.ClipList().SelectedCount() != 0)
         return;
     core_.ShowStatus(2, false, "No Items Selected.");
-    core_.CurrentClip = nullptr;
+    core_.SetCurrentClip(nullptr);
     if (!Pinned)
         EditClip = nullptr;
     Refresh();
@@ -55,8 +57,8 @@ void TClipListSelection::NoSelectionCheck() {
 void TClipListSelection::SelectionChanged() {
     if (OnListSelectionChanged)
         OnListSelectionChanged();
-    core_.LastListChange = desktop_.Clock().Now();
-    if (core_.SuppressListEvents)
+    core_.SetLastListChange(desktop_.Clock().Now());
+    if (core_.SuppressListEvents())
         return;
     TClipListModel& list = core_.ClipList();
     const std::size_t selected = list.SelectedCount();
@@ -66,11 +68,11 @@ void TClipListSelection::SelectionChanged() {
         return;
     }
     if (selected > 1) {
-        if (!core_.FlashpickActive)
+        if (!core_.FlashpickActive())
             core_.ShowStatus(2, false, std::to_string(selected) + " Items Selected.");
         if (OnRescueEditing)
             OnRescueEditing();
-        core_.CurrentClip = nullptr;
+        core_.SetCurrentClip(nullptr);
         if (!Pinned)
             EditClip = nullptr;
         Refresh();
@@ -92,14 +94,14 @@ void TClipListSelection::PlaceSelected() {
     TClipListModel& list = core_.ClipList();
     if (list.SelectedCount() != 1)
         return;
-    if (core_.RFState != TBrindlexCore::TRFState::Idle) {
+    if (core_.RFState() != TBrindlexCore::TRFState::Idle) {
         RelayfeedSelected();
         return;
     }
     TClipObj* clip = list.FirstSelected();
-    if (clip == nullptr || clip == core_.CurrentClip)
+    if (clip == nullptr || clip == core_.CurrentClip())
         return;
-    TClipObj* previous = core_.CurrentClip;
+    TClipObj* previous = core_.CurrentClip();
     if (previous != nullptr && previous != clip)
         previous->UnLoad();
     if (!Pinned) {
@@ -111,8 +113,8 @@ void TClipListSelection::PlaceSelected() {
     // The core makes the clip the current one and puts it on the clipboard (not while the capture
     // itself selects the row of a new clip).
     core_.ClipListSelectionChanged();
-    if (core_.SelectingCapture)
-        core_.CurrentClip = clip;
+    if (core_.SelectingCapture())
+        core_.SetCurrentClip(clip);
     Refresh();
     // The clip may have been removed while it was shown; look it up again before releasing it.
     if (list.RowOf(clip) >= 0)
@@ -123,7 +125,7 @@ void TClipListSelection::RelayfeedSelected() {
     TClipListModel& list = core_.ClipList();
     TClipObj* clip = list.FirstSelected();
     // The run itself selects the clip it has just announced: nothing moves.
-    if (clip == nullptr || clip == core_.CurrentClip)
+    if (clip == nullptr || clip == core_.CurrentClip())
         return;
     // A pinned pane keeps its clip: pending edits belong to the clip it shows.
     if (!Pinned) {
@@ -132,13 +134,12 @@ void TClipListSelection::RelayfeedSelected() {
         EditClip = clip;
         EditNode = core_.Tree().Selected();
     }
-    TClipObj* previous = core_.CurrentClip;
+    TClipObj* previous = core_.CurrentClip();
     if (previous != nullptr && previous != clip)
         previous->UnLoad();
-    core_.RFState = TBrindlexCore::TRFState::Armed;
-    if (core_.RFSetItem)
-        core_.RFSetItem(list.RowOf(clip));
-    core_.CurrentClip = clip;
+    core_.SetRFState(TBrindlexCore::TRFState::Armed);
+    core_.AnnounceUserMove({TUserMove::Kind::RunRow, list.RowOf(clip)});
+    core_.SetCurrentClip(clip);
     // Armed, this announces the clip's formats; the data follows when the target pastes.
     core_.CopyItem(clip);
     Refresh();
@@ -152,13 +153,12 @@ void TClipListSelection::ArrowKeyUp() {
     if (!arrowHeld_)
         return;
     arrowHeld_ = false;
-    if (!core_.SuppressListEvents)
+    if (!core_.SuppressListEvents())
         core_.Guarded([this] { PlaceSelected(); });
 }
 
 void TClipListSelection::SelectNext(bool next) {
-    if (core_.AutoGlueMode && core_.EndAutoGlue)
-        core_.EndAutoGlue();
+    core_.AnnounceUserMove({TUserMove::Kind::OtherRow});
     TClipListModel& list = core_.ClipList();
     if (list.Count() < 2)
         return;

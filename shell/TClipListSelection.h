@@ -2,6 +2,7 @@
 
 #include "IDesktop.h"
 #include "PlatformTypes.h"
+#include "TEvent.h"
 
 #include <functional>
 #include <memory>
@@ -24,13 +25,14 @@ class TBrindlexCore;
 // while an arrow key is held the selection moves through the list without placing each clip, and the
 // row under the selection when the key is released is placed. The preview pane follows through
 // OnRefreshPreview unless it is pinned. During a Relayfeed run a selected row becomes the run's next
-// clip instead (the core's RFSetItem) and is announced on the clipboard.
+// clip instead (announced as the core's UserMoving, RunRow) and is announced on the clipboard. Moving
+// to the next or previous row by command is announced as UserMoving, OtherRow.
 class TClipListSelection {
 public:
     static constexpr platform::TimerId NoSelectionTimer = 3;
     static constexpr platform::UINT NoSelectionDelayMs = 250;
 
-    // Takes over the clip list's selection events of the core (given back in the destructor).
+    // Answers the core's ListSelectionChanged in place of the core's own answer, while it lives.
     TClipListSelection(TBrindlexCore& core, platform::IDesktop& desktop);
     ~TClipListSelection();
     TClipListSelection(const TClipListSelection&) = delete;
@@ -77,6 +79,7 @@ private:
     TBrindlexCore& core_;
     platform::IDesktop& desktop_;
     std::unique_ptr<platform::TMessageWindow> window_;
+    platform::TSubscription subscription_;
     bool arrowHeld_ = false;
 };
 

@@ -88,7 +88,7 @@ TEST_F(TextPageTest, AHugeOneLineTextIsShownInPartReadOnlyAndTheClipKeepsItWhole
     const std::string huge(3 * 1024 * 1024, 'h');
     CopyText(editor, huge);
     QApplication::processEvents();
-    TClipObj* clip = core->CurrentClip;
+    TClipObj* clip = core->CurrentClip();
     ASSERT_NE(clip, nullptr);
     EXPECT_TRUE(window->TextEditor()->isReadOnly());
     EXPECT_LE(window->TextEditor()->toPlainText().size(), static_cast<qsizetype>(TTextPreview::MaxBytes * 2));
@@ -109,7 +109,7 @@ TEST_F(TextPageTest, AnEditOfAWindows1252TextIsStoredInWindows1252) {
     ASSERT_TRUE(editor.Copy({{CF_TEXT, {'c', 'a', 'f', 0xE9, 0}}}));
     Settle();
     QApplication::processEvents();
-    TClipObj* clip = core->CurrentClip;
+    TClipObj* clip = core->CurrentClip();
     ASSERT_NE(clip, nullptr);
     EXPECT_EQ(window->TextEditor()->toPlainText(), QString::fromUtf8("caf\xC3\xA9"));
     ReplaceText(QString::fromUtf8("caf\xC3\xA9 au lait"));

@@ -135,7 +135,7 @@ TEST_F(ExplorerWindowTest, HoldingDownThroughTenRowsPlacesOnlyTheTenth) {
     Key(QEvent::KeyRelease, Qt::Key_Down);
     const TClipObj* tenth = core->ClipList().Clip(9);
     EXPECT_EQ(ClipboardText(), tenth->Title);
-    EXPECT_EQ(core->CurrentClip, tenth);
+    EXPECT_EQ(core->CurrentClip(), tenth);
 }
 
 TEST_F(ExplorerWindowTest, MySortHeaderClicksReverseAndAnotherColumnKeepsTheDirection) {
@@ -205,7 +205,7 @@ TEST_F(ExplorerWindowTest, ClearingTheTextStoresNothing) {
     CopyText(editor, "keep me");
     CopyText(editor, "other");
     ShowCollection("Short-Term");
-    TClipObj* clip = core->CurrentClip;
+    TClipObj* clip = core->CurrentClip();
     window->TextEditor()->selectAll();
     window->TextEditor()->textCursor().removeSelectedText();
     ASSERT_TRUE(window->TextEditor()->document()->isModified());
@@ -228,7 +228,7 @@ TEST_F(ExplorerWindowTest, EditingAClipWithRichTextAndABitmapLeavesTextOnly) {
     ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("styled")}, {rtf, Text("{\\rtf1 {\\b styled}}")}, {CF_BITMAP, Dib(3)}}));
     Settle();
     ShowCollection("Short-Term");
-    TClipObj* clip = core->CurrentClip;
+    TClipObj* clip = core->CurrentClip();
     ASSERT_TRUE(clip->HasFormat(rtf));
     EXPECT_EQ(VisibleTabs(), (std::vector<int>{TfrmBX::TabText, TfrmBX::TabRtf, TfrmBX::TabBitmap, TfrmBX::TabHtml}));
     window->Pane()->setCurrentIndex(TfrmBX::TabRtf);
@@ -254,7 +254,7 @@ TEST_F(ExplorerWindowTest, EditingAClipWithRichTextAndABitmapLeavesTextOnly) {
 TEST_F(ExplorerWindowTest, AFailureInAWindowHandlerReachesTheErrorTrap) {
     StartWindow();
     CopyText(editor, "damaged");
-    TClipObj* clip = core->CurrentClip;
+    TClipObj* clip = core->CurrentClip();
     ASSERT_NE(clip, nullptr);
     auto broken = std::make_unique<clipstore::TClipData>(clipstore::TClipData::TypeBlock);
     broken->FormatNum = platform::CF_OEMTEXT;
@@ -599,16 +599,16 @@ TEST_F(ExplorerWindowTest, TheWheelMovesTheSelectionExceptOverTheEditor) {
     };
     TClipObj* top = core->ClipList().Clip(0);
     turn(window->Tree()->viewport(), -120); // toward the user: the next row
-    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+    EXPECT_EQ(core->CurrentClip(), core->ClipList().Clip(1));
     turn(window->TextEditor()->viewport(), -120);
-    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+    EXPECT_EQ(core->CurrentClip(), core->ClipList().Clip(1));
     turn(window->List()->viewport(), 120);
-    EXPECT_EQ(core->CurrentClip, top);
+    EXPECT_EQ(core->CurrentClip(), top);
     // The toolbar's spin button: down is the next row.
     window->findChild<QToolButton*>("cmdScrollDown")->click();
-    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+    EXPECT_EQ(core->CurrentClip(), core->ClipList().Clip(1));
     window->findChild<QToolButton*>("cmdScrollUp")->click();
-    EXPECT_EQ(core->CurrentClip, top);
+    EXPECT_EQ(core->CurrentClip(), top);
 }
 
 TEST_F(ExplorerWindowTest, CommandsOnTheSelectionFollowTheNumberOfSelectedRows) {
@@ -640,7 +640,7 @@ TEST_F(ExplorerWindowTest, LeavingTheProgramPutsThePinnedEditedClipOnTheClipboar
     CopyText(editor, "second");
     ShowCollection("Short-Term");
     window->SetPinned(true);
-    TClipObj* pinned = core->CurrentClip;
+    TClipObj* pinned = core->CurrentClip();
     core->ClipList().SelectOnly(1);
     ASSERT_EQ(ClipboardText(), "first");
     window->TextEditor()->selectAll();
@@ -652,7 +652,7 @@ TEST_F(ExplorerWindowTest, LeavingTheProgramPutsThePinnedEditedClipOnTheClipboar
     QApplication::processEvents();
     ASSERT_FALSE(window->isActiveWindow());
     EXPECT_EQ(ClipboardText(), "second, edited");
-    EXPECT_EQ(core->CurrentClip, pinned);
+    EXPECT_EQ(core->CurrentClip(), pinned);
 }
 
 } // namespace

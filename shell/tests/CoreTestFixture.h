@@ -100,8 +100,15 @@ protected:
 
     // Creates the core, starts it and lets the deferred start-up load the data.
     void Start(const std::vector<std::string>& args = {}) {
+        MakeCore();
+        Run(args);
+    }
+    // The two halves of Start, for a test that subscribes to the core's events before the start.
+    void MakeCore() {
         core = std::make_unique<TBrindlexCore>(
             TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", &view});
+    }
+    void Run(const std::vector<std::string>& args = {}) {
         core->Startup(args);
         desk.Advance(1100);
     }

@@ -38,8 +38,8 @@ TEST_F(CapturePipelineTest, FirstStartMakesTheDefaultCollectionsAndCapturesIntoS
     EXPECT_EQ(core->Tree().At(3).Coll, master->TrashCan);
     EXPECT_EQ(core->Tree().At(4).Coll, master->SearchResults);
     EXPECT_EQ(core->ClipList().Coll(), Coll("Short-Term")) << "the node at position 1 is selected";
-    EXPECT_FALSE(core->SuppressListEvents);
-    EXPECT_FALSE(core->StartingUp);
+    EXPECT_FALSE(core->SuppressListEvents());
+    EXPECT_FALSE(core->StartingUp());
     EXPECT_EQ(core->StatusText(), "5 Collections Loaded.");
 
     CopyText(editor, "Meeting notes for Tuesday");
@@ -52,8 +52,8 @@ TEST_F(CapturePipelineTest, FirstStartMakesTheDefaultCollectionsAndCapturesIntoS
     EXPECT_EQ(clip->SortKey, shortTerm->LastClipSortKey);
     EXPECT_EQ(clip->IconBits & 1, 1);
     EXPECT_EQ(core->StatusText(), "Captured Item #1 And Placed In: Short-Term");
-    EXPECT_EQ(core->CurrentClip, clip);
-    EXPECT_EQ(core->LastCaptured, clip);
+    EXPECT_EQ(core->CurrentClip(), clip);
+    EXPECT_EQ(core->LastCaptured(), clip);
     EXPECT_EQ(core->ClipList().Count(), 1u);
     EXPECT_TRUE(core->ClipList().IsSelected(0));
     EXPECT_EQ(core->Tree().At(1).StateImage, 5) << "the receiving collection carries the new-clip mark";
@@ -98,7 +98,7 @@ TEST_F(CapturePipelineTest, QuickCopiesAreKeptAndTheLastOfAFloodAlways) {
     Settle();
     EXPECT_GT(shortTerm->Count(), 6u);
     EXPECT_EQ(shortTerm->Clip(0)->Title, "flood 50") << "what stays on the clipboard is always kept";
-    EXPECT_EQ(core->CurrentClip, shortTerm->Clip(0));
+    EXPECT_EQ(core->CurrentClip(), shortTerm->Clip(0));
 }
 
 TEST_F(CapturePipelineTest, ALongFormatNameIsKeptWholeSoThatItsProgramCanPasteItsDataBack) {
@@ -130,7 +130,7 @@ TEST_F(CapturePipelineTest, OnlyAnIdenticalTextIsRejectedAsADuplicate) {
     EXPECT_EQ(core->StatusText(), "Duplicate Item Rejected.");
     EXPECT_EQ(SoundEvents().back(), TBrindlexCore::SoundIgnore);
     EXPECT_EQ(settings->Captured, 2) << "a rejected duplicate counts as captured";
-    EXPECT_EQ(core->LastCaptured, shortTerm->Clip(0));
+    EXPECT_EQ(core->LastCaptured(), shortTerm->Clip(0));
 
     CopyText(editor, "same text ");
     EXPECT_EQ(shortTerm->Count(), 2u);
@@ -173,7 +173,7 @@ TEST_F(CapturePipelineTest, ChangesThatAreNotCaptured) {
         {"emptied", [&] { ASSERT_TRUE(editor.Copy({})); }, "System Clipboard Is Empty.", TBrindlexCore::SoundEmpty},
         {"too soon after our own copy",
          [&] {
-             core->NoCaptureUntil = desk.Clock().Now() + 5000 / 86400000.0;
+             core->SetNoCaptureUntil(desk.Clock().Now() + 5000 / 86400000.0);
              ASSERT_TRUE(editor.CopyText("too soon"));
          },
          "", ""},
@@ -185,12 +185,12 @@ TEST_F(CapturePipelineTest, ChangesThatAreNotCaptured) {
         c.act();
         Settle();
         EXPECT_EQ(Coll("Short-Term")->Count(), 0u);
-        EXPECT_EQ(core->CurrentClip, nullptr);
+        EXPECT_EQ(core->CurrentClip(), nullptr);
         if (c.status.empty()) {
             EXPECT_TRUE(view.Statuses.empty());
         } else {
             EXPECT_EQ(core->StatusText(), c.status);
-            EXPECT_TRUE(core->HCSelectItemMessageMode);
+            EXPECT_TRUE(core->HCSelectItemMessageMode());
             EXPECT_EQ(SoundEvents(), (std::vector<std::string>{c.sound}));
         }
     }
@@ -245,7 +245,7 @@ TEST_F(CapturePipelineTest, TheApplicationProfileDecidesWhatIsKept) {
     EXPECT_EQ(Coll("Short-Term")->Count(), 1u);
     EXPECT_EQ(core->StatusText(),
               "New Clipboard Data Ignored - No Acceptable Formats, According To Application Profile.");
-    EXPECT_EQ(core->LastCaptured, Coll("Short-Term")->Clip(0)) << "a failed capture leaves the last clip";
+    EXPECT_EQ(core->LastCaptured(), Coll("Short-Term")->Clip(0)) << "a failed capture leaves the last clip";
 }
 
 TEST_F(CapturePipelineTest, BrowsersNameThePageTheClipCameFrom) {
@@ -263,9 +263,9 @@ TEST_F(CapturePipelineTest, BrowsersNameThePageTheClipCameFrom) {
 
     EXPECT_EQ(core->GetURLDDE("IEXPLORE"), "https://other.example/");
     EXPECT_EQ(browsers.Connects(), 2);
-    EXPECT_EQ(core->LastDDEBrowser, "IEXPLORE");
+    EXPECT_EQ(core->LastDDEBrowser(), "IEXPLORE");
     browsers.EndConversation();
-    EXPECT_FALSE(core->DdeLinkOpen);
+    EXPECT_FALSE(core->DdeLinkOpen());
 
     // Browsers on this desktop put the address into the HTML envelope.
     platform::sim::SimApp firefox{desk, "/usr/lib/firefox/firefox", "Page - Mozilla Firefox"};

@@ -49,7 +49,7 @@ TEST_F(ClipListSelectionTest, AnEmptyCollectionReportsNoSelectionAfterTheWait) {
     EXPECT_NE(core->StatusText(), "No Items Selected.");
     desk.Advance(100);
     EXPECT_EQ(core->StatusText(), "No Items Selected.");
-    EXPECT_EQ(core->CurrentClip, nullptr);
+    EXPECT_EQ(core->CurrentClip(), nullptr);
     EXPECT_GT(refreshes, 0);
 
     // A row selected again within the wait: nothing is reported.
@@ -59,15 +59,15 @@ TEST_F(ClipListSelectionTest, AnEmptyCollectionReportsNoSelectionAfterTheWait) {
     core->ClipList().SelectOnly(1);
     desk.Advance(300);
     EXPECT_NE(core->StatusText(), "No Items Selected.");
-    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(1));
+    EXPECT_EQ(core->CurrentClip(), core->ClipList().Clip(1));
 }
 
 TEST_F(ClipListSelectionTest, SwitchingToACollectionPlacesItsTopClip) {
     StartWithClips(3);
     core->Tree().Select(NodeOf(Coll("Short-Term")));
-    EXPECT_EQ(core->CurrentClip, core->ClipList().Clip(0));
+    EXPECT_EQ(core->CurrentClip(), core->ClipList().Clip(0));
     EXPECT_EQ(ClipboardText(), core->ClipList().Clip(0)->Title);
-    EXPECT_EQ(selection->EditClip, core->CurrentClip);
+    EXPECT_EQ(selection->EditClip, core->CurrentClip());
 }
 
 TEST_F(ClipListSelectionTest, HoldingDownThroughTenRowsPlacesOnlyTheTenth) {
@@ -88,17 +88,17 @@ TEST_F(ClipListSelectionTest, HoldingDownThroughTenRowsPlacesOnlyTheTenth) {
     EXPECT_EQ(selection->PrevSelIndex, 8);
     selection->ArrowKeyUp();
     EXPECT_EQ(ClipboardText(), list.Clip(9)->Title);
-    EXPECT_EQ(core->CurrentClip, list.Clip(9));
+    EXPECT_EQ(core->CurrentClip(), list.Clip(9));
 }
 
 TEST_F(ClipListSelectionTest, SeveralSelectedRowsClearTheCurrentClipUnlessPinned) {
     StartWithClips(3);
     core->Tree().Select(NodeOf(Coll("Short-Term")));
-    TClipObj* shown = core->CurrentClip;
+    TClipObj* shown = core->CurrentClip();
     selection->Pinned = true;
     selection->SelectAll();
     EXPECT_EQ(core->StatusText(), "3 Items Selected.");
-    EXPECT_EQ(core->CurrentClip, nullptr);
+    EXPECT_EQ(core->CurrentClip(), nullptr);
     EXPECT_EQ(selection->EditClip, shown); // the pinned pane keeps its clip
     selection->Pinned = false;
     core->ClipList().SelectOnly(2);
@@ -120,7 +120,7 @@ TEST_F(ClipListSelectionTest, NextAndPreviousAreClampedToTheList) {
     EXPECT_EQ(list.SelectedCount(), 1u);
     EXPECT_EQ(ClipboardText(), list.Clip(2)->Title);
     selection->SelectNext(false);
-    EXPECT_EQ(core->CurrentClip, list.Clip(1));
+    EXPECT_EQ(core->CurrentClip(), list.Clip(1));
 }
 
 } // namespace
@@ -135,15 +135,19 @@ TEST_F(ClipListSelectionTest, ARowSelectedDuringRelayfeedBecomesTheRunsNextClip)
     TClipListModel& list = core->ClipList();
     for (const bool hooked : {false, true}) {
         std::vector<int> rows;
+        platform::TSubscription runRows;
         if (hooked)
-            core->RFSetItem = [&rows](int row) { rows.push_back(row); };
-        core->RFState = TBrindlexCore::TRFState::Rendering;
+            runRows = core->Events().UserMoving.Subscribe([&rows](const TUserMove& move) {
+                if (move.What == TUserMove::Kind::RunRow)
+                    rows.push_back(move.Row);
+            });
+        core->SetRFState(TBrindlexCore::TRFState::Rendering);
         const int before = refreshes;
         const std::uint32_t sequence = desk.Clipboard().GetClipboardSequenceNumber();
         list.SelectOnly(hooked ? 2 : 1);
         const std::size_t row = hooked ? 2 : 1;
-        EXPECT_EQ(core->RFState, TBrindlexCore::TRFState::Armed);
-        EXPECT_EQ(core->CurrentClip, list.Clip(row));
+        EXPECT_EQ(core->RFState(), TBrindlexCore::TRFState::Armed);
+        EXPECT_EQ(core->CurrentClip(), list.Clip(row));
         EXPECT_EQ(selection->EditClip, list.Clip(row));
         EXPECT_GT(refreshes, before);
         EXPECT_EQ(rows, hooked ? std::vector<int>{2} : std::vector<int>{});
@@ -155,41 +159,45 @@ TEST_F(ClipListSelectionTest, ARowSelectedDuringRelayfeedBecomesTheRunsNextClip)
         EXPECT_EQ(rows.size(), hooked ? 1u : 0u);
         selection->ArrowKeyDown();
         list.SelectOnly(3);
-        EXPECT_EQ(core->CurrentClip, list.Clip(row));
+        EXPECT_EQ(core->CurrentClip(), list.Clip(row));
         selection->ArrowKeyUp();
-        EXPECT_EQ(core->CurrentClip, list.Clip(3));
+        EXPECT_EQ(core->CurrentClip(), list.Clip(3));
         EXPECT_EQ(rows, hooked ? (std::vector<int>{2, 3}) : std::vector<int>{});
-        core->RFState = TBrindlexCore::TRFState::Idle;
+        core->SetRFState(TBrindlexCore::TRFState::Idle);
         list.SelectOnly(0);
     }
-    core->RFSetItem = nullptr;
 }
 
-TEST_F(ClipListSelectionTest, ChangingCollectionOrRowByCommandEndsAutoGlueAndRelayfeed) {
+TEST_F(ClipListSelectionTest, ChangingCollectionOrRowByCommandIsAnnouncedToAutoGlueAndRelayfeed) {
     StartWithClips(3);
+    core->Tree().Select(NodeOf(Coll("Short-Term")));
+    // Without listeners nothing breaks.
+    core->SetAutoGlueMode(true);
+    selection->SelectNext(true);
+    // Two listeners as the auto-glue and Relayfeed will be: each ends its own mode.
     int glueEnds = 0;
     std::vector<bool> rfOffs;
-    core->Tree().Select(NodeOf(Coll("Short-Term")));
-    // Without hooks nothing breaks.
-    core->AutoGlueMode = true;
-    selection->SelectNext(true);
-    core->EndAutoGlue = [&] {
-        ++glueEnds;
-        core->AutoGlueMode = false;
-    };
-    core->RFOff = [&](bool putBack) {
-        rfOffs.push_back(putBack);
-        core->RFState = TBrindlexCore::TRFState::Idle;
-    };
+    using Kind = TUserMove::Kind;
+    const platform::TSubscription glue = core->Events().UserMoving.Subscribe([&](const TUserMove& move) {
+        if (core->AutoGlueMode() && (move.What == Kind::OtherCollection || move.What == Kind::OtherRow)) {
+            ++glueEnds;
+            core->SetAutoGlueMode(false);
+        }
+    });
+    const platform::TSubscription relay = core->Events().UserMoving.Subscribe([&](const TUserMove& move) {
+        if (move.What == Kind::OtherCollection && core->RFState() != TBrindlexCore::TRFState::Idle) {
+            rfOffs.push_back(true);
+            core->SetRFState(TBrindlexCore::TRFState::Idle);
+        }
+    });
     selection->SelectNext(true);
     EXPECT_EQ(glueEnds, 1);
-    core->AutoGlueMode = true;
-    core->RFState = TBrindlexCore::TRFState::Armed;
+    EXPECT_TRUE(rfOffs.empty());
+    core->SetAutoGlueMode(true);
+    core->SetRFState(TBrindlexCore::TRFState::Armed);
     core->Tree().Select(NodeOf(Coll("Long-Term")));
     EXPECT_EQ(glueEnds, 2);
     EXPECT_EQ(rfOffs, std::vector<bool>{true});
-    core->EndAutoGlue = nullptr;
-    core->RFOff = nullptr;
 }
 
 } // namespace

@@ -32,7 +32,7 @@ TEST_F(StartupShutdownTest, ASelectedClipGoesBackAndIsNotCapturedAgain) {
     ASSERT_EQ(alpha->Title, "alpha");
 
     core->ClipList().SelectOnly(static_cast<std::size_t>(core->ClipList().RowOf(alpha)));
-    EXPECT_EQ(core->CurrentClip, alpha);
+    EXPECT_EQ(core->CurrentClip(), alpha);
     EXPECT_EQ(ClipboardText(), "alpha");
     EXPECT_TRUE(ClipboardHasIgnoreMarker());
     EXPECT_EQ(core->StatusText(), "Clip Item [alpha] Copied To System Clipboard.");
@@ -61,8 +61,8 @@ TEST_F(StartupShutdownTest, NothingIsCapturedOrCopiedBeforeTheDataIsLoaded) {
     core = std::make_unique<TBrindlexCore>(
         TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", &view});
     core->Startup({});
-    EXPECT_TRUE(core->StartingUp);
-    EXPECT_TRUE(core->SuppressListEvents);
+    EXPECT_TRUE(core->StartingUp());
+    EXPECT_TRUE(core->SuppressListEvents());
     TClipObj loose(core->ClipContext(), 1, "test");
     EXPECT_FALSE(core->CopyItem(&loose));
     desk.Advance(200);
@@ -70,7 +70,7 @@ TEST_F(StartupShutdownTest, NothingIsCapturedOrCopiedBeforeTheDataIsLoaded) {
     desk.Advance(500);
     EXPECT_EQ(core->MasterList()->Count(), 0u) << "not loaded yet";
     desk.Advance(1000);
-    EXPECT_FALSE(core->StartingUp);
+    EXPECT_FALSE(core->StartingUp());
     // Once loaded, what was copied meanwhile is the first clip.
     ASSERT_EQ(ShortTermCount(), 1u);
     EXPECT_EQ(Coll("Short-Term")->Clip(0)->Title, "during start-up");
@@ -123,7 +123,7 @@ TEST_F(StartupShutdownTest, AnotherProgramsClipboardAtStartIsCapturedAndOnlyAnEm
     // An empty clipboard gets the newest clip.
     ASSERT_TRUE(editor.Copy({}));
     Start();
-    EXPECT_EQ(core->CurrentClip, Coll("Short-Term")->Clip(0));
+    EXPECT_EQ(core->CurrentClip(), Coll("Short-Term")->Clip(0));
     EXPECT_EQ(ClipboardText(), "copied while we were away 2");
     Settle();
     EXPECT_EQ(ShortTermCount(), 4u);
@@ -139,7 +139,7 @@ TEST_F(StartupShutdownTest, TheSessionEndingWhileABoxIsOpenEndsTheProgramAfterTh
         core = std::make_unique<TBrindlexCore>(
             TBrindlexCore::Environment{desk, *settings, sources, boxes, dateFormat, root + "log/", &view});
         int closed = 0;
-        core->Closed = [&] { ++closed; };
+        const platform::TSubscription onClosed = core->Events().Closed.Subscribe([&] { ++closed; });
         // What a stop signal does (the simulated session ends once per desktop).
         auto endWhileOpen = [&] { boxes.WhileOpen([&] { desk.Session().OnEndSession(); }); };
         if (!duringLoad)
@@ -196,12 +196,12 @@ TEST_F(StartupShutdownTest, AutosaveWaitsForTheIntervalAndForAQuietList) {
     desk.Advance(60000);
     EXPECT_TRUE(core->MasterList()->Dirty);
     // A selection change in the last 15 seconds defers the save to the next tick.
-    core->LastListChange = desk.Clock().Now();
-    core->AutoSaveCountdown = 1;
+    core->SetLastListChange(desk.Clock().Now());
+    core->SetAutoSaveCountdown(1);
     core->AutoSaveTimer();
     EXPECT_EQ(core->StatusText(), "AutoSave Deferred - Too Busy.");
     EXPECT_TRUE(core->MasterList()->Dirty);
-    EXPECT_LT(core->AutoSaveCountdown, 1);
+    EXPECT_LT(core->AutoSaveCountdown(), 1);
     desk.Advance(60000);
     EXPECT_EQ(core->StatusText(), "AutoSave Complete");
     EXPECT_FALSE(core->MasterList()->Dirty);
@@ -217,7 +217,7 @@ TEST_F(StartupShutdownTest, SuspendSavesAtOnceAndResumeRestartsTheAutosave) {
 
     CopyText(editor, "after waking");
     settings->AutoSaveInterval = 1;
-    core->AutoSaveCountdown = 1;
+    core->SetAutoSaveCountdown(1);
     desk.Advance(2 * 60000);
     EXPECT_TRUE(core->MasterList()->Dirty) << "no autosave while asleep";
     desk.SimulatedSession().Resume();
@@ -229,7 +229,7 @@ TEST_F(StartupShutdownTest, TheSessionEndSavesTheDataAndTheSettingsOnce) {
     Start();
     CopyText(editor, "keep me");
     int closed = 0;
-    core->Closed = [&] { ++closed; };
+    const platform::TSubscription onClosed = core->Events().Closed.Subscribe([&] { ++closed; });
     const std::string trash = core->MasterList()->TrashCan->GetPath();
     EXPECT_EQ(std::filesystem::status(trash).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_all)
