@@ -325,7 +325,7 @@ std::map<std::string, fs::file_time_type> ClipFileTimes(const std::string& dir) 
 }
 
 std::unique_ptr<TClipObj> TextClip(TClipColl& coll, const std::string& text) {
-    auto clip = std::make_unique<TClipObj>(coll.GetNextSerialNum(), "GEDIT");
+    auto clip = std::make_unique<TClipObj>(coll.Context(), coll.GetNextSerialNum(), "GEDIT");
     clip->SortKey = coll.GetNextClipSortKey();
     clip->SetColl(&coll);
     auto data = std::make_unique<bx::clipstore::TClipData>(bx::clipstore::TClipData::TypeBlock);

@@ -5,11 +5,11 @@
 //   brindlex-explorer-bench [CLIPS]
 #include "PlatformTypes.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TClipTableModel.h"
 #include "TClipTitleDelegate.h"
-#include "TProgramState.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -49,12 +49,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int clips = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
 
-    bx::clipstore::TProgramState& st = bx::clipstore::TProgramState::Get();
+    bx::clipstore::TClipContext st;
     st.RtfFormat = 0xC001;
     st.HtmlFormat = 0xC002;
     // Clip data could be loaded: a row that asked for it would load it (and find no file).
     st.MasterListExists = true;
-    TClipColl coll(false);
+    TClipColl coll(st, false);
     coll.AddOrder = 0;
     coll.SortColumn = TClipListModel::ColMySort;
     coll.SortAscending = false;
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     unsigned seed = 12345;
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
     for (int i = 0; i < clips; ++i) {
-        auto clip = std::make_unique<TClipObj>(i + 1, sources[next() % 5]);
+        auto clip = std::make_unique<TClipObj>(st, i + 1, sources[next() % 5]);
         clip->Title = "Clip " + std::to_string(next() % 1000000) + " of the day";
         clip->SortKey = static_cast<std::int32_t>(next() % 10000000);
         clip->TimeStamp = 45000.0 + static_cast<double>(next() % 1000000) / 1000.0;

@@ -2,12 +2,10 @@
 
 #include "TClipColl.h"
 #include "TMasterList.h"
-#include "TProgramState.h"
 
 namespace bx::bench {
 
 TBenchCore::TBenchCore(const std::string& root, const std::string& logDirectory) {
-    clipstore::TProgramState::Get().Reset();
     dirs_.Environment["XDG_DATA_HOME"] = root + "share";
     settings_ =
         std::make_unique<shell::TAppSettings>(desk_.Registry(), dirs_, boxes_, folderDialog_, sources_, noCtrlV_);
@@ -28,7 +26,6 @@ void TBenchCore::Load() {
 
 TBenchCore::~TBenchCore() {
     core_.reset();
-    clipstore::TProgramState::Get().Reset();
 }
 
 clipstore::TClipColl* TBenchCore::Coll(const std::string& title) const {

@@ -4,13 +4,13 @@
 #include "SimDesktop.h"
 #include "TBitmap.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipName.h"
 #include "TClipObj.h"
 #include "TDataSource.h"
 #include "TDataSourceList.h"
 #include "TMasterList.h"
-#include "TProgramState.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -278,11 +278,8 @@ void TWorkload::Generate() {
     int hits = 0;
     {
         platform::sim::SimDesktop desk;
-        clipstore::TProgramState& state = clipstore::TProgramState::Get();
-        state.Reset();
-        state.Desktop = &desk;
-        hits = Fill();
-        state.Reset();
+        clipstore::TClipContext context(desk.Clock(), desk.Clipboard());
+        hits = Fill(context);
     }
     std::ofstream stamp(root_ + "stamp", std::ios::trunc);
     stamp << StampText(hits);
@@ -291,11 +288,11 @@ void TWorkload::Generate() {
     expectedHits_ = hits;
 }
 
-int TWorkload::Fill() {
+int TWorkload::Fill(clipstore::TClipContext& context) {
     clipstore::TDataSourceList sources;
     sources.Add("Workload", std::make_unique<clipstore::TDataSource>(1, "Workload", DataDirectory(), false, true));
     clipstore::TMasterList::DetermineFirstGoodDataSource(sources, nullptr);
-    clipstore::TMasterList master(sources, nullptr);
+    clipstore::TMasterList master(context, sources, nullptr);
     master.Load();
     if (master.Count() == 0)
         throw std::runtime_error("the data source " + DataDirectory() + " cannot be loaded");
@@ -317,7 +314,7 @@ int TWorkload::Fill() {
     for (int i = 0; i < total; ++i)
         ++remaining[static_cast<std::size_t>(i % params_.Collections)];
     for (int c = 0; c < params_.Collections; ++c) {
-        auto coll = std::make_unique<TClipColl>(true, &master);
+        auto coll = std::make_unique<TClipColl>(context, true, &master);
         coll->Title = CollectionName(c);
         coll->DirName = CollectionName(c);
         coll->Parent = root;
@@ -335,7 +332,7 @@ int TWorkload::Fill() {
         TClipColl& coll = *colls[c];
         const std::int32_t serial = remaining[c]--;
         const Kind kind = kinds[static_cast<std::size_t>(i)];
-        auto clip = std::make_unique<TClipObj>(serial, Creators[rng.Range(0, 6)]);
+        auto clip = std::make_unique<TClipObj>(context, serial, Creators[rng.Range(0, 6)]);
         clip->SortKey = serial * 100;
         clip->SetColl(&coll);
         clip->TimeStamp = NewestStamp - i * MinuteInDays;

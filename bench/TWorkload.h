@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace bx::clipstore {
+class TClipContext;
+}
+
 namespace bx::bench {
 
 // A fixed workload: a data source written in the program's own format through the clip store's
@@ -62,8 +66,8 @@ private:
     std::string StampText(int hits) const;
     bool ReadStamp();
     void Generate();
-    // Writes the clips into the data source (the clip store's state is set up); returns the hits.
-    int Fill();
+    // Writes the clips into the data source with the clip store's context; returns the hits.
+    int Fill(clipstore::TClipContext& context);
 
     Params params_;
     std::string root_;

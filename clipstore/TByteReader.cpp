@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace bx::clipstore {
 
@@ -26,6 +27,12 @@ std::unique_ptr<std::ifstream> OpenRegularFile(const std::string& path) {
 
 TByteReader::TByteReader(std::vector<std::uint8_t> bytes)
     : buffer_(std::move(bytes)), have_(buffer_.size()), size_(buffer_.size()) {}
+
+std::vector<std::uint8_t> TByteReader::Release() {
+    std::vector<std::uint8_t> bytes = std::move(buffer_);
+    *this = TByteReader();
+    return bytes;
+}
 
 TByteReader TByteReader::FromFile(const std::string& path) {
     const auto in = OpenRegularFile(path);

@@ -40,6 +40,9 @@ public:
     void Seek(std::size_t position) { pos_ = position < size_ ? position : size_; }
     // All the bytes of a reader that holds them all; raises EMyStreamError for a streamed one.
     std::span<const std::uint8_t> Bytes() const;
+    // Hands back the buffer of a reader made from bytes (its capacity kept for the next reader); the
+    // reader is empty afterwards.
+    std::vector<std::uint8_t> Release();
     // Up to count bytes from the position on (fewer only at the end), without consuming them; valid
     // until the next read.
     std::span<const std::uint8_t> Peek(std::size_t count);

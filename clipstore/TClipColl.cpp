@@ -2,18 +2,18 @@
 
 #include "AtomicFile.h"
 #include "AtomicFileWriter.h"
-#include "PrivateDirectories.h"
 #include "DateTime.h"
 #include "EMyStreamError.h"
 #include "IMasterListLink.h"
 #include "IMessageBoxes.h"
 #include "LogHook.h"
+#include "PrivateDirectories.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
 #include "TDirFiles.h"
-#include "TProgramState.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -99,7 +99,8 @@ void TClipColl::Entry::Destroy() noexcept {
     bits_ = 0;
 }
 
-TClipColl::TClipColl(bool withDefaults, IMasterListLink* master) : Master(master) {
+TClipColl::TClipColl(TClipContext& context, bool withDefaults, IMasterListLink* master)
+    : Master(master), context_(&context) {
     if (withDefaults) {
         SortKey = 1010;
         ImageIndex = 10;
@@ -281,7 +282,7 @@ void TClipColl::Purge() {
             }
         }
     } else if (Retention == DeleteByAge) {
-        const std::int64_t today = DayNumber(TProgramState::Get().Now());
+        const std::int64_t today = DayNumber(context_->Now());
         for (int i = count - 1; i >= 0; --i) {
             const TClipObj* clip = entries_[static_cast<std::size_t>(i)].Clip();
             if (today - DayNumber(clip->TimeStamp) >= MaxDays)
@@ -376,8 +377,20 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
     ListChanged = true;
 
     LoadReport report;
+    report.Version = ReadFields(stream);
+    ReadClips(stream, report);
+
+    if (report.Failed > 0)
+        ReportFailures(report.Failed);
+    if (ReadOnly)
+        AcceptNewClips = false;
+    LogMsg(LogDataEvents, "<TClipColl.LoadFromStream",
+           "Passed: " + std::to_string(report.Passed) + " Failed: " + std::to_string(report.Failed));
+    return report;
+}
+
+int TClipColl::ReadFields(TByteReader& stream) {
     const int version = HeaderVersion(stream.ReadRawString());
-    report.Version = version;
     AcceptNewClips = version >= 401 ? stream.ReadBool() : true;
     LastSerialNbr = stream.ReadI32();
     Retention = stream.ReadU8();
@@ -428,7 +441,10 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
         SortAscending = false;
     }
     Favorite = version >= 505 ? stream.ReadBool() : false;
+    return version;
+}
 
+void TClipColl::ReadClips(TByteReader& stream, LoadReport& report) {
     const std::int32_t count = stream.ReadI32();
     // Room for the entries at once, as many as the bytes left can hold at the least.
     if (count > 0)
@@ -437,7 +453,7 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
     static const TInternedString streamCreator("Stream");
     for (std::int32_t i = 0; i < count; ++i) {
         const std::size_t before = stream.Position();
-        auto clip = std::make_unique<TClipObj>(0, streamCreator);
+        auto clip = std::make_unique<TClipObj>(*context_, 0, streamCreator);
         clip->SetColl(this);
         bool read = false;
         try {
@@ -476,14 +492,6 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
             }
         }
     }
-
-    if (report.Failed > 0)
-        ReportFailures(report.Failed);
-    if (ReadOnly)
-        AcceptNewClips = false;
-    LogMsg(LogDataEvents, "<TClipColl.LoadFromStream",
-           "Passed: " + std::to_string(report.Passed) + " Failed: " + std::to_string(report.Failed));
-    return report;
 }
 
 bool TClipColl::SaveToFile(const std::string& path) {

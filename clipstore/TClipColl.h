@@ -15,6 +15,7 @@ namespace bx::clipstore {
 
 class IMasterListLink;
 class TByteReader;
+class TClipContext;
 class TByteWriter;
 class TClipObj;
 class TDataSource;
@@ -50,9 +51,9 @@ public:
     };
 
     // With defaults: the settings a new collection gets. Without: the collection is about to be read
-    // from its file; DirName is "0" and everything else zero. master may be nullptr (see
-    // IMasterListLink).
-    explicit TClipColl(bool withDefaults, IMasterListLink* master = nullptr);
+    // from its file; DirName is "0" and everything else zero. The collection's clips are made with
+    // context, which outlives the collection. master may be nullptr (see IMasterListLink).
+    TClipColl(TClipContext& context, bool withDefaults, IMasterListLink* master = nullptr);
     ~TClipColl() override;
     TClipColl(const TClipColl&) = delete;
     TClipColl& operator=(const TClipColl&) = delete;
@@ -82,6 +83,9 @@ public:
     bool ListChanged = true;
     // The master list this collection reports to; not owned, may be nullptr.
     IMasterListLink* Master = nullptr;
+
+    // The run's context the collection makes its clips with.
+    TClipContext& Context() const { return *context_; }
 
     // The list.
     std::size_t Count() const { return entries_.size(); }
@@ -178,11 +182,16 @@ private:
     };
 
     void Clear();
+    // The collection's own fields of its file; returns the file's version.
+    int ReadFields(TByteReader& stream);
+    // The clip records that follow them, counted into report.
+    void ReadClips(TByteReader& stream, LoadReport& report);
     void RemoveClipFiles(TClipObj& clip) const;
     void RemoveForPurge(int index, const char* where);
     bool Recover(TByteReader& stream, const std::string& failedTitle) const;
     void ReportFailures(int failed);
 
+    TClipContext* context_;
     std::vector<Entry> entries_;
 };
 

@@ -10,9 +10,10 @@
 #include "TBlockPacker.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
+#include "TClipContext.h"
 #include "TDirFiles.h"
+#include "TFormatRecordScanner.h"
 #include "TMetafile.h"
-#include "TProgramState.h"
 
 #include <cstring>
 #include <filesystem>
@@ -146,29 +147,31 @@ TClipData::ReadResult TClipData::ReadPacked(TByteReader& stream, std::uint32_t l
     return ReadResult::Ok;
 }
 
-TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t serialNbr, const std::string& dir) {
-    if (!TProgramState::Get().MasterListExists)
+TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteReader& stream, std::int32_t serialNbr,
+                                            const std::string& dir) {
+    if (!context.MasterListExists)
         return ReadResult::Ok;
+    TFormatRecordScanner::Head head;
+    head.FormatType = Format_Type; // until the record gives its own
     try {
-        const int version = HeaderVersion(stream.ReadRawString());
-        Format_Type = static_cast<std::uint8_t>(stream.ReadU32() & 0xFF);
-        FormatName = stream.ReadString();
-        FormatNum = stream.ReadU16();
+        std::string rawName;
+        TFormatRecordScanner::ReadHead(stream, head, &rawName);
+        Format_Type = head.FormatType;
+        FormatName = TByteReader::DecodeString(rawName);
+        FormatNum = head.FormatNum;
         if (FormatNum > HighestFixedFormat) {
             // Known by name: the number is this run's number for the name.
-            const UINT current = TProgramState::Get().RegisterFormat(FormatName);
+            const UINT current = context.RegisterFormat(FormatName);
             if (current != 0)
                 FormatNum = static_cast<std::uint16_t>(current);
         }
-        DataSize = stream.ReadI32();
-        Pasteable = version >= 510 ? stream.ReadBool() : true;
+        DataSize = head.DataSize;
+        Pasteable = head.Pasteable;
 
         switch (Format_Type) {
         case TypeBlock: {
-            const std::uint32_t length = stream.ReadU32();
-            if (length > stream.Remaining())
-                throw EMyStreamError("Block of " + std::to_string(length) + " bytes runs past the end of the stream");
-            if (version >= PackedRecordVersion)
+            const std::uint32_t length = TFormatRecordScanner::ReadBlockLength(stream);
+            if (TFormatRecordScanner::IsPacked(head))
                 return ReadPacked(stream, length, serialNbr);
             HGLOBAL h = 0;
             if (length <= stream.MaxView()) {
@@ -229,6 +232,7 @@ TClipData::ReadResult TClipData::ReadRecord(TByteReader& stream, std::int32_t se
             return ReadResult::Failed;
         }
     } catch (const EMyStreamError& e) {
+        Format_Type = head.FormatType;
         LogMsg(LogErrors, "TClipData.LoadFromStream",
                std::string("Format record of item ") + std::to_string(serialNbr) + " is cut short: " + e.what());
         return ReadResult::Broken;

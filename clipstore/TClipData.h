@@ -13,6 +13,7 @@ class TBitmap;
 class TMetafile;
 class TByteReader;
 class TByteWriter;
+class TClipContext;
 
 // One clipboard format of one clip: its number and name, its size as captured, whether it is offered
 // when the clip goes back on the clipboard, and its data -- a memory block, a bitmap or a metafile.
@@ -60,13 +61,16 @@ public:
     // plain records).
     void SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir,
                       bool packLarge = false) const;
-    // Reads a format record; false when it could not be used (a packed block that does not unpack
-    // to its declared size leaves the format without data, and the stream after the record). A missing picture file
-    // raises EGraphicOpenError; an unreadable one leaves the format without its graphic.
-    bool LoadFromStream(TByteReader& stream, std::int32_t serialNbr, const std::string& dir) {
-        return ReadRecord(stream, serialNbr, dir) == ReadResult::Ok;
+    // Reads a format record, a registered format under the number the context's clipboard gives its
+    // name now; nothing while the context says no master list exists. False when it could not be used (a packed block
+    // that does not unpack to its declared size leaves the format without data, and the stream after the record). A
+    // missing picture file raises EGraphicOpenError; an unreadable one leaves the format without its graphic.
+    bool LoadFromStream(const TClipContext& context, TByteReader& stream, std::int32_t serialNbr,
+                        const std::string& dir) {
+        return ReadRecord(context, stream, serialNbr, dir) == ReadResult::Ok;
     }
-    ReadResult ReadRecord(TByteReader& stream, std::int32_t serialNbr, const std::string& dir);
+    ReadResult ReadRecord(const TClipContext& context, TByteReader& stream, std::int32_t serialNbr,
+                          const std::string& dir);
     // The same kind of format under the same name, with the same bytes (the number of a registered
     // format may differ from run to run).
     bool SameData(const TClipData& other) const;

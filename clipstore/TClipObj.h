@@ -16,10 +16,6 @@
 #include <utility>
 #include <vector>
 
-namespace bx::platform {
-class IClipboard;
-}
-
 namespace bx::cliplink {
 class TClipView5;
 class TClipboard;
@@ -29,6 +25,7 @@ class IClipProfile;
 namespace bx::clipstore {
 
 class TBitmap;
+class TClipContext;
 class TMetafile;
 class TByteReader;
 class TByteWriter;
@@ -40,7 +37,9 @@ class TThumbNailEntry;
 //
 // A clip whose formats live in a data file of its own (DataInFile) is read from that file when its
 // data is needed ("loads first") and dropped from memory again after it has been saved (UnLoad).
-// While no master list exists (TProgramState), reading, loading, unloading and locking do nothing.
+// A clip keeps the run's context (TClipContext, not owned) that made it: its clock stamps the clip,
+// its format numbers tell the named formats apart, and while it says that no master list exists,
+// reading, loading, unloading and locking do nothing.
 class TClipObj {
 public:
     using FormatList = TFormatList;
@@ -60,9 +59,10 @@ public:
     // The mask HasIcon tests for a format without a bit of its own.
     static constexpr std::int32_t OtherFormatsMask = 9999;
 
-    TClipObj(std::int32_t serialNbr, const std::string& creator);
+    // A clip stamped with the context's time now; the context outlives the clip.
+    TClipObj(TClipContext& context, std::int32_t serialNbr, const std::string& creator);
     // The same with a creator that is held already (no longer than 255 bytes).
-    TClipObj(std::int32_t serialNbr, const TInternedString& creator);
+    TClipObj(TClipContext& context, std::int32_t serialNbr, const TInternedString& creator);
     ~TClipObj();
     TClipObj(const TClipObj&) = delete;
     TClipObj& operator=(const TClipObj&) = delete;
@@ -86,6 +86,9 @@ public:
     bool Dirty : 1 = true;
     bool DataInFile : 1 = false;
     bool Online : 1 = false;
+
+    // The run's context the clip was made with.
+    const TClipContext& Context() const { return *context_; }
 
     // Clip object model.
     void SetDirty(bool value = true);
@@ -201,13 +204,16 @@ public:
     bool SameDataAs(TClipObj& other);
 
 private:
-    // The number under which a format goes out in this run: a registered format under the number its
-    // name has now (FormatNum follows it), a bitmap as CF_BITMAP, a metafile in the format it produces.
-    static platform::UINT OutgoingFormat(platform::IClipboard& clipboard, TClipData& data);
+    // The clip's files and its clipboard traffic live in classes of their own.
+    friend class TClipFile;
+    friend class TClipPaste;
+    friend class TClipCopy;
+
+    TClipContext* context_;
+
     void LoadFirst();
     TClipData* FormatAt(int index);
     std::string CollPath() const;
-    std::int32_t IconBitsFromFormats();
 };
 
 } // namespace bx::clipstore

@@ -6,37 +6,49 @@
 
 namespace bx::clipstore {
 
-TFormatList::TFormatList(TFormatList&& other) noexcept
-    : one_(std::move(other.one_)), state_(std::exchange(other.state_, Inline)) {}
+TFormatList::TFormatList(TFormatList&& other) noexcept {
+    Take(other);
+}
 
 TFormatList& TFormatList::operator=(TFormatList&& other) noexcept {
     if (this != &other) {
-        reset();
-        one_ = std::move(other.one_);
-        state_ = std::exchange(other.state_, Inline);
+        Destroy();
+        Take(other);
     }
     return *this;
 }
 
 TFormatList::~TFormatList() {
-    reset();
+    Destroy();
 }
 
-void TFormatList::DropMany() noexcept {
-    // The list is adopted for the moment it takes to destroy it with its formats.
-    if (Many* list = many())
+void TFormatList::Destroy() noexcept {
+    if (Many* list = many()) {
+        // The list is adopted for the moment it takes to destroy it with its formats.
         std::unique_ptr<Many>(list).reset();
-    state_ = Inline;
+    } else if (Item* one = Inline()) {
+        one->~Item();
+    }
+    SetBits(Absent);
+}
+
+void TFormatList::Take(TFormatList& other) noexcept {
+    if (Item* one = other.Inline()) {
+        new (word_) Item(std::move(*one));
+    } else {
+        // A list of its own, or none: the word moves as it is, and other holds no Item.
+        SetBits(other.Bits());
+        new (other.word_) Item();
+    }
 }
 
 void TFormatList::reset() noexcept {
-    clear();
-    state_ = Absent;
+    Destroy();
 }
 
 void TFormatList::clear() noexcept {
-    DropMany();
-    one_.reset();
+    Destroy();
+    new (word_) Item();
 }
 
 void TFormatList::push_back(Item item) {
@@ -47,16 +59,21 @@ void TFormatList::push_back(Item item) {
         list->push_back(std::move(item));
         return;
     }
-    if (!one_) {
-        one_ = std::move(item);
-        state_ = Inline;
+    Item* one = Inline();
+    if (one == nullptr) {
+        new (word_) Item(std::move(item));
+        return;
+    }
+    if (!*one) {
+        *one = std::move(item);
         return;
     }
     auto list = std::make_unique<Many>();
     list->reserve(2);
-    list->push_back(std::move(one_));
+    list->push_back(std::move(*one));
     list->push_back(std::move(item));
-    state_ = reinterpret_cast<std::uintptr_t>(list.release());
+    one->~Item();
+    SetBits(reinterpret_cast<std::uintptr_t>(list.release()) | ManyTag);
 }
 
 TFormatList::Item* TFormatList::erase(Item* first, Item* last) {
@@ -66,11 +83,11 @@ TFormatList::Item* TFormatList::erase(Item* first, Item* last) {
         // A list down to one format keeps it inline again.
         if (list->size() <= 1) {
             Item rest = list->empty() ? nullptr : std::move(list->front());
-            DropMany();
-            one_ = std::move(rest);
+            Destroy();
+            new (word_) Item(std::move(rest));
         }
     } else if (first != last) {
-        one_.reset();
+        Inline()->reset();
     }
     return begin() + at;
 }

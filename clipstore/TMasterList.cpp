@@ -5,11 +5,11 @@
 #include "IMessageBoxes.h"
 #include "LogHook.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TDataSource.h"
 #include "TDataSourceList.h"
 #include "TDirFiles.h"
 #include "TLeftoverFiles.h"
-#include "TProgramState.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -73,14 +73,14 @@ bool KeepBackup(const std::string& file, const std::string& backup) {
 
 } // namespace
 
-TMasterList::TMasterList(TDataSourceList& dataSources, IMessageBoxes* boxes)
-    : dataSources_(dataSources), boxes_(boxes) {
-    TProgramState::Get().MasterListExists = true;
+TMasterList::TMasterList(TClipContext& context, TDataSourceList& dataSources, IMessageBoxes* boxes)
+    : context_(context), dataSources_(dataSources), boxes_(boxes) {
+    context_.MasterListExists = true;
 }
 
 TMasterList::~TMasterList() {
     Clear();
-    TProgramState::Get().MasterListExists = false;
+    context_.MasterListExists = false;
 }
 
 TClipColl* TMasterList::Item(std::size_t index) const {
@@ -171,7 +171,7 @@ bool TMasterList::LoadDataSource(TDataSource& dataSource) {
         LogMsg(LogErrors, "TMasterList.LoadDataSource", "Data Source Directory Not Usable: " + dataSource.Directory);
         return false;
     }
-    auto root = std::make_unique<TClipColl>(false, this);
+    auto root = std::make_unique<TClipColl>(context_, false, this);
     root->DirName = TDirFiles::WithSlash(dataSource.Directory);
     root->Title = dataSource.Description;
     root->SetImageIndex(FolderImage);
@@ -260,7 +260,7 @@ bool TMasterList::LoadFromDirectory(const std::string& directory, bool readOnly,
             TLeftoverFiles::Remove(collDir);
         const auto file = TDirFiles::Find(collDir, TClipColl::FileName);
         auto make = [&] {
-            auto coll = std::make_unique<TClipColl>(false, this);
+            auto coll = std::make_unique<TClipColl>(context_, false, this);
             coll->ReadOnly = readOnly;
             coll->Parent = parent;
             coll->DirName = name;
@@ -415,7 +415,7 @@ void TMasterList::MakeDefaultCollections() {
     makingDefaults_ = true;
     try {
         for (const Default& d : defaults) {
-            TClipColl coll(true, this);
+            TClipColl coll(context_, true, this);
             coll.Title = d.Name;
             coll.DirName = d.Name;
             coll.Retention = d.Retention;
@@ -434,7 +434,7 @@ void TMasterList::MakeDefaultCollections() {
 
 std::unique_ptr<TClipColl> TMasterList::MakeSpecial(const char* title, const char* dirName, std::uint8_t type,
                                                     std::int32_t image) {
-    auto coll = std::make_unique<TClipColl>(true, this);
+    auto coll = std::make_unique<TClipColl>(context_, true, this);
     coll->Title = title;
     coll->DirName = dirName;
     coll->CollType = type;

@@ -15,12 +15,14 @@ class IMessageBoxes;
 namespace bx::clipstore {
 
 class TClipColl;
+class TClipContext;
 class TDataSource;
 class TDataSourceList;
 
 // Every collection of the run, in load order: for each auto-load data source its root folder and then
 // its collections depth first; last the trash can and the search results. Owns the collections. While
-// it exists the clip store may read and write clip data (TProgramState.MasterListExists).
+// it exists the clip store may read and write clip data: it marks that in the run's context
+// (TClipContext::MasterListExists), which it hands to every collection it makes.
 //
 // Saving keeps three files per collection directory: the collection file "_COLL.BX4", the previous one
 // as "_COLL.bak", and "_COLL.tmp" while a new one is written. The new file is written and flushed
@@ -33,8 +35,9 @@ public:
     static constexpr std::int32_t SpecialSortKey = 64001;
     static constexpr std::int32_t FolderImage = 7;
 
-    // The list uses the program's data sources; boxes may be nullptr (no message boxes).
-    TMasterList(TDataSourceList& dataSources, platform::IMessageBoxes* boxes);
+    // The list uses the program's data sources and context (both outlive it); boxes may be nullptr (no
+    // message boxes).
+    TMasterList(TClipContext& context, TDataSourceList& dataSources, platform::IMessageBoxes* boxes);
     ~TMasterList() override;
     TMasterList(const TMasterList&) = delete;
     TMasterList& operator=(const TMasterList&) = delete;
@@ -48,6 +51,7 @@ public:
     TClipColl* SearchResults = nullptr;
     TClipColl* Designated = nullptr;
 
+    TClipContext& Context() const { return context_; }
     std::size_t Count() const { return items_.size(); }
     // nullptr past the end.
     TClipColl* Item(std::size_t index) const;
@@ -101,6 +105,7 @@ private:
                                            std::int32_t image);
     void ShowBox(const std::string& text, bool error) const;
 
+    TClipContext& context_;
     TDataSourceList& dataSources_;
     platform::IMessageBoxes* boxes_;
     std::vector<std::unique_ptr<TClipColl>> items_;

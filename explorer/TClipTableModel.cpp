@@ -1,10 +1,10 @@
 #include "TClipTableModel.h"
 
 #include "PlatformTypes.h"
+#include "TClipContext.h"
 #include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TImages.h"
-#include "TProgramState.h"
 
 #include <QBrush>
 #include <QFont>
@@ -51,7 +51,7 @@ QVariant TClipTableModel::data(const QModelIndex& index, int role) const {
     case FormatImagesRole: {
         if (column != TClipListModel::ColTitle || !showTypeIcons_)
             return {};
-        const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+        const clipstore::TClipContext& st = clip->Context();
         QStringList names;
         const std::pair<platform::UINT, const char*> order[] = {
             {platform::CF_TEXT, "CF_TEXT"},     {st.RtfFormat, "CF_RTF"},

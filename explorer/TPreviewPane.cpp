@@ -6,6 +6,7 @@
 #include "TBinaryPage.h"
 #include "TBitmapPage.h"
 #include "TBrindlexCore.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
@@ -13,7 +14,6 @@
 #include "THtmlPage.h"
 #include "TImages.h"
 #include "TPicturePage.h"
-#include "TProgramState.h"
 #include "TRtfPage.h"
 #include "TTextPage.h"
 #include "TWindowGuard.h"
@@ -297,7 +297,7 @@ bool TPreviewPane::ShowClip(TClipObj& clip) {
 }
 
 void TPreviewPane::LoadTabs(TClipObj& clip) {
-    const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+    const clipstore::TClipContext& st = clip.Context();
     // Text: loaded now, with the caret at the end; a text too large for the editor in part.
     const bool hasText = text_->Load(clip);
     tabs_->setTabVisible(TabText, hasText);
@@ -338,7 +338,7 @@ void TPreviewPane::TabChanged(int tab) {
     TClipObj* clip = EditClip();
     QString size;
     if (clip != nullptr) {
-        const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+        const clipstore::TClipContext& st = clip->Context();
         switch (tab) {
         case TabText:
             size = text_->SizeText();

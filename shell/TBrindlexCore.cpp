@@ -19,7 +19,6 @@
 #include "TErrorTrap.h"
 #include "TMasterList.h"
 #include "TMessageWindow.h"
-#include "TProgramState.h"
 #include "Tfilter.h"
 
 #include <exception>
@@ -31,7 +30,6 @@ using namespace platform;
 using clipstore::TClipColl;
 using clipstore::TClipObj;
 using clipstore::TMasterList;
-using clipstore::TProgramState;
 
 namespace {
 
@@ -49,8 +47,8 @@ TErrorTrap::Kind ClassifyError(const std::exception& e) {
 } // namespace
 
 TBrindlexCore::TBrindlexCore(const Environment& env)
-    : desktop_(env.Desktop), settings_(env.Settings), boxes_(env.Boxes), view_(env.View) {
-    TProgramState::Get().Desktop = &desktop_;
+    : desktop_(env.Desktop), settings_(env.Settings), boxes_(env.Boxes), view_(env.View),
+      clipContext_(desktop_.Clock(), desktop_.Clipboard()) {
     lifecycle_ = std::make_unique<TCoreLifecycle>(*this, env);
     errorTrap_ = std::make_unique<TErrorTrap>(boxes_, desktop_.Clock(), env.DateFormat, env.DataSources);
     errorTrap_->Classify = ClassifyError;
@@ -102,10 +100,6 @@ TBrindlexCore::~TBrindlexCore() {
     clipView_->OnCBChange = nullptr;
     clipView_->OnRenderFormat = nullptr;
     clipView_.reset();
-    TProgramState& state = TProgramState::Get();
-    if (state.Desktop == &desktop_)
-        state.Desktop = nullptr;
-    state.StartingUp = false;
 }
 
 HWND TBrindlexCore::Handle() const {

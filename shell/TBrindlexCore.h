@@ -4,6 +4,7 @@
 #include "IDesktop.h"
 #include "IMessageBoxes.h"
 #include "PlatformTypes.h"
+#include "TClipContext.h"
 #include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TCollectionTree.h"
@@ -144,6 +145,8 @@ public:
     // nullptr before Startup and after ShutDown.
     cliplink::Tfilter* Filter();
     clipstore::TMasterList* MasterList();
+    // What the clips of this run share (the master list hands it on).
+    clipstore::TClipContext& ClipContext() { return clipContext_; }
     TAppLog* Log();
     TErrorTrap& ErrorTrap() { return *errorTrap_; }
     TClipListModel& ClipList() { return clipList_; }
@@ -218,6 +221,7 @@ private:
     TAppSettings& settings_;
     platform::IMessageBoxes& boxes_;
     IMainView* view_;
+    clipstore::TClipContext clipContext_;
 
     TCoreEvents events_;
     // Destroyed last: it owns the log.

@@ -8,7 +8,6 @@
 #include "TClipView5.h"
 #include "TClipboard.h"
 #include "TMasterList.h"
-#include "TProgramState.h"
 #include "TUtf8.h"
 #include "Tfilter.h"
 
@@ -23,7 +22,6 @@ using namespace platform;
 using clipstore::TClipColl;
 using clipstore::TClipObj;
 using clipstore::TMasterList;
-using clipstore::TProgramState;
 
 namespace {
 
@@ -177,7 +175,8 @@ TClipObj* TCapturePipeline::TryCapture(const TClipObj::ForcedFormats* forced, bo
     if (list.Coll() == nullptr && master != nullptr && master->Count() > 0)
         list.Bind(master->Item(0));
 
-    auto clip = std::make_unique<TClipObj>(0, clipstore::TUtf8::CutBytes(core_.ClipView().Creator, MaxShortString));
+    auto clip = std::make_unique<TClipObj>(core_.ClipContext(), 0,
+                                           clipstore::TUtf8::CutBytes(core_.ClipView().Creator, MaxShortString));
     TClipObj* stored = nullptr;
     bool duplicate = false;
     int n = 0;
@@ -215,7 +214,7 @@ std::string TCapturePipeline::SourceAddress(TClipObj& clip) {
     std::string address;
     if (creator == "NETSCAPE")
         address = GetURLDDE("NETSCAPE");
-    else if (creator == "EXPLORER" && core_.Clipboard().HasFormat(TProgramState::Get().HtmlFormat))
+    else if (creator == "EXPLORER" && core_.Clipboard().HasFormat(core_.ClipContext().HtmlFormat))
         address = GetURLDDE("IEXPLORE");
     else if (creator == "IEXPLORE")
         address = GetHtmlSourceURL(clip);

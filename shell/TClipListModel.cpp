@@ -2,8 +2,8 @@
 
 #include "PlatformTypes.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipObj.h"
-#include "TProgramState.h"
 
 #include <QCollator>
 #include <QString>
@@ -150,7 +150,7 @@ int CompareKeys(const SortKey& a, const SortKey& b) {
 } // namespace
 
 std::string TClipListModel::CellText(const TClipObj& clip, int column) {
-    const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+    const clipstore::TClipContext& st = clip.Context();
     auto has = [&clip](platform::UINT format) { return format != 0 && clip.HasIcon(format) ? "Y" : "N"; };
     switch (column) {
     case ColTitle:
@@ -211,7 +211,7 @@ std::string TClipListModel::FormatColumnWidths(const std::array<int, ColumnCount
 }
 
 int TClipListModel::FormatIconCount(const TClipObj& clip) {
-    const clipstore::TProgramState& st = clipstore::TProgramState::Get();
+    const clipstore::TClipContext& st = clip.Context();
     int count = 0;
     for (const platform::UINT format : {platform::CF_TEXT, st.RtfFormat, platform::CF_BITMAP, platform::CF_METAFILEPICT,
                                         st.HtmlFormat, platform::CF_HDROP})

@@ -3,10 +3,10 @@
 #include "DateTime.h"
 #include "GlobalMemory.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
 #include "TDirFiles.h"
-#include "TProgramState.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -30,24 +30,6 @@ using namespace clipstore;
 using namespace platform;
 
 namespace {
-
-// The clip store reads as it does in the running program, but without a desktop: registered format
-// numbers stay as stored. The program-wide state is put back afterwards.
-class ProgramStateScope {
-public:
-    ProgramStateScope() : saved_(TProgramState::Get()) {
-        TProgramState& st = TProgramState::Get();
-        st.Reset();
-        st.MasterListExists = true;
-        st.StartingUp = true; // reading marks nothing changed
-    }
-    ~ProgramStateScope() { TProgramState::Get() = saved_; }
-    ProgramStateScope(const ProgramStateScope&) = delete;
-    ProgramStateScope& operator=(const ProgramStateScope&) = delete;
-
-private:
-    TProgramState saved_;
-};
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -203,8 +185,12 @@ TCollectionDump::Result TCollectionDump::Dump(const std::string& directory) {
         return result;
     }
 
-    ProgramStateScope scope;
-    TClipColl coll(false, nullptr);
+    // The clip store reads as it does in the running program, but without a desktop: registered
+    // format numbers stay as stored, and reading marks nothing changed.
+    TClipContext context;
+    context.MasterListExists = true;
+    context.StartingUp = true;
+    TClipColl coll(context, false, nullptr);
     coll.DirName = dir;
     TClipColl::LoadReport report;
     try {

@@ -13,7 +13,6 @@
 #include "TDataSourceList.h"
 #include "TErrorTrap.h"
 #include "TMasterList.h"
-#include "TProgramState.h"
 #include "Tfilter.h"
 
 #include <exception>
@@ -25,7 +24,6 @@ namespace bx::shell {
 using namespace platform;
 using clipstore::TClipColl;
 using clipstore::TMasterList;
-using clipstore::TProgramState;
 
 TCoreLifecycle::TCoreLifecycle(TBrindlexCore& core, const TBrindlexCore::Environment& env)
     : core_(core), desktop_(env.Desktop), settings_(env.Settings), dataSources_(env.DataSources), boxes_(env.Boxes),
@@ -83,15 +81,11 @@ void TCoreLifecycle::EndNow() {
 // Start-up
 
 void TCoreLifecycle::RegisterFormats() {
-    TProgramState& state = TProgramState::Get();
-    IClipboard& clipboard = desktop_.Clipboard();
-    state.RtfFormat = clipboard.RegisterClipboardFormat("Rich Text Format");
-    state.HtmlFormat = clipboard.RegisterClipboardFormat("HTML Format");
-    state.UrlFormat = clipboard.RegisterClipboardFormat("UniformResourceLocator");
+    core_.ClipContext().RegisterFormats();
 }
 
 void TCoreLifecycle::MakeMasterList() {
-    master_ = std::make_unique<TMasterList>(dataSources_, &boxes_);
+    master_ = std::make_unique<TMasterList>(core_.ClipContext(), dataSources_, &boxes_);
     master_->IsBusy = [&core = core_] { return core.SuppressListEvents(); };
 }
 
@@ -115,7 +109,7 @@ void TCoreLifecycle::StartupSteps(const std::vector<std::string>& args) {
     TMasterList::DetermineFirstGoodDataSource(dataSources_, &boxes_);
     startingUp_ = true;
     core_.SetSuppressListEvents(true);
-    TProgramState::Get().StartingUp = true;
+    core_.ClipContext().StartingUp = true;
     core_.SetFlashpickActive(false);
     core_.SetAutoGlueMode(false);
     core_.SetCurrentClip(nullptr);
@@ -248,7 +242,7 @@ void TCoreLifecycle::LoadCollections() {
 void TCoreLifecycle::PlaceClipAfterLoad() {
     const bool atStart = startingUp_;
     startingUp_ = false;
-    TProgramState::Get().StartingUp = false;
+    core_.ClipContext().StartingUp = false;
     if (atStart && core_.Capture().ClipboardHoldsOtherData()) {
         // What another program still holds from before the last run was kept then: such a capture is
         // compared in all its formats with the newest clip.

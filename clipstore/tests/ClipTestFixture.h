@@ -7,8 +7,8 @@
 #include "ILogSink.h"
 #include "LogHook.h"
 #include "SimDesktop.h"
+#include "TClipContext.h"
 #include "TClipObj.h"
-#include "TProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -209,18 +209,12 @@ protected:
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root + "a/");
         std::filesystem::create_directories(root + "b/");
-        TProgramState& st = TProgramState::Get();
-        st.Reset();
-        st.MasterListExists = true;
-        st.Desktop = &desk;
-        st.RtfFormat = desk.Clipboard().RegisterClipboardFormat("Rich Text Format");
-        st.HtmlFormat = desk.Clipboard().RegisterClipboardFormat("HTML Format");
-        st.UrlFormat = desk.Clipboard().RegisterClipboardFormat("UniformResourceLocator");
+        context.MasterListExists = true;
+        context.RegisterFormats();
         platform::SetLogSink(&log);
     }
     void TearDown() override {
         platform::SetLogSink(nullptr);
-        TProgramState::Get().Reset();
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
     }
@@ -238,6 +232,8 @@ protected:
     }
 
     platform::sim::SimDesktop desk;
+    // The run's context, as the program's core makes it.
+    TClipContext context{desk.Clock(), desk.Clipboard()};
     LogLines log;
     std::string root;
 };

@@ -9,9 +9,9 @@
 #include "SimDesktop.h"
 #include "SimMessageBoxes.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
-#include "TProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -101,24 +101,20 @@ protected:
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
         master.DataDir = root;
-        TProgramState& st = TProgramState::Get();
-        st.Reset();
-        st.MasterListExists = true;
-        st.Desktop = &desk;
-        st.RtfFormat = desk.Clipboard().RegisterClipboardFormat("Rich Text Format");
-        st.HtmlFormat = desk.Clipboard().RegisterClipboardFormat("HTML Format");
+        context.MasterListExists = true;
+        context.RtfFormat = context.RegisterFormat("Rich Text Format");
+        context.HtmlFormat = context.RegisterFormat("HTML Format");
         platform::SetLogSink(&log);
     }
     void TearDown() override {
         platform::SetLogSink(nullptr);
-        TProgramState::Get().Reset();
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
     }
 
     // A collection in root + dir + "/", reporting to the fake master list.
     std::unique_ptr<TClipColl> MakeColl(const std::string& dir, bool withDefaults = true) {
-        auto coll = std::make_unique<TClipColl>(withDefaults, &master);
+        auto coll = std::make_unique<TClipColl>(context, withDefaults, &master);
         coll->DirName = root + dir;
         coll->Title = dir;
         return coll;
@@ -137,7 +133,7 @@ protected:
 
     // A new clip as callers add one: serial number, sort key, collection, then the list.
     static TClipObj* AddText(TClipColl& coll, const std::string& text) {
-        auto clip = std::make_unique<TClipObj>(coll.GetNextSerialNum(), "editor");
+        auto clip = std::make_unique<TClipObj>(coll.Context(), coll.GetNextSerialNum(), "editor");
         clip->SortKey = coll.GetNextClipSortKey();
         clip->SetColl(&coll);
         Bytes bytes(text.begin(), text.end());
@@ -158,6 +154,8 @@ protected:
     }
 
     platform::sim::SimDesktop desk;
+    // The run's context, as the program's core makes it.
+    TClipContext context{desk.Clock(), desk.Clipboard()};
     FakeMaster master;
     KeptLog log;
     std::string root;

@@ -3,7 +3,7 @@
 // The test kills it somewhere in that save.
 #include "SaveCrashWorkload.h"
 #include "SimDesktop.h"
-#include "TProgramState.h"
+#include "TClipContext.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -14,10 +14,10 @@ int main(int argc, char* argv[]) {
     if (argc != 2)
         return 2;
     bx::platform::sim::SimDesktop desk;
-    TProgramState::Get().Desktop = &desk;
+    TClipContext context(desk.Clock(), desk.Clipboard());
     TDataSourceList sources;
     crashtest::SetUpSources(sources, argv[1]);
-    TMasterList master(sources, nullptr);
+    TMasterList master(context, sources, nullptr);
     TMasterList::DetermineFirstGoodDataSource(sources, nullptr);
     master.Load();
     for (int c = 0; c < crashtest::Collections; ++c) {
@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
             if (master.Item(i)->Title == crashtest::CollName(c))
                 coll = master.Item(i);
         if (coll == nullptr) {
-            auto made = std::make_unique<TClipColl>(true, &master);
+            auto made = std::make_unique<TClipColl>(context, true, &master);
             made->Title = crashtest::CollName(c);
             made->DirName = crashtest::CollName(c);
             made->Parent = master.Item(0);

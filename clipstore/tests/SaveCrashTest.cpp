@@ -3,8 +3,8 @@
 // a few thousand clips and is killed (SIGKILL) at points spread over the time a save takes.
 #include "SaveCrashWorkload.h"
 #include "SimDesktop.h"
+#include "TClipContext.h"
 #include "TLeftoverFiles.h"
-#include "TProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -74,11 +74,8 @@ protected:
         dir = (std::filesystem::temp_directory_path() / ("bx_crash_" + std::to_string(::getpid()))).string() + "/";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        TProgramState::Get().Reset();
-        TProgramState::Get().Desktop = &desk;
     }
     void TearDown() override {
-        TProgramState::Get().Reset();
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }
@@ -87,7 +84,7 @@ protected:
     std::map<std::string, std::size_t> LoadAndCheck() {
         TDataSourceList sources;
         crashtest::SetUpSources(sources, dir);
-        TMasterList master(sources, nullptr);
+        TMasterList master(context, sources, nullptr);
         master.Load();
         std::map<std::string, std::size_t> counts;
         for (std::size_t i = 0; i < master.Count(); ++i) {
@@ -105,6 +102,7 @@ protected:
     }
 
     platform::sim::SimDesktop desk;
+    TClipContext context{desk.Clock(), desk.Clipboard()};
     std::string dir;
 };
 

@@ -47,7 +47,7 @@ inline void SetUpSources(TDataSourceList& sources, const std::string& dir) {
 inline void AddClips(TClipColl& coll, int count) {
     for (int i = 0; i < count; ++i) {
         const std::int32_t serial = coll.GetNextSerialNum();
-        auto clip = std::make_unique<TClipObj>(serial, "CRASHTEST");
+        auto clip = std::make_unique<TClipObj>(coll.Context(), serial, "CRASHTEST");
         clip->SortKey = coll.GetNextClipSortKey();
         clip->SetColl(&coll);
         const std::string text = ClipText(coll.Title, serial);

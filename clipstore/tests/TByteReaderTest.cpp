@@ -113,12 +113,12 @@ TEST_F(ByteReaderTest, DamagedCollectionsLoadAlikeStreamedAndWhole) {
     ASSERT_TRUE(coll->SaveToFile(file));
     const Bytes valid = FileBytes(file);
     platform::SetLogSink(nullptr);
-    TProgramState::Get().StartingUp = true;
+    context.StartingUp = true;
 
     std::mt19937 random(8);
     const auto below = [&random](std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(random() % n); };
     const auto outcome = [&](TByteReader& in) {
-        TClipColl back(false, &master);
+        TClipColl back(context, false, &master);
         back.DirName = coll->DirName;
         std::string got;
         try {

@@ -24,11 +24,11 @@ TEST_F(ClipCollMutationTest, DamagedFilesLoadOrRaiseNeverCrash) {
     AddText(*coll, "");
     AddText(*coll, std::string(1500, 'L')); // a data file
     {
-        auto clip = std::make_unique<TClipObj>(coll->GetNextSerialNum(), "browser");
+        auto clip = std::make_unique<TClipObj>(context, coll->GetNextSerialNum(), "browser");
         clip->SortKey = coll->GetNextClipSortKey();
         clip->SetColl(coll.get());
         AddBlock(*clip, CF_TEXT, "CF_TEXT", Bytes{'h', 'i', 0});
-        AddBlock(*clip, TProgramState::Get().HtmlFormat, "HTML Format", Bytes{'<', 'p', '>'});
+        AddBlock(*clip, context.HtmlFormat, "HTML Format", Bytes{'<', 'p', '>'});
         clip->SetTitle("hi");
         coll->MyAddObject(clip->Title, std::move(clip));
     }
@@ -40,7 +40,7 @@ TEST_F(ClipCollMutationTest, DamagedFilesLoadOrRaiseNeverCrash) {
 
     // Nothing of the many lines and boxes is needed here.
     platform::SetLogSink(nullptr);
-    TProgramState::Get().StartingUp = true;
+    context.StartingUp = true;
 
     std::mt19937 random(20261209);
     const auto below = [&random](std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(random() % n); };
@@ -86,7 +86,7 @@ TEST_F(ClipCollMutationTest, DamagedFilesLoadOrRaiseNeverCrash) {
             break;
         }
 
-        TClipColl back(false, &master);
+        TClipColl back(context, false, &master);
         back.DirName = coll->DirName;
         try {
             if (round % 50 == 0) {

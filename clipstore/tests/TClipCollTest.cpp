@@ -116,7 +116,7 @@ struct OldFile {
 };
 
 TEST_F(ClipCollTest, CreateWithAndWithoutDefaults) {
-    const TClipColl fresh(true);
+    const TClipColl fresh(context, true);
     EXPECT_EQ(fresh.SortKey, 1010);
     EXPECT_EQ(fresh.ImageIndex, 10);
     EXPECT_EQ(fresh.Title, "NEW Collection");
@@ -128,7 +128,7 @@ TEST_F(ClipCollTest, CreateWithAndWithoutDefaults) {
     EXPECT_EQ(fresh.SortColumn, 1);
     EXPECT_FALSE(fresh.SortAscending);
 
-    const TClipColl blank(false);
+    const TClipColl blank(context, false);
     EXPECT_EQ(blank.DirName, "0");
     EXPECT_EQ(blank.Title, "");
     EXPECT_EQ(blank.SortKey, 0);
@@ -139,7 +139,7 @@ TEST_F(ClipCollTest, CreateWithAndWithoutDefaults) {
 }
 
 TEST_F(ClipCollTest, SerialNumbersAndSortKeysWrap) {
-    TClipColl coll(true, &master);
+    TClipColl coll(context, true, &master);
     coll.Dirty = false;
     EXPECT_EQ(coll.GetNextSerialNum(), 1);
     EXPECT_EQ(coll.GetNextSerialNum(), 2);
@@ -159,23 +159,23 @@ TEST_F(ClipCollTest, SerialNumbersAndSortKeysWrap) {
 }
 
 TEST_F(ClipCollTest, PathsFollowParentsAndTheCurrentDataSource) {
-    TClipColl base(false, &master);
+    TClipColl base(context, false, &master);
     base.DirName = "/data/clips"; // a data source's base folder holds the full path
-    TClipColl child(true, &master);
+    TClipColl child(context, true, &master);
     child.Parent = &base;
     child.DirName = "Work";
-    TClipColl grandchild(true, &master);
+    TClipColl grandchild(context, true, &master);
     grandchild.Parent = &child;
     grandchild.DirName = "Old";
     EXPECT_EQ(base.GetPath(), "/data/clips/");
     EXPECT_EQ(grandchild.GetPath(), "/data/clips/Work/Old/");
 
     master.DataDir = "/data/main/";
-    TClipColl trash(true, &master);
+    TClipColl trash(context, true, &master);
     trash.DirName = "TrashCan";
     trash.CollType = TClipColl::TrashCanColl;
     EXPECT_EQ(trash.GetPath(), "/data/main/TrashCan/");
-    TClipColl top(true, &master);
+    TClipColl top(context, true, &master);
     top.DirName = "Short-Term";
     master.NeedDefaults = true;
     EXPECT_EQ(top.GetPath(), "/data/main/Short-Term/");
@@ -208,7 +208,7 @@ TEST_F(ClipCollTest, ReadOnlyCollectionIgnoresAddsAndRemoves) {
     master.Dirty = false;
     coll->ListChanged = false;
 
-    auto clip = std::make_unique<TClipObj>(9, "x");
+    auto clip = std::make_unique<TClipObj>(context, 9, "x");
     EXPECT_EQ(coll->MyAddObject("new", std::move(clip)), 0);
     EXPECT_NE(clip, nullptr); // still the caller's
     EXPECT_EQ(coll->RemoveItem(0, true), nullptr);
@@ -348,7 +348,7 @@ TEST_F(ClipCollTest, TrashCanPurgesAlwaysAndSafeCollectionsNever) {
 
 TEST_F(ClipCollTest, RemoveItemDeletesTheClipFilesWhateverTheirCase) {
     auto coll = MakeColl("files");
-    auto clip = std::make_unique<TClipObj>(coll->GetNextSerialNum(), "paint");
+    auto clip = std::make_unique<TClipObj>(context, coll->GetNextSerialNum(), "paint");
     clip->SetColl(coll.get());
     auto d = std::make_unique<TClipData>(TClipData::TypeBitmap);
     d->FormatNum = CF_BITMAP;
@@ -402,18 +402,18 @@ TEST_F(ClipCollTest, RoundTripOfClipsOfSeveralKinds) {
     AddText(*coll, "short text");
     AddText(*coll, std::string(3000, 'x')); // a data file
     {
-        auto clip = std::make_unique<TClipObj>(coll->GetNextSerialNum(), "browser");
+        auto clip = std::make_unique<TClipObj>(context, coll->GetNextSerialNum(), "browser");
         clip->SortKey = coll->GetNextClipSortKey();
         clip->SetColl(coll.get());
         clip->SourceURL = "https://example.org/page";
         const std::string html = "<b>bold</b>";
-        AddBlock(*clip, TProgramState::Get().HtmlFormat, "HTML Format", Bytes(html.begin(), html.end()));
+        AddBlock(*clip, context.HtmlFormat, "HTML Format", Bytes(html.begin(), html.end()));
         AddBlock(*clip, CF_TEXT, "CF_TEXT", Bytes{'b', 'o', 'l', 'd', 0});
         clip->SetTitle("bold");
         coll->MyAddObject(clip->Title, std::move(clip));
     }
     {
-        auto clip = std::make_unique<TClipObj>(coll->GetNextSerialNum(), "paint");
+        auto clip = std::make_unique<TClipObj>(context, coll->GetNextSerialNum(), "paint");
         clip->SortKey = coll->GetNextClipSortKey();
         clip->SetColl(coll.get());
         auto bmp = std::make_unique<TClipData>(TClipData::TypeBitmap);
@@ -448,8 +448,8 @@ TEST_F(ClipCollTest, RoundTripOfClipsOfSeveralKinds) {
     ASSERT_EQ(::stat(coll->GetPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
-    TProgramState::Get().StartingUp = true;
-    TClipColl back(false, &master);
+    context.StartingUp = true;
+    TClipColl back(context, false, &master);
     back.DirName = coll->DirName;
     const auto report = back.LoadFromFile(file);
     ASSERT_TRUE(report.has_value());
@@ -495,7 +495,7 @@ TEST_F(ClipCollTest, RoundTripOfClipsOfSeveralKinds) {
         }
     }
     EXPECT_EQ(BlockBytes(back.Clip(1)->GetHandle(CF_TEXT)), BlockBytes(coll->Clip(1)->GetHandle(CF_TEXT)));
-    EXPECT_EQ(BlockBytes(back.Clip(2)->GetHandle(TProgramState::Get().HtmlFormat)),
+    EXPECT_EQ(BlockBytes(back.Clip(2)->GetHandle(context.HtmlFormat)),
               (Bytes{'<', 'b', '>', 'b', 'o', 'l', 'd', '<', '/', 'b', '>'}));
     ASSERT_NE(back.Clip(3)->GetObj(CF_BITMAP).Bitmap, nullptr);
     EXPECT_EQ(back.Clip(3)->GetObj(CF_BITMAP).Bitmap->Dib(), SmallDib());
@@ -538,13 +538,13 @@ TEST_F(ClipCollTest, LoadFindsTheFileWhateverItsCase) {
     AddText(*coll, "a");
     ASSERT_TRUE(coll->SaveToFile(coll->GetPath() + "_coll.bx4"));
 
-    TClipColl back(false, &master);
+    TClipColl back(context, false, &master);
     back.DirName = coll->DirName;
     const auto report = back.LoadFromFile(back.GetPath() + TClipColl::FileName);
     ASSERT_TRUE(report.has_value());
     EXPECT_EQ(back.Count(), 1u);
 
-    TClipColl none(false, &master);
+    TClipColl none(context, false, &master);
     none.DirName = root + "nothing";
     EXPECT_FALSE(none.LoadFromFile(none.GetPath() + TClipColl::FileName).has_value());
     EXPECT_EQ(none.Count(), 0u);
@@ -574,11 +574,11 @@ TEST_F(ClipCollTest, EarlierVersionsReadByTheTable) {
         {504, "COLL.504", false, 4, 777, true, 900, 3, false, false},
         {505, "COLL.505", false, 4, 777, true, 900, 3, true, false},
     };
-    TProgramState::Get().StartingUp = true;
+    context.StartingUp = true;
     for (const Expect& e : cases) {
         SCOPED_TRACE(e.header);
         TByteReader in(OldFile{e.version, {}}.Build(e.header));
-        TClipColl coll(false, &master);
+        TClipColl coll(context, false, &master);
         const auto report = coll.LoadFromStream(in);
         EXPECT_EQ(report.Version, e.version);
         EXPECT_EQ(in.Remaining(), 0u);
@@ -600,9 +600,9 @@ TEST_F(ClipCollTest, EarlierVersionsReadByTheTable) {
 }
 
 TEST_F(ClipCollTest, Version501FileGetsClipSortKeysFromSerials) {
-    TProgramState::Get().StartingUp = true;
+    context.StartingUp = true;
     TByteReader in(OldFile{501, {3, 12, 5}}.Build("COLL.501"));
-    TClipColl coll(false, &master);
+    TClipColl coll(context, false, &master);
     coll.DirName = root + "old";
     const auto report = coll.LoadFromStream(in);
     EXPECT_EQ(report.Passed, 3);
@@ -636,9 +636,9 @@ TEST_F(ClipCollTest, DamagedRecordIsSkippedByStreamRecovery) {
     const std::size_t length = format + 14 + 4 + 1 + bytes[format + 18] + 2 + 4 + 1;
     bytes[length + 3] = 0x7F;
 
-    TProgramState::Get().StartingUp = true;
+    context.StartingUp = true;
     master.Dirty = false;
-    TClipColl back(false, &master);
+    TClipColl back(context, false, &master);
     back.DirName = coll->DirName;
     TByteReader in(bytes);
     const auto report = back.LoadFromStream(in);
@@ -665,7 +665,7 @@ TEST_F(ClipCollTest, MissingDataFileDropsTheClipWithoutRecovery) {
     ASSERT_TRUE(coll->SaveToFile(file));
     fs::remove(coll->GetPath() + "D1.DAT");
 
-    TClipColl back(false, &master);
+    TClipColl back(context, false, &master);
     back.DirName = coll->DirName;
     const auto report = back.LoadFromFile(file);
     ASSERT_TRUE(report.has_value());
@@ -681,7 +681,7 @@ TEST_F(ClipCollTest, FileEndingInsideTheHeaderRaises) {
     coll->SaveToStream(w);
     Bytes bytes = w.Take();
     bytes.resize(20);
-    TClipColl back(false, &master);
+    TClipColl back(context, false, &master);
     TByteReader in(bytes);
     EXPECT_THROW(back.LoadFromStream(in), EMyStreamError);
 }
@@ -695,8 +695,8 @@ TEST_F(ClipCollTest, HugeEntryCountOnAShortFileEndsQuickly) {
     const std::size_t count = FindBytes(bytes, std::string("\x08") + "CLIP.510", 0) - 4;
     bytes[count + 3] = 0x7F; // 2 billion entries and more
 
-    TProgramState::Get().StartingUp = true;
-    TClipColl back(false, &master);
+    context.StartingUp = true;
+    TClipColl back(context, false, &master);
     back.DirName = coll->DirName;
     TByteReader in(bytes);
     const auto report = back.LoadFromStream(in);
@@ -710,7 +710,7 @@ TEST_F(ClipCollTest, ReadOnlyCollectionAcceptsNoNewClipsAfterLoading) {
     AddText(*coll, "a");
     TByteWriter w;
     coll->SaveToStream(w);
-    TClipColl back(false, &master);
+    TClipColl back(context, false, &master);
     back.ReadOnly = true;
     back.DirName = coll->DirName;
     TByteReader in(w.Take());

@@ -37,7 +37,7 @@ protected:
     }
 
     std::unique_ptr<TClipObj> NewClip(std::int32_t serial) {
-        auto clip = std::make_unique<TClipObj>(serial, "GEDIT");
+        auto clip = std::make_unique<TClipObj>(context, serial, "GEDIT");
         clip->Coll = &a;
         clip->Title = "Title of " + std::to_string(serial);
         clip->TimeStamp = 46000.25;
@@ -71,7 +71,7 @@ protected:
 
     // Reads a clip record as the collection does, and loads the data of a clip with a data file.
     std::unique_ptr<TClipObj> ReadBack(const Bytes& record, IClipCollection& coll, bool* result = nullptr) {
-        auto clip = std::make_unique<TClipObj>(0, "Stream");
+        auto clip = std::make_unique<TClipObj>(context, 0, "Stream");
         clip->Coll = &coll;
         TByteReader r(record);
         const bool ok = clip->LoadFromStream(r);
@@ -233,7 +233,7 @@ TEST_F(ClipFileTest, TheFormatCountAndTheDataFileOnSaving) {
     const Bytes second = Record(*next);
     stream.insert(stream.end(), second.begin(), second.end());
     TByteReader r(stream);
-    TClipObj first(0, "Stream"), following(0, "Stream");
+    TClipObj first(context, 0, "Stream"), following(context, 0, "Stream");
     first.Coll = following.Coll = &a;
     EXPECT_TRUE(first.LoadFromStream(r));
     EXPECT_TRUE(following.LoadFromStream(r));
@@ -323,7 +323,7 @@ TEST_F(ClipFileTest, RecordsOfEarlierVersions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.record.title + " " + std::to_string(c.record.version));
-        TClipObj clip(0, "Stream");
+        TClipObj clip(context, 0, "Stream");
         clip.Coll = &a;
         TByteReader r(BuildOld(c.record));
         EXPECT_TRUE(clip.LoadFromStream(r));
@@ -342,12 +342,12 @@ TEST_F(ClipFileTest, RecordsOfEarlierVersions) {
 }
 
 TEST_F(ClipFileTest, AnOldBrowserClipTakesItsAddressFromItsHtml) {
-    const UINT html = TProgramState::Get().HtmlFormat;
+    const UINT html = context.HtmlFormat;
     const std::string page = "Version:0.9\nStartHTML:0000000105\nSourceURL:http://old.example/a\r\n<html></html>";
     OldRecord o{503,        "Browser",
                 0,          100,
                 "iexplore", FormatRecord(503, 0, "HTML Format", static_cast<std::uint16_t>(html), TextBytes(page))};
-    TClipObj clip(0, "Stream");
+    TClipObj clip(context, 0, "Stream");
     clip.Coll = &a;
     TByteReader r(BuildOld(o));
     EXPECT_TRUE(clip.LoadFromStream(r));
@@ -365,7 +365,7 @@ TEST_F(ClipFileTest, StringsAreUtf8CutOnACharacterBoundaryAndOldBytesAreWindows1
     auto back = ReadBack(Record(*clip), a);
     EXPECT_EQ(back->SourceURL, url.substr(0, 254));
 
-    TClipObj old(0, "Stream");
+    TClipObj old(context, 0, "Stream");
     old.Coll = &a;
     TByteReader r(BuildOld({503, "Caf\xE9 \x80 5", 1, 100,
                             "\x93"
@@ -383,7 +383,7 @@ TEST_F(ClipFileTest, RegisteredFormatsAreKnownByName) {
     const Bytes plain = FormatRecord(510, 0, "UNICODTEXT", 13, Bytes{'a', 0, 0, 0}, false);
     records.insert(records.end(), plain.begin(), plain.end());
     OldRecord o{510, "Two formats", 0, 100, "GEDIT", records, 2};
-    TClipObj clip(0, "Stream");
+    TClipObj clip(context, 0, "Stream");
     clip.Coll = &a;
     TByteReader r(BuildOld(o));
     EXPECT_TRUE(clip.LoadFromStream(r));
@@ -396,7 +396,7 @@ TEST_F(ClipFileTest, RegisteredFormatsAreKnownByName) {
 
 TEST_F(ClipFileTest, MissingFilesAndBadRecords) {
     // A data file that is not there.
-    TClipObj lost(40, "X");
+    TClipObj lost(context, 40, "X");
     lost.Coll = &a;
     lost.Title = "Lost";
     lost.DataInFile = true;
@@ -413,7 +413,7 @@ TEST_F(ClipFileTest, MissingFilesAndBadRecords) {
     EXPECT_THROW(lost.Load(), EMyStreamError);
 
     // Neither online nor with a data file.
-    TClipObj inline_(41, "ED");
+    TClipObj inline_(context, 41, "ED");
     try {
         inline_.GetHandle(CF_TEXT);
         FAIL() << "no error";
@@ -430,7 +430,7 @@ TEST_F(ClipFileTest, MissingFilesAndBadRecords) {
     pic->UnLoad();
     EXPECT_THROW(pic->Load(), EGraphicOpenError);
     Bytes inlineRecord = BuildOld({510, "Pic", 2, 0, "GEDIT", FormatRecord(510, 1, "BITMAP", CF_BITMAP, {})});
-    TClipObj inlinePic(0, "Stream");
+    TClipObj inlinePic(context, 0, "Stream");
     inlinePic.Coll = &a;
     TByteReader r(inlineRecord);
     EXPECT_FALSE(inlinePic.LoadFromStream(r));
@@ -440,7 +440,7 @@ TEST_F(ClipFileTest, MissingFilesAndBadRecords) {
     Bytes two = FormatRecord(510, 7, "ODD", 99, {});
     const Bytes text = FormatRecord(510, 0, "TEXT", CF_TEXT, TextBytes("after"));
     two.insert(two.end(), text.begin(), text.end());
-    TClipObj odd(0, "Stream");
+    TClipObj odd(context, 0, "Stream");
     odd.Coll = &a;
     TByteReader r2(BuildOld({510, "Odd", 1, 0, "GEDIT", two, 2}));
     EXPECT_TRUE(odd.LoadFromStream(r2)); // the last record counts
@@ -465,7 +465,7 @@ TEST_F(ClipFileTest, MissingFilesAndBadRecords) {
     huge.WriteBool(true);
     huge.WriteU32(0xFFFFFFF0u);
     huge.WriteBytes(TextBytes("short").data(), 6);
-    TClipObj cut(0, "Stream");
+    TClipObj cut(context, 0, "Stream");
     cut.Coll = &a;
     TByteReader r3(BuildOld({510, "Cut", 1, 0, "GEDIT", huge.Take(), 0x7FFFFFFF}));
     EXPECT_FALSE(cut.LoadFromStream(r3));
@@ -508,7 +508,7 @@ TEST_F(ClipFileTest, AMovedClipReadsBackInItsNewCollection) {
     Record(*clip);
     clip->Load();
     ASSERT_TRUE(TClipObj::RelocateFiles(a, b, 20, 3, false));
-    TClipObj moved(3, "GEDIT");
+    TClipObj moved(context, 3, "GEDIT");
     moved.Coll = &b;
     moved.DataInFile = true;
     moved.StoredFormatCount = 3;

@@ -57,7 +57,7 @@ TEST_F(ClipObjTest, CleanTitleFoldsControlsAndRunsAndStopsAtSixtyCharacters) {
 
 TEST_F(ClipObjTest, SetTitleKeepsSixtyCharactersAndMarksTheCollection) {
     TestColl coll(root + "a/");
-    TClipObj clip(1, "GEDIT");
+    TClipObj clip(context, 1, "GEDIT");
     EXPECT_EQ(clip.Title, "X");
     clip.Coll = &coll;
     clip.Dirty = false;
@@ -74,20 +74,20 @@ TEST_F(ClipObjTest, SetTitleKeepsSixtyCharactersAndMarksTheCollection) {
 
 TEST_F(ClipObjTest, SetCollMarksDirtyExceptWhileStartingUp) {
     TestColl coll(root + "a/");
-    TClipObj clip(1, "X");
-    TProgramState::Get().StartingUp = true;
+    TClipObj clip(context, 1, "X");
+    context.StartingUp = true;
     clip.Dirty = false;
     clip.SetColl(&coll);
     EXPECT_FALSE(clip.Dirty);
     EXPECT_EQ(clip.Coll, &coll);
-    TProgramState::Get().StartingUp = false;
+    context.StartingUp = false;
     clip.SetColl(&coll);
     EXPECT_TRUE(clip.Dirty);
     EXPECT_TRUE(coll.Dirty);
 }
 
 TEST_F(ClipObjTest, GetTitleComesFromTheTextOrNamesTheKindWithTheTime) {
-    TClipObj clip(1, "X");
+    TClipObj clip(context, 1, "X");
     clip.Online = true;
     clip.TimeStamp = EncodeDateTime({2026, 3, 4, 5, 6, 7, 0});
     EXPECT_EQ(clip.GetTitle(), "Other:2026-03-04 05:06:07");
@@ -100,7 +100,7 @@ TEST_F(ClipObjTest, GetTitleComesFromTheTextOrNamesTheKindWithTheTime) {
         EXPECT_EQ(clip.STimeStamp(), "Invalid Date");
     }
 
-    TClipObj pic(2, "X");
+    TClipObj pic(context, 2, "X");
     pic.Online = true;
     pic.TimeStamp = EncodeDateTime({2026, 3, 4, 5, 6, 7, 0});
     auto d = std::make_unique<TClipData>(TClipData::TypeBitmap);
@@ -109,13 +109,13 @@ TEST_F(ClipObjTest, GetTitleComesFromTheTextOrNamesTheKindWithTheTime) {
     pic.SetIcon(CF_BITMAP);
     EXPECT_EQ(pic.GetTitle(), "Graphic:2026-03-04 05:06:07");
 
-    TClipObj text(3, "X");
+    TClipObj text(context, 3, "X");
     AddBlock(text, CF_TEXT, "TEXT", TextBytes("  Hello\r\nWorld"));
     EXPECT_EQ(text.GetTitle(), " Hello World");
 }
 
 TEST_F(ClipObjTest, TypeBitsAndIcons) {
-    const TProgramState& st = TProgramState::Get();
+    const TClipContext& st = context;
     struct Case {
         std::vector<UINT> formats;
         std::int32_t bits;
@@ -132,7 +132,7 @@ TEST_F(ClipObjTest, TypeBitsAndIcons) {
         {{CF_UNICODETEXT, 0xC123}, 0, 5},
     };
     for (const Case& c : cases) {
-        TClipObj clip(1, "X");
+        TClipObj clip(context, 1, "X");
         for (UINT f : c.formats)
             clip.SetIcon(f);
         EXPECT_EQ(clip.IconBits, c.bits);
@@ -143,7 +143,7 @@ TEST_F(ClipObjTest, TypeBitsAndIcons) {
             }
         }
     }
-    TClipObj clip(1, "X");
+    TClipObj clip(context, 1, "X");
     clip.IconBits = 64;
     EXPECT_FALSE(clip.HasIcon(CF_UNICODETEXT));
     clip.IconBits = 8;
@@ -152,7 +152,7 @@ TEST_F(ClipObjTest, TypeBitsAndIcons) {
 
 TEST_F(ClipObjTest, HasFormatAnswersFromTheTypeBitsWithoutLoading) {
     TestColl coll(root + "a/");
-    TClipObj clip(7, "X");
+    TClipObj clip(context, 7, "X");
     clip.Coll = &coll;
     clip.DataInFile = true; // its data file does not exist: loading would raise
     clip.Formats.reset();
@@ -166,7 +166,7 @@ TEST_F(ClipObjTest, HasFormatAnswersFromTheTypeBitsWithoutLoading) {
 }
 
 TEST_F(ClipObjTest, IndexedAccessPastTheEnd) {
-    TClipObj clip(1, "X");
+    TClipObj clip(context, 1, "X");
     AddBlock(clip, CF_TEXT, "TEXT", TextBytes("abc"));
     EXPECT_EQ(clip.GetDataSize(0), 4);
     EXPECT_EQ(clip.GetFormatNum(0), 1);
@@ -183,7 +183,7 @@ TEST_F(ClipObjTest, IndexedAccessPastTheEnd) {
 }
 
 TEST_F(ClipObjTest, LockHoldsOneBlockAndReleasesAStaleLock) {
-    TClipObj clip(1, "X");
+    TClipObj clip(context, 1, "X");
     clip.Title = "T";
     AddBlock(clip, CF_TEXT, "TEXT", TextBytes("abc"));
     AddBlock(clip, CF_UNICODETEXT, "UNICODTEXT", Bytes{'a', 0, 0, 0});
@@ -203,9 +203,9 @@ TEST_F(ClipObjTest, LockHoldsOneBlockAndReleasesAStaleLock) {
 }
 
 TEST_F(ClipObjTest, WithoutAMasterListDataOperationsExitEarly) {
-    TClipObj clip(1, "X");
+    TClipObj clip(context, 1, "X");
     AddBlock(clip, CF_TEXT, "TEXT", TextBytes("abc"));
-    TProgramState::Get().MasterListExists = false;
+    context.MasterListExists = false;
     EXPECT_EQ(clip.Lock(CF_TEXT), 0u);
     EXPECT_EQ(log.Count("SYSTEM", "TClipObj.lock - Early Exit, as MasterList is NIL"), 1);
     clip.Unlock();
@@ -220,7 +220,7 @@ TEST_F(ClipObjTest, WithoutAMasterListDataOperationsExitEarly) {
 }
 
 TEST_F(ClipObjTest, FindInTitleAndBodyIgnoreCaseOfAToZOnly) {
-    TClipObj clip(1, "X");
+    TClipObj clip(context, 1, "X");
     clip.Title = "Hello World \xC3\xA9t\xC3\xA9";
     AddBlock(clip, CF_TEXT, "TEXT", TextBytes("The Quick brown fox \xC3\x89T\xC3\x89"));
     EXPECT_TRUE(clip.FindInTitle("wORLD"));
@@ -232,7 +232,7 @@ TEST_F(ClipObjTest, FindInTitleAndBodyIgnoreCaseOfAToZOnly) {
     EXPECT_FALSE(clip.FindInbody("\xC3\xA9t\xC3\xA9"));
     EXPECT_TRUE(clip.FindInbody("\xC3\x89t\xC3\x89"));
     EXPECT_EQ(clip.LockedFormat, 0);
-    TClipObj none(2, "X");
+    TClipObj none(context, 2, "X");
     none.Online = true;
     EXPECT_FALSE(none.FindInbody("a"));
 }
@@ -255,7 +255,7 @@ TEST_F(ClipObjTest, FindInbodyFindsTheTextWhereverItStandsAndOnlyBeforeTheZeroBy
         {std::string("before\0needle", 13), "needle", false}, // behind the zero byte
     };
     for (const Case& c : cases) {
-        TClipObj clip(1, "X");
+        TClipObj clip(context, 1, "X");
         AddBlock(clip, CF_TEXT, "TEXT", TextBytes(c.body));
         EXPECT_EQ(clip.FindInbody(c.text), c.found) << c.body << " / " << c.text;
     }
@@ -290,7 +290,7 @@ TEST_F(ClipObjTest, HoldsUpperAsciiAgreesWithUpperCasingAndFinding) {
 
 TEST_F(ClipObjTest, UnLoadDropsOnlyASavedClipWithADataFile) {
     TestColl coll(root + "a/");
-    TClipObj clip(4, "X");
+    TClipObj clip(context, 4, "X");
     clip.Coll = &coll;
     AddBlock(clip, CF_TEXT, "TEXT", TextBytes("abc"));
     clip.UnLoad(); // dirty
@@ -307,7 +307,7 @@ TEST_F(ClipObjTest, UnLoadDropsOnlyASavedClipWithADataFile) {
 
 TEST_F(ClipObjTest, AuditFindsAMissingDataFileAndBadFormats) {
     TestColl coll(root + "a/");
-    TClipObj clip(9, "X");
+    TClipObj clip(context, 9, "X");
     clip.Coll = &coll;
     AddBlock(clip, CF_TEXT, "TEXT", TextBytes("abc"));
     EXPECT_TRUE(clip.Audit());
@@ -326,8 +326,8 @@ TEST_F(ClipObjTest, AuditFindsAMissingDataFileAndBadFormats) {
 }
 
 TEST_F(ClipObjTest, CloneCopiesMetadataAndTheTextOfAnInlineClip) {
-    const TProgramState& st = TProgramState::Get();
-    TClipObj source(3, "GEDIT");
+    const TClipContext& st = context;
+    TClipObj source(context, 3, "GEDIT");
     source.Title = "Source";
     source.Reserved = 77;
     source.SortKey = 500;
@@ -336,7 +336,7 @@ TEST_F(ClipObjTest, CloneCopiesMetadataAndTheTextOfAnInlineClip) {
     source.SetIcon(CF_HDROP);
     source.SetIcon(st.HtmlFormat);
     source.SetIcon(st.RtfFormat);
-    TClipObj clone(8, "Mover");
+    TClipObj clone(context, 8, "Mover");
     clone.SortKey = 800;
     clone.CloneClipObj(source);
     EXPECT_EQ(clone.Title, "Source");
@@ -350,12 +350,12 @@ TEST_F(ClipObjTest, CloneCopiesMetadataAndTheTextOfAnInlineClip) {
     EXPECT_EQ(TGlobalBlocks::TextOfHandle(clone.GetHandle(CF_TEXT)), "body");
     EXPECT_TRUE(clone.Dirty);
 
-    TClipObj filed(4, "X");
+    TClipObj filed(context, 4, "X");
     filed.DataInFile = true;
     filed.StoredFormatCount = 3;
     filed.Formats.reset();
     filed.IconBits = 2;
-    TClipObj clone2(9, "Mover");
+    TClipObj clone2(context, 9, "Mover");
     clone2.CloneClipObj(filed);
     EXPECT_TRUE(clone2.DataInFile);
     EXPECT_FALSE(clone2.Dirty);

@@ -39,7 +39,7 @@ protected:
     bx::cliplink::TClipView5 view{desk};
     bx::cliplink::TClipboard clipboard{desk};
     TestProfile profile;
-    TClipObj clip{0, "GEDIT"};
+    TClipObj clip{context, 0, "GEDIT"};
 
     // The other program copies; the viewer reads the list of formats as it does for a change.
     void Copy(const std::vector<SimFormat>& formats) {
@@ -117,7 +117,7 @@ TEST_F(ClipPasteTest, TheProfileChoosesAndTheClipKeepsTheClipboardOrder) {
 TEST_F(ClipPasteTest, AFileListWithoutTextGetsATextOfItsPaths) {
     for (const bool wide : {true, false}) {
         SCOPED_TRACE(wide ? "wide" : "single-byte");
-        TClipObj fresh(0, "NAUTILUS");
+        TClipObj fresh(context, 0, "NAUTILUS");
         std::swap(clip.Formats, fresh.Formats);
         clip.Formats->clear();
         clip.IconBits = 0;
@@ -152,7 +152,7 @@ TEST_F(ClipPasteTest, FileListPathsAreReadWithinTheBlock) {
 }
 
 TEST_F(ClipPasteTest, AWebAddressWithoutTextGetsItsText) {
-    const UINT url = TProgramState::Get().UrlFormat;
+    const UINT url = context.UrlFormat;
     Copy({{url, TextBytes("https://example.org/page")}});
     EXPECT_EQ(Paste(), 2);
     EXPECT_EQ(Numbers(), (std::vector<UINT>{url, CF_TEXT}));
@@ -165,8 +165,8 @@ TEST_F(ClipPasteTest, AWebAddressWithoutTextGetsItsText) {
     EXPECT_EQ(Text(1), std::string(1024, 'u') + "\n");
 
     // Beside HTML too, whose type bit would hide the address from a lookup by type bits.
-    const UINT html = TProgramState::Get().HtmlFormat;
-    TClipObj page(0, "FIREFOX");
+    const UINT html = context.HtmlFormat;
+    TClipObj page(context, 0, "FIREFOX");
     Copy({{html, TextBytes("<a href=x>x</a>")}, {url, TextBytes("https://example.org/x")}});
     EXPECT_EQ(page.Paste(view, clipboard, profile), 3);
     ASSERT_EQ(page.Formats->size(), 3u);
@@ -229,7 +229,7 @@ TEST_F(ClipPasteTest, BitmapsAndMetafilePicturesBecomeGraphicObjects) {
 }
 
 TEST_F(ClipPasteTest, AForcedFormatIsReadWhateverTheProfileSays) {
-    const UINT rtf = TProgramState::Get().RtfFormat;
+    const UINT rtf = context.RtfFormat;
     Copy({{CF_TEXT, TextBytes("t")}, {rtf, TextBytes("{\\rtf1 t}")}, {CF_OEMTEXT, TextBytes("t")}});
     profile.rejected = {"Rich Text Format", "OEMTEXT"};
     const TClipObj::ForcedFormats forced = {

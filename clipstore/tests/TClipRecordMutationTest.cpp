@@ -153,7 +153,7 @@ protected:
 
 TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
     TestColl coll(root + "a/");
-    const UINT html = TProgramState::Get().HtmlFormat;
+    const UINT html = context.HtmlFormat;
     const Bytes text = FormatRecord(510, 0, "TEXT", CF_TEXT, TextBytes("hello there"));
     const Bytes oldText = FormatRecord(500, 0, "TEXT", CF_TEXT, TextBytes("old"));
     const Bytes registered = FormatRecord(510, 0, "HTML Format", static_cast<std::uint16_t>(html),
@@ -193,7 +193,7 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
         const Bytes& seed = clipSeeds[static_cast<std::size_t>(i) % clipSeeds.size()];
         Bytes input = Mutate(seed, series);
         input.insert(input.end(), seed.begin(), seed.end());
-        TClipObj clip(0, "Stream");
+        TClipObj clip(context, 0, "Stream");
         clip.Coll = &coll;
         TByteReader r(input);
         bool ok = false;
@@ -222,7 +222,7 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
         TClipData d(TClipData::TypeBlock);
         TByteReader r(input);
         try {
-            d.ReadRecord(r, 1, root + "a/");
+            d.ReadRecord(context, r, 1, root + "a/");
         } catch (const std::exception&) {
             // A picture file that cannot be opened raises, as it should.
         }
@@ -235,7 +235,7 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
         const Bytes& seed = dataFileSeeds[static_cast<std::size_t>(i) % dataFileSeeds.size()];
         const Bytes input = Mutate(seed, series);
         WriteFile(root + "a/D1.DAT", input);
-        TClipObj clip(1, "Stream");
+        TClipObj clip(context, 1, "Stream");
         clip.Coll = &coll;
         clip.DataInFile = true;
         clip.StoredFormatCount = (i % 7 == 0) ? 0x7FFFFFFF : 2;

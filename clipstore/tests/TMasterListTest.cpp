@@ -29,7 +29,7 @@ protected:
     }
 
     std::unique_ptr<TMasterList> NewList() {
-        auto list = std::make_unique<TMasterList>(sources, &boxes);
+        auto list = std::make_unique<TMasterList>(context, sources, &boxes);
         TMasterList::DetermineFirstGoodDataSource(sources, &boxes);
         return list;
     }
@@ -185,7 +185,7 @@ TEST_F(MasterListTest, SaveWritesTheNewFileAndKeepsThePreviousAsBackup) {
     EXPECT_EQ(FileBytes(dir + "_COLL.BX4"), second);
     EXPECT_EQ(FileBytes(dir + "_COLL.bak"), first);
 
-    auto reloaded = std::make_unique<TMasterList>(sources, &boxes);
+    auto reloaded = std::make_unique<TMasterList>(context, sources, &boxes);
     list.reset();
     reloaded->Load();
     ASSERT_NE(Find(*reloaded, "Short-Term"), nullptr);
@@ -239,7 +239,7 @@ TEST_F(MasterListTest, ReadOnlyDataSourceIsShownButNeverWrittenOrDesignated) {
     const std::string other = root + "ro/";
     fs::create_directories(other + "Shared");
     {
-        TClipColl coll(true);
+        TClipColl coll(context, true);
         coll.DirName = other + "Shared";
         coll.Title = "Shared";
         coll.SortKey = 1;
@@ -251,7 +251,7 @@ TEST_F(MasterListTest, ReadOnlyDataSourceIsShownButNeverWrittenOrDesignated) {
     AddSource(root + "rw/", false);
     fs::create_directories(root + "rw/Mine");
     {
-        TClipColl coll(true);
+        TClipColl coll(context, true);
         coll.DirName = root + "rw/Mine";
         coll.Title = "Mine";
         coll.SortKey = 900;
@@ -326,7 +326,7 @@ TEST_F(MasterListTest, DataSourceChoiceAndUnsafeDirectories) {
     EXPECT_EQ(boxes.Boxes()[0].text, "There is a problem with the data sources.  Please go into the DATA tab of "
                                      "User Preferences\nand add a valid, writeable data source.");
 
-    TMasterList list(sources, &boxes);
+    TMasterList list(context, sources, &boxes);
     EXPECT_FALSE(list.LoadDataSource(*sources.Source(2)));
     EXPECT_EQ(list.Count(), 0u);
 }

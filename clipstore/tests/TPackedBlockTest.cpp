@@ -49,7 +49,7 @@ protected:
 
     // A clip read back from its data file, as a clip of a collection is read on demand.
     std::unique_ptr<TClipObj> Loaded(std::int32_t serial, std::int32_t formats) {
-        auto clip = std::make_unique<TClipObj>(serial, "Stream");
+        auto clip = std::make_unique<TClipObj>(context, serial, "Stream");
         clip->Coll = &coll;
         clip->DataInFile = true;
         clip->StoredFormatCount = formats;
@@ -109,7 +109,7 @@ TEST_F(PackedBlockTest, BlocksComeBackByteForBytePackedOrNot) {
     std::int32_t serial = 100;
     for (const Case& tc : cases) {
         SCOPED_TRACE(tc.name);
-        TClipObj clip(++serial, "GEDIT");
+        TClipObj clip(context, ++serial, "GEDIT");
         clip.Coll = &coll;
         for (std::size_t i = 0; i < tc.blocks.size(); ++i)
             AddBlock(clip, i == 0 ? CF_TEXT : CF_OEMTEXT, i == 0 ? "TEXT" : "OEMTEXT", tc.blocks[i]);

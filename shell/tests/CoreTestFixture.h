@@ -15,7 +15,6 @@
 #include "TClipColl.h"
 #include "TDataSourceList.h"
 #include "TMasterList.h"
-#include "TProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +86,6 @@ protected:
                "/";
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
-        clipstore::TProgramState::Get().Reset();
         dirs.Environment["XDG_DATA_HOME"] = root + "share";
         settings = std::make_unique<TAppSettings>(desk.Registry(), dirs, boxes, folderDialog, sources, noCtrlV);
         settings->UseDefaultDataDirWithoutAsking = true;
@@ -96,7 +94,6 @@ protected:
     }
     void TearDown() override {
         core.reset();
-        clipstore::TProgramState::Get().Reset();
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
     }

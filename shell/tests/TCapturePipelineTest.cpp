@@ -62,7 +62,8 @@ TEST_F(CapturePipelineTest, FirstStartMakesTheDefaultCollectionsAndCapturesIntoS
     EXPECT_TRUE(master->Dirty);
 
     master->Save();
-    TMasterList reloaded(sources, nullptr);
+    clipstore::TClipContext readBack(desk.Clock(), desk.Clipboard());
+    TMasterList reloaded(readBack, sources, nullptr);
     reloaded.Load();
     TClipColl* onDisk = nullptr;
     for (std::size_t i = 0; i < reloaded.Count(); ++i)
@@ -271,7 +272,7 @@ TEST_F(CapturePipelineTest, BrowsersNameThePageTheClipCameFrom) {
     const std::string html = "Version:0.9\r\nStartHTML:0000000105\r\nEndHTML:0000000150\r\nStartFragment:"
                              "0000000119\r\nEndFragment:0000000136\r\nSourceURL:https://www.example.com/a\r\n"
                              "<html><body><b>bold</b></body></html>";
-    const platform::UINT htmlFormat = clipstore::TProgramState::Get().HtmlFormat;
+    const platform::UINT htmlFormat = core->ClipContext().HtmlFormat;
     ASSERT_TRUE(firefox.Copy({{CF_TEXT, Text("bold")}, {htmlFormat, Text(html)}}));
     Settle();
     EXPECT_EQ(Coll("Short-Term")->Clip(0)->SourceURL, "https://www.example.com/a");

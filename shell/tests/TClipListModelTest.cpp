@@ -2,8 +2,8 @@
 #include "TClipListModel.h"
 #include "PlatformTypes.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipObj.h"
-#include "TProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +19,10 @@ using clipstore::TClipObj;
 
 class ClipListModelTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        clipstore::TProgramState::Get().Reset();
-        coll.AddOrder = 0;
-    }
-    void TearDown() override { clipstore::TProgramState::Get().Reset(); }
+    void SetUp() override { coll.AddOrder = 0; }
 
     TClipObj* Add(const std::string& title, int sortKey, int serial, double stamp, const std::string& creator = "app") {
-        auto clip = std::make_unique<TClipObj>(serial, creator);
+        auto clip = std::make_unique<TClipObj>(context, serial, creator);
         clip->Title = title;
         clip->SortKey = sortKey;
         clip->TimeStamp = stamp;
@@ -41,7 +37,9 @@ protected:
         return titles;
     }
 
-    TClipColl coll{false};
+    // Without a clock and clipboard: clips are stamped 0.
+    clipstore::TClipContext context;
+    TClipColl coll{context, false};
     TClipListModel list;
 };
 
@@ -86,7 +84,7 @@ TEST(ClipListColumnWidthsTest, StoredWidthsAreReadWithCare) {
 }
 
 TEST_F(ClipListModelTest, CellsComeFromFieldsAndFlagsOnly) {
-    clipstore::TProgramState::Get().HtmlFormat = 0xC010;
+    context.HtmlFormat = 0xC010;
     TClipObj* clip = Add("Hello", 300, 7, 46000.5, "gedit");
     clip->Formats.reset(); // an unloaded clip: its rows must not need its data
     clip->IconBits = 0;

@@ -4,13 +4,13 @@
 #include "SimDesktop.h"
 #include "TByteWriter.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
 #include "TCollectionTree.h"
 #include "TDataSource.h"
 #include "TDataSourceList.h"
 #include "TMasterList.h"
-#include "TProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -41,10 +41,8 @@ protected:
                "/";
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
-        clipstore::TProgramState::Get().Reset();
-        clipstore::TProgramState::Get().Desktop = &desk;
         sources.Add("Data", std::make_unique<clipstore::TDataSource>(1, "Data", root, false, true));
-        master = std::make_unique<clipstore::TMasterList>(sources, nullptr);
+        master = std::make_unique<clipstore::TMasterList>(context, sources, nullptr);
         master->Load();
         folder = master->Item(0);
         master->SearchResults = master->Append(master->MakeSearchResults());
@@ -52,13 +50,12 @@ protected:
     }
     void TearDown() override {
         master.reset();
-        clipstore::TProgramState::Get().Reset();
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
     }
 
     TClipColl* MakeColl(const std::string& title) {
-        auto coll = std::make_unique<TClipColl>(true, master.get());
+        auto coll = std::make_unique<TClipColl>(context, true, master.get());
         coll->Title = title;
         coll->DirName = title;
         coll->Parent = folder;
@@ -68,7 +65,7 @@ protected:
     }
 
     TClipObj* AddText(TClipColl& coll, const std::string& title, const std::string& text) {
-        auto clip = std::make_unique<TClipObj>(coll.GetNextSerialNum(), "GEDIT");
+        auto clip = std::make_unique<TClipObj>(context, coll.GetNextSerialNum(), "GEDIT");
         clip->SetColl(&coll);
         auto data = std::make_unique<clipstore::TClipData>(clipstore::TClipData::TypeBlock);
         data->Handle = platform::GlobalMemory::FromBytes(text.c_str(), text.size() + 1);
@@ -91,6 +88,7 @@ protected:
     }
 
     platform::sim::SimDesktop desk;
+    clipstore::TClipContext context{desk.Clock(), desk.Clipboard()};
     clipstore::TDataSourceList sources;
     std::unique_ptr<clipstore::TMasterList> master;
     TClipColl* folder = nullptr;

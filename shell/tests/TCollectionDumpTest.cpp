@@ -4,9 +4,9 @@
 #include "SimDesktop.h"
 #include "TBitmap.h"
 #include "TClipColl.h"
+#include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
-#include "TProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -75,14 +75,10 @@ protected:
                   .string() +
               "/";
         fs::remove_all(dir);
-        TProgramState& st = TProgramState::Get();
-        st.Reset();
-        st.MasterListExists = true;
-        st.Desktop = &desk;
-        st.HtmlFormat = desk.Clipboard().RegisterClipboardFormat("HTML Format");
+        context.MasterListExists = true;
+        context.HtmlFormat = context.RegisterFormat("HTML Format");
     }
     void TearDown() override {
-        TProgramState::Get().Reset();
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
@@ -99,7 +95,7 @@ protected:
     }
 
     TClipObj& NewClip(TClipColl& coll, const std::string& title) {
-        auto clip = std::make_unique<TClipObj>(coll.GetNextSerialNum(), "editor");
+        auto clip = std::make_unique<TClipObj>(context, coll.GetNextSerialNum(), "editor");
         clip->SortKey = coll.GetNextClipSortKey();
         clip->SetColl(&coll);
         clip->SetTitle(title);
@@ -110,7 +106,7 @@ protected:
 
     // Three clips: inline text, text and HTML in a data file, a bitmap.
     void WriteCollection() {
-        TClipColl coll(true);
+        TClipColl coll(context, true);
         coll.DirName = dir;
         coll.Title = "Inspected";
         coll.AddOrder = 0;
@@ -118,7 +114,7 @@ protected:
         AddBlock(NewClip(coll, "hello"), CF_TEXT, "CF_TEXT", text);
         TClipObj& web = NewClip(coll, "web");
         AddBlock(web, CF_TEXT, "CF_TEXT", Bytes{'w', 0});
-        AddBlock(web, TProgramState::Get().HtmlFormat, "HTML Format", html);
+        AddBlock(web, context.HtmlFormat, "HTML Format", html);
         web.SourceURL = "https://example.org/";
         TClipObj& pic = NewClip(coll, "picture");
         auto d = std::make_unique<TClipData>(TClipData::TypeBitmap);
@@ -133,6 +129,7 @@ protected:
     }
 
     sim::SimDesktop desk;
+    TClipContext context{desk.Clock(), desk.Clipboard()};
     std::string dir;
     const Bytes text{'h', 'e', 'l', 'l', 'o', 0};
     const Bytes html{'<', 'i', '>', 'x', '<', '/', 'i', '>'};
@@ -143,8 +140,6 @@ TEST_F(CollectionDumpTest, PrintsWhatWasStored) {
     const auto r = TCollectionDump::Dump(dir.substr(0, dir.size() - 1));
     ASSERT_EQ(r.ExitCode, TCollectionDump::ExitOk) << r.Error;
     EXPECT_TRUE(r.Error.empty());
-    // The program's state is as it was.
-    EXPECT_EQ(TProgramState::Get().Desktop, &desk);
 
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.Json), &parseError);
@@ -183,7 +178,7 @@ TEST_F(CollectionDumpTest, PrintsWhatWasStored) {
     const QJsonObject webHtml = webFormats[1].toObject();
     EXPECT_EQ(webHtml["name"].toString(), "HTML Format");
     // Registered formats show the number they were stored with.
-    EXPECT_EQ(webHtml["number"].toInt(), static_cast<int>(TProgramState::Get().HtmlFormat));
+    EXPECT_EQ(webHtml["number"].toInt(), static_cast<int>(context.HtmlFormat));
     EXPECT_EQ(webHtml["sha256"].toString().toStdString(), Sha256(html));
 
     const QJsonObject pic = clips[2].toObject()["formats"].toArray()[0].toObject();

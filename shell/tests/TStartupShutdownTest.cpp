@@ -63,7 +63,7 @@ TEST_F(StartupShutdownTest, NothingIsCapturedOrCopiedBeforeTheDataIsLoaded) {
     core->Startup({});
     EXPECT_TRUE(core->StartingUp());
     EXPECT_TRUE(core->SuppressListEvents());
-    TClipObj loose(1, "test");
+    TClipObj loose(core->ClipContext(), 1, "test");
     EXPECT_FALSE(core->CopyItem(&loose));
     desk.Advance(200);
     ASSERT_TRUE(editor.CopyText("during start-up"));
