@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -343,6 +344,13 @@ struct CreatorCase {
     const char* creator;
     const char* method;
 };
+
+// What a failing case prints in place of the parameter's bytes.
+void PrintTo(const CreatorCase& c, std::ostream* os) {
+    *os << c.what << ": owner " << (c.ownerKnown ? "known" : "unknown") << ", foreground "
+        << (c.frontKnown ? "known" : "unknown") << " titled \"" << c.frontTitle << "\""
+        << (c.noOwner ? ", written without an owner" : "") << " -> " << c.creator << " (" << c.method << ")";
+}
 
 class CreatorTest : public ViewerTest, public ::testing::WithParamInterface<CreatorCase> {};
 
