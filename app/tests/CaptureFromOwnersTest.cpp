@@ -153,6 +153,8 @@ TEST_F(CaptureFromOwnersTest, AFloodOfCopiesIsKeptToItsLastCopy) {
     QProcess& program = StartLoaded();
     QProcess& flood = Own({"flood", "40", "50", "UTF8_STRING", "flood copy "});
     ASSERT_TRUE(Said(flood, "served UTF8_STRING"));
+    // The last copy is read; once the program answers again it has stored it.
+    ASSERT_TRUE(Answers());
     Stop(program);
     const std::vector<Clip> clips = Clips("Short-Term");
     ASSERT_FALSE(clips.empty());
