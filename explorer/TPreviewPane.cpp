@@ -2,6 +2,7 @@
 
 #include "LogHook.h"
 #include "PlatformTypes.h"
+#include "StatusLevels.h"
 #include "TAppSettings.h"
 #include "TBinaryPage.h"
 #include "TBitmapPage.h"
@@ -354,7 +355,7 @@ void TPreviewPane::TabChanged(int tab) {
             std::string status;
             size = picture_->Show(*clip, status);
             if (!status.empty() && core_ != nullptr)
-                core_->ShowStatus(1, false, status);
+                core_->ShowStatus(shell::StatusInBar, false, status);
             break;
         }
         case TabHtml:
@@ -372,7 +373,7 @@ void TPreviewPane::FitImage() {
         return;
     const std::string status = bitmap_->Fit();
     if (core_ != nullptr)
-        core_->ShowStatus(1, false, status);
+        core_->ShowStatus(shell::StatusInBar, false, status);
 }
 
 void TPreviewPane::RescueEditing() {
@@ -389,7 +390,7 @@ void TPreviewPane::RescueEditing() {
         StoreEdit(*clip, index);
     } catch (const std::exception&) {
         platform::LogMsg(platform::LogErrors, "RescueEditing", "Edit Failed!");
-        core_->ShowStatus(1, false, "Edit Failed!");
+        core_->ShowStatus(shell::StatusInBar, false, "Edit Failed!");
     }
 }
 
@@ -417,7 +418,7 @@ void TPreviewPane::StoreEdit(TClipObj& clip, int index) {
     ++core_->Settings().Edits;
     platform::LogMsg(platform::LogDataEvents, "TfrmBX.RescueEditing",
                      "Item #" + std::to_string(clip.SerialNbr) + " Edited");
-    core_->ShowStatus(1, false, "Editing Changed Recorded");
+    core_->ShowStatus(shell::StatusInBar, false, "Editing Changed Recorded");
 }
 
 void TPreviewPane::SetWordWrap(bool on) {

@@ -1,6 +1,7 @@
 #include "TfrmBX.h"
 
 #include "IDesktop.h"
+#include "StatusLevels.h"
 #include "TAppSettings.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
@@ -195,7 +196,7 @@ void TfrmBX::ShowStatus(int level, bool busy, const std::string& text) {
     if (core_ != nullptr)
         HCSelectItem_->SetSuppressed(core_->SuppressListEvents());
     status_->SetText(TStatusLine::TextPanel, qtext);
-    if (level > 1)
+    if (level >= shell::StatusInBarAndItemBar)
         HCSelectItem_->ShowMessage(qtext);
     status_->SetBusy(busy);
 }

@@ -1,9 +1,9 @@
 #include "FileRegistry.h"
 
 #include "AtomicFile.h"
-#include "PrivateDirectories.h"
 #include "EnvUserDirs.h"
 #include "LogHook.h"
+#include "PrivateDirectories.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,20 +4,13 @@
 #pragma once
 
 #include "ILogSink.h"
+#include "LogLevels.h"
 
 #include <string_view>
 
 namespace bx::platform {
 
-// Log levels: a line is written when its level shares a bit with the user's mask.
-inline constexpr int LogAlways = 1;
-inline constexpr int LogErrors = 2;
-inline constexpr int LogStartStop = 4;
-inline constexpr int LogDialogs = 8;
-inline constexpr int LogDeletion = 16;
-inline constexpr int LogDataEvents = 32;
-inline constexpr int LogDetail = 64;
-
+// level: one of LogLevels.h or several of them or-ed.
 void LogMsg(int level, std::string_view where, std::string_view what);
 // The sink is not owned; pass nullptr before it is destroyed.
 void SetLogSink(ILogSink* sink);

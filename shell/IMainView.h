@@ -11,7 +11,7 @@ public:
     virtual ~IMainView() = default;
 
     // The status line: the text goes into the status bar; while busy the window shows the busy
-    // cursor and takes no input. Above level 1 the text also goes into the selected-item bar.
+    // cursor and takes no input. At StatusInBarAndItemBar the text also goes into the selected-item bar.
     virtual void ShowStatus(int level, bool busy, const std::string& text) = 0;
     // Shows or hides the preview pane (a pinned pane stays).
     virtual void SetPreviewVisible(bool visible) = 0;

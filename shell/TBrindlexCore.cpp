@@ -7,6 +7,7 @@
 #include "EInvalidFormatType.h"
 #include "EMyStreamError.h"
 #include "IMainView.h"
+#include "StatusLevels.h"
 #include "TAppLog.h"
 #include "TAppSettings.h"
 #include "TCapturePipeline.h"
@@ -239,7 +240,7 @@ void TBrindlexCore::SetAutoCapture(bool on) {
 
 void TBrindlexCore::ShowStatus(int level, bool busy, const std::string& text) {
     statusText_ = text;
-    if (level > 1)
+    if (level >= shell::StatusInBarAndItemBar)
         SetSelectItem(text, true);
     if (view_ != nullptr)
         view_->ShowStatus(level, busy, text);
@@ -273,13 +274,13 @@ void TBrindlexCore::SelectNode(int index) {
         clipList_.Clear();
         return;
     }
-    ShowStatus(1, true, "Loading Collection...");
+    ShowStatus(shell::StatusInBar, true, "Loading Collection...");
     currentClip_ = nullptr;
     if (view_ != nullptr)
         view_->SetPreviewVisible(false);
     clipList_.Bind(coll);
     UpdateLVClips();
-    ShowStatus(1, false, "Collection Loaded - " + std::to_string(coll->Count()) + " Clips.");
+    ShowStatus(shell::StatusInBar, false, "Collection Loaded - " + std::to_string(coll->Count()) + " Clips.");
     events_.CollectionShown.Emit(*coll);
 }
 

@@ -2,6 +2,7 @@
 
 #include "IMainView.h"
 #include "LogHook.h"
+#include "StatusLevels.h"
 #include "TAppSettings.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
@@ -74,7 +75,7 @@ void TCapturePipeline::ClipViewCBChange() {
 bool TCapturePipeline::IgnoredChange() {
     auto ignore = [this](const char* log, const char* status, bool beep, const char* sound) {
         LogMsg(LogDataEvents, "ClipViewCBChange", log);
-        core_.ShowStatus(2, false, status);
+        core_.ShowStatus(shell::StatusInBarAndItemBar, false, status);
         if (beep)
             core_.PlaySoundOrBeep(sound);
         core_.DeselectClips();
@@ -192,7 +193,7 @@ TClipObj* TCapturePipeline::TryCapture(const TClipObj::ForcedFormats* forced, bo
             n = 0;
         } else {
             if (IsDuplicate(*clip, *target, forced, wholeDuplicates)) {
-                core_.ShowStatus(1, false, "Duplicate Item Rejected.");
+                core_.ShowStatus(shell::StatusInBar, false, "Duplicate Item Rejected.");
                 duplicate = true;
             } else {
                 stored = Store(clip, *target, shown);
@@ -249,7 +250,7 @@ TClipObj* TCapturePipeline::Store(std::unique_ptr<TClipObj>& clip, TClipColl& ta
         raw->SetTitle(raw->GetTitle());
         const int position = target.MyAddObject(raw->Title, std::move(clip));
         if (!core_.FlashpickActive())
-            core_.ShowStatus(1, false,
+            core_.ShowStatus(shell::StatusInBar, false,
                              "Captured Item #" + std::to_string(raw->SerialNbr) + " And Placed In: " + target.Title);
         if (node >= 0)
             tree.MakeVisible(static_cast<std::size_t>(node));
@@ -288,7 +289,7 @@ void TCapturePipeline::ReportNotStored(int pasted, bool duplicate) {
         return;
     core_.DeselectClips();
     if (!core_.FlashpickActive())
-        core_.ShowStatus(1, false,
+        core_.ShowStatus(shell::StatusInBar, false,
                          pasted < 0 ? "Capture Failed - Error Count: " + std::to_string(pasted)
                                     : "New Clipboard Data Ignored - No Acceptable Formats, According To "
                                       "Application Profile.");

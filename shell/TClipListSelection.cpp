@@ -1,5 +1,6 @@
 #include "TClipListSelection.h"
 
+#include "StatusLevels.h"
 #include "TBrindlexCore.h"
 #include "TClipListModel.h"
 #include "TClipObj.h"
@@ -47,7 +48,7 @@ void TClipListSelection::Refresh() {
 void TClipListSelection::NoSelectionCheck() {
     if (core_.SuppressListEvents() || core_.ClipList().SelectedCount() != 0)
         return;
-    core_.ShowStatus(2, false, "No Items Selected.");
+    core_.ShowStatus(shell::StatusInBarAndItemBar, false, "No Items Selected.");
     core_.SetCurrentClip(nullptr);
     if (!Pinned)
         EditClip = nullptr;
@@ -69,7 +70,7 @@ void TClipListSelection::SelectionChanged() {
     }
     if (selected > 1) {
         if (!core_.FlashpickActive())
-            core_.ShowStatus(2, false, std::to_string(selected) + " Items Selected.");
+            core_.ShowStatus(shell::StatusInBarAndItemBar, false, std::to_string(selected) + " Items Selected.");
         if (OnRescueEditing)
             OnRescueEditing();
         core_.SetCurrentClip(nullptr);

@@ -1,6 +1,7 @@
 #include "TClipPutBack.h"
 
 #include "LogHook.h"
+#include "StatusLevels.h"
 #include "TAppSettings.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
@@ -38,7 +39,7 @@ bool TClipPutBack::CopyItem(TClipObj* clip) {
             mode = TClipObj::CopyMode::Announce;
         result = clip->Copy(core_.ClipView(), core_.Clipboard(), mode);
         if (result && !core_.FlashpickActive())
-            core_.ShowStatus(1, false, "Clip Item [" + clip->Title + "] Copied To System Clipboard.");
+            core_.ShowStatus(shell::StatusInBar, false, "Clip Item [" + clip->Title + "] Copied To System Clipboard.");
         ++settings_.CopiedBack;
     } catch (...) {
         LogMsg(LogErrors, "TfrmBX.CopyItem", "Copy Failed with Exception - item may be damaged.");

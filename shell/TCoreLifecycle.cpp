@@ -4,6 +4,7 @@
 #include "IMainView.h"
 #include "LogHook.h"
 #include "PrivateDirectories.h"
+#include "StatusLevels.h"
 #include "TAppLog.h"
 #include "TAppSettings.h"
 #include "TBrindlexCore.h"
@@ -115,7 +116,7 @@ void TCoreLifecycle::StartupSteps(const std::vector<std::string>& args) {
     core_.SetCurrentClip(nullptr);
     core_.SetLastCaptured(nullptr);
     autoSaveCountdown_ = settings_.AutoSaveInterval;
-    core_.ShowStatus(2, true, "Initializing...");
+    core_.ShowStatus(shell::StatusInBarAndItemBar, true, "Initializing...");
 
     cliplink::TClipView5& clipView = core_.ClipView();
     clipView.SettleTime = settings_.SettleTime;
@@ -123,7 +124,7 @@ void TCoreLifecycle::StartupSteps(const std::vector<std::string>& args) {
 
     filter_ = std::make_unique<cliplink::Tfilter>(desktop_, core_.HtmlViewerAvailable());
     MakeMasterList();
-    core_.ShowStatus(1, false, "");
+    core_.ShowStatus(shell::StatusInBar, false, "");
 
     core_.SetRFState(TBrindlexCore::TRFState::Idle);
     clipView.Delay = settings_.DelayOnClipboardUpdate;
@@ -171,7 +172,7 @@ void TCoreLifecycle::LoadData() {
     if (!master_)
         MakeMasterList();
 
-    core_.ShowStatus(2, true, "Loading Data...");
+    core_.ShowStatus(shell::StatusInBarAndItemBar, true, "Loading Data...");
     core_.SetSuppressListEvents(true);
     ForgetLoadedData();
     PrepareDataDirectory();
@@ -180,7 +181,7 @@ void TCoreLifecycle::LoadData() {
     core_.SetSuppressListEvents(false);
     if (core_.Tree().Count() > 1)
         core_.Tree().Select(1);
-    core_.ShowStatus(1, false, std::to_string(master_->Count()) + " Collections Loaded.");
+    core_.ShowStatus(shell::StatusInBar, false, std::to_string(master_->Count()) + " Collections Loaded.");
     LogMsg(LogStartStop, "LoadData", std::to_string(master_->Count()) + " Collections Loaded.");
     PlaceClipAfterLoad();
     core_.Events().DataLoaded.Emit();
@@ -257,14 +258,14 @@ void TCoreLifecycle::PlaceClipAfterLoad() {
 
 void TCoreLifecycle::SaveAllClips() {
     LogMsg(LogDataEvents, ">mnuFileSaveClick", "Beginning Save");
-    core_.ShowStatus(2, true, "Saving Data...");
+    core_.ShowStatus(shell::StatusInBarAndItemBar, true, "Saving Data...");
     if (master_) {
         master_->Save();
         if (!autoSaving_)
             core_.UpdateLVClips();
     }
     if (!core_.SuppressListEvents())
-        core_.ShowStatus(autoSaving_ ? 1 : 2, false, "Data Saved");
+        core_.ShowStatus(autoSaving_ ? shell::StatusInBar : shell::StatusInBarAndItemBar, false, "Data Saved");
     LogMsg(LogDataEvents, "<mnuFileSaveClick", "Save Complete");
 }
 
@@ -288,10 +289,10 @@ void TCoreLifecycle::AutoSaveTimer() {
             throw;
         }
         autoSaving_ = false;
-        core_.ShowStatus(1, false, "AutoSave Complete");
+        core_.ShowStatus(shell::StatusInBar, false, "AutoSave Complete");
         core_.SetSelectItem(core_.CurrentClip() != nullptr ? core_.CurrentClip()->Title : std::string(), false);
     } else {
-        core_.ShowStatus(1, false, "AutoSave Deferred - Too Busy.");
+        core_.ShowStatus(shell::StatusInBar, false, "AutoSave Deferred - Too Busy.");
         LogMsg(LogDataEvents, "AutoSave", "AutoSave Deferred - Too Busy.");
     }
     LogMsg(LogDataEvents, "<AutoSave", "End AutoSave");
@@ -323,7 +324,7 @@ bool TCoreLifecycle::FormCloseQuery() {
         return true;
     }
     LogMsg(LogStartStop, ">FormCloseQuery", "Started.");
-    core_.ShowStatus(2, true, "Shutting Down...");
+    core_.ShowStatus(shell::StatusInBarAndItemBar, true, "Shutting Down...");
     desktop_.Windows().ProcessMessages();
     core_.SetSuppressListEvents(true);
     // A pending edit is saved with the rest.
@@ -345,7 +346,7 @@ bool TCoreLifecycle::ShutDown() {
     desktop_.Windows().KillTimer(core_.Handle(), TBrindlexCore::TimerAutoSave);
     desktop_.Windows().KillTimer(core_.Handle(), TBrindlexCore::Timer1);
     core_.SetSuppressListEvents(true);
-    core_.ShowStatus(2, true, "Shutting Down..");
+    core_.ShowStatus(shell::StatusInBarAndItemBar, true, "Shutting Down..");
     core_.ClipView().Capturing = false;
     core_.ClipView().SetActive(false);
     core_.Capture().CloseBrowserLink();
@@ -369,7 +370,7 @@ bool TCoreLifecycle::ShutDown() {
     settings_.WriteSettings();
     LogMsg(LogStartStop, "ShutDown", "Settings have been saved");
     LogMsg(LogStartStop, "<ShutDown", "SHUTDOWN Complete.");
-    core_.ShowStatus(2, false, "Shutdown Complete");
+    core_.ShowStatus(shell::StatusInBarAndItemBar, false, "Shutdown Complete");
     shutDownDone_ = true;
     return true;
 }

@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
@@ -80,6 +82,18 @@ protected:
 
     // The running program holds the lock and listens.
     bool Listening() const { return QFileInfo::exists(lockPath_) && QFileInfo::exists(socketPath_); }
+
+    // Asks the running program, as a second start asks it, to come forward; true when it answers within
+    // ms. Its answer comes from its event loop: whatever it was doing when asked is done by then.
+    bool Answers(int ms = 10000) const {
+        const QDeadlineTimer deadline(ms);
+        QLocalSocket socket;
+        socket.connectToServer(socketPath_);
+        bool answered = socket.waitForConnected(ms) && socket.write("activate\n") > 0;
+        while (answered && !socket.canReadLine())
+            answered = socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        return answered && socket.readLine() == "ok\n";
+    }
 
     // The program catches the stop signals (it has come that far in its start).
     static bool CatchesStopSignals(const QProcess& p) {

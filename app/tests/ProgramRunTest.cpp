@@ -12,16 +12,28 @@ namespace {
 
 class ProgramRunTest : public ProgramTest {
 protected:
-    // Copies text with xclip; xclip stays behind to serve it until another program copies.
+    // Copies text with xclip; xclip stays behind to serve it until another program copies. Returns when
+    // the program has read the text and is done with the copy (it answers again).
     void Copy(const QByteArray& text) {
         auto& xclip = *started_.emplace_back(std::make_unique<QProcess>());
         xclip.setProcessEnvironment(env_);
-        xclip.start("xclip", {"-selection", "clipboard", "-quiet"});
+        xclip.setProcessChannelMode(QProcess::MergedChannels);
+        xclip.start("xclip", {"-selection", "clipboard", "-verbose"});
         ASSERT_TRUE(xclip.waitForStarted(5000));
         xclip.write(text);
         // Nothing runs an event loop here: the bytes must be written before the channel closes.
         ASSERT_TRUE(xclip.waitForBytesWritten(5000));
         xclip.closeWriteChannel();
+        // xclip counts the transfers of its text (asking for the targets is none): once it waits for the
+        // second, the program has read the text; it reads a clip in one go, so when it answers again the
+        // clip is stored.
+        QByteArray said;
+        ASSERT_TRUE(WaitFor([&] {
+            xclip.waitForReadyRead(20);
+            said += xclip.readAll();
+            return said.contains("selection request number 2");
+        })) << said.toStdString();
+        ASSERT_TRUE(Answers());
     }
 };
 
@@ -29,14 +41,11 @@ TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
     if (QStandardPaths::findExecutable("xclip").isEmpty())
         GTEST_SKIP() << "xclip is not installed";
     QProcess& program = Start();
-    ASSERT_TRUE(
-        WaitFor([&] { return CatchesStopSignals(program) && QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4"); }));
-    // The data is loaded about a second after the start.
-    QThread::msleep(1500);
+    ASSERT_TRUE(WaitFor([&] {
+        return CatchesStopSignals(program) && QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4") && Loaded();
+    })) << Log().toStdString();
     Copy("first copy from xclip");
-    QThread::msleep(800);
     Copy("second copy, \xc3\xa4\xc3\xb6\xc3\xbc");
-    QThread::msleep(800);
     Stop(program);
 
     const QByteArray dump = Dump("Short-Term");
@@ -45,10 +54,12 @@ TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
     EXPECT_TRUE(dump.contains("\"creator\": \"XCLIP\"")) << "the copying program, by its name";
     EXPECT_TRUE(QFileInfo::exists(home_.path() + "/config/Quorvanti/Brindlex5.conf")) << "the settings were written";
 
-    // The next start finds the same clips and saves them again unchanged.
+    // The next start finds the same clips and saves them again unchanged. It has moved the first log
+    // aside before it writes its own.
     QProcess& again = Start();
-    ASSERT_TRUE(WaitFor([&] { return CatchesStopSignals(again); }));
-    QThread::msleep(2000);
+    ASSERT_TRUE(WaitFor([&] {
+        return CatchesStopSignals(again) && QFileInfo::exists(DataDir() + "PREV_LOG.TXT") && Loaded();
+    })) << Log().toStdString();
     Stop(again);
     EXPECT_EQ(Dump("Short-Term"), dump);
 }

@@ -4,11 +4,13 @@
 #include "GlobalMemory.h"
 #include "SimApp.h"
 #include "SimDesktop.h"
+#include "TestBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,11 +21,7 @@ using namespace bx::platform::sim;
 
 namespace {
 
-Bytes Text(const std::string& s) {
-    Bytes b(s.begin(), s.end());
-    b.push_back(0);
-    return b;
-}
+using bx::testsupport::TextBytes;
 
 class ViewerTest : public ::testing::Test {
 protected:
@@ -64,7 +62,7 @@ TEST_F(ViewerTest, TwoCopiesInQuickSuccessionAreReportedOnceAsTheSecond) {
     Start(250);
     editor.CopyText("first");
     desk.Advance(100);
-    editor.Copy({{CF_UNICODETEXT, {'s', 0, 0, 0}}, {CF_TEXT, Text("s")}});
+    editor.Copy({{CF_UNICODETEXT, {'s', 0, 0, 0}}, {CF_TEXT, TextBytes("s")}});
     desk.Advance(1000);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].nums, (std::vector<std::string>{"13", "1"}));
@@ -303,7 +301,7 @@ TEST_F(ViewerTest, RenderRequestsReachTheOwnerWithTheirFormat) {
     desk.Advance(500);
     ASSERT_TRUE(editor.Paste({CF_TEXT}));
     EXPECT_EQ(asked, std::vector<std::int32_t>{CF_TEXT});
-    EXPECT_EQ(editor.Pastes()[0].at(CF_TEXT), Text("late"));
+    EXPECT_EQ(editor.Pastes()[0].at(CF_TEXT), TextBytes("late"));
     EXPECT_TRUE(reports.empty());
 }
 
@@ -343,6 +341,13 @@ struct CreatorCase {
     const char* creator;
     const char* method;
 };
+
+// What a failing case prints in place of the parameter's bytes.
+void PrintTo(const CreatorCase& c, std::ostream* os) {
+    *os << c.what << ": owner " << (c.ownerKnown ? "known" : "unknown") << ", foreground "
+        << (c.frontKnown ? "known" : "unknown") << " titled \"" << c.frontTitle << "\""
+        << (c.noOwner ? ", written without an owner" : "") << " -> " << c.creator << " (" << c.method << ")";
+}
 
 class CreatorTest : public ViewerTest, public ::testing::WithParamInterface<CreatorCase> {};
 
@@ -423,13 +428,13 @@ TEST_F(ViewerTest, AnEmbeddedDocumentAddsItsTypeName) {
         return b;
     };
     const std::pair<Bytes, std::string> cases[] = {
-        {block(52, Text("Writer Document")), "GEDIT:WRITER DOCUMENT"},
+        {block(52, TextBytes("Writer Document")), "GEDIT:WRITER DOCUMENT"},
         {block(52, {'S', 0, 'h', 0, 'e', 0, 'e', 0, 't', 0, 0, 0, 'X', 0}), "GEDIT:SHEET"},
         {block(400, {}), "GEDIT:"},
         {Bytes(20, 1), "GEDIT:"},
     };
     for (const auto& [bytes, creator] : cases) {
-        editor.Copy({{CF_TEXT, Text("x")}, {descriptor, bytes}});
+        editor.Copy({{CF_TEXT, TextBytes("x")}, {descriptor, bytes}});
         desk.Advance(500);
         ASSERT_FALSE(reports.empty());
         EXPECT_EQ(reports.back().creator, creator);

@@ -9,6 +9,8 @@
 #include "SimDesktop.h"
 #include "TClipContext.h"
 #include "TClipObj.h"
+#include "TestBytes.h"
+#include "TestDib.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,13 @@
 namespace bx::clipstore::testing {
 
 using Bytes = std::vector<std::uint8_t>;
+using testsupport::BlockBytes;
+using testsupport::FileBytes;
+using testsupport::Put16;
+using testsupport::Put32;
+using testsupport::PutFile;
+using testsupport::SmallDib;
+using testsupport::TextBytes;
 
 class TestColl : public IClipCollection {
 public:
@@ -62,60 +71,6 @@ public:
     }
     std::vector<Line> lines;
 };
-
-inline Bytes TextBytes(const std::string& s) {
-    Bytes b(s.begin(), s.end());
-    b.push_back(0);
-    return b;
-}
-
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline Bytes BlockBytes(platform::HGLOBAL h) {
-    const std::size_t size = platform::GlobalSize(h);
-    if (size == 0)
-        return {};
-    const std::uint8_t* p = platform::GlobalLock(h);
-    Bytes b(p, p + size);
-    platform::GlobalUnlock(h);
-    return b;
-}
-
-inline void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-inline void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-// A packed DIB: BITMAPINFOHEADER, 2 x 2 pixels of 24 bits.
-inline Bytes SmallDib() {
-    Bytes b;
-    Put32(b, 40);
-    Put32(b, 2);
-    Put32(b, 2);
-    Put16(b, 1);
-    Put16(b, 24);
-    Put32(b, 0);
-    Put32(b, 16);
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, 0);
-    Put32(b, 0);
-    const std::uint8_t rows[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
-    b.insert(b.end(), std::begin(rows), std::end(rows));
-    return b;
-}
 
 // A Windows metafile: header and the end record.
 inline Bytes WmfBody() {

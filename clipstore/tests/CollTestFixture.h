@@ -12,6 +12,7 @@
 #include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
+#include "TestBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,9 @@
 namespace bx::clipstore::colltest {
 
 using Bytes = std::vector<std::uint8_t>;
+using testsupport::BlockBytes;
+using testsupport::FileBytes;
+using testsupport::PutFile;
 
 class FakeMaster : public IMasterListLink {
 public:
@@ -69,26 +73,6 @@ public:
     }
     std::vector<Line> lines;
 };
-
-inline Bytes FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-inline void PutFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline Bytes BlockBytes(platform::HGLOBAL h) {
-    const std::size_t size = platform::GlobalSize(h);
-    if (size == 0)
-        return {};
-    const std::uint8_t* p = platform::GlobalLock(h);
-    Bytes b(p, p + size);
-    platform::GlobalUnlock(h);
-    return b;
-}
 
 class CollFixture : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 #include "EGraphicOpenError.h"
 #include "EInvalidGraphic.h"
 #include "TPngWriter.h"
+#include "TestBytes.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -23,21 +24,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-std::uint32_t Get32(const Bytes& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
-}
-void Set32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+using testsupport::FileBytes;
+using testsupport::Get32;
+using testsupport::Put16;
+using testsupport::Put32;
+using testsupport::Set32;
 
 // A small deterministic generator for pixels and mutations.
 struct Rng {
@@ -182,11 +173,6 @@ Bytes MakeDib(const DibSpec& s, std::uint32_t seed = 7) {
 bool IsWebpFile(const Bytes& b) {
     return b.size() >= 12 && std::equal(b.begin(), b.begin() + 4, "RIFF") &&
            std::equal(b.begin() + 8, b.begin() + 12, "WEBP");
-}
-
-Bytes FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 // A fresh directory for the picture files of one test.

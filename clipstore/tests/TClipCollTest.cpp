@@ -5,6 +5,7 @@
 #include "TByteReader.h"
 #include "TByteWriter.h"
 #include "TMetafile.h"
+#include "TestDib.h"
 
 #include <sys/stat.h>
 
@@ -20,23 +21,8 @@ namespace fs = std::filesystem;
 
 class ClipCollTest : public CollFixture {};
 
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A packed DIB of 2 x 2 pixels, 24 bits.
-Bytes SmallDib() {
-    Bytes b;
-    for (std::uint32_t v : {40u, 2u, 2u})
-        Put32(b, v);
-    b.insert(b.end(), {1, 0, 24, 0});
-    for (std::uint32_t v : {0u, 16u, 2835u, 2835u, 0u, 0u})
-        Put32(b, v);
-    const std::uint8_t rows[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
-    b.insert(b.end(), std::begin(rows), std::end(rows));
-    return b;
-}
+using testsupport::Put32;
+using testsupport::SmallDib;
 
 // An enhanced metafile: the header record and the end record.
 Bytes SmallEmf() {

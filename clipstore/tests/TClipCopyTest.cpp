@@ -12,6 +12,7 @@
 #include "TClipView5.h"
 #include "TClipboard.h"
 #include "TMetafile.h"
+#include "TestDib.h"
 
 #include <gtest/gtest.h>
 
@@ -91,21 +92,7 @@ protected:
 
 // A packed DIB of 2 x 2 pixels at 1 bit with a colour table of two entries (blue, green, red, 0).
 Bytes PalettedDib() {
-    Bytes b;
-    Put32(b, 40);
-    Put32(b, 2);
-    Put32(b, 2);
-    Put16(b, 1);
-    Put16(b, 1);
-    Put32(b, 0);
-    Put32(b, 8);
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, 2);
-    Put32(b, 0);
-    b.insert(b.end(), {0x10, 0x20, 0x30, 0, 0xA0, 0xB0, 0xC0, 0});
-    b.insert(b.end(), {0x40, 0, 0, 0, 0x80, 0, 0, 0});
-    return b;
+    return bx::testsupport::PackedDib(2, 2, 1, {0x40, 0, 0, 0, 0x80, 0, 0, 0}, {0x302010, 0xC0B0A0});
 }
 
 // An enhanced metafile whose end record carries a palette of one entry (red, green, blue, flags).

@@ -182,7 +182,7 @@ TEST_F(ClipFileTest, ClipsComeBackByteForByte) {
             const std::string name = entry.path().filename().string();
             if (name.find(std::to_string(serial) + ".") == std::string::npos)
                 continue;
-            EXPECT_EQ(ReadFile(root + "b/" + name), ReadFile(entry.path().string())) << name;
+            EXPECT_EQ(FileBytes(root + "b/" + name), FileBytes(entry.path().string())) << name;
         }
     }
 }
@@ -202,12 +202,12 @@ TEST_F(ClipFileTest, TheFormatCountAndTheDataFileOnSaving) {
     EXPECT_EQ(clip->StoredFormatCount, 3);
 
     // An unchanged clip whose data file exists leaves the file alone.
-    WriteFile(root + "a/D5.DAT", Bytes{'k', 'e', 'e', 'p'});
+    PutFile(root + "a/D5.DAT", Bytes{'k', 'e', 'e', 'p'});
     clip->Load();
     EXPECT_TRUE(clip->Online);
     clip->Dirty = false;
     Record(*clip);
-    EXPECT_EQ(ReadFile(root + "a/D5.DAT"), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(FileBytes(root + "a/D5.DAT"), (Bytes{'k', 'e', 'e', 'p'}));
 
     // Once in a data file, always in a data file: a clip edited down to a small text keeps it.
     auto edited = NewClip(9);
@@ -246,13 +246,13 @@ TEST_F(ClipFileTest, APictureFileIsWrittenOnlyOnce) {
     Record(*clip);
     const auto path = TDirFiles::Find(root + "a/", "I8.bmp");
     ASSERT_TRUE(path);
-    const Bytes first = ReadFile(*path);
+    const Bytes first = FileBytes(*path);
     fs::rename(*path, root + "a/I8.BMP"); // another system's spelling
     clip->Load();
     clip->Dirty = true;
     Record(*clip);
     EXPECT_FALSE(fs::exists(root + "a/I8.bmp"));
-    EXPECT_EQ(ReadFile(root + "a/I8.BMP"), first);
+    EXPECT_EQ(FileBytes(root + "a/I8.BMP"), first);
     clip->Load();
     EXPECT_TRUE(clip->Online);
 }
@@ -474,30 +474,30 @@ TEST_F(ClipFileTest, MissingFilesAndBadRecords) {
 
 TEST_F(ClipFileTest, RelocateFilesMovesAndCopiesWhateverTheCase) {
     const Bytes data{1, 2, 3}, bmp{4, 5}, emf{6}, wmf{7, 7};
-    WriteFile(root + "a/d5.dat", data);
-    WriteFile(root + "a/I5.BMP", bmp);
-    WriteFile(root + "a/i5.Emf", emf);
-    WriteFile(root + "a/I5.wmf", wmf);
-    WriteFile(root + "b/D9.dat", Bytes{0}); // an older file of the target's name
+    PutFile(root + "a/d5.dat", data);
+    PutFile(root + "a/I5.BMP", bmp);
+    PutFile(root + "a/i5.Emf", emf);
+    PutFile(root + "a/I5.wmf", wmf);
+    PutFile(root + "b/D9.dat", Bytes{0}); // an older file of the target's name
     EXPECT_FALSE(TClipObj::RelocateFiles(a, b, 5, 9, true));
     EXPECT_TRUE(fs::exists(root + "a/d5.dat"));
-    EXPECT_EQ(ReadFile(root + "b/D9.dat"), data);
-    EXPECT_EQ(ReadFile(root + "b/I9.bmp"), bmp);
-    EXPECT_EQ(ReadFile(root + "b/I9.emf"), emf);
-    EXPECT_EQ(ReadFile(root + "b/I9.wmf"), wmf);
+    EXPECT_EQ(FileBytes(root + "b/D9.dat"), data);
+    EXPECT_EQ(FileBytes(root + "b/I9.bmp"), bmp);
+    EXPECT_EQ(FileBytes(root + "b/I9.emf"), emf);
+    EXPECT_EQ(FileBytes(root + "b/I9.wmf"), wmf);
     EXPECT_EQ(log.Count("RelocateFiles", "Moving File: " + root + "a/d5.dat To:" + root + "b/D9.DAT"), 1);
 
     EXPECT_TRUE(TClipObj::RelocateFiles(a, b, 5, 12, false));
     for (const char* gone : {"d5.dat", "I5.BMP", "i5.Emf", "I5.wmf"})
         EXPECT_FALSE(fs::exists(root + "a/" + gone)) << gone;
-    EXPECT_EQ(ReadFile(root + "b/D12.DAT"), data);
-    EXPECT_EQ(ReadFile(root + "b/I12.bmp"), bmp);
+    EXPECT_EQ(FileBytes(root + "b/D12.DAT"), data);
+    EXPECT_EQ(FileBytes(root + "b/I12.bmp"), bmp);
     EXPECT_FALSE(TClipObj::RelocateFiles(a, b, 5, 13, false)); // nothing left to move
 
-    WriteFile(root + "a/D6.DAT", data);
+    PutFile(root + "a/D6.DAT", data);
     EXPECT_TRUE(TClipObj::RelocateFiles(a, b, 6, 14, false));   // only a data file
     EXPECT_FALSE(TClipObj::RelocateFiles(b, b, 14, 14, false)); // onto itself: nothing happens
-    EXPECT_EQ(ReadFile(root + "b/D14.DAT"), data);
+    EXPECT_EQ(FileBytes(root + "b/D14.DAT"), data);
 }
 
 TEST_F(ClipFileTest, AMovedClipReadsBackInItsNewCollection) {

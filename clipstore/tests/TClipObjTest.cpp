@@ -314,7 +314,7 @@ TEST_F(ClipObjTest, AuditFindsAMissingDataFileAndBadFormats) {
     clip.DataInFile = true;
     EXPECT_FALSE(clip.Audit());
     EXPECT_EQ(log.Count("TClipObj.Audit", "Audit Failed: Missing File:" + root + "a/D9.DAT"), 1);
-    WriteFile(root + "a/d9.dat", {});
+    PutFile(root + "a/d9.dat", {});
     EXPECT_TRUE(clip.Audit());
     (*clip.Formats)[0]->FormatNum = 0;
     auto bad = std::make_unique<TClipData>(4);

@@ -234,7 +234,7 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
     for (int i = 0; i < 300; ++i) {
         const Bytes& seed = dataFileSeeds[static_cast<std::size_t>(i) % dataFileSeeds.size()];
         const Bytes input = Mutate(seed, series);
-        WriteFile(root + "a/D1.DAT", input);
+        PutFile(root + "a/D1.DAT", input);
         TClipObj clip(context, 1, "Stream");
         clip.Coll = &coll;
         clip.DataInFile = true;

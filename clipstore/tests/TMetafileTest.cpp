@@ -1,6 +1,7 @@
 #include "TMetafile.h"
 #include "EGraphicOpenError.h"
 #include "EInvalidGraphic.h"
+#include "TestBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,26 +18,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-std::uint16_t Get16(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
+using testsupport::FileBytes;
+using testsupport::Get16;
+using testsupport::Put16;
+using testsupport::Put32;
+using testsupport::Set32;
+
 std::int16_t GetI16(const Bytes& b, std::size_t at) {
     return static_cast<std::int16_t>(Get16(b, at));
 }
 std::int32_t GetI32(const Bytes& b, std::size_t at) {
     return static_cast<std::int32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24));
-}
-void Set32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 // An enhanced metafile: the header record (88 bytes) with the given frame in 0.01 mm, and EMR_EOF.
@@ -111,11 +103,6 @@ private:
     static inline int counter_ = 0;
     std::filesystem::path dir_;
 };
-
-Bytes FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(TMetafileTest, EnhancedMetafileIsRecognisedAndKeptByteForByte) {
     const Bytes emf = Emf(5079, 2539);

@@ -45,7 +45,7 @@ protected:
         return b;
     }
 
-    Bytes DataFile(std::int32_t serial) { return ReadFile(root + "a/" + TClipObj::DataFileName(serial)); }
+    Bytes DataFile(std::int32_t serial) { return FileBytes(root + "a/" + TClipObj::DataFileName(serial)); }
 
     // A clip read back from its data file, as a clip of a collection is read on demand.
     std::unique_ptr<TClipObj> Loaded(std::int32_t serial, std::int32_t formats) {
@@ -138,7 +138,7 @@ TEST_F(PackedBlockTest, BlocksComeBackByteForBytePackedOrNot) {
 
 TEST_F(PackedBlockTest, PlainRecordsOfLargeBlocksStillRead) {
     const Bytes text = Words(50000);
-    WriteFile(root + "a/" + TClipObj::DataFileName(7), PlainRecord(text, CF_TEXT));
+    PutFile(root + "a/" + TClipObj::DataFileName(7), PlainRecord(text, CF_TEXT));
     auto clip = Loaded(7, 1);
     ASSERT_EQ(clip->Formats->size(), 1u);
     EXPECT_EQ(BlockBytes((*clip->Formats)[0]->Handle), text);
@@ -202,7 +202,7 @@ TEST_F(PackedBlockTest, ADamagedPackedBlockFailsItsFormatOnly) {
         Bytes file = PackedRecord(tc.payload());
         const Bytes next = PlainRecord(after, CF_OEMTEXT);
         file.insert(file.end(), next.begin(), next.end());
-        WriteFile(root + "a/" + TClipObj::DataFileName(9), file);
+        PutFile(root + "a/" + TClipObj::DataFileName(9), file);
         {
             auto clip = Loaded(9, 2);
             ASSERT_TRUE(clip->Formats);
@@ -217,7 +217,7 @@ TEST_F(PackedBlockTest, ADamagedPackedBlockFailsItsFormatOnly) {
         EXPECT_EQ(GlobalMemory::LiveBlocks(), blocksBefore);
     }
     // The sound record reads, and the file search agrees with loading.
-    WriteFile(root + "a/" + TClipObj::DataFileName(9), PackedRecord(good));
+    PutFile(root + "a/" + TClipObj::DataFileName(9), PackedRecord(good));
     EXPECT_EQ(BlockBytes((*Loaded(9, 1)->Formats)[0]->Handle), text);
     EXPECT_EQ(TClipObj::FindInDataFile({root + "a/", 9, 1}, "WORD4"), TClipObj::FileSearch::Match);
     EXPECT_EQ(TClipObj::FindInDataFile({root + "a/", 9, 1}, "WORDS"), TClipObj::FileSearch::NoMatch);

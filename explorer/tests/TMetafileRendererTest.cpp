@@ -1,6 +1,7 @@
 // Drawing metafiles for the Picture page: the common records of both kinds, unknown records skipped,
 // damaged metafiles never read outside their bytes.
 #include "TMetafileRenderer.h"
+#include "TestBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put(Bytes& b, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+using testsupport::Put;
 
 // A Windows metafile record: size in words, function, 16-bit parameters.
 void WmfRecord(Bytes& b, std::uint16_t function, std::initializer_list<int> params) {

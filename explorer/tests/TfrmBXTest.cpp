@@ -50,20 +50,7 @@ using clipstore::TClipObj;
 using platform::CF_BITMAP;
 using platform::CF_TEXT;
 
-// A packed DIB of w x h pixels of 24 bits, all grey.
-Bytes BigDib(int w, int h) {
-    Bytes b;
-    Put(b, 40, 4);
-    Put(b, static_cast<std::uint32_t>(w), 4);
-    Put(b, static_cast<std::uint32_t>(h), 4);
-    Put(b, 1, 2);
-    Put(b, 24, 2);
-    const std::uint32_t stride = (static_cast<std::uint32_t>(w) * 3 + 3) & ~3u;
-    for (std::uint32_t v : {0u, stride * static_cast<std::uint32_t>(h), 2835u, 2835u, 0u, 0u})
-        Put(b, v, 4);
-    b.resize(b.size() + stride * static_cast<std::uint32_t>(h), 0x80);
-    return b;
-}
+using testsupport::GreyDib;
 
 class ExplorerWindowTest : public test::ExplorerWindowFixture {
 protected:
@@ -162,7 +149,7 @@ TEST_F(ExplorerWindowTest, MySortHeaderClicksReverseAndAnotherColumnKeepsTheDire
 
 TEST_F(ExplorerWindowTest, ABitmapOnlyClipShowsTheBitmapPageScaled) {
     StartWindow();
-    ASSERT_TRUE(paint.Copy({{CF_BITMAP, BigDib(3000, 40)}}));
+    ASSERT_TRUE(paint.Copy({{CF_BITMAP, GreyDib(3000, 40)}}));
     Settle();
     CopyText(editor, "text on top");
     ShowCollection("Short-Term");
@@ -225,7 +212,8 @@ TEST_F(ExplorerWindowTest, EditingAClipWithRichTextAndABitmapLeavesTextOnly) {
     const platform::UINT rtf = Registered("Rich Text Format");
     // The editor's profile keeps its bitmaps too.
     desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("styled")}, {rtf, Text("{\\rtf1 {\\b styled}}")}, {CF_BITMAP, Dib(3)}}));
+    ASSERT_TRUE(editor.Copy(
+        {{CF_TEXT, TextBytes("styled")}, {rtf, TextBytes("{\\rtf1 {\\b styled}}")}, {CF_BITMAP, SeededDib(3)}}));
     Settle();
     ShowCollection("Short-Term");
     TClipObj* clip = core->CurrentClip();
@@ -332,7 +320,7 @@ TEST_F(ExplorerWindowTest, APrivateFormatOnlyClipShowsJustTheBinaryPage) {
 TEST_F(ExplorerWindowTest, GraphicsAloneAreNotDumped) {
     settings->ShowBinary = true;
     StartWindow();
-    ASSERT_TRUE(paint.Copy({{CF_BITMAP, Dib(5)}}));
+    ASSERT_TRUE(paint.Copy({{CF_BITMAP, SeededDib(5)}}));
     Settle();
     ShowCollection("Short-Term");
     EXPECT_EQ(VisibleTabs(), std::vector<int>{TfrmBX::TabBitmap});
@@ -369,7 +357,7 @@ TEST_F(ExplorerWindowTest, TheHtmlPageShowsTheFragmentAndFetchesNothing) {
                   headerSize, headerSize + static_cast<int>(body.size()), headerSize + static_cast<int>(start),
                   headerSize + static_cast<int>(end));
     ASSERT_EQ(std::strlen(header), static_cast<std::size_t>(headerSize));
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("Hello web")}, {html, Text(header + body)}}));
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("Hello web")}, {html, TextBytes(header + body)}}));
     Settle();
     ShowCollection("Short-Term");
     window->Pane()->setCurrentIndex(TfrmBX::TabHtml);
@@ -405,7 +393,7 @@ TEST_F(ExplorerWindowTest, DrawsAScreenshot) {
     StartWindow();
     CopyText(editor, "A line of plain text");
     desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("Picture with a caption")}, {CF_BITMAP, BigDib(120, 60)}}));
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("Picture with a caption")}, {CF_BITMAP, GreyDib(120, 60)}}));
     Settle();
     CopyText(editor, "https://example.org/a/page");
     ShowCollection("Short-Term");
@@ -516,7 +504,7 @@ TEST_F(ExplorerWindowTest, TitlesStartAfterTheMostFormatImagesOfTheListAsDrawn) 
     // A clip with more formats added while the list is shown widens the room.
     desk.Advance(1000);
     const platform::UINT rtf = Registered("Rich Text Format");
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("styled")}, {rtf, Text("{\\rtf1 styled}")}}));
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("styled")}, {rtf, TextBytes("{\\rtf1 styled}")}}));
     Settle();
     ASSERT_EQ(window->List()->model()->rowCount(), 2);
     EXPECT_EQ(drawnRoom(), 2);

@@ -31,8 +31,8 @@ protected:
 TEST_F(FilterDialogTest, TheProfileIsShownAndItsTicksDecideTheNextCapture) {
     StartWindow();
     const platform::UINT rtf = editor.RegisterFormat("Rich Text Format");
-    ASSERT_TRUE(
-        editor.Copy({{platform::CF_TEXT, Text("kept")}, {platform::CF_LOCALE, {9, 4, 0, 0}}, {rtf, Text("{}")}}));
+    ASSERT_TRUE(editor.Copy(
+        {{platform::CF_TEXT, TextBytes("kept")}, {platform::CF_LOCALE, {9, 4, 0, 0}}, {rtf, TextBytes("{}")}}));
     Settle();
     QAction* menu = window->findChild<QAction*>("mnuApplicationProfile");
     ASSERT_NE(menu, nullptr);
@@ -65,8 +65,8 @@ TEST_F(FilterDialogTest, TheProfileIsShownAndItsTicksDecideTheNextCapture) {
     };
     menu->trigger();
     ASSERT_TRUE(shown);
-    ASSERT_TRUE(
-        editor.Copy({{platform::CF_TEXT, Text("again")}, {platform::CF_LOCALE, {9, 4, 0, 0}}, {rtf, Text("{}")}}));
+    ASSERT_TRUE(editor.Copy(
+        {{platform::CF_TEXT, TextBytes("again")}, {platform::CF_LOCALE, {9, 4, 0, 0}}, {rtf, TextBytes("{}")}}));
     Settle();
     clipstore::TClipObj* clip = Coll("Short-Term")->Clip(0);
     ASSERT_EQ(clip->Title, "again");

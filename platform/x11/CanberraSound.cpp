@@ -70,7 +70,7 @@ bool CanberraSound::Open() {
     if (result == CA_SUCCESS)
         result = ca_context_open(raw);
     if (result != CA_SUCCESS) {
-        LogMsg(2, "CanberraSound", std::string("No sound: ") + ca_strerror(result));
+        LogMsg(LogErrors, "CanberraSound", std::string("No sound: ") + ca_strerror(result));
         context_.reset();
         state_ = State::Unavailable;
         return false;
@@ -88,7 +88,7 @@ bool CanberraSound::Play(const std::string& themeEvent, const std::string& descr
                                        CA_PROP_EVENT_DESCRIPTION, description.c_str(), nullptr);
     if (result == CA_SUCCESS)
         return true;
-    LogMsg(2, "CanberraSound", "Sound \"" + themeEvent + "\" not played: " + ca_strerror(result));
+    LogMsg(LogErrors, "CanberraSound", "Sound \"" + themeEvent + "\" not played: " + ca_strerror(result));
     if (result == CA_ERROR_NOTFOUND || result == CA_ERROR_INVALID || result == CA_ERROR_NOTSUPPORTED) {
         silent_.insert(themeEvent); // this event has no sound here
     } else {

@@ -33,7 +33,7 @@ std::string BlockBytes(HANDLE h) {
 X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
     : windows_(windows), model_(windows), conn_(XcbConnection::Open(display)) {
     if (!conn_) {
-        LogMsg(2, "X11ClipboardBridge", "No X display: the clipboard stays within the program");
+        LogMsg(LogErrors, "X11ClipboardBridge", "No X display: the clipboard stays within the program");
         return;
     }
     incr_ = std::make_unique<X11IncrSender>(*conn_);
@@ -48,7 +48,7 @@ X11ClipboardBridge::X11ClipboardBridge(QtWindows& windows, const char* display)
                                                   XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                                   XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     } else {
-        LogMsg(2, "X11ClipboardBridge", "The X server lacks XFIXES: clipboard changes are not heard");
+        LogMsg(LogErrors, "X11ClipboardBridge", "The X server lacks XFIXES: clipboard changes are not heard");
     }
     SetForeignOwner(CurrentOwner());
     TakeManagerRole();
@@ -255,7 +255,7 @@ void X11ClipboardBridge::ProcessEvents() {
     if (conn_->HasError() && notifier_ && notifier_->isEnabled()) {
         // The server is gone: the socket would wake us for ever. The clipboard keeps what it has.
         notifier_->setEnabled(false);
-        LogMsg(2, "X11ClipboardBridge", "The connection to the X server is lost");
+        LogMsg(LogErrors, "X11ClipboardBridge", "The connection to the X server is lost");
     }
     incr_->DropIdle(XcbConnection::Clock::now());
     conn_->Flush();
@@ -421,7 +421,7 @@ void X11ClipboardBridge::TakeOwnership() {
     xcb_set_selection_owner(conn_->Raw(), conn_->Window(), clipboardAtom_, ownTime_);
     xOwned_ = CurrentOwner() == conn_->Window();
     if (!xOwned_)
-        LogMsg(2, "X11ClipboardBridge", "Could not take the clipboard selection");
+        LogMsg(LogErrors, "X11ClipboardBridge", "Could not take the clipboard selection");
 }
 
 // ---- another owner's data ----

@@ -20,7 +20,7 @@ constexpr UINT KnownModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
 X11HotKeys::X11HotKeys(IWindows& windows, const char* display)
     : windows_(windows), conn_(XcbConnection::Open(display)) {
     if (!conn_) {
-        LogMsg(2, "X11HotKeys", "No X display: hot keys cannot be registered");
+        LogMsg(LogErrors, "X11HotKeys", "No X display: hot keys cannot be registered");
         return;
     }
     map_.Load(conn_->Raw());
@@ -117,7 +117,7 @@ bool X11HotKeys::RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
     key.keycode = map_.KeycodeOfVk(static_cast<std::uint8_t>(vk));
     key.xModifiers = XModifiers(modifiers);
     if (key.keycode == 0 || !Grab(key.keycode, key.xModifiers)) {
-        LogMsg(64, "X11HotKeys", "Hot key refused: " + std::to_string(modifiers) + "+" + std::to_string(vk));
+        LogMsg(LogDetail, "X11HotKeys", "Hot key refused: " + std::to_string(modifiers) + "+" + std::to_string(vk));
         return false;
     }
     if (existing != keys_.end()) {
@@ -155,7 +155,7 @@ void X11HotKeys::ProcessEvents() {
         OnMappingChanged();
     if (conn_->HasError() && notifier_ && notifier_->isEnabled()) {
         notifier_->setEnabled(false); // the server is gone: the socket would wake us for ever
-        LogMsg(2, "X11HotKeys", "The connection to the X server is lost");
+        LogMsg(LogErrors, "X11HotKeys", "The connection to the X server is lost");
     }
 }
 
@@ -178,7 +178,7 @@ void X11HotKeys::OnMappingChanged() {
         key.keycode = map_.KeycodeOfVk(static_cast<std::uint8_t>(key.vk));
         key.xModifiers = XModifiers(key.modifiers);
         if (key.keycode != 0 && !Grab(key.keycode, key.xModifiers)) {
-            LogMsg(2, "X11HotKeys", "A hot key is taken by another program after a keyboard change");
+            LogMsg(LogErrors, "X11HotKeys", "A hot key is taken by another program after a keyboard change");
             key.keycode = 0;
         }
     }

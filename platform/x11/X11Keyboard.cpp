@@ -42,14 +42,14 @@ bool IsMappingNotify(const xcb_generic_event_t& e) {
 
 X11Keyboard::X11Keyboard(const char* display) : conn_(XcbConnection::Open(display)) {
     if (!conn_) {
-        LogMsg(2, "X11Keyboard", "No X display: synthetic keys are not sent");
+        LogMsg(LogErrors, "X11Keyboard", "No X display: synthetic keys are not sent");
         return;
     }
     XcbReply<xcb_test_get_version_reply_t> version(
         xcb_test_get_version_reply(conn_->Raw(), xcb_test_get_version(conn_->Raw(), 2, 2), nullptr));
     hasXTest_ = version != nullptr;
     if (!hasXTest_)
-        LogMsg(2, "X11Keyboard", "The X server lacks XTEST: synthetic keys are not sent");
+        LogMsg(LogErrors, "X11Keyboard", "The X server lacks XTEST: synthetic keys are not sent");
     Reload();
     notifier_ = std::make_unique<QSocketNotifier>(conn_->Fd(), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_, [this] { ProcessEvents(); });

@@ -23,7 +23,7 @@ bool XdgShell::ShellExecute(const std::string& verb, const std::string& target, 
     if (what.startsWith('-'))
         what.prepend("./");
     if (!QProcess::startDetached(QString::fromStdString(helper_), QStringList{what})) {
-        LogMsg(2, "XdgShell", "Cannot start " + helper_ + " for " + target);
+        LogMsg(LogErrors, "XdgShell", "Cannot start " + helper_ + " for " + target);
         return false;
     }
     return true;

@@ -15,6 +15,7 @@
 #include "TClipColl.h"
 #include "TDataSourceList.h"
 #include "TMasterList.h"
+#include "TestDib.h"
 
 #include <gtest/gtest.h>
 
@@ -51,30 +52,8 @@ public:
     int Forgotten = 0;
 };
 
-inline void Put(Bytes& b, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A packed DIB of 2 x 2 pixels of 24 bits; seed changes the pixels.
-inline Bytes Dib(std::uint8_t seed) {
-    Bytes b;
-    for (std::uint32_t v : {40u, 2u, 2u})
-        Put(b, v, 4);
-    Put(b, 1, 2);
-    Put(b, 24, 2);
-    for (std::uint32_t v : {0u, 16u, 2835u, 2835u, 0u, 0u})
-        Put(b, v, 4);
-    for (int i = 0; i < 16; ++i)
-        b.push_back(static_cast<std::uint8_t>(seed + i));
-    return b;
-}
-
-inline Bytes Text(const std::string& text) {
-    Bytes b(text.begin(), text.end());
-    b.push_back(0);
-    return b;
-}
+using testsupport::SeededDib;
+using testsupport::TextBytes;
 
 class CoreFixture : public ::testing::Test {
 protected:

@@ -71,15 +71,15 @@ TEST_F(TAppLogTest, HeaderLinesMaskAndLineFormat) {
         EXPECT_TRUE(TAppLog::LogActive());
         EXPECT_EQ(log.LogFileName(), dir_ + "LOG.TXT");
         clock_.Sleep(61'000);
-        LogMsg(64, "Detail", "not written");
-        LogMsg(2, "CaptureTheClip", "failed");
-        LogMsg(1, "Chain", "a, b,c");
-        LogMsg(8 | 4, "Startup", "mixed bits share one");
+        LogMsg(platform::LogDetail, "Detail", "not written");
+        LogMsg(platform::LogErrors, "CaptureTheClip", "failed");
+        LogMsg(platform::LogAlways, "Chain", "a, b,c");
+        LogMsg(platform::LogDialogs | platform::LogStartStop, "Startup", "mixed bits share one");
         log.LevelMask = 0;
-        LogMsg(1, "Always", "not even this");
+        LogMsg(platform::LogAlways, "Always", "not even this");
     }
     EXPECT_FALSE(TAppLog::LogActive()) << "a destroyed log uninstalls itself";
-    LogMsg(2, "After", "dropped");
+    LogMsg(platform::LogErrors, "After", "dropped");
     const std::vector<std::string> expected = {
         std::string(Stamp) + ",,,## Brindlex Log Session Started: " + std::string(platform::BrindlexVersion),
         std::string(Stamp) + ",,,## Log File In: " + dir_ + "LOG.TXT",
@@ -95,15 +95,15 @@ TEST_F(TAppLogTest, HeaderLinesMaskAndLineFormat) {
 
 TEST_F(TAppLogTest, MaskZeroStillWritesTheHeader) {
     TAppLog log(0, dir_, clock_, format_);
-    LogMsg(1, "Always", "filtered");
-    LogMsg(127, "All", "filtered");
+    LogMsg(platform::LogAlways, "Always", "filtered");
+    LogMsg(platform::LogAll, "All", "filtered");
     EXPECT_EQ(Lines(dir_ + "LOG.TXT").size(), 2u);
 }
 
 TEST_F(TAppLogTest, EachStartKeepsOnlyThePreviousRunsLog) {
     for (const char* run : {"first", "second", "third"}) {
         TAppLog log(23, dir_, clock_, format_);
-        LogMsg(2, "Run", run);
+        LogMsg(platform::LogErrors, "Run", run);
     }
     const std::vector<std::string> previous = Lines(dir_ + "PREV_LOG.TXT");
     ASSERT_EQ(previous.size(), 3u);
@@ -136,9 +136,9 @@ TEST_F(TAppLogTest, FailuresToCreateOrWriteAreReportedNotHidden) {
     TAppLog log(23, dir_, clock_, format_);
     fs::remove(dir_ + "LOG.TXT");
     fs::create_directory(dir_ + "LOG.TXT");
-    EXPECT_THROW(log.AddLine(2, "x", "y"), std::system_error);
-    EXPECT_NO_THROW(log.AddLine(64, "x", "a filtered line does not touch the file"));
-    EXPECT_NO_THROW(LogMsg(2, "x", "through LogMsg a failure does not reach the caller"));
+    EXPECT_THROW(log.AddLine(platform::LogErrors, "x", "y"), std::system_error);
+    EXPECT_NO_THROW(log.AddLine(platform::LogDetail, "x", "a filtered line does not touch the file"));
+    EXPECT_NO_THROW(LogMsg(platform::LogErrors, "x", "through LogMsg a failure does not reach the caller"));
     EXPECT_EQ(log.LostLines(), 1);
 }
 

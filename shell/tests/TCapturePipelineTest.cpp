@@ -107,7 +107,7 @@ TEST_F(CapturePipelineTest, ALongFormatNameIsKeptWholeSoThatItsProgramCanPasteIt
     desk.Registry().WriteValue(core->Filter()->ProfileKey() + "\\_FILTERS", "GEDIT", "1");
     desk.Registry().WriteValue(core->Filter()->AppKey("GEDIT"), "TEXT", "1");
     desk.Registry().WriteValue(core->Filter()->AppKey("GEDIT"), name, "1");
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("embedded")}, {format, {'<', 'x', '/', '>'}}}));
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("embedded")}, {format, {'<', 'x', '/', '>'}}}));
     Settle();
     TClipColl* shortTerm = Coll("Short-Term");
     ASSERT_EQ(shortTerm->Count(), 1u);
@@ -136,9 +136,9 @@ TEST_F(CapturePipelineTest, OnlyAnIdenticalTextIsRejectedAsADuplicate) {
     EXPECT_EQ(shortTerm->Count(), 2u);
 
     // Pictures are never duplicates.
-    ASSERT_TRUE(paint.Copy({{CF_BITMAP, Dib(1)}}));
+    ASSERT_TRUE(paint.Copy({{CF_BITMAP, SeededDib(1)}}));
     Settle();
-    ASSERT_TRUE(paint.Copy({{CF_BITMAP, Dib(1)}}));
+    ASSERT_TRUE(paint.Copy({{CF_BITMAP, SeededDib(1)}}));
     Settle();
     EXPECT_EQ(shortTerm->Count(), 4u);
 
@@ -167,7 +167,7 @@ TEST_F(CapturePipelineTest, ChangesThatAreNotCaptured) {
         {"ignore marker",
          [&] {
              core->SetAutoCapture(true);
-             ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("password")}, {ignoreFormat, {}}}));
+             ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("password")}, {ignoreFormat, {}}}));
          },
          "New Data Ignored (Ignore Flag Set By Sender).", TBrindlexCore::SoundIgnore},
         {"emptied", [&] { ASSERT_TRUE(editor.Copy({})); }, "System Clipboard Is Empty.", TBrindlexCore::SoundEmpty},
@@ -224,7 +224,7 @@ TEST_F(CapturePipelineTest, TheApplicationProfileDecidesWhatIsKept) {
     platform::IRegistry& store = desk.Registry();
     const std::string appKey = core->Filter()->AppKey("GEDIT");
     const platform::UINT unicode = platform::CF_UNICODETEXT;
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("first")}, {unicode, {'f', 0, 0, 0}}}));
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("first")}, {unicode, {'f', 0, 0, 0}}}));
     Settle();
     ASSERT_EQ(Coll("Short-Term")->Count(), 1u);
     EXPECT_EQ(Coll("Short-Term")->Clip(0)->FormatCount(), 1) << "only the text is kept the first time";
@@ -273,7 +273,7 @@ TEST_F(CapturePipelineTest, BrowsersNameThePageTheClipCameFrom) {
                              "0000000119\r\nEndFragment:0000000136\r\nSourceURL:https://www.example.com/a\r\n"
                              "<html><body><b>bold</b></body></html>";
     const platform::UINT htmlFormat = core->ClipContext().HtmlFormat;
-    ASSERT_TRUE(firefox.Copy({{CF_TEXT, Text("bold")}, {htmlFormat, Text(html)}}));
+    ASSERT_TRUE(firefox.Copy({{CF_TEXT, TextBytes("bold")}, {htmlFormat, TextBytes(html)}}));
     Settle();
     EXPECT_EQ(Coll("Short-Term")->Clip(0)->SourceURL, "https://www.example.com/a");
 }

@@ -7,6 +7,7 @@
 #include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
+#include "TestDib.h"
 
 #include <gtest/gtest.h>
 
@@ -42,29 +43,12 @@ std::string Sha256(const Bytes& bytes) {
         .toStdString();
 }
 
-Bytes FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testsupport::FileBytes;
+using testsupport::PutFile;
 
-void PutFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
+// A packed DIB of one red pixel of 24 bits.
 Bytes SmallDib() {
-    Bytes b;
-    const auto put32 = [&b](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    for (std::uint32_t v : {40u, 1u, 1u})
-        put32(v);
-    b.insert(b.end(), {1, 0, 24, 0});
-    for (std::uint32_t v : {0u, 4u, 2835u, 2835u, 0u, 0u})
-        put32(v);
-    b.insert(b.end(), {0, 0, 255, 0});
-    return b;
+    return testsupport::PackedDib(1, 1, 24, {0, 0, 255, 0});
 }
 
 class CollectionDumpTest : public ::testing::Test {

@@ -110,8 +110,8 @@ TEST_F(StartupShutdownTest, AnotherProgramsClipboardAtStartIsCapturedAndOnlyAnEm
     }
 
     // A password manager's copy at start is not captured.
-    ASSERT_TRUE(
-        editor.Copy({{CF_TEXT, Text("hunter2")}, {editor.RegisterFormat(platform::IgnoreFormatName), Text("x")}}));
+    ASSERT_TRUE(editor.Copy(
+        {{CF_TEXT, TextBytes("hunter2")}, {editor.RegisterFormat(platform::IgnoreFormatName), TextBytes("x")}}));
     desk.Advance(1000);
     Start();
     Settle();
@@ -164,7 +164,7 @@ TEST_F(StartupShutdownTest, TheSessionEndingWhileABoxIsOpenEndsTheProgramAfterTh
 // A picture another program still holds from before the last run is not stored again at each start.
 TEST_F(StartupShutdownTest, APictureKeptInTheLastRunIsNotStoredAgainAtTheNextStart) {
     Start();
-    ASSERT_TRUE(paint.Copy({{platform::CF_BITMAP, Dib(1)}}));
+    ASSERT_TRUE(paint.Copy({{platform::CF_BITMAP, SeededDib(1)}}));
     Settle();
     ASSERT_EQ(ShortTermCount(), 1u);
     for (const int run : {1, 2}) {
@@ -177,7 +177,7 @@ TEST_F(StartupShutdownTest, APictureKeptInTheLastRunIsNotStoredAgainAtTheNextSta
     }
     ASSERT_TRUE(core->FormCloseQuery());
     core.reset();
-    ASSERT_TRUE(paint.Copy({{platform::CF_BITMAP, Dib(2)}}));
+    ASSERT_TRUE(paint.Copy({{platform::CF_BITMAP, SeededDib(2)}}));
     Start();
     Settle();
     EXPECT_EQ(ShortTermCount(), 2u) << "another picture is kept";

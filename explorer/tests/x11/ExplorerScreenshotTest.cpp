@@ -38,7 +38,7 @@ TEST_F(ExplorerScreenshotTest, TheWindowAsTheXServerShowsIt) {
     StartWindow(1000, 650);
     CopyText(editor, "A line of plain text");
     desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
-    ASSERT_TRUE(editor.Copy({{CF_TEXT, Text("Picture with a caption")}, {CF_BITMAP, Dib(9)}}));
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("Picture with a caption")}, {CF_BITMAP, SeededDib(9)}}));
     Settle();
     CopyText(editor, "https://example.org/a/page");
     core->Tree().Select(core->Tree().GetTreeNodeOfColl(Coll("Short-Term")));
