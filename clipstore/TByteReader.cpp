@@ -172,6 +172,18 @@ std::string TByteReader::ReadRawString() {
     return s;
 }
 
+int TByteReader::HeaderDigits(const std::string& header, std::size_t at) {
+    if (header.size() < at + 3)
+        return 0;
+    int version = 0;
+    for (std::size_t i = at; i < at + 3; ++i) {
+        if (header[i] < '0' || header[i] > '9')
+            return 0;
+        version = version * 10 + (header[i] - '0');
+    }
+    return version;
+}
+
 std::string TByteReader::DecodeString(const std::string& raw) {
     return TUtf8::FromStored(raw);
 }

@@ -58,6 +58,9 @@ public:
     // A stored string as UTF-8: kept when valid UTF-8, else decoded from Windows-1252.
     std::string ReadString() { return DecodeString(ReadRawString()); }
     static std::string DecodeString(const std::string& raw);
+    // The version a record's header carries: the three digits at position at ("CLIP.510" at 5); 0 when
+    // the header is shorter or they are not digits.
+    static int HeaderDigits(const std::string& header, std::size_t at);
     // Copies count bytes into out.
     void ReadBytes(std::uint8_t* out, std::size_t count);
     // The next count bytes, consumed; valid until the next read. For counts up to the window (any

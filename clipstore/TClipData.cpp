@@ -57,13 +57,7 @@ std::string TClipData::PictureName(std::int32_t serialNbr, const char* extension
 int TClipData::HeaderVersion(const std::string& header) {
     if (header.size() <= 9 || header.compare(0, 9, "TCLIPDATA") != 0 || header.size() < 13)
         return 0;
-    int version = 0;
-    for (std::size_t i = 10; i < 13; ++i) {
-        if (header[i] < '0' || header[i] > '9')
-            return 0;
-        version = version * 10 + (header[i] - '0');
-    }
-    return version;
+    return TByteReader::HeaderDigits(header, 10);
 }
 
 void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir,

@@ -42,13 +42,7 @@ std::string TClipFile::DataFileName(std::int32_t serialNbr) {
 int TClipFile::HeaderVersion(const std::string& header) {
     if (header.size() != 8 || (header.compare(0, 4, "COLL") != 0 && header.compare(0, 4, "CLIP") != 0))
         return 0;
-    int version = 0;
-    for (std::size_t i = 5; i < 8; ++i) {
-        if (header[i] < '0' || header[i] > '9')
-            return 0;
-        version = version * 10 + (header[i] - '0');
-    }
-    return version;
+    return TByteReader::HeaderDigits(header, 5);
 }
 
 bool TClipFile::NeedsDataFile(const TClipObj& clip) {

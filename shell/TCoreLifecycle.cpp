@@ -187,13 +187,18 @@ void TCoreLifecycle::LoadData() {
     core_.Events().DataLoaded.Emit();
 }
 
-void TCoreLifecycle::ForgetLoadedData() {
+// The window, the tree and the clip list let go of every clip, before the clips are freed.
+void TCoreLifecycle::ClearShownClips() {
     if (view_ != nullptr)
         view_->ForgetClips();
     core_.Tree().Clear();
     core_.ClipList().Clear();
     core_.SetCurrentClip(nullptr);
     core_.SetLastCaptured(nullptr);
+}
+
+void TCoreLifecycle::ForgetLoadedData() {
+    ClearShownClips();
     if (view_ != nullptr)
         view_->SetPreviewVisible(false);
     master_->Clear();
@@ -351,12 +356,7 @@ bool TCoreLifecycle::ShutDown() {
     core_.ClipView().SetActive(false);
     core_.Capture().CloseBrowserLink();
     LogMsg(LogStartStop, ">>ShutDown", "Clearing Explorer Controls - Start");
-    if (view_ != nullptr)
-        view_->ForgetClips();
-    core_.Tree().Clear();
-    core_.ClipList().Clear();
-    core_.SetCurrentClip(nullptr);
-    core_.SetLastCaptured(nullptr);
+    ClearShownClips();
     LogMsg(LogStartStop, "<<ShutDown", "Clearing Explorer Controls - Finished");
     if (master_) {
         if (master_->TrashCan != nullptr)

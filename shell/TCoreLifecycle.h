@@ -77,6 +77,7 @@ private:
     void StartAutoSaveTimer();
     void MakeMasterList();
     // LoadData's steps.
+    void ClearShownClips();
     void ForgetLoadedData();
     void PrepareDataDirectory();
     void LoadCollections();
