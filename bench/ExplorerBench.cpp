@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
 
     TClipListModel list;
     bx::explorer::TClipTableModel model(list);
-    list.OnReset = [&model] { model.Reset(); };
+    const bx::platform::TSubscription reset = list.RowsReset.Subscribe([&model] { model.Reset(); });
     QTableView view;
     view.setModel(&model);
     // The title cells draw their format images as in the window.

@@ -36,6 +36,7 @@ struct TX11CaptureRun::Parts {
     std::unique_ptr<shell::TAppSettings> settings;
     std::unique_ptr<shell::TBrindlexCore> core;
     platform::TSubscription onLoaded;
+    platform::TSubscription onListed;
     std::optional<Clock::time_point> listed;
     bool loaded = false;
 };
@@ -68,16 +69,13 @@ TX11CaptureRun::TX11CaptureRun(QString peer, std::optional<int> delayMs) : peer_
     p.core = std::make_unique<shell::TBrindlexCore>(shell::TBrindlexCore::Environment{
         p.desktop, *p.settings, p.sources, p.boxes, p.dateFormat, std::string(), nullptr});
     p.onLoaded = p.core->Events().DataLoaded.Subscribe([&p] { p.loaded = true; });
-    p.core->ClipList().OnRowInserted = [&p](std::size_t) { p.listed = Clock::now(); };
+    p.onListed = p.core->ClipList().RowInserted.Subscribe([&p](std::size_t) { p.listed = Clock::now(); });
     p.core->SetStartupDelay(0);
     p.core->Startup({});
     RunEventsFor(10000, [&p] { return p.loaded; });
 }
 
-TX11CaptureRun::~TX11CaptureRun() {
-    if (parts_ && parts_->core)
-        parts_->core->ClipList().OnRowInserted = nullptr;
-}
+TX11CaptureRun::~TX11CaptureRun() = default;
 
 bool TX11CaptureRun::Ready() const {
     return parts_->loaded;

@@ -137,9 +137,7 @@ void TfrmBX::ShowApplicationProfile() {
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
         lvClips_->Detach();
-        core_->ClipList().OnReset = nullptr;
-        core_->ClipList().OnRowInserted = nullptr;
-        core_->Tree().OnChanged = nullptr;
+        coreSubscriptions_.clear();
         pane_->SetCore(nullptr, nullptr);
         selection_.reset();
         tvCollections_->setModel(nullptr);
@@ -158,22 +156,23 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         TImageLists::Reload(settings.ProgramDir + "buttons/");
     core_->SetHtmlViewerAvailable(settings.UseIEBrowser);
     selection_ = std::make_unique<shell::TClipListSelection>(*core_, *desktop_);
-    selection_->OnRefreshPreview = [this] { UpdateMagView(); };
-    selection_->OnRescueEditing = [this] { RescueEditing(); };
-    selection_->OnListSelectionChanged = [this] {
+    coreSubscriptions_.push_back(selection_->PreviewStale.Subscribe([this] { UpdateMagView(); }));
+    coreSubscriptions_.push_back(selection_->EditLeaving.Subscribe([this] { RescueEditing(); }));
+    coreSubscriptions_.push_back(selection_->SelectionSeen.Subscribe([this] {
         lvClips_->SyncSelection();
         commands_->SelectionChanged(core_->ClipList().SelectedCount());
-    };
+    }));
 
     lvClips_->Attach(*core_, *desktop_, *selection_);
-    core_->ClipList().OnReset = [this] { OnListReset(); };
-    core_->ClipList().OnRowInserted = [this](std::size_t row) { lvClips_->RowInserted(row); };
+    coreSubscriptions_.push_back(core_->ClipList().RowsReset.Subscribe([this] { OnListReset(); }));
+    coreSubscriptions_.push_back(
+        core_->ClipList().RowInserted.Subscribe([this](std::size_t row) { lvClips_->RowInserted(row); }));
 
     treeModel_ = new TCollectionTreeModel(core_->Tree(), this);
     tvCollections_->setModel(treeModel_);
     connect(tvCollections_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Guard([this] { OnTreeCurrentChanged(); }); });
-    core_->Tree().OnChanged = [this] { OnTreeChanged(); };
+    coreSubscriptions_.push_back(core_->Tree().Changed.Subscribe([this] { OnTreeChanged(); }));
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

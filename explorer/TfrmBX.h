@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IMainView.h"
+#include "TEvent.h"
 #include "TPreviewPane.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -138,6 +140,8 @@ private:
     shell::TBrindlexCore* core_ = nullptr;
     platform::IDesktop* desktop_ = nullptr;
     std::unique_ptr<shell::TClipListSelection> selection_;
+    // What the window hears of the core's models and the selection rules while it shows a core.
+    std::vector<platform::TSubscription> coreSubscriptions_;
     TCollectionTreeModel* treeModel_ = nullptr;
     bool syncing_ = false;
 

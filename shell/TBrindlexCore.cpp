@@ -71,7 +71,7 @@ TBrindlexCore::TBrindlexCore(const Environment& env)
     session.OnSuspend = [this] { Guarded([this] { Suspend(); }); };
     session.OnResume = [this] { Guarded([this] { Resume(); }); };
     session.OnEndSession = [this] { RequestEnd(); };
-    tree_.OnSelect = [this](int index) { Guarded([this, index] { SelectNode(index); }); };
+    treeSelection_ = tree_.NodeSelected.Subscribe([this](int index) { Guarded([this, index] { SelectNode(index); }); });
     listSelection_ = clipList_.SelectionChanged.Subscribe([this] {
         Guarded([this] {
             TListSelectionChange change;
@@ -91,7 +91,7 @@ TBrindlexCore::~TBrindlexCore() {
     desktop_.Session().OnSuspend = nullptr;
     desktop_.Session().OnResume = nullptr;
     desktop_.Session().OnEndSession = nullptr;
-    tree_.OnSelect = nullptr;
+    treeSelection_.Reset();
     listSelection_.Reset();
     clipList_.Clear();
     tree_.Clear();

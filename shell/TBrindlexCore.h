@@ -234,6 +234,7 @@ private:
     TCollectionTree tree_;
     std::unique_ptr<TCapturePipeline> capture_;
     std::unique_ptr<TClipPutBack> putBack_;
+    platform::TSubscription treeSelection_; // a node selected in the tree: its collection is shown
     platform::TSubscription listSelection_; // the list model's change, announced as ListSelectionChanged
     platform::TSubscription ownSelection_;  // the core's own answer to it
     std::string statusText_;

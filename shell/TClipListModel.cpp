@@ -230,7 +230,7 @@ void TClipListModel::Bind(TClipColl* coll) {
     rows_.clear();
     selected_.clear();
     focused_ = -1;
-    Notify(OnReset);
+    RowsReset.Emit();
     if (hadSelection)
         SelectionChanged.Emit();
 }
@@ -248,7 +248,7 @@ void TClipListModel::UpdateLVClips() {
             std::reverse(rows_.begin(), rows_.end());
     }
     selected_.assign(rows_.size(), false);
-    Notify(OnReset);
+    RowsReset.Emit();
     if (hadSelection)
         SelectionChanged.Emit();
 }
@@ -259,7 +259,7 @@ void TClipListModel::SortBySortKey(bool ascending) {
     });
     selected_.assign(rows_.size(), false);
     focused_ = -1;
-    Notify(OnReset);
+    RowsReset.Emit();
 }
 
 void TClipListModel::Sort(int column, bool ascending) {
@@ -304,7 +304,7 @@ void TClipListModel::Sort(int column, bool ascending) {
     rows_ = std::move(rows);
     selected_ = std::move(selected);
     focused_ = focused;
-    Notify(OnReset);
+    RowsReset.Emit();
 }
 
 void TClipListModel::SortAsSaved() {
@@ -336,8 +336,7 @@ std::size_t TClipListModel::AddToLists(TClipObj* clip, bool select, int position
     selected_.insert(selected_.begin() + static_cast<std::ptrdiff_t>(row), false);
     if (focused_ >= 0 && static_cast<std::size_t>(focused_) >= row)
         ++focused_;
-    if (OnRowInserted)
-        OnRowInserted(row);
+    RowInserted.Emit(row);
     if (select)
         SelectOnly(row);
     return row;
@@ -359,7 +358,7 @@ void TClipListModel::RemoveClip(const TClipObj* clip) {
         removed = true;
     }
     if (removed)
-        Notify(OnReset);
+        RowsReset.Emit();
     if (removedSelected)
         SelectionChanged.Emit();
 }

@@ -107,20 +107,15 @@ public:
     // -1 when no row has the focus.
     int FocusedRow() const { return focused_; }
 
-    // Called after the rows were rebuilt or cleared.
-    std::function<void()> OnReset;
-    // Called after a row was inserted.
-    std::function<void(std::size_t row)> OnRowInserted;
+    // Emitted after the rows were rebuilt or cleared.
+    platform::TEvent<> RowsReset;
+    // Emitted after a row was inserted.
+    platform::TEvent<std::size_t> RowInserted;
     // Emitted after the selection changed, also when rows that were selected went away. The core
     // listens and announces the change as its ListSelectionChanged (where features subscribe).
     platform::TEvent<> SelectionChanged;
 
 private:
-    void Notify(const std::function<void()>& observer) const {
-        if (observer)
-            observer();
-    }
-
     clipstore::TClipColl* coll_ = nullptr;
     std::vector<clipstore::TClipObj*> rows_;
     std::vector<bool> selected_;

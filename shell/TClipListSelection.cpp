@@ -41,8 +41,7 @@ LRESULT TClipListSelection::WndProc(UINT msg, WPARAM wParam, LPARAM) {
 }
 
 void TClipListSelection::Refresh() {
-    if (OnRefreshPreview)
-        OnRefreshPreview();
+    PreviewStale.Emit();
 }
 
 void TClipListSelection::NoSelectionCheck() {
@@ -56,8 +55,7 @@ void TClipListSelection::NoSelectionCheck() {
 }
 
 void TClipListSelection::SelectionChanged() {
-    if (OnListSelectionChanged)
-        OnListSelectionChanged();
+    SelectionSeen.Emit();
     core_.SetLastListChange(desktop_.Clock().Now());
     if (core_.SuppressListEvents())
         return;
@@ -71,8 +69,7 @@ void TClipListSelection::SelectionChanged() {
     if (selected > 1) {
         if (!core_.FlashpickActive())
             core_.ShowStatus(shell::StatusInBarAndItemBar, false, std::to_string(selected) + " Items Selected.");
-        if (OnRescueEditing)
-            OnRescueEditing();
+        EditLeaving.Emit();
         core_.SetCurrentClip(nullptr);
         if (!Pinned)
             EditClip = nullptr;
@@ -106,8 +103,7 @@ void TClipListSelection::PlaceSelected() {
     if (previous != nullptr && previous != clip)
         previous->UnLoad();
     if (!Pinned) {
-        if (OnRescueEditing)
-            OnRescueEditing();
+        EditLeaving.Emit();
         EditClip = clip;
         EditNode = core_.Tree().Selected();
     }
@@ -130,8 +126,7 @@ void TClipListSelection::RelayfeedSelected() {
         return;
     // A pinned pane keeps its clip: pending edits belong to the clip it shows.
     if (!Pinned) {
-        if (OnRescueEditing)
-            OnRescueEditing();
+        EditLeaving.Emit();
         EditClip = clip;
         EditNode = core_.Tree().Selected();
     }

@@ -24,7 +24,7 @@ class TBrindlexCore;
 // (a click between two rows briefly selects nothing); several selected rows clear the current clip;
 // while an arrow key is held the selection moves through the list without placing each clip, and the
 // row under the selection when the key is released is placed. The preview pane follows through
-// OnRefreshPreview unless it is pinned. During a Relayfeed run a selected row becomes the run's next
+// PreviewStale unless it is pinned. During a Relayfeed run a selected row becomes the run's next
 // clip instead (announced as the core's UserMoving, RunRow) and is announced on the clipboard. Moving
 // to the next or previous row by command is announced as UserMoving, OtherRow.
 class TClipListSelection {
@@ -47,12 +47,13 @@ public:
     int PrevSelIndex = -1;
     int CurSelIndex = -1;
 
-    // Called first at every change of the list's selection (the window shows it).
-    std::function<void()> OnListSelectionChanged;
-    // The preview pane shows the current state (UpdateMagView).
-    std::function<void()> OnRefreshPreview;
-    // Pending edits of the preview pane are written back into the clip it shows (RescueEditing).
-    std::function<void()> OnRescueEditing;
+    // Emitted first at every change of the list's selection (the window shows it).
+    platform::TEvent<> SelectionSeen;
+    // The current clip or EditClip changed: the preview pane shows the current state (UpdateMagView).
+    platform::TEvent<> PreviewStale;
+    // The clip the preview pane shows is about to change: its pending edits are written back into it
+    // (RescueEditing).
+    platform::TEvent<> EditLeaving;
 
     // An Up or Down arrow key went down / came up in the list.
     void ArrowKeyDown();

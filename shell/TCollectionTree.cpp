@@ -35,15 +35,13 @@ void TCollectionTree::Build(const clipstore::TMasterList& master,
         indexOf[coll] = static_cast<int>(nodes_.size());
         nodes_.push_back(node);
     }
-    if (OnChanged)
-        OnChanged();
+    Changed.Emit();
 }
 
 void TCollectionTree::Clear() {
     nodes_.clear();
     selected_ = -1;
-    if (OnChanged)
-        OnChanged();
+    Changed.Emit();
 }
 
 int TCollectionTree::GetTreeNodeOfColl(const TClipColl* coll) const {
@@ -58,8 +56,7 @@ int TCollectionTree::GetTreeNodeOfColl(const TClipColl* coll) const {
 void TCollectionTree::SetStateImage(std::size_t index, int image) {
     if (index < nodes_.size() && nodes_[index].StateImage != image) {
         nodes_[index].StateImage = image;
-        if (OnChanged)
-            OnChanged();
+        Changed.Emit();
     }
 }
 
@@ -72,8 +69,7 @@ void TCollectionTree::MakeVisible(std::size_t index) {
 
 void TCollectionTree::Select(int index) {
     selected_ = index >= 0 && static_cast<std::size_t>(index) < nodes_.size() ? index : -1;
-    if (OnSelect)
-        OnSelect(selected_);
+    NodeSelected.Emit(selected_);
 }
 
 } // namespace bx::shell

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TEvent.h"
+
 #include <cstddef>
 #include <functional>
 #include <vector>
@@ -39,13 +41,13 @@ public:
     void MakeVisible(std::size_t index);
     // -1 when no node is selected.
     int Selected() const { return selected_; }
-    // Marks the node selected and calls OnSelect (index -1 selects nothing).
+    // Marks the node selected and emits NodeSelected (index -1 selects nothing).
     void Select(int index);
 
-    // Called after a node was selected.
-    std::function<void(int index)> OnSelect;
-    // Called after the nodes or their images changed.
-    std::function<void()> OnChanged;
+    // Emitted after a node was selected (the core shows its collection).
+    platform::TEvent<int> NodeSelected;
+    // Emitted after the nodes or their images changed.
+    platform::TEvent<> Changed;
 
 private:
     std::vector<Node> nodes_;

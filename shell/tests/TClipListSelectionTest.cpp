@@ -19,7 +19,7 @@ protected:
     void StartWithClips(int count) {
         Start();
         selection = std::make_unique<TClipListSelection>(*core, desk);
-        selection->OnRefreshPreview = [this] { ++refreshes; };
+        refreshed = selection->PreviewStale.Subscribe([this] { ++refreshes; });
         for (int i = 1; i <= count; ++i)
             CopyText(editor, "clip " + std::to_string(i));
     }
@@ -30,6 +30,7 @@ protected:
     int NodeOf(const TClipColl* coll) const { return core->Tree().GetTreeNodeOfColl(coll); }
 
     std::unique_ptr<TClipListSelection> selection;
+    platform::TSubscription refreshed;
     int refreshes = 0;
 };
 
