@@ -653,6 +653,13 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
     return out;
 }
 
+bool X11ClipboardBridge::WithdrawRendered() {
+    if (!model_.WithdrawRendered())
+        return false;
+    served_.clear();
+    return true;
+}
+
 std::string X11ClipboardBridge::WindowProcessMeans() const {
     if (!conn_)
         return std::string();
