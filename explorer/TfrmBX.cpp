@@ -315,6 +315,11 @@ void TfrmBX::SetRelayfeed(pastetools::TRelayfeed* relayfeed) {
         relayfeedSubscriptions_.push_back(relayfeed_->RowAnnounced.Subscribe([this](int row) {
             if (QAbstractItemModel* model = lvClips_->model())
                 lvClips_->scrollTo(model->index(row, 0));
+            // The pane shows the run's clip; an edit of the one it showed is written back first.
+            if (selection_ != nullptr && !Pinned()) {
+                RescueEditing();
+                selection_->EditClip = core_ != nullptr ? core_->CurrentClip() : nullptr;
+            }
             UpdateMagView();
         }));
     }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QToolButton>
 
@@ -152,6 +153,13 @@ TEST_F(RelayfeedCommandsTest, TheEntriesAndButtonsStartAndStopTheRunAndShowItsDi
     EXPECT_EQ(core->RFState(), shell::TBrindlexCore::TRFState::Idle);
     down->trigger();
     shows(Dir::Down);
+    // A paste of the program in front: the next row is announced, selected and shown.
+    paint.TakeForeground();
+    ASSERT_TRUE(paint.Paste({platform::CF_TEXT}));
+    desk.Advance(relay->Interval() + 50);
+    QApplication::processEvents();
+    EXPECT_TRUE(core->ClipList().IsSelected(2));
+    EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), core->ClipList().Clip(2)->Title);
     // The run ends elsewhere (another program copies): the marks follow.
     CopyText(paint, "elsewhere");
     shows(Dir::None);
