@@ -13,6 +13,7 @@
 #include "TGuardedApplication.h"
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
+#include "TRelayfeed.h"
 #include "TfrmBX.h"
 #include "VirtualKeys.h"
 #include "X11Desktop.h"
@@ -117,6 +118,9 @@ int main(int argc, char* argv[]) {
         dataSources.Count() > 0 && dataSources.Source(0) != nullptr ? dataSources.Source(0)->Directory : std::string();
     bx::shell::TBrindlexCore core({desktop, settings, dataSources, boxes, dateFormat, logDirectory, &window});
     window.SetCore(&core, &desktop);
+    // The paste tools live beside the core and listen to its events; the window's commands drive them.
+    bx::pastetools::TRelayfeed relayfeed(core, desktop, boxes);
+    window.SetRelayfeed(&relayfeed);
     app.OnException = [&core] { core.ErrorTrap().HandleCurrentException(); };
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
@@ -139,6 +143,7 @@ int main(int argc, char* argv[]) {
     core.Startup(args);
     // A stop signal during the start has closed the program already.
     if (core.Ended()) {
+        window.SetRelayfeed(nullptr);
         window.SetCore(nullptr, nullptr);
         return 0;
     }
@@ -146,6 +151,7 @@ int main(int argc, char* argv[]) {
         window.show();
     const int result = QApplication::exec();
     app.OnException = nullptr;
+    window.SetRelayfeed(nullptr);
     window.SetCore(nullptr, nullptr);
     return result;
 }

@@ -4,6 +4,7 @@
 #include "TImageLists.h"
 #include "TImages.h"
 #include "TPreviewPane.h"
+#include "TRelayfeed.h"
 #include "TfrmBX.h"
 
 #include <QAction>
@@ -46,11 +47,16 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      [](TfrmBX& window, bool on) { window.pane_->SetWordWrap(on); }},
     {PreviewFont, "actPreviewFont", "Display Font", "TB_FONT", nullptr, "Display font", false, Enable::Always,
      [](TfrmBX& window, bool) { window.pane_->ChooseMagFont(); }},
+    // Checked while a run goes that way; the window sets the marks from the run's state.
+    {RelayfeedUp, "mnuRelayfeedUp", "Relayfeed &Up", nullptr, "Ctrl+U", "Relayfeed up", true, Enable::Always,
+     [](TfrmBX& window, bool) { window.RelayfeedClick(pastetools::TRelayfeed::TRFDirection::Up); }},
+    {RelayfeedDown, "mnuRelayfeedDown", "Relayfeed &Down", nullptr, "Ctrl+D", "Relayfeed down", true, Enable::Always,
+     [](TfrmBX& window, bool) { window.RelayfeedClick(pastetools::TRelayfeed::TRFDirection::Down); }},
 };
 
 // The main menu.
 const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
-    {"&Edit", {SelectNext, SelectPrevious, SelectAll}},
+    {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
     {"&Config", {ApplicationProfile}},
     {"&View", {ExpandPreview}},
 };
@@ -126,6 +132,18 @@ void TWindowCommands::BuildToolBar(QToolBar& bar) const {
         layout->addWidget(arrow);
     }
     bar.addWidget(scroll);
+    // The Relayfeed buttons: at most one is down, the direction of the run.
+    auto* relayfeed = new QWidget(&bar);
+    relayfeed->setObjectName("pnlRF");
+    auto* rfLayout = new QHBoxLayout(relayfeed);
+    rfLayout->setContentsMargins(0, 0, 0, 0);
+    rfLayout->setSpacing(0);
+    for (const bool up : {true, false}) {
+        QToolButton* button = Button(relayfeed, up ? RelayfeedUp : RelayfeedDown, up ? "cmdRFUp" : "cmdRFDown");
+        button->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
+        rfLayout->addWidget(button);
+    }
+    bar.addWidget(relayfeed);
 }
 
 QWidget* TWindowCommands::BuildPaneButtons() const {

@@ -40,6 +40,8 @@ public:
         PinPreview,
         WordWrap,
         PreviewFont,
+        RelayfeedUp,
+        RelayfeedDown,
         CommandCount
     };
     // When a command is enabled.

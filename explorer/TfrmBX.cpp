@@ -300,6 +300,51 @@ void TfrmBX::Guard(const std::function<void()>& handler) {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Relayfeed
+
+void TfrmBX::SetRelayfeed(pastetools::TRelayfeed* relayfeed) {
+    relayfeedSubscriptions_.clear();
+    relayfeed_ = relayfeed;
+    if (relayfeed_ != nullptr) {
+        relayfeedSubscriptions_.push_back(relayfeed_->StateChanged.Subscribe([this] { ShowRelayfeedState(); }));
+        // A click on a direction lets go of a pinned preview, as the pin's own click would.
+        relayfeedSubscriptions_.push_back(relayfeed_->Clicking.Subscribe([this] {
+            if (Pinned())
+                commands_->Action(TWindowCommands::PinPreview)->setChecked(false);
+        }));
+        relayfeedSubscriptions_.push_back(relayfeed_->RowAnnounced.Subscribe([this](int row) {
+            if (QAbstractItemModel* model = lvClips_->model())
+                lvClips_->scrollTo(model->index(row, 0));
+            // The pane shows the run's clip; an edit of the one it showed is written back first.
+            if (selection_ != nullptr && !Pinned()) {
+                RescueEditing();
+                selection_->EditClip = core_ != nullptr ? core_->CurrentClip() : nullptr;
+            }
+            UpdateMagView();
+        }));
+    }
+    ShowRelayfeedState();
+}
+
+void TfrmBX::RelayfeedClick(pastetools::TRelayfeed::TRFDirection direction) {
+    // Setting the marks from the run's state toggles the actions: that is no click.
+    if (rfSyncing_)
+        return;
+    if (relayfeed_ != nullptr)
+        relayfeed_->RFClick(direction);
+    ShowRelayfeedState();
+}
+
+void TfrmBX::ShowRelayfeedState() {
+    using Dir = pastetools::TRelayfeed::TRFDirection;
+    const Dir direction = relayfeed_ != nullptr ? relayfeed_->RFDirection() : Dir::None;
+    rfSyncing_ = true;
+    commands_->Action(TWindowCommands::RelayfeedUp)->setChecked(direction == Dir::Up);
+    commands_->Action(TWindowCommands::RelayfeedDown)->setChecked(direction == Dir::Down);
+    rfSyncing_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------------
 // The window's events
 
 bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {

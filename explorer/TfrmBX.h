@@ -3,6 +3,7 @@
 #include "IMainView.h"
 #include "TEvent.h"
 #include "TPreviewPane.h"
+#include "TRelayfeed.h"
 
 #include <QMainWindow>
 
@@ -58,6 +59,9 @@ public:
 
     // Connects the window to the running core (nullptr disconnects it; do that before the core goes).
     void SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop);
+
+    // The Relayfeed run the window's commands start and stop (nullptr: none; do that before it goes).
+    void SetRelayfeed(pastetools::TRelayfeed* relayfeed);
 
     // shell::IMainView
     void ShowStatus(int level, bool busy, const std::string& text) override;
@@ -121,6 +125,9 @@ private:
 
     // Runs a handler of the window: an exception that escapes it goes to the program's error trap.
     void Guard(const std::function<void()>& handler);
+    // A Relayfeed command: starts or stops the run; the check marks and buttons show its state after.
+    void RelayfeedClick(pastetools::TRelayfeed::TRFDirection direction);
+    void ShowRelayfeedState();
     void OnWindowChange(QEvent* event);
     void BuildWidgets();
     void ConnectPane();
@@ -144,6 +151,9 @@ private:
     std::vector<platform::TSubscription> coreSubscriptions_;
     TCollectionTreeModel* treeModel_ = nullptr;
     bool syncing_ = false;
+    pastetools::TRelayfeed* relayfeed_ = nullptr;
+    std::vector<platform::TSubscription> relayfeedSubscriptions_;
+    bool rfSyncing_ = false; // the marks are being set from the run's state
 
     TWindowCommands* commands_ = nullptr;
     std::unique_ptr<TStatusLine> status_;

@@ -76,13 +76,17 @@ bool ClipboardModel::EmptyClipboard() {
 }
 
 HANDLE ClipboardModel::SetClipboardData(UINT format, HANDLE h) {
-    const bool rendering = rendering_ != 0 && rendering_ == format;
+    // While a render request runs, the owner may give every announced format its data at once.
+    const Entry* announced = Find(format);
+    const bool rendering =
+        rendering_ != 0 && (rendering_ == format || (announced != nullptr && announced->handle == 0 && h != 0));
     if (format == 0 || (!open_ && !rendering))
         return 0;
     if (Entry* e = Slot(format)) {
         if (e->handle != h)
             Release(*e);
         e->handle = h;
+        e->rendered = rendering && h != 0;
     } else {
         entries_.push_back(Entry{format, h});
     }
@@ -102,6 +106,16 @@ HANDLE ClipboardModel::Render(UINT format) {
     if (e == nullptr)
         return 0;
     if (e->handle == 0 && owner_ != NoWindow && rendering_ == 0) {
+        lastRender_ = RenderRequest{};
+        lastRender_.format = format;
+        lastRender_.target = formats_.Name(format, 256);
+        lastRender_.window = openWindow_;
+        if (open_ && openWindow_ != NoWindow) {
+            lastRender_.pid = windows_.GetWindowProcessId(openWindow_);
+            const HWND front = windows_.GetForegroundWindow();
+            lastRender_.foreground =
+                lastRender_.pid != 0 && front != NoWindow && windows_.GetWindowProcessId(front) == lastRender_.pid;
+        }
         rendering_ = format;
         windows_.SendMessage(owner_, WM_RENDERFORMAT, format, 0);
         rendering_ = 0;
@@ -121,6 +135,21 @@ bool ClipboardModel::Provide(UINT format, HANDLE h) {
         return false;
     e->handle = h;
     return true;
+}
+
+bool ClipboardModel::WithdrawRendered() {
+    if (open_ || rendering_ != 0)
+        return false;
+    bool any = false;
+    for (Entry& e : entries_) {
+        if (!e.rendered)
+            continue;
+        Release(e);
+        e.handle = 0;
+        e.rendered = false;
+        any = true;
+    }
+    return any;
 }
 
 void ClipboardModel::DropFormatsWithoutData() {

@@ -22,7 +22,8 @@ class ClipboardModel : public IClipboard {
 public:
     struct Entry {
         UINT format = 0;
-        HANDLE handle = 0; // 0: announced, rendered by the owner on request
+        HANDLE handle = 0;     // 0: announced, rendered by the owner on request
+        bool rendered = false; // announced, and given its data by the owner in a render request
     };
     // Releases a data handle that the clipboard owned (replaced or emptied).
     using HandleReleaser = std::function<void(UINT format, HANDLE h)>;
@@ -48,6 +49,10 @@ public:
     HWND SetClipboardViewer(HWND hwnd) override;
     bool ChangeClipboardChain(HWND remove, HWND next) override;
     HWND GetClipboardViewer() const override;
+    // The window that held the clipboard open when the format was asked for, with its process and
+    // whether that process owns the foreground window.
+    RenderRequest LastRenderRequestor() const override { return lastRender_; }
+    bool WithdrawRendered() override;
 
     // Graphic objects are released by the code that knows them; memory blocks are freed by default.
     void SetHandleReleaser(HandleReleaser releaser);
@@ -94,6 +99,7 @@ private:
     HWND owner_ = NoWindow;
     bool changed_ = false;
     UINT rendering_ = 0;
+    RenderRequest lastRender_;
     std::uint32_t sequence_ = 0;
     ClipboardFormatTable formats_;
 };

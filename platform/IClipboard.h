@@ -2,10 +2,23 @@
 
 #include "PlatformTypes.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace bx::platform {
+
+// The program that asked for an announced format, as far as the desktop tells: the request being
+// rendered now, or the last one.
+struct RenderRequest {
+    UINT format = 0;
+    std::string target;       // what the program asked for (an X target, else the format's name)
+    std::uint64_t window = 0; // the requestor's window
+    std::uint32_t pid = 0;    // 0 when unknown
+    std::string program;      // its program path, when known
+    std::string means;        // how the process was found ("XRes", "_NET_WM_PID", ...), "" when unknown
+    bool foreground = false;  // the requestor's process also owns the active window (a paste, not a watcher)
+};
 
 // The system clipboard and its viewer chain.
 //
@@ -36,6 +49,12 @@ public:
     // True when a format whose data could not be had stays without data until the contents change, so
     // that asking again at once is of no use (the owner has answered already).
     virtual bool FailedReadsAreFinal() const { return false; }
+    // Who asked for the format that is rendered now (or was rendered last).
+    virtual RenderRequest LastRenderRequestor() const { return {}; }
+    // The owner takes back the data it rendered on request: those formats are announced again, without
+    // a change of the contents and without telling anybody, so that the next request asks the owner
+    // again. False (nothing done) while the clipboard is open or nothing was rendered.
+    virtual bool WithdrawRendered() { return false; }
 
     // Names compare without regard to case; a name keeps its number for the run. 0 for an empty name.
     virtual UINT RegisterClipboardFormat(std::string_view name) = 0;

@@ -3,6 +3,7 @@
 #include "CoreTestFixture.h"
 #include "ExplorerWindowFixture.h"
 
+#include "TRelayfeed.h"
 #include "TWindowCommands.h"
 #include "TfrmBX.h"
 
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QToolButton>
 
@@ -33,6 +35,9 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&Edit", "Select &Next Item (Down)", "Ctrl+N", false},
         {"&Edit", "Select &Previous Item (Up)", "Ctrl+P", false},
         {"&Edit", "Select All Items", "Ctrl+A", false},
+        {"&Edit", "", "", false},
+        {"&Edit", "Relayfeed &Up", "Ctrl+U", true},
+        {"&Edit", "Relayfeed &Down", "Ctrl+D", true},
         {"&Config", "Application P&rofile...", "", false},
         {"&View", "Expand Preview Window", "Ctrl+Shift+X", true},
     };
@@ -94,6 +99,75 @@ TEST_F(WindowCommandsTest, TheExpandEntryAndThePanesButtonShareTheirState) {
     EXPECT_EQ(window->ListSplitter()->sizes().value(0), 1);
     button->click();
     EXPECT_FALSE(entry->isChecked());
+}
+
+class RelayfeedCommandsTest : public test::ExplorerWindowFixture {
+protected:
+    void StartWithRelayfeed() {
+        StartWindow();
+        relay = std::make_unique<pastetools::TRelayfeed>(*core, desk, boxes);
+        window->SetRelayfeed(relay.get());
+        for (const char* text : {"one", "two", "three"})
+            CopyText(editor, text);
+    }
+    void TearDown() override {
+        if (window != nullptr)
+            window->SetRelayfeed(nullptr);
+        relay.reset();
+        ExplorerWindowFixture::TearDown();
+    }
+    std::unique_ptr<pastetools::TRelayfeed> relay;
+};
+
+// The menu entries and the buttons of the panel are the two directions: checkable, at most one of
+// them checked (the run's direction), and each starts and stops the run.
+TEST_F(RelayfeedCommandsTest, TheEntriesAndButtonsStartAndStopTheRunAndShowItsDirection) {
+    using Dir = pastetools::TRelayfeed::TRFDirection;
+    StartWithRelayfeed();
+    QAction* up = window->Commands()->Action(Commands::RelayfeedUp);
+    QAction* down = window->Commands()->Action(Commands::RelayfeedDown);
+    auto* panel = window->findChild<QWidget*>("pnlRF");
+    ASSERT_NE(panel, nullptr);
+    auto* upButton = panel->findChild<QToolButton*>("cmdRFUp");
+    auto* downButton = panel->findChild<QToolButton*>("cmdRFDown");
+    ASSERT_NE(upButton, nullptr);
+    ASSERT_NE(downButton, nullptr);
+    EXPECT_EQ(upButton->defaultAction(), up);
+    EXPECT_EQ(downButton->defaultAction(), down);
+    EXPECT_TRUE(upButton->isCheckable());
+    EXPECT_TRUE(downButton->isCheckable());
+    const auto shows = [&](Dir direction) {
+        EXPECT_EQ(relay->RFDirection(), direction);
+        EXPECT_EQ(up->isChecked(), direction == Dir::Up);
+        EXPECT_EQ(upButton->isChecked(), direction == Dir::Up);
+        EXPECT_EQ(down->isChecked(), direction == Dir::Down);
+        EXPECT_EQ(downButton->isChecked(), direction == Dir::Down);
+    };
+    core->ClipList().SelectOnly(1);
+    downButton->click();
+    shows(Dir::Down);
+    up->trigger(); // the other direction takes over: one group
+    shows(Dir::Up);
+    upButton->click(); // the same direction again ends the run
+    shows(Dir::None);
+    EXPECT_EQ(core->RFState(), shell::TBrindlexCore::TRFState::Idle);
+    down->trigger();
+    shows(Dir::Down);
+    // A paste of the program in front: the next row is announced, selected and shown.
+    paint.TakeForeground();
+    ASSERT_TRUE(paint.Paste({platform::CF_TEXT}));
+    desk.Advance(relay->Interval() + 50);
+    QApplication::processEvents();
+    EXPECT_TRUE(core->ClipList().IsSelected(2));
+    EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), core->ClipList().Clip(2)->Title);
+    // The run ends elsewhere (another program copies): the marks follow.
+    CopyText(paint, "elsewhere");
+    shows(Dir::None);
+    // Without a selected row nothing starts, and nothing is shown checked.
+    core->ClipList().ClearSelection();
+    downButton->click();
+    shows(Dir::None);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
 } // namespace

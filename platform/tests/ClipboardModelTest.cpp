@@ -68,6 +68,51 @@ TEST_F(ClipboardModelTest, AnnouncedFormatIsRenderedByItsOwnerWhenRead) {
     EXPECT_EQ(editor.RenderRequests(), 1) << "a rendered format is served from then on";
 }
 
+TEST_F(ClipboardModelTest, ARenderRequestNamesItsRequestorAndRenderedDataCanBeTakenBack) {
+    // An owner that gives every announced format its data in one render request.
+    const UINT html = cb.RegisterClipboardFormat("HTML Format");
+    int renders = 0;
+    const HWND owner = desk.Windows().CreateWindow("owner", [&](UINT msg, WPARAM, LPARAM) {
+        if (msg == WM_RENDERFORMAT) {
+            ++renders;
+            cb.SetClipboardData(CF_TEXT, GlobalMemory::FromBytes("t", 2));
+            cb.SetClipboardData(html, GlobalMemory::FromBytes("<b>", 3));
+        }
+        return LRESULT{0};
+    });
+    ASSERT_TRUE(cb.OpenClipboard(owner));
+    cb.EmptyClipboard();
+    cb.SetClipboardData(html, 0);
+    cb.SetClipboardData(CF_TEXT, 0);
+    cb.CloseClipboard();
+    const std::uint32_t sequence = cb.GetClipboardSequenceNumber();
+
+    editor.TakeForeground();
+    for (SimApp* app : {&viewer, &editor}) {
+        ASSERT_TRUE(app->Paste({CF_TEXT, html}));
+        EXPECT_EQ(app->Pastes().back().size(), 2u) << "both formats came from one request";
+        const RenderRequest who = cb.LastRenderRequestor();
+        EXPECT_EQ(who.format, CF_TEXT);
+        EXPECT_EQ(who.window, app->Window());
+        EXPECT_EQ(who.pid, app->Pid());
+        EXPECT_EQ(who.foreground, app == &editor);
+        EXPECT_EQ(cb.GetClipboardSequenceNumber(), sequence) << "rendering changes nothing";
+        ASSERT_TRUE(viewer.OpenClipboard());
+        EXPECT_FALSE(cb.WithdrawRendered()) << "not while the clipboard is open";
+        viewer.CloseClipboard();
+        EXPECT_TRUE(cb.WithdrawRendered());
+        EXPECT_FALSE(cb.WithdrawRendered()) << "nothing rendered any more";
+        EXPECT_EQ(cb.GetClipboardSequenceNumber(), sequence);
+        EXPECT_TRUE(cb.IsClipboardFormatAvailable(html));
+    }
+    EXPECT_EQ(renders, 2) << "after the data was taken back the next paste asks again";
+    // Without an opener (a request the desktop answers itself) the owner renders all the same.
+    EXPECT_NE(desk.SimulatedClipboard().Render(html), 0u);
+    EXPECT_EQ(renders, 3);
+    EXPECT_EQ(cb.LastRenderRequestor().window, NoWindow);
+    desk.Windows().DestroyWindow(owner);
+}
+
 TEST_F(ClipboardModelTest, DataIsReadOnlyWhileOpenAndSetOnlyByTheOpener) {
     editor.CopyText("abc");
     EXPECT_EQ(cb.GetClipboardData(CF_TEXT), 0u);

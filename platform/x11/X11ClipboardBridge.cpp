@@ -589,11 +589,16 @@ HANDLE X11ClipboardBridge::Render(UINT format, const std::string& target, xcb_wi
                 : means == X11WindowInfo::Means::NetWmPid ? "_NET_WM_PID"
                                                           : "";
     req.program = X11WindowInfo::ProgramPath(req.pid);
+    xcb_window_t w = XCB_NONE;
     if (auto active = conn_->GetProperty(conn_->Root(), conn_->Atom("_NET_ACTIVE_WINDOW"), false);
-        req.pid != 0 && active && active->format == 32 && active->bytes.size() >= 4) {
-        xcb_window_t w = XCB_NONE;
+        req.pid != 0 && active && active->format == 32 && active->bytes.size() >= 4)
         std::memcpy(&w, active->bytes.data(), 4);
-        req.foreground = w != XCB_NONE && info_->ProcessId(w) == req.pid;
+    if (w != XCB_NONE) {
+        req.foreground = info_->ProcessId(w) == req.pid;
+    } else if (req.pid != 0) {
+        // No window manager names the active window: the desktop's foreground window (the focus's top-level).
+        const HWND front = windows_.GetForegroundWindow();
+        req.foreground = front != NoWindow && windows_.GetWindowProcessId(front) == req.pid;
     }
     lastRender_ = req;
     return model_.Render(format);
@@ -651,6 +656,13 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
     if (out)
         served_.emplace(target, *out);
     return out;
+}
+
+bool X11ClipboardBridge::WithdrawRendered() {
+    if (!model_.WithdrawRendered())
+        return false;
+    served_.clear();
+    return true;
 }
 
 std::string X11ClipboardBridge::WindowProcessMeans() const {

@@ -43,16 +43,10 @@ namespace bx::platform::x11 {
 // Without a display the clipboard stays within the program.
 class X11ClipboardBridge : public IClipboard {
 public:
-    // The program that asked for an announced format, as far as the X server tells.
-    struct RenderRequest {
-        UINT format = 0;
-        std::string target;
-        std::uint32_t window = 0; // the requestor's window
-        std::uint32_t pid = 0;
-        std::string program;     // /proc/PID/exe
-        std::string means;       // "XRes", "_NET_WM_PID" or "" when unknown
-        bool foreground = false; // the process also owns the active window (_NET_ACTIVE_WINDOW)
-    };
+    // The program that asked for an announced format, as far as the X server tells (the requestor
+    // window, its process by XRes or _NET_WM_PID, /proc/PID/exe, and whether the process owns
+    // _NET_ACTIVE_WINDOW).
+    using RenderRequest = platform::RenderRequest;
 
     explicit X11ClipboardBridge(QtWindows& windows, const char* display = nullptr);
     ~X11ClipboardBridge() override;
@@ -86,7 +80,9 @@ public:
     bool IsClipboardManager() const { return managing_; }
     // The longest wait for one answer of another program (default 1 s).
     void SetWait(std::chrono::milliseconds wait);
-    const RenderRequest& LastRenderRequestor() const { return lastRender_; }
+    RenderRequest LastRenderRequestor() const override { return lastRender_; }
+    // The rendered formats are announced again; the answers kept for other programs go with them.
+    bool WithdrawRendered() override;
     // Handles what the X server sent; runs by itself from the event loop.
     void ProcessEvents();
 

@@ -375,6 +375,23 @@ TEST_F(X11ClipboardBridgeTest, AnnouncedFormatIsRenderedWhenXclipAsksAndTheReque
     EXPECT_EQ(bridge_->LastRenderRequestor().pid, pastePid);
 }
 
+// A request served and taken back (a clipboard watcher's, during a Relayfeed run): the next program that
+// asks reaches the owner again, and nobody hears of a change.
+TEST_F(X11ClipboardBridgeTest, RenderedDataTakenBackIsRenderedAgainForTheNextRequest) {
+    const UINT format = Reg("application/x-bx-again");
+    rendered_[format] = "first";
+    Write({{format, std::nullopt}});
+    EXPECT_EQ(XclipOut("application/x-bx-again"), "first");
+    EXPECT_EQ(renders_, 1);
+    const std::uint32_t sequence = bridge_->GetClipboardSequenceNumber();
+    EXPECT_TRUE(bridge_->WithdrawRendered());
+    rendered_[format] = "second";
+    EXPECT_EQ(XclipOut("application/x-bx-again"), "second");
+    EXPECT_EQ(renders_, 2);
+    EXPECT_EQ(bridge_->GetClipboardSequenceNumber(), sequence);
+    EXPECT_EQ(bridge_->GetClipboardOwner(), owner_);
+}
+
 TEST_F(X11ClipboardBridgeTest, LosingTheClipboardDropsOurDataAndAnOwnerThatExitsLeavesItEmpty) {
     int destroyed = 0;
     const HWND writer = windows_.CreateWindow("writer", [&](UINT msg, WPARAM, LPARAM) {
