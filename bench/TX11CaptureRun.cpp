@@ -81,6 +81,22 @@ bool TX11CaptureRun::Ready() const {
     return parts_->loaded;
 }
 
+platform::IDesktop& TX11CaptureRun::Desktop() {
+    return parts_->desktop;
+}
+
+platform::IMessageBoxes& TX11CaptureRun::Boxes() {
+    return parts_->boxes;
+}
+
+shell::TAppSettings& TX11CaptureRun::Settings() {
+    return *parts_->settings;
+}
+
+shell::TBrindlexCore& TX11CaptureRun::Core() {
+    return *parts_->core;
+}
+
 int TX11CaptureRun::DelayMs() const {
     return parts_->settings->DelayOnClipboardUpdate;
 }

@@ -7,6 +7,16 @@
 #include <memory>
 #include <optional>
 
+namespace bx::platform {
+class IDesktop;
+class IMessageBoxes;
+} // namespace bx::platform
+
+namespace bx::shell {
+class TBrindlexCore;
+class TAppSettings;
+} // namespace bx::shell
+
 namespace bx::bench {
 
 // The whole capture as a user feels it, on the real X server ($DISPLAY): the program's core on the
@@ -27,6 +37,12 @@ public:
     int DelayMs() const;
     // One copy of bytes as target; the milliseconds until the clip is listed, negative when it never was.
     double Measure(const QByteArray& bytes, const QString& target);
+
+    // The parts, for measurements that build on the running core (Relayfeed).
+    platform::IDesktop& Desktop();
+    platform::IMessageBoxes& Boxes();
+    shell::TAppSettings& Settings();
+    shell::TBrindlexCore& Core();
 
 private:
     struct Parts;

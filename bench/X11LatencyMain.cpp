@@ -5,12 +5,17 @@
 //   the clipboard closed; each copied by xclip; the viewer's configured delay is not part of it;
 // - capture.e2e: the whole capture as a user feels it, from another program taking the clipboard to the
 //   clip stored and listed by the program's core, the configured delay included (--delay MS runs with
-//   another delay than the default).
+//   another delay than the default);
+// - relay.render.text1k and relay.render.bitmap1080p: during a Relayfeed run through eight such clips,
+//   the time from a paste's request (a program in front asking for UTF8_STRING, or image/png from the
+//   bitmap) to all of its data received; relay.arm.*: the time the run takes to arm the next clip (announce
+//   it and take the clipboard). The Relayfeed delay between the two is not part of either.
 // Prints the table and one JSON line per figure.
 #include "GlobalMemory.h"
 #include "QtWindows.h"
 #include "TFigureTable.h"
 #include "TX11CaptureRun.h"
+#include "TX11RelayRun.h"
 #include "X11ClipboardBridge.h"
 
 #include <QBuffer>
@@ -45,9 +50,9 @@ QByteArray Text1k() {
     return text;
 }
 
-QByteArray NoisyPng() {
+QByteArray NoisyPng(quint32 seed = 20261210) {
     QImage image(1920, 1080, QImage::Format_RGB32);
-    QRandomGenerator noise(20261210);
+    QRandomGenerator noise(seed);
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x)
@@ -140,12 +145,7 @@ void MeasureReads(bx::bench::TFigureTable& table, const QByteArray& png) {
 
 // The whole capture: another program takes the clipboard, the program's core hears it, waits its capture
 // delay, reads, stores and lists the clip.
-void MeasureEndToEnd(bx::bench::TFigureTable& table, const QByteArray& png, std::optional<int> delayMs) {
-    bx::bench::TX11CaptureRun run(BX_X11_PEER, delayMs);
-    if (!run.Ready()) {
-        std::cerr << "the program's core did not load its data\n";
-        return;
-    }
+void MeasureEndToEnd(bx::bench::TFigureTable& table, const QByteArray& png, bx::bench::TX11CaptureRun& run) {
     const std::string delay = "capture delay " + std::to_string(run.DelayMs()) + " ms";
     const struct {
         const char* name;
@@ -169,6 +169,38 @@ void MeasureEndToEnd(bx::bench::TFigureTable& table, const QByteArray& png, std:
     }
 }
 
+// Relayfeed: a run through clips of each kind, pasted by a program in front.
+void MeasureRelay(bx::bench::TFigureTable& table, bx::bench::TX11CaptureRun& run) {
+    bx::bench::TX11RelayRun relay(run, BX_X11_PEER);
+    std::vector<QByteArray> texts;
+    std::vector<QByteArray> pictures;
+    std::vector<QByteArray> bmpPictures;
+    for (int i = 0; i <= Runs; ++i) {
+        QByteArray text = Text1k();
+        text.replace(0, 3, QByteArray::number(200 + i)); // unlike every other copy
+        texts.push_back(text);
+        pictures.push_back(NoisyPng(static_cast<quint32>(7000 + i)));
+        bmpPictures.push_back(NoisyPng(static_cast<quint32>(8000 + i)));
+    }
+    const struct {
+        const char* kind;
+        const std::vector<QByteArray>& copies;
+        QString copyTarget;
+        QString pasteTarget;
+        const char* note;
+    } cases[] = {{"text1k", texts, "UTF8_STRING", "UTF8_STRING", "1 KB text asked as UTF8_STRING"},
+                 {"bitmap1080p", pictures, "image/png", "image/png", "1920x1080 bitmap asked as image/png"},
+                 {"bitmap1080p.bmp", bmpPictures, "image/png", "image/bmp", "1920x1080 bitmap asked as image/bmp"}};
+    for (const auto& c : cases) {
+        const bx::bench::TX11RelayRun::Result r = relay.Measure(c.copies, c.copyTarget, c.pasteTarget);
+        std::string note = c.note;
+        if (!r.Failure.empty())
+            note += "; " + r.Failure;
+        table.Add({std::string("relay.render.") + c.kind, "ms", r.RenderMs, std::nullopt, note + "; delay excluded"});
+        table.Add({std::string("relay.arm.") + c.kind, "ms", r.ArmMs, std::nullopt, note});
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -184,7 +216,13 @@ int main(int argc, char* argv[]) {
     const QByteArray png = NoisyPng();
     bx::bench::TFigureTable table("X11");
     MeasureReads(table, png);
-    MeasureEndToEnd(table, png, delayMs);
+    bx::bench::TX11CaptureRun run(BX_X11_PEER, delayMs);
+    if (run.Ready()) {
+        MeasureEndToEnd(table, png, run);
+        MeasureRelay(table, run);
+    } else {
+        std::cerr << "the program's core did not load its data\n";
+    }
     table.PrintTable(std::cout);
     table.PrintJson(std::cout);
     return 0;

@@ -153,6 +153,10 @@ void TRelayfeed::ClipViewRenderFormat(UINT format) {
         item_->RenderFormat(core_.Clipboard(), format);
         if (core_.RFState() == TRFState::Armed) {
             LogMsg(LogDetail, "RF", "RenderFormat - served to a program not in front: " + who.program);
+            // Taken back at once where the clipboard can: a paste that comes right after the watcher's
+            // request would otherwise be served from the watcher's data and never reach the run.
+            if (desktop_.Clipboard().WithdrawAfterServing())
+                return;
             withdrawSequence_ = desktop_.Clipboard().GetClipboardSequenceNumber();
             desktop_.Windows().SetTimer(window_->Handle(), TimerWithdraw, 10, TimerKind::OneShot);
         }

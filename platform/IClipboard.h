@@ -55,6 +55,10 @@ public:
     // a change of the contents and without telling anybody, so that the next request asks the owner
     // again. False (nothing done) while the clipboard is open or nothing was rendered.
     virtual bool WithdrawRendered() { return false; }
+    // Asked by the owner while it renders: what it renders now is for the request being answered alone
+    // and is withdrawn (as by WithdrawRendered) the moment that answer has gone out, before any other
+    // request is looked at. False when the clipboard cannot do that (the owner withdraws later itself).
+    virtual bool WithdrawAfterServing() { return false; }
 
     // Names compare without regard to case; a name keeps its number for the run. 0 for an empty name.
     virtual UINT RegisterClipboardFormat(std::string_view name) = 0;

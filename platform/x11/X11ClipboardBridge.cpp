@@ -515,6 +515,11 @@ void X11ClipboardBridge::Serve(const xcb_selection_request_event_t& r) {
         }
     }
     conn_->SendSelectionNotify(r, ok ? property : XCB_NONE);
+    if (withdrawAfterServing_) {
+        // The answer holds its own copy of the bytes (an INCR transfer too).
+        withdrawAfterServing_ = false;
+        WithdrawRendered();
+    }
 }
 
 bool X11ClipboardBridge::ConvertInto(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, bool allowIncr) {
@@ -656,6 +661,13 @@ std::optional<X11ClipboardBridge::Produced> X11ClipboardBridge::Produce(xcb_atom
     if (out)
         served_.emplace(target, *out);
     return out;
+}
+
+bool X11ClipboardBridge::WithdrawAfterServing() {
+    if (!conn_ || model_.RenderingFormat() == 0)
+        return false;
+    withdrawAfterServing_ = true;
+    return true;
 }
 
 bool X11ClipboardBridge::WithdrawRendered() {

@@ -83,6 +83,7 @@ public:
     RenderRequest LastRenderRequestor() const override { return lastRender_; }
     // The rendered formats are announced again; the answers kept for other programs go with them.
     bool WithdrawRendered() override;
+    bool WithdrawAfterServing() override;
     // Handles what the X server sent; runs by itself from the event loop.
     void ProcessEvents();
 
@@ -157,6 +158,8 @@ private:
     bool processing_ = false;
     bool scheduled_ = false;
     RenderRequest lastRender_;
+    // The data rendered for the request being served goes back once it is answered.
+    bool withdrawAfterServing_ = false;
 };
 
 } // namespace bx::platform::x11

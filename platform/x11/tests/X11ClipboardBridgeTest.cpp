@@ -66,6 +66,9 @@ protected:
                 const std::string& bytes = rendered_[static_cast<UINT>(format)];
                 bridge_->SetClipboardData(static_cast<UINT>(format),
                                           GlobalMemory::FromBytes(bytes.data(), bytes.size()));
+                if (withdrawAfterServing_) {
+                    EXPECT_TRUE(bridge_->WithdrawAfterServing());
+                }
             }
             return LRESULT{0};
         });
@@ -158,6 +161,7 @@ protected:
     HWND owner_ = NoWindow;
     int changes_ = 0;
     int renders_ = 0;
+    bool withdrawAfterServing_ = false; // the owner renders for the request being served alone
     std::map<UINT, std::string> rendered_;
     std::vector<std::unique_ptr<QProcess>> peers_;
 };
@@ -388,6 +392,22 @@ TEST_F(X11ClipboardBridgeTest, RenderedDataTakenBackIsRenderedAgainForTheNextReq
     rendered_[format] = "second";
     EXPECT_EQ(XclipOut("application/x-bx-again"), "second");
     EXPECT_EQ(renders_, 2);
+    EXPECT_EQ(bridge_->GetClipboardSequenceNumber(), sequence);
+    EXPECT_EQ(bridge_->GetClipboardOwner(), owner_);
+}
+
+// Taken back as the answer goes out: the very next request reaches the owner again, however soon it comes.
+TEST_F(X11ClipboardBridgeTest, DataRenderedForOneRequestAloneIsRenderedAgainForEachRequest) {
+    EXPECT_FALSE(bridge_->WithdrawAfterServing()) << "nothing is being rendered";
+    const UINT format = Reg("application/x-bx-each");
+    withdrawAfterServing_ = true;
+    Write({{format, std::nullopt}});
+    const std::uint32_t sequence = bridge_->GetClipboardSequenceNumber();
+    for (const char* bytes : {"first", "second", "third"}) {
+        rendered_[format] = bytes;
+        EXPECT_EQ(XclipOut("application/x-bx-each"), bytes);
+    }
+    EXPECT_EQ(renders_, 3);
     EXPECT_EQ(bridge_->GetClipboardSequenceNumber(), sequence);
     EXPECT_EQ(bridge_->GetClipboardOwner(), owner_);
 }

@@ -16,15 +16,23 @@
 //   bx_x11_peer manage
 //       is the clipboard manager (prints "managing"): keeps the data of the first program that asks
 //       (SAVE_TARGETS), then owns the clipboard with it as "own" does.
-//   bx_x11_peer request [--active] [--type] TARGET
+//   bx_x11_peer request [--active] [--type] [--stamp] TARGET
 //       asks the clipboard's owner for TARGET and writes the bytes to standard output (exit 1: no data);
 //       with --active it first names its window the active one (_NET_ACTIVE_WINDOW), as a window manager
-//       does for the application in front; with --type the bytes follow a line with the answer's type.
+//       does for the application in front; with --type the bytes follow a line with the answer's type;
+//       with --stamp it prints "asked NS got NS" on standard error: the moments it asked and had all
+//       the bytes (steady clock, nanoseconds).
 //   bx_x11_peer request-multiple TARGET...
 //       asks for all of them at once (MULTIPLE) and writes a line "TARGET=BYTES" for each one converted,
 //       "TARGET refused" for each one refused (exit 1: the request itself was refused).
+//   bx_x11_peer watch TARGET
+//       acts as a clipboard watcher (a clipboard manager, a desktop shell): prints "watching", then asks
+//       every new owner of the clipboard for TARGET the moment it takes the clipboard and prints
+//       "got BYTES" (line breaks as "\n"), or "got nothing"; runs until it is killed.
 #include "X11SelectionReader.h"
 #include "XcbConnection.h"
+
+#include <xcb/xfixes.h>
 
 #include <algorithm>
 #include <chrono>
@@ -48,17 +56,25 @@ int Usage() {
                  "TARGET=FILE|TARGET:=TEXT ...\n"
                  "       bx_x11_peer flood COUNT MS TARGET PREFIX\n"
                  "       bx_x11_peer manage\n"
-                 "       bx_x11_peer request [--active] [--type] TARGET\n"
-                 "       bx_x11_peer request-multiple TARGET...\n";
+                 "       bx_x11_peer request [--active] [--type] [--stamp] TARGET\n"
+                 "       bx_x11_peer request-multiple TARGET...\n"
+                 "       bx_x11_peer watch TARGET\n";
     return 2;
 }
 
-int Request(XcbConnection& conn, const std::string& target, bool showType) {
+int Request(XcbConnection& conn, const std::string& target, bool showType, bool stamp) {
     X11SelectionReader reader(conn);
     reader.SetWait(std::chrono::milliseconds(3000));
-    const auto data = reader.Read(conn.Atom("CLIPBOARD"), conn.Atom(target));
+    const xcb_atom_t clipboard = conn.Atom("CLIPBOARD");
+    const xcb_atom_t wanted = conn.Atom(target);
+    const auto asked = std::chrono::steady_clock::now();
+    const auto data = reader.Read(clipboard, wanted);
+    const auto got = std::chrono::steady_clock::now();
     if (!data)
         return 1;
+    if (stamp)
+        std::cerr << "asked " << asked.time_since_epoch().count() << " got " << got.time_since_epoch().count()
+                  << std::endl;
     if (showType)
         std::cout << conn.AtomName(data->type) << std::endl;
     std::fwrite(data->bytes.data(), 1, data->bytes.size(), stdout);
@@ -95,6 +111,41 @@ int RequestMultiple(XcbConnection& conn, int argc, char** argv) {
             std::cout << name << " refused\n";
     }
     return 0;
+}
+
+// Reads TARGET from every new owner as soon as the clipboard changes hands, as clipboard watchers do.
+int Watch(XcbConnection& conn, const std::string& target) {
+    const int xfixes = conn.XFixesFirstEvent();
+    if (xfixes < 0)
+        return 1;
+    const xcb_atom_t clipboard = conn.Atom("CLIPBOARD");
+    xcb_xfixes_select_selection_input(conn.Raw(), conn.Window(), clipboard,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
+    conn.Flush();
+    std::cout << "watching" << std::endl;
+    X11SelectionReader reader(conn);
+    reader.SetWait(std::chrono::milliseconds(3000));
+    for (;;) {
+        XcbEvent e = conn.HasQueuedEvents() ? conn.NextEvent()
+                                            : conn.WaitFor([](const xcb_generic_event_t&) { return true; },
+                                                           XcbConnection::Clock::now() + std::chrono::hours(1));
+        if (!e)
+            return conn.HasError() ? 0 : 1;
+        if (XcbConnection::EventType(*e) != xfixes + XCB_XFIXES_SELECTION_NOTIFY)
+            continue;
+        const auto& n = *reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(e.get());
+        if (n.selection != clipboard || n.owner == XCB_NONE)
+            continue;
+        const auto data = reader.Read(clipboard, conn.Atom(target));
+        if (!data) {
+            std::cout << "got nothing" << std::endl;
+            continue;
+        }
+        std::string line;
+        for (const char c : data->bytes)
+            line += c == '\n' ? std::string("\\n") : std::string(1, c);
+        std::cout << "got " << line << std::endl;
+    }
 }
 
 struct ServeOptions {
@@ -361,17 +412,19 @@ int main(int argc, char** argv) {
     if (mode == "request") {
         bool active = false;
         bool showType = false;
+        bool stamp = false;
         int i = 2;
         for (; i + 1 < argc && argv[i][0] == '-'; ++i) {
             active = active || std::strcmp(argv[i], "--active") == 0;
             showType = showType || std::strcmp(argv[i], "--type") == 0;
+            stamp = stamp || std::strcmp(argv[i], "--stamp") == 0;
         }
         if (active) {
             const xcb_window_t window = conn->Window();
             xcb_change_property(conn->Raw(), XCB_PROP_MODE_REPLACE, conn->Root(), conn->Atom("_NET_ACTIVE_WINDOW"),
                                 XCB_ATOM_WINDOW, 32, 1, &window);
         }
-        return Request(*conn, argv[i], showType);
+        return Request(*conn, argv[i], showType, stamp);
     }
     if (mode == "request-multiple")
         return RequestMultiple(*conn, argc, argv);
@@ -381,5 +434,7 @@ int main(int argc, char** argv) {
         return Flood(*conn, std::stoi(argv[2]), std::stoi(argv[3]), argv[4], argv[5]);
     if (mode == "manage")
         return Manage(*conn);
+    if (mode == "watch")
+        return Watch(*conn, argv[2]);
     return Usage();
 }

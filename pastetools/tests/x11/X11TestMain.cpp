@@ -1,0 +1,10 @@
+// The X11 paste tests' entry: a Qt core application, whose event loop the X11 desktop runs on.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
