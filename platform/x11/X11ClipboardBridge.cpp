@@ -148,7 +148,8 @@ bool X11ClipboardBridge::EmptyClipboard() {
 }
 
 HANDLE X11ClipboardBridge::SetClipboardData(UINT format, HANDLE h) {
-    const bool rendering = model_.RenderingFormat() != 0 && model_.RenderingFormat() == format;
+    // During a render request the model decides what may be set: the asked format, or any announced one without data.
+    const bool rendering = model_.RenderingFormat() != 0;
     if (format == 0 || (!model_.IsOpen() && !rendering))
         return 0;
     if (!ours_)

@@ -69,6 +69,12 @@ protected:
                 if (withdrawAfterServing_) {
                     EXPECT_TRUE(bridge_->WithdrawAfterServing());
                 }
+                // Asked for one format, the owner may give every announced one its data (a Relayfeed run does).
+                for (const auto& [other, data] : rendered_) {
+                    if (renderAll_ && other != static_cast<UINT>(format) &&
+                        bridge_->SetClipboardData(other, GlobalMemory::FromBytes(data.data(), data.size())) == 0)
+                        ++refused_;
+                }
             }
             return LRESULT{0};
         });
@@ -162,6 +168,8 @@ protected:
     int changes_ = 0;
     int renders_ = 0;
     bool withdrawAfterServing_ = false; // the owner renders for the request being served alone
+    int refused_ = 0;
+    bool renderAll_ = false;
     std::map<UINT, std::string> rendered_;
     std::vector<std::unique_ptr<QProcess>> peers_;
 };
@@ -410,6 +418,19 @@ TEST_F(X11ClipboardBridgeTest, DataRenderedForOneRequestAloneIsRenderedAgainForE
     EXPECT_EQ(renders_, 3);
     EXPECT_EQ(bridge_->GetClipboardSequenceNumber(), sequence);
     EXPECT_EQ(bridge_->GetClipboardOwner(), owner_);
+}
+
+// A rich clip pasted during a Relayfeed run: the request for one format is answered with all of them.
+TEST_F(X11ClipboardBridgeTest, ARenderRequestMayGiveEveryAnnouncedFormatItsData) {
+    const UINT rtf = Reg("Rich Text Format");
+    rendered_[rtf] = "{\\rtf1 rich}";
+    rendered_[CF_UNICODETEXT] = std::string("r\0i\0c\0h\0\0\0", 10);
+    renderAll_ = true;
+    Write({{CF_UNICODETEXT, std::nullopt}, {rtf, std::nullopt}});
+    EXPECT_EQ(XclipOut("text/rtf"), "{\\rtf1 rich}");
+    EXPECT_EQ(refused_, 0);
+    EXPECT_EQ(XclipOut("UTF8_STRING"), "rich");
+    EXPECT_EQ(renders_, 1) << "the text was rendered with the rich text";
 }
 
 TEST_F(X11ClipboardBridgeTest, LosingTheClipboardDropsOurDataAndAnOwnerThatExitsLeavesItEmpty) {
