@@ -164,7 +164,20 @@ void TRelayfeed::ClipViewRenderFormat(UINT format) {
     }
     core_.SetRFState(TRFState::Rendering);
     core_.SetCurrentClip(item_);
-    core_.CopyItem(item_);
+    // A clip that cannot be rendered (a damaged record) ends the run: else it would stay rendering, and
+    // every later paste would get nothing while the button stays down. The error still goes to the trap.
+    bool rendered = false;
+    try {
+        rendered = core_.CopyItem(item_);
+    } catch (...) {
+        RFOff(false);
+        throw;
+    }
+    if (!rendered) {
+        LogMsg(LogErrors, "RF", "RenderFormat - the clip could not be rendered; Relayfeed ends.");
+        RFOff(false);
+        return;
+    }
     if (NextItem() != nullptr) {
         desktop_.Windows().SetTimer(window_->Handle(), TimerRF, Interval(), TimerKind::OneShot);
         return;

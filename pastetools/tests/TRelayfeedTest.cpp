@@ -252,5 +252,17 @@ TEST_F(RelayfeedTest, TheDelayIsKeptWithinItsLimits) {
     }
 }
 
+// A clip whose data cannot be rendered ends the run instead of leaving it rendering for ever.
+TEST_F(RelayfeedTest, AFailedRenderEndsTheRun) {
+    StartWithClips(3);
+    Select({0});
+    relay->RFClick(Dir::Down);
+    (*core->ClipList().Clip(0)->Formats)[0]->Format_Type = 9; // a damaged record
+    PasteAndWait(target);
+    EXPECT_EQ(core->RFState(), TRFState::Idle);
+    EXPECT_EQ(relay->RFDirection(), Dir::None);
+    EXPECT_GE(stateChanges, 2) << "the window's marks follow";
+}
+
 } // namespace
 } // namespace bx::pastetools
