@@ -14,6 +14,7 @@
 #include "X11Desktop.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -146,7 +147,20 @@ private:
 TEST_F(TPasteIntoOnX11Test, TheTargetIsActivatedAndPastesWhatAnotherProgramCopied) {
     if (QStandardPaths::findExecutable("xclip").isEmpty())
         GTEST_SKIP() << "xclip is missing";
-    ASSERT_EQ(QProcess::execute("sh", {"-c", "printf 'pasted across' | xclip -selection clipboard"}), 0);
+    // xclip holds the clipboard in the foreground until it is stopped, so that nothing of it outlives the test.
+    QProcess xclip;
+    xclip.start("xclip", {"-selection", "clipboard", "-quiet"});
+    ASSERT_TRUE(xclip.waitForStarted());
+    xclip.write("pasted across");
+    xclip.closeWriteChannel();
+    struct Stop {
+        QProcess& process;
+        ~Stop() {
+            process.kill();
+            process.waitForFinished();
+        }
+    } stop{xclip};
+    ASSERT_TRUE(WaitUntil([] { return QApplication::clipboard()->text() == "pasted across"; }));
 
     QPlainTextEdit target;
     target.setWindowTitle("Target notes");
