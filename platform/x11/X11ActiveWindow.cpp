@@ -43,7 +43,13 @@ xcb_window_t X11ActiveWindow::ActiveXWindow() {
         active && active->format == 32 && active->bytes.size() >= 4) {
         xcb_window_t window = XCB_NONE;
         std::memcpy(&window, active->bytes.data(), 4);
-        if (window != XCB_NONE)
+        // A window manager keeps the word up to date; one that names a window that is gone was left by a
+        // program that ended (no window manager looks after it), and the input focus tells instead.
+        xcb_generic_error_t* gone = nullptr;
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(conn_->Raw(), xcb_get_window_attributes(conn_->Raw(), window), &gone));
+        std::free(gone);
+        if (window != XCB_NONE && attributes)
             return window;
     }
     XcbReply<xcb_get_input_focus_reply_t> focus(

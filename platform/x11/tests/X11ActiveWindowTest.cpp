@@ -119,6 +119,12 @@ TEST(X11ActiveWindowTest, AWindowThatIsGoneCannotBeActivatedAndItsHandleGoes) {
     EXPECT_FALSE(windows.IsWindow(gone));
     EXPECT_EQ(peer.Focused(), stays);
 
+    // The window manager's word about a window that is gone (left by a program that ended) is not taken.
+    peer.SetActive(goes);
+    const HWND focused = windows.GetForegroundWindow();
+    EXPECT_EQ(windows.GetWindowText(focused), "Stays");
+    peer.ClearActive();
+
     windows.SetActiveWindowSource(nullptr);
     xcb_destroy_window(conn->Raw(), stays);
     conn->Flush();
