@@ -12,6 +12,7 @@
 #include "TPasteInto.h"
 #include "TSendKey.h"
 #include "X11Desktop.h"
+#include "XcbConnection.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -90,6 +91,13 @@ protected:
     void SetUp() override {
         if (!HasDisplay())
             GTEST_SKIP() << "no X display";
+        // Without a window manager, an active window named on the root window is what an earlier test's
+        // program left there: the input focus tells.
+        if (auto conn = platform::x11::XcbConnection::Open();
+            conn && !conn->GetProperty(conn->Root(), conn->Atom("_NET_SUPPORTING_WM_CHECK"), false)) {
+            xcb_delete_property(conn->Raw(), conn->Root(), conn->Atom("_NET_ACTIVE_WINDOW"));
+            conn->Flush();
+        }
         root_ = std::filesystem::temp_directory_path() / ("bx_paste_x11_" + std::to_string(::getpid()));
         std::filesystem::create_directories(root_);
         ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
