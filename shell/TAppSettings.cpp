@@ -24,6 +24,7 @@ constexpr const char* Caption = "Brindlex";
 constexpr const char* DataSourcesKey = "DataSources";
 constexpr const char* DirsKey = "DataSources\\_Dirs";
 constexpr const char* NoCtrlVKey = "Flashpick_NoCtrlV";
+constexpr const char* TerminalsKey = "Flashpick_Terminals";
 constexpr const char* ReplacementFont = "MS Sans Serif";
 
 enum class Stored { ReadWrite, ReadOnly };
@@ -292,7 +293,62 @@ TAppSettings::TAppSettings(platform::IRegistry& registry, const platform::IUserD
     ApplyDefaults();
 }
 
+const std::vector<std::string>& TAppSettings::DefaultTerminalPrograms() {
+    static const std::vector<std::string> programs{"gnome-terminal-server",
+                                                   "konsole",
+                                                   "xfce4-terminal",
+                                                   "mate-terminal",
+                                                   "tilix",
+                                                   "terminator",
+                                                   "alacritty",
+                                                   "kitty",
+                                                   "wezterm-gui",
+                                                   "qterminal",
+                                                   "lxterminal",
+                                                   "xterm",
+                                                   "urxvt",
+                                                   "st",
+                                                   "foot",
+                                                   "sakura",
+                                                   "terminology",
+                                                   "kgx",
+                                                   "ptyxis",
+                                                   "tilda",
+                                                   "yakuake",
+                                                   "cool-retro-term"};
+    return programs;
+}
+
+void TAppSettings::ReadTerminalPrograms() {
+    const std::string key = KeyPath(TerminalsKey);
+    if (!registry_.KeyExists(key)) {
+        TerminalPrograms = DefaultTerminalPrograms();
+        return;
+    }
+    TerminalPrograms.clear();
+    for (std::string& name : registry_.ValueNames(key))
+        if (registry_.ReadValue(key, name).value_or("1") != "0")
+            TerminalPrograms.push_back(std::move(name));
+}
+
+void TAppSettings::WriteTerminalPrograms() {
+    registry_.DeleteKey(KeyPath(TerminalsKey));
+    const auto listed = [this](const std::string& program) {
+        return std::any_of(TerminalPrograms.begin(), TerminalPrograms.end(), [&](const std::string& entry) {
+            return clipstore::TUtf8::UpperAscii(entry) == clipstore::TUtf8::UpperAscii(program);
+        });
+    };
+    for (const std::string& program : TerminalPrograms)
+        if (!program.empty())
+            WriteText(TerminalsKey, program, "1");
+    // A default taken off the list stays off; without a key at all the defaults would come back.
+    for (const std::string& program : DefaultTerminalPrograms())
+        if (!listed(program))
+            WriteText(TerminalsKey, program, "0");
+}
+
 void TAppSettings::ApplyDefaults() {
+    TerminalPrograms = DefaultTerminalPrograms();
     Defaults v;
     VisitPreferences(v);
     VisitHotKeys(v);
@@ -409,6 +465,7 @@ void TAppSettings::ReadSettings(TScreenSize screen) {
     CorrectPositions(screen);
 
     noCtrlVList_ = registry_.ValueNames(KeyPath(NoCtrlVKey));
+    ReadTerminalPrograms();
 
     DefaultDataDir = ComputeDefaultDataDir(dirs_, ProgramDir);
 
@@ -509,6 +566,7 @@ bool TAppSettings::WriteSettings() {
     registry_.DeleteKey(KeyPath(NoCtrlVKey));
     for (const std::string& fragment : noCtrlVList_)
         WriteText(NoCtrlVKey, fragment, "1");
+    WriteTerminalPrograms();
 
     registry_.DeleteKey(KeyPath(DataSourcesKey));
     for (const auto& entry : dataSourceList_.Entries()) {

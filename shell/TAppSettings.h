@@ -28,8 +28,11 @@ struct TScreenSize {
 // list of window-title fragments that need the menu paste (NoCtrlVList).
 //
 // Store layout: under RootKey, the sub-keys Preferences, HotKeys, Fonts, Position, Printing, Export,
-// Stats, Flashpick_NoCtrlV and DataSources; every value is text (integers in decimal, booleans "0"
-// and "1"); a missing value, or an integer that is not valid decimal text, reads as its default.
+// Stats, Flashpick_NoCtrlV, Flashpick_Terminals and DataSources; every value is text (integers in
+// decimal, booleans "0" and "1"); a missing value, or an integer that is not valid decimal text, reads as
+// its default. The two lists are value names: every name of Flashpick_NoCtrlV is an entry; a name of
+// Flashpick_Terminals is an entry unless its value is "0" (a default the user took off the list), and
+// without that key the list is DefaultTerminalPrograms.
 class TAppSettings {
 public:
     static constexpr const char* DefaultRootKey = "Software\\Quorvanti\\Brindlex5";
@@ -113,6 +116,10 @@ public:
     bool ShowTypeIcons;
     int ThumbNailSize;
     int ThumbNailCacheSize;
+
+    // The programs (file names without directory, compared without case) of terminal emulators, which
+    // paste on Ctrl+Shift+V: the paste into the target sends them that instead of Ctrl+V.
+    std::vector<std::string> TerminalPrograms;
 
     // --- HotKeys: shortcut texts ("Ctrl+Alt+C"); empty when not set.
     std::string HKActivate;
@@ -203,6 +210,8 @@ public:
     // At start with Ctrl and Shift held down: asks whether to clear all settings and does so on Yes.
     bool ConfirmResetAtStartup();
 
+    static const std::vector<std::string>& DefaultTerminalPrograms();
+
     // The decimal value of a margin text ("+1", "0.5"); 1.0 when the text is not a number.
     static double ReadMargin(std::string_view text);
     // The suggested data directory: the user's data folder ($XDG_DATA_HOME, else ~/.local/share/),
@@ -232,6 +241,8 @@ private:
     template <class V> void VisitStats(V& v);
 
     void ApplyDefaults();
+    void ReadTerminalPrograms();
+    void WriteTerminalPrograms();
     void CorrectPositions(TScreenSize screen);
     void WriteDataSource(const std::string& name, const clipstore::TDataSource& source);
     // A data source of the list can be loaded and written.

@@ -22,6 +22,10 @@ void SimApp::TakeForeground() {
     desktop_.Windows().SetForegroundWindow(window_);
 }
 
+std::vector<SimKeyboard::Event> SimApp::KeysReceived() const {
+    return desktop_.SimulatedKeyboard().EventsTo(window_);
+}
+
 UINT SimApp::RegisterFormat(std::string_view name) {
     return desktop_.Clipboard().RegisterClipboardFormat(name);
 }

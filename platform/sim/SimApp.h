@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlatformTypes.h"
+#include "SimKeyboard.h"
 
 #include <cstdint>
 #include <map>
@@ -36,6 +37,8 @@ public:
     std::uint32_t Pid() const { return pid_; }
     void SetTitle(const std::string& title);
     void TakeForeground();
+    // The synthetic key events that came while its window was in front, in order.
+    std::vector<SimKeyboard::Event> KeysReceived() const;
 
     UINT RegisterFormat(std::string_view name);
     // Opens, empties, sets the formats and closes; false when the clipboard could not be opened.

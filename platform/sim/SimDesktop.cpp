@@ -6,7 +6,7 @@ namespace bx::platform::sim {
 
 SimDesktop::SimDesktop()
     : programPid_(processes_.AddProcess(ProgramPath)), windows_(clock_, table_, programPid_), clipboard_(windows_),
-      hotKeys_(windows_) {}
+      keyboard_(windows_, clock_), hotKeys_(windows_) {}
 
 SimDesktop::~SimDesktop() = default;
 

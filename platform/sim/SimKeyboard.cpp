@@ -8,6 +8,16 @@ namespace bx::platform::sim {
 
 void SimKeyboard::KeyEvent(std::uint8_t vk, std::uint8_t scan, UINT flags) {
     events_.push_back(Event{vk, scan, flags});
+    deliveries_.push_back(Delivery{events_.back(), windows_ != nullptr ? windows_->GetForegroundWindow() : NoWindow,
+                                   clock_ != nullptr ? clock_->TickCount() : 0});
+}
+
+std::vector<SimKeyboard::Event> SimKeyboard::EventsTo(HWND window) const {
+    std::vector<Event> to;
+    for (const Delivery& d : deliveries_)
+        if (d.window == window)
+            to.push_back(d.event);
+    return to;
 }
 
 void SimKeyboard::Hold(std::uint8_t vk, bool down) {
@@ -29,6 +39,20 @@ std::int16_t SimKeyboard::VkKeyScan(char ch) const {
     static const char shiftedDigits[] = ")!@#$%^&*(";
     if (const char* p = std::strchr(shiftedDigits, ch); p != nullptr && ch != '\0')
         return static_cast<std::int16_t>(VkScanShift | ('0' + (p - shiftedDigits)));
+    // The punctuation keys: plain and shifted character.
+    static constexpr struct {
+        char plain, shifted;
+        std::uint8_t vk;
+    } punctuation[] = {{';', ':', VK_OEM_1},     {'=', '+', VK_OEM_PLUS},   {',', '<', VK_OEM_COMMA},
+                       {'-', '_', VK_OEM_MINUS}, {'.', '>', VK_OEM_PERIOD}, {'/', '?', VK_OEM_2},
+                       {'`', '~', VK_OEM_3},     {'[', '{', VK_OEM_4},      {'\\', '|', VK_OEM_5},
+                       {']', '}', VK_OEM_6},     {'\'', '"', VK_OEM_7}};
+    for (const auto& key : punctuation) {
+        if (ch == key.plain)
+            return key.vk;
+        if (ch == key.shifted)
+            return static_cast<std::int16_t>(VkScanShift | key.vk);
+    }
     return -1;
 }
 

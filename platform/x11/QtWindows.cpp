@@ -97,8 +97,9 @@ HWND QtWindows::GetForegroundWindow() const {
 }
 
 bool QtWindows::SetForegroundWindow(HWND hwnd) {
-    if (activeSource_ != nullptr && activeSource_->Activate(hwnd))
-        return true;
+    // Another program's window: it is activated on the screen, or it is gone.
+    if (activeSource_ != nullptr && activeSource_->Knows(hwnd))
+        return activeSource_->Activate(hwnd);
     if (!table_.Contains(hwnd))
         return false;
     foreground_ = hwnd;

@@ -43,7 +43,13 @@ xcb_window_t X11ActiveWindow::ActiveXWindow() {
         active && active->format == 32 && active->bytes.size() >= 4) {
         xcb_window_t window = XCB_NONE;
         std::memcpy(&window, active->bytes.data(), 4);
-        if (window != XCB_NONE)
+        // A window manager keeps the word up to date; one that names a window that is gone was left by a
+        // program that ended (no window manager looks after it), and the input focus tells instead.
+        xcb_generic_error_t* gone = nullptr;
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(conn_->Raw(), xcb_get_window_attributes(conn_->Raw(), window), &gone));
+        std::free(gone);
+        if (window != XCB_NONE && attributes)
             return window;
     }
     XcbReply<xcb_get_input_focus_reply_t> focus(
@@ -71,11 +77,28 @@ HWND X11ActiveWindow::Foreground() {
     return hwnd;
 }
 
+void X11ActiveWindow::Forget(HWND hwnd) {
+    if (const auto found = xWindows_.find(hwnd); found != xWindows_.end()) {
+        handles_.erase(found->second);
+        xWindows_.erase(found);
+    }
+    windows_.DestroyWindow(hwnd);
+}
+
 bool X11ActiveWindow::Activate(HWND hwnd) {
     const auto found = xWindows_.find(hwnd);
     if (!conn_ || found == xWindows_.end())
         return false;
     const xcb_window_t window = found->second;
+    xcb_generic_error_t* gone = nullptr;
+    XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(conn_->Raw(), xcb_get_window_attributes(conn_->Raw(), window), &gone));
+    std::free(gone);
+    if (!attributes) {
+        // The window was destroyed: nothing of it is left to activate, and its handle goes.
+        Forget(hwnd);
+        return false;
+    }
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
@@ -87,12 +110,15 @@ bool X11ActiveWindow::Activate(HWND hwnd) {
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&message));
     // Without a window manager the request above goes unanswered: raise and focus the window ourselves.
+    // A window that is not shown now (minimized) cannot take the focus; the window manager shows it.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(conn_->Raw(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    XcbReply<xcb_generic_error_t> error(xcb_request_check(
-        conn_->Raw(), xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME)));
+    if (attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
+        XcbReply<xcb_generic_error_t> error(xcb_request_check(
+            conn_->Raw(), xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME)));
+    }
     conn_->Flush();
-    return !error;
+    return true;
 }
 
 } // namespace bx::platform::x11

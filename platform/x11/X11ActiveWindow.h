@@ -24,12 +24,16 @@ public:
 
     // The table's window standing for the active window; NoWindow when there is none.
     HWND Foreground();
-    // Activates a window that Foreground handed out; false for any other handle.
+    // Whether the handle is one that Foreground handed out.
+    bool Knows(HWND hwnd) const { return xWindows_.contains(hwnd); }
+    // Activates a window that Foreground handed out; false for any other handle, and for a window that
+    // is gone (its handle is then no window any more).
     bool Activate(HWND hwnd);
 
 private:
     xcb_window_t ActiveXWindow();
     xcb_window_t TopLevelOf(xcb_window_t window);
+    void Forget(HWND hwnd);
 
     QtWindows& windows_;
     std::unique_ptr<XcbConnection> conn_;

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include <filesystem>
@@ -480,6 +481,31 @@ TEST_F(TAppSettingsTest, ChangedFieldsAndTheTitleListRoundTrip) {
     EXPECT_EQ(noCtrlV_, std::vector<std::string>{"xterm"});
     EXPECT_EQ(dataSources_.Source(0)->Description, "Mine");
     EXPECT_TRUE(dataSources_.Source(0)->Read_Only);
+}
+
+TEST_F(TAppSettingsTest, TheTerminalListHasDefaultsAndKeepsWhatTheUserTookOffOrAdded) {
+    AddSource("My Clips", tmp_ + "mine/");
+    auto s = Read();
+    EXPECT_EQ(s->TerminalPrograms, TAppSettings::DefaultTerminalPrograms()) << "no key yet";
+    for (const char* program : {"gnome-terminal-server", "konsole", "xfce4-terminal", "kitty", "foot"})
+        EXPECT_NE(std::find(s->TerminalPrograms.begin(), s->TerminalPrograms.end(), program), s->TerminalPrograms.end())
+            << program;
+
+    // Konsole taken off, a program of the user's added: both survive a write and a read.
+    std::erase(s->TerminalPrograms, "konsole");
+    s->TerminalPrograms.push_back("myterm");
+    ASSERT_TRUE(s->WriteSettings());
+    EXPECT_EQ(Value("Flashpick_Terminals", "konsole"), "0");
+    EXPECT_EQ(Value("Flashpick_Terminals", "myterm"), "1");
+    auto again = Read();
+    EXPECT_EQ(std::count(again->TerminalPrograms.begin(), again->TerminalPrograms.end(), "konsole"), 0);
+    EXPECT_EQ(std::count(again->TerminalPrograms.begin(), again->TerminalPrograms.end(), "myterm"), 1);
+    EXPECT_EQ(again->TerminalPrograms.size(), TAppSettings::DefaultTerminalPrograms().size());
+
+    // An emptied list stays empty.
+    again->TerminalPrograms.clear();
+    ASSERT_TRUE(again->WriteSettings());
+    EXPECT_TRUE(Read()->TerminalPrograms.empty());
 }
 
 TEST_F(TAppSettingsTest, ResetsForgetWhatTheySayAndSuppressTheFinalSave) {

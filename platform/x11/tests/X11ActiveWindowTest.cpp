@@ -95,5 +95,40 @@ TEST(X11ActiveWindowTest, TheActiveWindowIsKnownByTitleAndProcessAndCanBeActivat
     conn->Flush();
 }
 
+TEST(X11ActiveWindowTest, AWindowThatIsGoneCannotBeActivatedAndItsHandleGoes) {
+    if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0')
+        GTEST_SKIP() << "no X display";
+    auto conn = XcbConnection::Open();
+    ASSERT_TRUE(conn);
+    Peer peer(*conn);
+    peer.ClearActive();
+    const xcb_window_t stays = peer.MakeWindow("Stays");
+    const xcb_window_t goes = peer.MakeWindow("Goes");
+
+    QtWindows windows;
+    X11ActiveWindow active(windows);
+    windows.SetActiveWindowSource(&active);
+    peer.Focus(goes);
+    const HWND gone = windows.GetForegroundWindow();
+    ASSERT_NE(gone, NoWindow);
+    peer.Focus(stays);
+    xcb_destroy_window(conn->Raw(), goes);
+    peer.Focus(stays);
+
+    EXPECT_FALSE(windows.SetForegroundWindow(gone)) << "keys sent now would reach another window";
+    EXPECT_FALSE(windows.IsWindow(gone));
+    EXPECT_EQ(peer.Focused(), stays);
+
+    // The window manager's word about a window that is gone (left by a program that ended) is not taken.
+    peer.SetActive(goes);
+    const HWND focused = windows.GetForegroundWindow();
+    EXPECT_EQ(windows.GetWindowText(focused), "Stays");
+    peer.ClearActive();
+
+    windows.SetActiveWindowSource(nullptr);
+    xcb_destroy_window(conn->Raw(), stays);
+    conn->Flush();
+}
+
 } // namespace
 } // namespace bx::platform::x11
