@@ -2,6 +2,7 @@
 // e.g. under xvfb-run); without one every test is skipped.
 #include "X11ClipboardBridge.h"
 #include "GlobalMemory.h"
+#include "HeldDisplay.h"
 #include "QtWindows.h"
 #include "X11DataConversions.h"
 #include "XcbConnection.h"
@@ -14,14 +15,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <random>
-#include <thread>
 
 using namespace bx::platform;
 using bx::platform::x11::X11ClipboardBridge;
@@ -584,14 +583,7 @@ TEST_F(X11ClipboardBridgeTest, ImageCopiedAsPngBecomesABitmap) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    // An X server without -noreset starts afresh when its last client leaves (the previous test program)
-    // and resets connections meanwhile; one connection held for the whole run keeps it up between the
-    // tests. No event tells when the server is back, so the first connection is retried for a while.
-    std::unique_ptr<bx::platform::x11::XcbConnection> keeper;
-    if (const char* display = std::getenv("DISPLAY"); display != nullptr && *display != '\0')
-        for (int attempt = 0; attempt < 100 && !keeper; ++attempt)
-            if (!(keeper = bx::platform::x11::XcbConnection::Open()))
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto keeper = bx::platform::x11::testing::HoldDisplay();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
