@@ -13,6 +13,7 @@
 #include "TGuardedApplication.h"
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
+#include "THotKeyBindings.h"
 #include "TRelayfeed.h"
 #include "TfrmBX.h"
 #include "VirtualKeys.h"
@@ -121,6 +122,15 @@ int main(int argc, char* argv[]) {
     // The paste tools live beside the core and listen to its events; the window's commands drive them.
     bx::pastetools::TRelayfeed relayfeed(core, desktop, boxes);
     window.SetRelayfeed(&relayfeed);
+    // The global hot keys register when the core has started and go at its shut-down.
+    bx::pastetools::THotKeyBindings hotKeys(core, desktop, boxes);
+    const bx::platform::TSubscription onActivateKey = hotKeys.Activate.Subscribe([&window, &desktop] {
+        window.BringToFront();
+        // The request carries the key press's time, so the window manager lets the window take the focus.
+        desktop.HotKeys().ActivateForLastPress(window.winId());
+    });
+    const bx::platform::TSubscription onRowKey =
+        hotKeys.SelectRow.Subscribe([&window](bool next) { window.SelectNextItem(next); });
     app.OnException = [&core] { core.ErrorTrap().HandleCurrentException(); };
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
