@@ -29,8 +29,8 @@ namespace bx::pastetools {
 class THotKeyBindings {
 public:
     enum THotKey { HKActivate = 0, HKSelectNext = 1, HKSelectPrev = 2, HKFlashpick = 3 };
-    static constexpr std::array<const char*, 4> Purposes = {"Activate Brindlex", "Select Next Clip",
-                                                            "Select Prev Clip", "Flashpick"};
+    static constexpr std::array<const char*, 4> Purposes = {"Activate Brindlex", "Select Next Clip", "Select Prev Clip",
+                                                            "Flashpick"};
     static constexpr const char* RegisteringText = "Registering Hot Keys...";
     static constexpr const char* UnregisteringText = "Un-Registering Hot Keys...";
     static constexpr const char* IgnoredText = "Hotkey Ignored While Editing Settings.";

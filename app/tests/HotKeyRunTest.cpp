@@ -21,6 +21,8 @@ protected:
                 GTEST_SKIP() << tool << " is not installed (tools/bootstrap installs it)";
         if (const std::string why = wm_.Start(env_); !why.empty())
             GTEST_SKIP() << why;
+        // The program's window and the text window are real X windows (the tests may run offscreen).
+        env_.insert("QT_QPA_PLATFORM", "xcb");
         // Captures are logged (data events), so the test can wait for them.
         WriteSettings("[Software/Quorvanti/Brindlex5/Preferences]\nLogLevel=55\n");
     }
@@ -33,9 +35,7 @@ protected:
 
     QProcess& Run(const QString& program, const QStringList& args) {
         auto& p = *started_.emplace_back(std::make_unique<QProcess>());
-        QProcessEnvironment env = env_;
-        env.insert("QT_QPA_PLATFORM", "xcb"); // the tests may run with the offscreen platform
-        p.setProcessEnvironment(env);
+        p.setProcessEnvironment(env_);
         p.start(program, args);
         EXPECT_TRUE(p.waitForStarted(5000)) << program.toStdString();
         return p;

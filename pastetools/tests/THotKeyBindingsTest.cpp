@@ -133,9 +133,10 @@ TEST_P(HotKeyRegistrationTest, IdentifiersAreNumberedAmongTheSetKeysAndEveryFail
 INSTANTIATE_TEST_SUITE_P(
     Settings, HotKeyRegistrationTest,
     ::testing::Values(
-        RegistrationCase{"the defaults", {"Ctrl+Alt+C", "Ctrl+Alt+N", "Ctrl+Alt+P", "Shift+Ctrl+Q"}, {}, {1, 2, 3, 4}, 4,
-                         {}},
-        RegistrationCase{"no activation key", {"", "Ctrl+Alt+N", "Ctrl+Alt+P", "Shift+Ctrl+Q"}, {}, {0, 1, 2, 3}, 3, {}},
+        RegistrationCase{
+            "the defaults", {"Ctrl+Alt+C", "Ctrl+Alt+N", "Ctrl+Alt+P", "Shift+Ctrl+Q"}, {}, {1, 2, 3, 4}, 4, {}},
+        RegistrationCase{
+            "no activation key", {"", "Ctrl+Alt+N", "Ctrl+Alt+P", "Shift+Ctrl+Q"}, {}, {0, 1, 2, 3}, 3, {}},
         RegistrationCase{"only Flashpick", {"", "", "", "^q"}, {}, {0, 0, 0, 1}, 1, {}},
         RegistrationCase{"the activation key held by another program",
                          {"Ctrl+Alt+C", "Ctrl+Alt+N", "Ctrl+Alt+P", "Shift+Ctrl+Q"},
@@ -143,19 +144,20 @@ INSTANTIATE_TEST_SUITE_P(
                          {0, 2, 3, 4},
                          4,
                          {FailureText("Ctrl+Alt+C", "Activate Brindlex")}},
-        RegistrationCase{"two keys held: the extra warning",
-                         {"Ctrl+Alt+C", "Ctrl+Alt+N", "Ctrl+Alt+P", "Shift+Ctrl+Q"},
-                         {CtrlAltN, ShiftCtrlQ},
-                         {1, 0, 3, 0},
-                         4,
-                         {FailureText("Ctrl+Alt+N", "Select Next Clip"), FailureText("Shift+Ctrl+Q", "Flashpick"), Warning}},
+        RegistrationCase{
+            "two keys held: the extra warning",
+            {"Ctrl+Alt+C", "Ctrl+Alt+N", "Ctrl+Alt+P", "Shift+Ctrl+Q"},
+            {CtrlAltN, ShiftCtrlQ},
+            {1, 0, 3, 0},
+            4,
+            {FailureText("Ctrl+Alt+N", "Select Next Clip"), FailureText("Shift+Ctrl+Q", "Flashpick"), Warning}},
         RegistrationCase{"a text that names no key, and the same combination twice",
                          {"Ctrl+Alt+Banana", "Ctrl+Alt+N", "ctrl+alt+n", "Shift+Ctrl+Q"},
                          {},
                          {0, 2, 0, 4},
                          4,
-                         {FailureText("Ctrl+Alt+Banana", "Activate Brindlex"), FailureText("ctrl+alt+n", "Select Prev Clip"),
-                          Warning}}),
+                         {FailureText("Ctrl+Alt+Banana", "Activate Brindlex"),
+                          FailureText("ctrl+alt+n", "Select Prev Clip"), Warning}}),
     [](const ::testing::TestParamInfo<RegistrationCase>& p) { return "Case" + std::to_string(p.index); });
 
 TEST_F(HotKeyTest, WithoutAnActivationKeyTheNextClipKeySelectsWithoutBringingTheWindowUp) {
@@ -208,9 +210,8 @@ TEST_P(HotKeyRowTest, TheNextAndPreviousKeysStayWithinTheList) {
     EXPECT_TRUE(Press(c.next ? CtrlAltN : CtrlAltP));
     EXPECT_EQ(SelectedRow(), c.expected);
     EXPECT_EQ(rowMoves, 1) << "auto-glue ends at every press, also when nothing moves";
-    const std::string expected = c.expected >= 0 && c.clips >= 2
-                                     ? core->ClipList().Clip(static_cast<std::size_t>(c.expected))->Title
-                                     : before;
+    const std::string expected =
+        c.expected >= 0 && c.clips >= 2 ? core->ClipList().Clip(static_cast<std::size_t>(c.expected))->Title : before;
     EXPECT_EQ(ClipboardText(), expected);
     EXPECT_EQ(activations, 0);
 }

@@ -55,13 +55,12 @@ INSTANTIATE_TEST_SUITE_P(
         // the digit key (the first code of that name).
         ReadCase{"Shift+bksp", {VK_BACK, Shift}, "Shift+BkSp"}, ReadCase{"pgdn", {VK_NEXT, 0}, "PgDn"},
         ReadCase{"Ctrl+Del", {VK_DELETE, Ctrl}, "Ctrl+Del"}, ReadCase{"ENTER", {VK_RETURN, 0}, "Enter"},
-        ReadCase{"Alt+Space", {VK_SPACE, Alt}, "Alt+Space"},
-        ReadCase{"Ctrl+kp_add", {VK_ADD, Ctrl}, "Ctrl+KP_Add"},
+        ReadCase{"Alt+Space", {VK_SPACE, Alt}, "Alt+Space"}, ReadCase{"Ctrl+kp_add", {VK_ADD, Ctrl}, "Ctrl+KP_Add"},
         ReadCase{"Ctrl+Alt+semicolon", {VK_OEM_1, Ctrl | Alt}, "Ctrl+Alt+semicolon"},
         // No hot key: empty, modifiers alone, unknown names, a name that is only a prefix of one.
-        ReadCase{"", {}, ""}, ReadCase{"Ctrl+Alt+", {}, ""}, ReadCase{"^", {}, ""},
-        ReadCase{"Ctrl+Alt+Banana", {}, ""}, ReadCase{"Ctrl+F25", {}, ""}, ReadCase{"Ctrl+Alt+CC", {}, ""},
-        ReadCase{"Ctrl-Alt-C", {}, ""}, ReadCase{" Ctrl+C", {}, ""}),
+        ReadCase{"", {}, ""}, ReadCase{"Ctrl+Alt+", {}, ""}, ReadCase{"^", {}, ""}, ReadCase{"Ctrl+Alt+Banana", {}, ""},
+        ReadCase{"Ctrl+F25", {}, ""}, ReadCase{"Ctrl+Alt+CC", {}, ""}, ReadCase{"Ctrl-Alt-C", {}, ""},
+        ReadCase{" Ctrl+C", {}, ""}),
     [](const ::testing::TestParamInfo<ReadCase>& p) { return "Case" + std::to_string(p.index); });
 
 TEST(ShortcutWriteTest, WritesTheNamedKeysAndTheNumberPadAsDigits) {
@@ -86,8 +85,8 @@ TEST(ShortcutWriteTest, EveryNamedKeyReadsBackAsTheFirstKeyOfItsNameWithTheSameM
         }
     }
     // Every key the keystroke sender names reads back as itself.
-    for (const UINT key : {UINT{VK_BACK}, UINT{VK_TAB}, UINT{VK_RETURN}, UINT{VK_ESCAPE}, UINT{VK_SPACE},
-                           UINT{VK_HOME}, UINT{VK_DOWN}, UINT{'0'}, UINT{'Z'}, UINT{VK_F1}, UINT{VK_F24}})
+    for (const UINT key : {UINT{VK_BACK}, UINT{VK_TAB}, UINT{VK_RETURN}, UINT{VK_ESCAPE}, UINT{VK_SPACE}, UINT{VK_HOME},
+                           UINT{VK_DOWN}, UINT{'0'}, UINT{'Z'}, UINT{VK_F1}, UINT{VK_F24}})
         EXPECT_EQ(TShortcutText::Read(TShortcutText::Write(key, Ctrl)), (TShortcut{key, Ctrl})) << key;
 }
 

@@ -3,9 +3,9 @@
 #include "IHotKeys.h"
 #include "IWindows.h"
 
+#include <cstdint>
 #include <map>
 #include <set>
-#include <cstdint>
 #include <utility>
 #include <vector>
 
