@@ -171,26 +171,27 @@ protected:
     std::vector<std::pair<WPARAM, LPARAM>> received_;
 };
 
-// Ctrl+Alt+N, a default of the program. (Ctrl+Alt+F1-F12 would never fire: the standard keymap switches
-// consoles with them, and the server keeps those presses to itself.)
+// Ctrl+Alt+M, as the program's own hot keys look (theirs are held by the program that the whole-program tests
+// run beside these). (Ctrl+Alt+F1-F12 would never fire: the standard keymap switches consoles with them, and
+// the server keeps those presses to itself.)
 TEST_F(X11HotKeysTest, AGrabbedKeyFiresWithAndWithoutNumLockUntilUnregistered) {
-    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 7, MOD_CONTROL | MOD_ALT, 'N'));
-    const LPARAM expected = static_cast<LPARAM>((MOD_CONTROL | MOD_ALT) | (UINT{'N'} << 16));
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 7, MOD_CONTROL | MOD_ALT, 'M'));
+    const LPARAM expected = static_cast<LPARAM>((MOD_CONTROL | MOD_ALT) | (UINT{'M'} << 16));
 
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+m"}));
     ASSERT_TRUE(WaitUntil([&] { return received_.size() == 1; }));
     EXPECT_EQ(received_[0], (std::pair<WPARAM, LPARAM>{7, expected}));
 
     ASSERT_TRUE(RunTool("xdotool", {"key", "Num_Lock"}));
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+m"}));
     const bool withNumLock = WaitUntil([&] { return received_.size() == 2; });
     ASSERT_TRUE(RunTool("xdotool", {"key", "Num_Lock"}));
     EXPECT_TRUE(withNumLock);
 
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+n"})); // other modifiers: not ours
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+m"})); // other modifiers: not ours
     EXPECT_TRUE(hotKeys_->UnregisterHotKey(window_, 7));
     EXPECT_FALSE(hotKeys_->UnregisterHotKey(window_, 7));
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+m"}));
     WaitUntil([] { return false; }, 300);
     EXPECT_EQ(received_.size(), 2u);
 }
@@ -232,15 +233,15 @@ void SetKeysyms(XcbConnection& conn, xcb_keycode_t keycode, std::vector<xcb_keys
     std::free(xcb_get_input_focus_reply(conn.Raw(), xcb_get_input_focus(conn.Raw()), nullptr)); // done
 }
 
-// The user's layout puts N on another key: the hot key is pressed there, and the keys that stayed keep theirs.
+// The user's layout puts M on another key: the hot key is pressed there, and the keys that stayed keep theirs.
 TEST_F(X11HotKeysTest, AfterAKeyboardChangeAMovedKeyFiresAtItsNewPlaceAndTheOthersStill) {
     std::unique_ptr<XcbConnection> conn = XcbConnection::Open();
     ASSERT_TRUE(conn);
     X11KeyMap map;
     ASSERT_TRUE(map.Load(conn->Raw()));
-    const xcb_keycode_t oldN = map.KeycodeOfVk('N');
-    ASSERT_NE(oldN, 0);
-    const std::vector<xcb_keysym_t> nSyms = KeysymsOf(*conn, oldN);
+    const xcb_keycode_t oldM = map.KeycodeOfVk('M');
+    ASSERT_NE(oldM, 0);
+    const std::vector<xcb_keysym_t> mSyms = KeysymsOf(*conn, oldM);
     xcb_keycode_t spare = 0;
     for (xcb_keycode_t k = 255; k > 8 && spare == 0; --k) {
         const std::vector<xcb_keysym_t> syms = KeysymsOf(*conn, k);
@@ -249,22 +250,22 @@ TEST_F(X11HotKeysTest, AfterAKeyboardChangeAMovedKeyFiresAtItsNewPlaceAndTheOthe
     }
     if (spare == 0)
         GTEST_SKIP() << "no unused keycode";
-    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, 'N'));
-    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 2, MOD_CONTROL | MOD_ALT, 'P'));
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, 'M'));
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 2, MOD_CONTROL | MOD_ALT, 'L'));
 
-    SetKeysyms(*conn, spare, nSyms, nSyms.size());
-    SetKeysyms(*conn, oldN, {}, nSyms.size());
-    // xdotool presses N where the server has it now; the first presses may come before we have heard of the change.
+    SetKeysyms(*conn, spare, mSyms, mSyms.size());
+    SetKeysyms(*conn, oldM, {}, mSyms.size());
+    // xdotool presses M where the server has it now; the first presses may come before we have heard of the change.
     const bool moved = WaitUntil([&] {
-        RunTool("xdotool", {"key", "ctrl+alt+n"});
+        RunTool("xdotool", {"key", "ctrl+alt+m"});
         return !received_.empty();
     });
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+p"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+l"}));
     const bool stayed = WaitUntil([&] { return !received_.empty() && received_.back().first == 2; });
-    SetKeysyms(*conn, oldN, nSyms, nSyms.size());
-    SetKeysyms(*conn, spare, {}, nSyms.size());
-    EXPECT_TRUE(moved) << "N at its new key";
-    EXPECT_TRUE(stayed) << "P where it was";
+    SetKeysyms(*conn, oldM, mSyms, mSyms.size());
+    SetKeysyms(*conn, spare, {}, mSyms.size());
+    EXPECT_TRUE(moved) << "M at its new key";
+    EXPECT_TRUE(stayed) << "L where it was";
     EXPECT_EQ(received_.front().first, 1u);
 }
 
@@ -294,14 +295,14 @@ TEST_F(X11HotKeysTest, OurWindowTakesTheFocusAtThePressTime) {
     ASSERT_TRUE(WaitUntil([&] { return ours.isVisible() && focusTheirs(); }));
     EXPECT_FALSE(hotKeys_->ActivateForLastPress(ourWindow)) << "no press yet";
 
-    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, 'C'));
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+c"}));
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, 'K'));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+k"}));
     ASSERT_TRUE(WaitUntil([&] { return received_.size() == 1; }));
     ASSERT_TRUE(focusTheirs()); // after the press
     EXPECT_TRUE(hotKeys_->ActivateForLastPress(ourWindow));
     EXPECT_EQ(focus(), theirs) << "a request at the press's time is older than the focus change";
 
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+c"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+k"}));
     ASSERT_TRUE(WaitUntil([&] { return received_.size() == 2; }));
     EXPECT_TRUE(hotKeys_->ActivateForLastPress(ourWindow));
     EXPECT_TRUE(WaitUntil([&] { return focus() == ourWindow; }));
