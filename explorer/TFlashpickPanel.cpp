@@ -67,6 +67,7 @@ TFlashpickPanel::TFlashpickPanel(QWidget* parent) : QWidget(parent) {
     lvFP_->horizontalHeader()->setHighlightSections(false);
     lvFP_->horizontalHeader()->setMinimumSectionSize(TClipListModel::FormatColumnWidth);
     lvFP_->installEventFilter(this);
+    lvFP_->viewport()->installEventFilter(this);
     layout->addWidget(lvFP_, 1);
     connect(lvFP_, &QAbstractItemView::doubleClicked, this,
             [this] { Guard([this] { flashpick_->ProcessFlashpickSelection(); }); });
@@ -184,8 +185,6 @@ void TFlashpickPanel::ShowButtonStates() {
 
 void TFlashpickPanel::ShowAlternate() {
     pnlFPAlternate_->setText(QString::fromStdString(flashpick_->AlternateTitle()));
-    const clipstore::TClipColl* coll = flashpick_->AlternateColl();
-    lvFP_->horizontalHeader()->setSortIndicatorShown(coll != nullptr);
 }
 
 void TFlashpickPanel::FillSetMenu() {
@@ -213,14 +212,29 @@ void TFlashpickPanel::ListReset() {
     syncing_ = true;
     model_->Reset();
     syncing_ = false;
-    // Where the titles start: after the room for the most format images of any row.
+    // Filling and sorting reset the list in a row: where the titles start is worked out when it is drawn.
+    formatIconsStale_ = true;
+    const clipstore::TClipColl* coll = flashpick_->AlternateColl();
+    QHeaderView* header = lvFP_->horizontalHeader();
+    header->setSortIndicatorShown(coll != nullptr);
+    // The arrows are drawn the other way round, as in the clip list: up for a descending list.
+    if (coll != nullptr)
+        header->setSortIndicator(coll->SortColumn, flashpick_->AlternateList().SortAscending() ? Qt::DescendingOrder
+                                                                                               : Qt::AscendingOrder);
+    SyncSelection();
+}
+
+void TFlashpickPanel::UpdateFormatIconRoom() {
+    if (!formatIconsStale_ || flashpick_ == nullptr || titleDelegate_ == nullptr)
+        return;
+    formatIconsStale_ = false;
+    // The widest row of format images decides where every title starts.
     const TClipListModel& list = flashpick_->AlternateList();
     int maxIcons = 0;
     for (std::size_t row = 0; row < list.Count(); ++row)
         if (const clipstore::TClipObj* clip = list.Clip(row); clip != nullptr)
             maxIcons = std::max(maxIcons, TClipListModel::FormatIconCount(*clip));
     titleDelegate_->SetMaxFormatIcons(maxIcons);
-    SyncSelection();
 }
 
 void TFlashpickPanel::SyncSelection() {
@@ -288,6 +302,10 @@ bool TFlashpickPanel::eventFilter(QObject* watched, QEvent* event) {
     const bool used = TWindowGuard::Filter(core_, [&] {
         if (flashpick_ == nullptr)
             return false;
+        if (event->type() == QEvent::Paint && watched == lvFP_->viewport()) {
+            UpdateFormatIconRoom();
+            return false;
+        }
         if (event->type() == QEvent::FocusIn && watched == lvFP_) {
             flashpick_->lvClipsEnter(TFlashpick::TFPList::FP);
             return false;

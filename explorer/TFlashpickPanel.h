@@ -83,6 +83,7 @@ private:
     void ShowAlternate();
     void FillSetMenu();
     void ListReset();
+    void UpdateFormatIconRoom();
     void SyncSelection();
     void OnViewSelectionChanged();
 
@@ -90,6 +91,8 @@ private:
     shell::TBrindlexCore* core_ = nullptr;
     std::vector<platform::TSubscription> subscriptions_;
     bool syncing_ = false;
+    // The list changed since the room for its format images was worked out.
+    bool formatIconsStale_ = true;
 
     QLabel* pnlFPAlternate_ = nullptr;
     QTableView* lvFP_ = nullptr;

@@ -223,7 +223,8 @@ bool TFlashpick::IgnoresClicks() const {
 // The lists
 
 void TFlashpick::Place(TClipObj* clip) {
-    if (clip == nullptr || clip == core_.CurrentClip() || core_.SuppressListEvents())
+    if (clip == nullptr || clip == core_.CurrentClip() || core_.SuppressListEvents() ||
+        core_.RFState() != shell::TBrindlexCore::TRFState::Idle)
         return;
     if (TClipObj* previous = core_.CurrentClip(); previous != nullptr)
         previous->UnLoad();
