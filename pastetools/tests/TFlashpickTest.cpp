@@ -322,6 +322,21 @@ TEST_F(FlashpickTest, ADeactivationWithinTheGraceTimeIsIgnoredAndEndsFlashpickAf
     EXPECT_FALSE(flashpick->FPActive());
 }
 
+TEST_F(FlashpickTest, TheHotKeyAgainInAnotherProgramTakesThatTargetAndKeepsTheLayoutItCameFrom) {
+    WithClips(2);
+    fake.Explorer = true;
+    PickFromTarget();
+    editor.TakeForeground();
+    flashpick->Flashpick();
+    EXPECT_EQ(paste->TargetWindow, editor.Window());
+    EXPECT_FALSE(flashpick->WasDroppedDown()) << "the list Flashpick dropped is not the user's";
+    EXPECT_TRUE(flashpick->LeftExplorerView());
+    flashpick->EscapePressed();
+    EXPECT_FALSE(fake.Dropped);
+    EXPECT_TRUE(fake.Explorer);
+    EXPECT_EQ(desk.Windows().GetForegroundWindow(), editor.Window());
+}
+
 struct EndCase {
     const char* what;
     bool droppedBefore;
