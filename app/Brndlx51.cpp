@@ -10,11 +10,14 @@
 #include "TCommandLine.h"
 #include "TDataSourceList.h"
 #include "TErrorTrap.h"
+#include "TFlashpick.h"
 #include "TGuardedApplication.h"
 #include "THotKeyBindings.h"
+#include "TPasteInto.h"
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
 #include "TRelayfeed.h"
+#include "TSendKey.h"
 #include "TfrmBX.h"
 #include "VirtualKeys.h"
 #include "X11Desktop.h"
@@ -122,6 +125,11 @@ int main(int argc, char* argv[]) {
     // The paste tools live beside the core and listen to its events; the window's commands drive them.
     bx::pastetools::TRelayfeed relayfeed(core, desktop, boxes);
     window.SetRelayfeed(&relayfeed);
+    // Flashpick types its pastes into the program in front through the one keystroke sender; it shows
+    // its pick layout in the window given by SetView (without one its hot key does nothing).
+    bx::pastetools::TSendKey sendKey(desktop.Keyboard(), desktop.Windows());
+    bx::pastetools::TPasteInto pasteInto(desktop, core, sendKey, noCtrlV);
+    bx::pastetools::TFlashpick flashpick(core, desktop, boxes, pasteInto, relayfeed);
     // The global hot keys register when the core has started and go at its shut-down.
     bx::pastetools::THotKeyBindings hotKeys(core, desktop, boxes);
     const bx::platform::TSubscription onActivateKey = hotKeys.Activate.Subscribe([&window, &desktop] {
@@ -131,6 +139,8 @@ int main(int argc, char* argv[]) {
     });
     const bx::platform::TSubscription onRowKey =
         hotKeys.SelectRow.Subscribe([&window](bool next) { window.SelectNextItem(next); });
+    const bx::platform::TSubscription onFlashpickKey =
+        hotKeys.Flashpick.Subscribe([&flashpick] { flashpick.Flashpick(); });
     app.OnException = [&core] { core.ErrorTrap().HandleCurrentException(); };
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
