@@ -12,6 +12,7 @@
 #include "TErrorTrap.h"
 #include "TFlashpick.h"
 #include "TGuardedApplication.h"
+#include "THotKeyBindings.h"
 #include "TPasteInto.h"
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
@@ -129,6 +130,17 @@ int main(int argc, char* argv[]) {
     bx::pastetools::TSendKey sendKey(desktop.Keyboard(), desktop.Windows());
     bx::pastetools::TPasteInto pasteInto(desktop, core, sendKey, noCtrlV);
     bx::pastetools::TFlashpick flashpick(core, desktop, boxes, pasteInto, relayfeed);
+    // The global hot keys register when the core has started and go at its shut-down.
+    bx::pastetools::THotKeyBindings hotKeys(core, desktop, boxes);
+    const bx::platform::TSubscription onActivateKey = hotKeys.Activate.Subscribe([&window, &desktop] {
+        window.BringToFront();
+        // The request carries the key press's time, so the window manager lets the window take the focus.
+        desktop.HotKeys().ActivateForLastPress(window.winId());
+    });
+    const bx::platform::TSubscription onRowKey =
+        hotKeys.SelectRow.Subscribe([&window](bool next) { window.SelectNextItem(next); });
+    const bx::platform::TSubscription onFlashpickKey =
+        hotKeys.Flashpick.Subscribe([&flashpick] { flashpick.Flashpick(); });
     app.OnException = [&core] { core.ErrorTrap().HandleCurrentException(); };
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal

@@ -26,10 +26,19 @@ bool SimHotKeys::UnregisterHotKey(HWND hwnd, int id) {
 
 bool SimHotKeys::Press(UINT modifiers, UINT vk) {
     for (const auto& [owner, combination] : registered_)
-        if (combination == Combination{modifiers, vk})
+        if (combination == Combination{modifiers, vk}) {
+            ++presses_;
             return windows_.PostMessage(owner.first, WM_HOTKEY, static_cast<WPARAM>(owner.second),
                                         static_cast<LPARAM>(modifiers | (vk << 16)));
+        }
     return false;
+}
+
+bool SimHotKeys::ActivateForLastPress(std::uint64_t nativeWindow) {
+    if (presses_ == 0)
+        return false;
+    activations_.push_back({nativeWindow, presses_});
+    return true;
 }
 
 } // namespace bx::platform::sim

@@ -3,9 +3,11 @@
 #include "IHotKeys.h"
 #include "IWindows.h"
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace bx::platform::sim {
 
@@ -17,18 +19,29 @@ public:
 
     bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) override;
     bool UnregisterHotKey(HWND hwnd, int id) override;
+    // Logged with the number of the press it answers (Presses() at the time).
+    bool ActivateForLastPress(std::uint64_t nativeWindow) override;
 
     // Another program holds this combination: registering it fails.
     void TakeByOtherProgram(UINT modifiers, UINT vk) { taken_.insert({modifiers, vk}); }
     // Presses the combination; false when nobody registered it.
     bool Press(UINT modifiers, UINT vk);
     bool IsRegistered(UINT modifiers, UINT vk) const;
+    // How many presses reached a registered window.
+    int Presses() const { return presses_; }
+    struct Activation {
+        std::uint64_t nativeWindow;
+        int press;
+    };
+    const std::vector<Activation>& Activations() const { return activations_; }
 
 private:
     using Combination = std::pair<UINT, UINT>;
     IWindows& windows_;
     std::map<std::pair<HWND, int>, Combination> registered_;
     std::set<Combination> taken_;
+    int presses_ = 0;
+    std::vector<Activation> activations_;
 };
 
 } // namespace bx::platform::sim

@@ -77,12 +77,16 @@ TEST(SimDesktopTest, HotKeysPostToTheirWindowAndCombinationsAreExclusive) {
         return 0;
     });
     desk.SimulatedHotKeys().TakeByOtherProgram(MOD_CONTROL, 'Q');
+    EXPECT_FALSE(desk.HotKeys().ActivateForLastPress(0x400001)) << "no press to answer yet";
     EXPECT_FALSE(desk.HotKeys().RegisterHotKey(w, 1, MOD_CONTROL, 'Q'));
     EXPECT_TRUE(desk.HotKeys().RegisterHotKey(w, 2, MOD_CONTROL | MOD_ALT, 'F'));
     EXPECT_FALSE(desk.HotKeys().RegisterHotKey(w, 3, MOD_CONTROL | MOD_ALT, 'F'));
     EXPECT_TRUE(desk.SimulatedHotKeys().Press(MOD_CONTROL | MOD_ALT, 'F'));
     desk.ProcessMessages();
     EXPECT_EQ(got, 2u);
+    EXPECT_TRUE(desk.HotKeys().ActivateForLastPress(0x400001));
+    ASSERT_EQ(desk.SimulatedHotKeys().Activations().size(), 1u);
+    EXPECT_EQ(desk.SimulatedHotKeys().Activations()[0].press, 1);
     EXPECT_TRUE(desk.HotKeys().UnregisterHotKey(w, 2));
     EXPECT_FALSE(desk.SimulatedHotKeys().Press(MOD_CONTROL | MOD_ALT, 'F'));
 }

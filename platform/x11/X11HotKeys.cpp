@@ -2,6 +2,7 @@
 
 #include "LogHook.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -96,10 +97,16 @@ bool X11HotKeys::Grab(xcb_keycode_t keycode, std::uint16_t xModifiers) {
 }
 
 void X11HotKeys::Ungrab(xcb_keycode_t keycode, std::uint16_t xModifiers) {
+    Ungrab(keycode, xModifiers, IgnoredModifiers(), {});
+}
+
+void X11HotKeys::Ungrab(xcb_keycode_t keycode, std::uint16_t xModifiers, std::uint16_t ignored,
+                        const std::vector<std::uint16_t>& keep) {
     if (keycode == 0)
         return;
-    for (const std::uint16_t mods : Variants(xModifiers, IgnoredModifiers()))
-        xcb_ungrab_key(conn_->Raw(), keycode, conn_->Root(), mods);
+    for (const std::uint16_t mods : Variants(xModifiers, ignored))
+        if (std::find(keep.begin(), keep.end(), mods) == keep.end())
+            xcb_ungrab_key(conn_->Raw(), keycode, conn_->Root(), mods);
 }
 
 bool X11HotKeys::RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
@@ -163,6 +170,7 @@ void X11HotKeys::OnKeyPress(const xcb_key_press_event_t& e) {
     const auto state = static_cast<std::uint16_t>(e.state & 0xFF & ~IgnoredModifiers());
     for (const auto& [owner, key] : keys_)
         if (key.keycode == e.detail && key.xModifiers == state) {
+            lastPressTime_ = e.time;
             windows_.PostMessage(owner.first, WM_HOTKEY, static_cast<WPARAM>(owner.second),
                                  static_cast<LPARAM>(key.modifiers | (key.vk << 16)));
             return;
@@ -170,19 +178,60 @@ void X11HotKeys::OnKeyPress(const xcb_key_press_event_t& e) {
 }
 
 void X11HotKeys::OnMappingChanged() {
-    // Released under the old mapping, grabbed again at the keys of the new one.
-    for (const auto& [owner, key] : keys_)
-        Ungrab(key.keycode, key.xModifiers);
+    // The new map first: a key that stays at its keycode keeps its grab, so its presses go on arriving.
+    const std::uint16_t oldIgnored = IgnoredModifiers();
     map_.Load(conn_->Raw());
+    const std::uint16_t ignored = IgnoredModifiers();
     for (auto& [owner, key] : keys_) {
-        key.keycode = map_.KeycodeOfVk(static_cast<std::uint8_t>(key.vk));
-        key.xModifiers = XModifiers(key.modifiers);
-        if (key.keycode != 0 && !Grab(key.keycode, key.xModifiers)) {
+        const xcb_keycode_t keycode = map_.KeycodeOfVk(static_cast<std::uint8_t>(key.vk));
+        const std::uint16_t xModifiers = XModifiers(key.modifiers);
+        if (keycode == key.keycode && xModifiers == key.xModifiers && ignored == oldIgnored)
+            continue;
+        // Grabbed at the new place before the old grab goes; of the old grab only what the new one does not
+        // cover is released (a grab of our own is replaced by grabbing it again).
+        const bool grabbed = keycode != 0 && Grab(keycode, xModifiers);
+        if (keycode != 0 && !grabbed)
             LogMsg(LogErrors, "X11HotKeys", "A hot key is taken by another program after a keyboard change");
-            key.keycode = 0;
-        }
+        const std::vector<std::uint16_t> kept =
+            grabbed && keycode == key.keycode ? Variants(xModifiers, ignored) : std::vector<std::uint16_t>();
+        Ungrab(key.keycode, key.xModifiers, oldIgnored, kept);
+        key.keycode = grabbed ? keycode : 0;
+        key.xModifiers = xModifiers;
     }
     conn_->Flush();
+}
+
+bool X11HotKeys::ActivateForLastPress(std::uint64_t nativeWindow) {
+    ProcessEvents(); // a press still waiting in the socket is the one being answered
+    if (!conn_ || lastPressTime_ == 0 || nativeWindow == 0 || nativeWindow > 0xFFFFFFFFu)
+        return false;
+    const auto window = static_cast<xcb_window_t>(nativeWindow);
+    xcb_generic_error_t* gone = nullptr;
+    XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(conn_->Raw(), xcb_get_window_attributes(conn_->Raw(), window), &gone));
+    std::free(gone);
+    if (!attributes)
+        return false;
+    constexpr std::uint32_t SourceApplication = 1;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = conn_->Atom("_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = SourceApplication;
+    message.data.data32[1] = lastPressTime_;
+    xcb_send_event(conn_->Raw(), 0, conn_->Root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    // Without a window manager nobody answers the request: raise and focus the window at the press's time.
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(conn_->Raw(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    if (attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
+        XcbReply<xcb_generic_error_t> error(xcb_request_check(
+            conn_->Raw(), xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, lastPressTime_)));
+    }
+    conn_->Flush();
+    return true;
 }
 
 } // namespace bx::platform::x11

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace bx::platform::x11 {
 
@@ -20,7 +21,8 @@ namespace bx::platform::x11 {
 // program has grabbed is refused (the server answers BadAccess; we ask synchronously), and so is one this
 // program registered already. A press of a grabbed combination posts WM_HOTKEY to the window that registered
 // it (wParam the id, lParam the MOD_* modifiers and the virtual key << 16). When the keyboard mapping changes
-// the keys are grabbed again at their new keycodes. Without a display nothing can be registered.
+// only the keys whose keycode moved are grabbed again (the new grab first): a key that stays where it was keeps
+// its grab, so no press is lost while the map is read. Without a display nothing can be registered.
 class X11HotKeys : public IHotKeys {
 public:
     explicit X11HotKeys(IWindows& windows, const char* display = nullptr);
@@ -30,6 +32,10 @@ public:
 
     bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) override;
     bool UnregisterHotKey(HWND hwnd, int id) override;
+    // A _NET_ACTIVE_WINDOW request (source: the application) carrying the server time of the last press,
+    // and, for a shown window, raising it and giving it the focus at that time (what works without a
+    // window manager; the server ignores a focus change older than the last one).
+    bool ActivateForLastPress(std::uint64_t nativeWindow) override;
 
     bool IsConnected() const { return conn_ != nullptr; }
     // Handles what the X server sent; runs by itself from the event loop.
@@ -49,6 +55,9 @@ private:
     // Grabs every variant; false (nothing left grabbed) when the server refuses one.
     bool Grab(xcb_keycode_t keycode, std::uint16_t xModifiers);
     void Ungrab(xcb_keycode_t keycode, std::uint16_t xModifiers);
+    // Releases the variants of a grab made while `ignored` were the ignored modifiers, except `keep`.
+    void Ungrab(xcb_keycode_t keycode, std::uint16_t xModifiers, std::uint16_t ignored,
+                const std::vector<std::uint16_t>& keep);
     void OnMappingChanged();
     void OnKeyPress(const xcb_key_press_event_t& e);
 
@@ -58,6 +67,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     X11KeyMap map_;
     std::map<Owner, HotKey> keys_;
+    xcb_timestamp_t lastPressTime_ = 0; // the server time of the last press of one of our keys
 };
 
 } // namespace bx::platform::x11

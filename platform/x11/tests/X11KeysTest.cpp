@@ -11,9 +11,11 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -169,26 +171,27 @@ protected:
     std::vector<std::pair<WPARAM, LPARAM>> received_;
 };
 
-// Ctrl+Alt+N, a default of the program. (Ctrl+Alt+F1-F12 would never fire: the standard keymap switches
-// consoles with them, and the server keeps those presses to itself.)
+// Ctrl+Alt+M, as the program's own hot keys look (theirs are held by the program that the whole-program tests
+// run beside these). (Ctrl+Alt+F1-F12 would never fire: the standard keymap switches consoles with them, and
+// the server keeps those presses to itself.)
 TEST_F(X11HotKeysTest, AGrabbedKeyFiresWithAndWithoutNumLockUntilUnregistered) {
-    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 7, MOD_CONTROL | MOD_ALT, 'N'));
-    const LPARAM expected = static_cast<LPARAM>((MOD_CONTROL | MOD_ALT) | (UINT{'N'} << 16));
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 7, MOD_CONTROL | MOD_ALT, 'M'));
+    const LPARAM expected = static_cast<LPARAM>((MOD_CONTROL | MOD_ALT) | (UINT{'M'} << 16));
 
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+m"}));
     ASSERT_TRUE(WaitUntil([&] { return received_.size() == 1; }));
     EXPECT_EQ(received_[0], (std::pair<WPARAM, LPARAM>{7, expected}));
 
     ASSERT_TRUE(RunTool("xdotool", {"key", "Num_Lock"}));
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+m"}));
     const bool withNumLock = WaitUntil([&] { return received_.size() == 2; });
     ASSERT_TRUE(RunTool("xdotool", {"key", "Num_Lock"}));
     EXPECT_TRUE(withNumLock);
 
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+n"})); // other modifiers: not ours
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+m"})); // other modifiers: not ours
     EXPECT_TRUE(hotKeys_->UnregisterHotKey(window_, 7));
     EXPECT_FALSE(hotKeys_->UnregisterHotKey(window_, 7));
-    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+n"}));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+m"}));
     WaitUntil([] { return false; }, 300);
     EXPECT_EQ(received_.size(), 2u);
 }
@@ -212,6 +215,99 @@ TEST_F(X11HotKeysTest, AKeyAnotherClientGrabbedIsRefused) {
     xcb_ungrab_key(other->Raw(), f10, other->Root(), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
     std::free(xcb_get_input_focus_reply(other->Raw(), xcb_get_input_focus(other->Raw()), nullptr)); // done
     EXPECT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, VK_F9 + 1));
+}
+
+// The keysyms of a keycode, as the server holds them now.
+std::vector<xcb_keysym_t> KeysymsOf(XcbConnection& conn, xcb_keycode_t keycode) {
+    XcbReply<xcb_get_keyboard_mapping_reply_t> reply(
+        xcb_get_keyboard_mapping_reply(conn.Raw(), xcb_get_keyboard_mapping(conn.Raw(), keycode, 1), nullptr));
+    if (!reply)
+        return {};
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply.get());
+    return std::vector<xcb_keysym_t>(syms, syms + reply->keysyms_per_keycode);
+}
+
+void SetKeysyms(XcbConnection& conn, xcb_keycode_t keycode, std::vector<xcb_keysym_t> syms, std::size_t width) {
+    syms.resize(width, 0);
+    xcb_change_keyboard_mapping(conn.Raw(), 1, keycode, static_cast<std::uint8_t>(width), syms.data());
+    std::free(xcb_get_input_focus_reply(conn.Raw(), xcb_get_input_focus(conn.Raw()), nullptr)); // done
+}
+
+// The user's layout puts M on another key: the hot key is pressed there, and the keys that stayed keep theirs.
+TEST_F(X11HotKeysTest, AfterAKeyboardChangeAMovedKeyFiresAtItsNewPlaceAndTheOthersStill) {
+    std::unique_ptr<XcbConnection> conn = XcbConnection::Open();
+    ASSERT_TRUE(conn);
+    X11KeyMap map;
+    ASSERT_TRUE(map.Load(conn->Raw()));
+    const xcb_keycode_t oldM = map.KeycodeOfVk('M');
+    ASSERT_NE(oldM, 0);
+    const std::vector<xcb_keysym_t> mSyms = KeysymsOf(*conn, oldM);
+    xcb_keycode_t spare = 0;
+    for (xcb_keycode_t k = 255; k > 8 && spare == 0; --k) {
+        const std::vector<xcb_keysym_t> syms = KeysymsOf(*conn, k);
+        if (!syms.empty() && std::all_of(syms.begin(), syms.end(), [](xcb_keysym_t s) { return s == 0; }))
+            spare = k;
+    }
+    if (spare == 0)
+        GTEST_SKIP() << "no unused keycode";
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, 'M'));
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 2, MOD_CONTROL | MOD_ALT, 'L'));
+
+    SetKeysyms(*conn, spare, mSyms, mSyms.size());
+    SetKeysyms(*conn, oldM, {}, mSyms.size());
+    // xdotool presses M where the server has it now; the first presses may come before we have heard of the change.
+    const bool moved = WaitUntil([&] {
+        RunTool("xdotool", {"key", "ctrl+alt+m"});
+        return !received_.empty();
+    });
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+l"}));
+    const bool stayed = WaitUntil([&] { return !received_.empty() && received_.back().first == 2; });
+    SetKeysyms(*conn, oldM, mSyms, mSyms.size());
+    SetKeysyms(*conn, spare, {}, mSyms.size());
+    EXPECT_TRUE(moved) << "M at its new key";
+    EXPECT_TRUE(stayed) << "L where it was";
+    EXPECT_EQ(received_.front().first, 1u);
+}
+
+// The activation of our window carries the time of the press it answers: a focus change after the press
+// wins over it (the server keeps the newer one), a new press brings our window the focus.
+TEST_F(X11HotKeysTest, OurWindowTakesTheFocusAtThePressTime) {
+    QWidget ours;
+    ours.setWindowTitle("hot-key window");
+    ours.resize(200, 100);
+    ours.show();
+    const auto ourWindow = static_cast<xcb_window_t>(ours.winId());
+    std::unique_ptr<XcbConnection> other = XcbConnection::Open();
+    ASSERT_TRUE(other);
+    const xcb_window_t theirs = xcb_generate_id(other->Raw());
+    xcb_create_window(other->Raw(), XCB_COPY_FROM_PARENT, theirs, other->Root(), 0, 0, 100, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(other->Raw(), theirs);
+    auto focus = [&] {
+        XcbReply<xcb_get_input_focus_reply_t> reply(
+            xcb_get_input_focus_reply(other->Raw(), xcb_get_input_focus(other->Raw()), nullptr));
+        return reply ? reply->focus : XCB_NONE;
+    };
+    auto focusTheirs = [&] {
+        xcb_set_input_focus(other->Raw(), XCB_INPUT_FOCUS_PARENT, theirs, XCB_CURRENT_TIME);
+        return focus() == theirs;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return ours.isVisible() && focusTheirs(); }));
+    EXPECT_FALSE(hotKeys_->ActivateForLastPress(ourWindow)) << "no press yet";
+
+    ASSERT_TRUE(hotKeys_->RegisterHotKey(window_, 1, MOD_CONTROL | MOD_ALT, 'K'));
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+k"}));
+    ASSERT_TRUE(WaitUntil([&] { return received_.size() == 1; }));
+    ASSERT_TRUE(focusTheirs()); // after the press
+    EXPECT_TRUE(hotKeys_->ActivateForLastPress(ourWindow));
+    EXPECT_EQ(focus(), theirs) << "a request at the press's time is older than the focus change";
+
+    ASSERT_TRUE(RunTool("xdotool", {"key", "ctrl+alt+k"}));
+    ASSERT_TRUE(WaitUntil([&] { return received_.size() == 2; }));
+    EXPECT_TRUE(hotKeys_->ActivateForLastPress(ourWindow));
+    EXPECT_TRUE(WaitUntil([&] { return focus() == ourWindow; }));
+    xcb_destroy_window(other->Raw(), theirs);
+    other->Flush();
 }
 
 } // namespace

@@ -1,0 +1,102 @@
+// The program's global hot keys on the X server with a window manager (openbox): pressed by xdotool while
+// another program's window has the focus, as the user presses them. Skips without $DISPLAY or openbox.
+#include "ProgramFixture.h"
+#include "WindowManagerRun.h"
+
+#include <QStandardPaths>
+
+#include <string>
+
+namespace bx::apptest {
+namespace {
+
+class HotKeyRunTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (const char* tool : {"xdotool", "xclip"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                GTEST_SKIP() << tool << " is not installed (tools/bootstrap installs it)";
+        if (const std::string why = wm_.Start(env_); !why.empty())
+            GTEST_SKIP() << why;
+        // The program's window and the text window are real X windows (the tests may run offscreen).
+        env_.insert("QT_QPA_PLATFORM", "xcb");
+        // Captures are logged (data events), so the test can wait for them.
+        WriteSettings("[Software/Quorvanti/Brindlex5/Preferences]\nLogLevel=55\n");
+    }
+    void TearDown() override {
+        ProgramTest::TearDown();
+        wm_.Stop();
+    }
+
+    int Captures() const { return static_cast<int>(Log().count("<CaptureTheClip,End")); }
+
+    QProcess& Run(const QString& program, const QStringList& args) {
+        auto& p = *started_.emplace_back(std::make_unique<QProcess>());
+        p.setProcessEnvironment(env_);
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForStarted(5000)) << program.toStdString();
+        return p;
+    }
+    // What a short-lived tool prints.
+    static QByteArray Output(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        if (!p.waitForFinished(5000))
+            return "(no answer)";
+        return p.readAllStandardOutput().trimmed();
+    }
+    static QByteArray ClipboardText() { return Output("xclip", {"-o", "-selection", "clipboard"}); }
+    // The program whose window has the input focus.
+    static QByteArray FocusedPid() { return Output("xdotool", {"getwindowfocus", "getwindowpid"}); }
+    static void Press(const char* keys) { Output("xdotool", {"key", keys}); }
+
+    static bool Said(QProcess& p, const QByteArray& line) {
+        QByteArray out;
+        return WaitFor([&] {
+            p.waitForReadyRead(20);
+            out += p.readAllStandardOutput();
+            return out.contains(line + "\n");
+        });
+    }
+
+    pastetools::x11test::WindowManagerRun wm_;
+};
+
+TEST_F(HotKeyRunTest, TheNextClipKeyPressedInAnotherWindowPutsTheNextClipOnTheClipboard) {
+    QProcess& program = StartLoaded();
+    const QStringList texts = {"first hot-key clip", "second hot-key clip", "third hot-key clip"};
+    for (int i = 0; i < texts.size(); ++i) {
+        Run(BX_X11_PEER, {"own", "UTF8_STRING:=" + texts[i]});
+        ASSERT_TRUE(WaitFor([&] { return Captures() == i + 1; })) << texts[i].toStdString();
+    }
+    // The user works in another program's window.
+    QProcess& editor = Run(BX_TEXT_WINDOW, {});
+    ASSERT_TRUE(Said(editor, "focused"));
+    const QByteArray editorPid = QByteArray::number(editor.processId());
+    ASSERT_TRUE(WaitFor([&] { return FocusedPid() == editorPid; })) << "the text window is not in front";
+
+    // Row 0 is the newest clip; the next row down is the one copied before it.
+    Press("ctrl+alt+n");
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == texts[1].toUtf8(); })) << ClipboardText().toStdString();
+    Press("ctrl+alt+n");
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == texts[0].toUtf8(); })) << ClipboardText().toStdString();
+    Press("ctrl+alt+p");
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == texts[1].toUtf8(); })) << ClipboardText().toStdString();
+    // Selecting a clip leaves the user where he works.
+    EXPECT_EQ(FocusedPid(), editorPid);
+
+    // The activation key brings the program's window up, past the window manager's focus-stealing
+    // prevention: the user has just typed in the text window.
+    Output("xdotool", {"type", "typed"});
+    ASSERT_TRUE(Said(editor, "text typed"));
+    Press("ctrl+alt+c");
+    const QByteArray programPid = QByteArray::number(program.processId());
+    EXPECT_TRUE(WaitFor([&] { return FocusedPid() == programPid; }, 5000)) << FocusedPid().toStdString();
+    Stop(program);
+}
+
+} // namespace
+} // namespace bx::apptest
