@@ -14,9 +14,11 @@
 #include "TQtDataFolderDialog.h"
 #include "TQtMessageBoxes.h"
 #include "TRelayfeed.h"
+#include "TTrayIcon.h"
 #include "TfrmBX.h"
 #include "VirtualKeys.h"
 #include "X11Desktop.h"
+#include "X11TaskbarHint.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -121,6 +123,11 @@ int main(int argc, char* argv[]) {
     // The paste tools live beside the core and listen to its events; the window's commands drive them.
     bx::pastetools::TRelayfeed relayfeed(core, desktop, boxes);
     window.SetRelayfeed(&relayfeed);
+    // Shown again from the notification area, the window keeps its taskbar button hidden.
+    bx::platform::x11::X11TaskbarHint taskbarHint;
+    window.Tray()->HideTaskbarButton = [&taskbarHint](QWidget& w, bool hide) {
+        taskbarHint.SetSkipTaskbar(static_cast<std::uint32_t>(w.winId()), hide);
+    };
     app.OnException = [&core] { core.ErrorTrap().HandleCurrentException(); };
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
@@ -143,6 +150,7 @@ int main(int argc, char* argv[]) {
     core.Startup(args);
     // A stop signal during the start has closed the program already.
     if (core.Ended()) {
+        window.Tray()->HideTaskbarButton = nullptr;
         window.SetRelayfeed(nullptr);
         window.SetCore(nullptr, nullptr);
         return 0;
@@ -151,6 +159,7 @@ int main(int argc, char* argv[]) {
         window.show();
     const int result = QApplication::exec();
     app.OnException = nullptr;
+    window.Tray()->HideTaskbarButton = nullptr;
     window.SetRelayfeed(nullptr);
     window.SetCore(nullptr, nullptr);
     return result;
