@@ -27,8 +27,8 @@ using Cmd = TWindowCommands::Command;
 
 // The notification-area menu. The entries of commands not built yet join it with them.
 constexpr std::array TrayMenu = {
-    Cmd::TrayAutoCapture, Cmd::Separator,      Cmd::RelayfeedUp, Cmd::RelayfeedDown, Cmd::Separator,
-    Cmd::SelectPrevious,  Cmd::SelectNext,     Cmd::Separator,   Cmd::ExitProgram,
+    Cmd::TrayAutoCapture, Cmd::Separator,  Cmd::RelayfeedUp, Cmd::RelayfeedDown, Cmd::Separator,
+    Cmd::SelectPrevious,  Cmd::SelectNext, Cmd::Separator,   Cmd::ExitProgram,
 };
 
 constexpr int IconSize = 32;
@@ -212,7 +212,8 @@ void TTrayIcon::WindowStateChanged(bool minimizedBefore) {
     state_.SetTrayAvailable(TrayAvailable());
     if (state_.Minimized() == shell::TTrayState::TAway::HideInTray)
         // Not inside the window's own state change.
-        QMetaObject::invokeMethod(this, [this] { HideWindowInTray(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { HideWindowInTray(); }, Qt::QueuedConnection);
 }
 
 void TTrayIcon::HideWindowInTray() {

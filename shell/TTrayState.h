@@ -14,9 +14,9 @@ class TTrayState {
 public:
     // What becomes of the window that the user minimized or closed.
     enum class TAway {
-        HideInTray,   // hidden: the tray's icon brings it back
-        Minimized,    // minimized with its taskbar button (only for a minimize)
-        EndProgram,   // the program closes the normal way (only for a close)
+        HideInTray, // hidden: the tray's icon brings it back
+        Minimized,  // minimized with its taskbar button (only for a minimize)
+        EndProgram, // the program closes the normal way (only for a close)
     };
 
     // The icon is wanted: UseSysTray is set and the program runs. Returns true when the window must come

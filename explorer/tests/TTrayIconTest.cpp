@@ -64,9 +64,15 @@ protected:
 
 TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
     StartWithTray(true);
-    const std::vector<std::string> expected = {
-        "Aut&o Capture", "", "Relayfeed &Up", "Relayfeed &Down", "", "Select &Previous Item (Up)",
-        "Select &Next Item (Down)", "", "E&xit Program (Shut Down)"};
+    const std::vector<std::string> expected = {"Aut&o Capture",
+                                               "",
+                                               "Relayfeed &Up",
+                                               "Relayfeed &Down",
+                                               "",
+                                               "Select &Previous Item (Up)",
+                                               "Select &Next Item (Down)",
+                                               "",
+                                               "E&xit Program (Shut Down)"};
     std::vector<std::string> shown;
     for (const QAction* entry : tray->Menu()->actions())
         shown.push_back(entry->text().toStdString());
@@ -78,9 +84,8 @@ TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
     for (QAction* menu : window->menuBar()->actions())
         for (const QAction* entry : menu->menu()->actions())
             mainMenu.push_back(entry);
-    for (const Commands::Command command :
-         {Commands::RelayfeedUp, Commands::RelayfeedDown, Commands::SelectPrevious, Commands::SelectNext,
-          Commands::ExitProgram}) {
+    for (const Commands::Command command : {Commands::RelayfeedUp, Commands::RelayfeedDown, Commands::SelectPrevious,
+                                            Commands::SelectNext, Commands::ExitProgram}) {
         SCOPED_TRACE(Action(command)->text().toStdString());
         EXPECT_TRUE(tray->Menu()->actions().contains(Action(command)));
         EXPECT_NE(std::find(mainMenu.begin(), mainMenu.end(), Action(command)), mainMenu.end());

@@ -16,7 +16,7 @@ struct PutAwayCase {
     const char* name;
     bool iconWanted;
     bool trayAvailable;
-    bool close;    // closed, else minimized
+    bool close; // closed, else minimized
     TAway expected;
     bool minimized; // AppMinimized afterwards
 };
