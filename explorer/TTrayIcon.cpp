@@ -107,16 +107,18 @@ void TTrayIcon::SetCore(shell::TBrindlexCore* core) {
     coreSubscriptions_.push_back(capture_->Changed.Subscribe([this](bool on) { ShowCaptureState(on); }));
     // The icon goes with the shut-down, before the data is freed.
     // The icon goes with the shut-down, before the data is freed; the window stays where it is.
-    coreSubscriptions_.push_back(core_->Events().ShuttingDown.Subscribe([this] { ShowIcon(false, false); }));
+    coreSubscriptions_.push_back(core_->Events().ShuttingDown.Subscribe([this] {
+        platform::LogMsg(platform::LogStartStop, "ShutDown", "Disabling SysTray");
+        ShowIcon(false, false);
+        platform::LogMsg(platform::LogStartStop, "ShutDown", "SysTray Disabled");
+    }));
     ShowCaptureState(capture_->On());
     ShowIcon(core_->Settings().UseSysTray && !core_->Ended(), true);
 }
 
 void TTrayIcon::ShowIcon(bool wanted, bool bringBack) {
-    if (wanted != icon_->isVisible()) {
-        platform::LogMsg(platform::LogStartStop, "SysTray", wanted ? "SysTray Enabled" : "SysTray Disabled");
+    if (wanted != icon_->isVisible())
         icon_->setVisible(wanted);
-    }
     const bool stranded = state_.SetIconWanted(wanted);
     state_.SetTrayAvailable(TrayAvailable());
     if (stranded && bringBack)
@@ -167,7 +169,13 @@ void TTrayIcon::Restore() {
 }
 
 void TTrayIcon::TrayHostChanged() {
-    if (state_.SetTrayAvailable(TrayAvailable()))
+    const bool available = TrayAvailable();
+    // A tray host that (re)starts gets the icon again (the toolkit puts it there).
+    if (available && !state_.TrayAvailable() && state_.IconWanted()) {
+        platform::LogMsg(platform::LogStartStop, "WndProc", "IE Requests Restore Of Systray Icon.");
+        platform::LogMsg(platform::LogStartStop, "WndProc", "Systray Restore Complete.");
+    }
+    if (state_.SetTrayAvailable(available))
         ComeBackMinimized();
     else if (!state_.InTray() && window_.isVisible() && HideTaskbarButton)
         HideTaskbarButton(window_, false);
@@ -193,6 +201,9 @@ bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
         WindowStateChanged((static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized) != 0);
         return false;
     case QEvent::Show:
+        // Shown by any way (the icon, a second start, the hot key), it is back; shown minimized it is not.
+        if (!window_.isMinimized())
+            state_.Restored();
         // Before the window is mapped: coming back from the tray it keeps its taskbar button hidden.
         ApplyTaskbarHint();
         return false;

@@ -162,8 +162,15 @@ TEST_F(TrayIconTest, WithATrayTheWindowHidesThereAndTheIconBringsItBack) {
     EXPECT_TRUE(tray->AppMinimized());
     EXPECT_FALSE(core->Ended());
     EXPECT_TRUE(Capturing());
+    // A second start (or the hot key) brings it back as well.
+    window->BringToFront();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(tray->AppMinimized());
+    EXPECT_FALSE(tray->State().HiddenInTray());
+    window->close();
     emit tray->Icon()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(tray->AppMinimized());
 
     Action(Commands::ExitProgram)->trigger();
     EXPECT_TRUE(core->Ended());

@@ -245,13 +245,18 @@ TEST_F(TrayIconX11Test, TheIconInTheTrayHostSwitchesCaptureAndBringsTheWindowBac
     Tool("wmctrl", {"-i", "-c", window});
     ASSERT_TRUE(WaitFor([&] { return !Mapped(window); })) << "closed, the window stays on the screen";
     EXPECT_EQ(program.state(), QProcess::Running);
-    EXPECT_TRUE(Answers());
 
-    // The tray host starts again (a desktop's shell restarting): the icon is shown again.
+    // The tray host ends: the window hidden there comes back minimized, with its taskbar button; a second
+    // start brings it up. The host starts again (a desktop's shell restarting): the icon is shown again.
     StopTray();
+    EXPECT_TRUE(WaitFor([&] { return Iconic(window); })) << "the window is left without a way back";
+    EXPECT_FALSE(SkipsTaskbar(window));
+    EXPECT_TRUE(Answers());
+    EXPECT_TRUE(WaitFor([&] { return Mapped(window) && !Iconic(window); }));
     StartTray();
     icon = WaitForIcon();
     ASSERT_TRUE(icon.rect.isValid());
+    EXPECT_TRUE(WaitFor([&] { return Log().contains("Systray Restore Complete."); }));
 
     // Exit ends the program the normal way: the data is saved.
     OpenMenu(icon);
