@@ -163,9 +163,16 @@ void TTrayIcon::ExitProgram() {
 }
 
 void TTrayIcon::Restore() {
-    state_.Restored();
+    CameBackNow();
     window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
     window_.BringToFront();
+}
+
+void TTrayIcon::CameBackNow() {
+    const bool wasAway = state_.AppMinimized();
+    state_.Restored();
+    if (wasAway)
+        CameBack.Emit();
 }
 
 void TTrayIcon::TrayHostChanged() {
@@ -203,7 +210,7 @@ bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Show:
         // Shown by any way (the icon, a second start, the hot key), it is back; shown minimized it is not.
         if (!window_.isMinimized())
-            state_.Restored();
+            CameBackNow();
         // Before the window is mapped: coming back from the tray it keeps its taskbar button hidden.
         ApplyTaskbarHint();
         return false;
@@ -217,7 +224,7 @@ void TTrayIcon::WindowStateChanged(bool minimizedBefore) {
     if (minimized == minimizedBefore)
         return;
     if (!minimized) {
-        state_.Restored();
+        CameBackNow();
         return;
     }
     state_.SetTrayAvailable(TrayAvailable());

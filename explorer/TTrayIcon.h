@@ -64,8 +64,10 @@ public:
     // comes back minimized).
     void TrayHostChanged();
 
-    // For the window-mode rules and tests.
+    // For the window-mode rules and tests: the window is minimized or hidden in the tray, and the moment
+    // it comes back from there (by any way: the icon, the taskbar, a second start, the hot key).
     bool AppMinimized() const { return state_.AppMinimized(); }
+    platform::TEvent<> CameBack;
     const shell::TTrayState& State() const { return state_; }
     QSystemTrayIcon* Icon() const { return icon_; }
     QMenu* Menu() const { return menu_.get(); }
@@ -80,6 +82,8 @@ private slots:
 
 private:
     void ShowCaptureState(bool on);
+    // The window is shown again: AppMinimized ends (CameBack when it was set).
+    void CameBackNow();
     // bringBack: a window hidden in the tray comes back when the icon goes (not at the end).
     void ShowIcon(bool wanted, bool bringBack);
     void WindowStateChanged(bool minimizedBefore);

@@ -145,6 +145,8 @@ TEST_F(TrayIconTest, TheTipIsTheApplicationTitle) {
 // brings it back without a taskbar button; Exit ends the program.
 TEST_F(TrayIconTest, WithATrayTheWindowHidesThereAndTheIconBringsItBack) {
     StartWithTray(true);
+    int cameBack = 0;
+    const platform::TSubscription counting = tray->CameBack.Subscribe([&] { ++cameBack; });
     EXPECT_TRUE(tray->Icon()->isVisible());
     Minimize();
     EXPECT_FALSE(window->isVisible());
@@ -171,6 +173,8 @@ TEST_F(TrayIconTest, WithATrayTheWindowHidesThereAndTheIconBringsItBack) {
     emit tray->Icon()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(tray->AppMinimized());
+
+    EXPECT_EQ(cameBack, 3) << "the icon's click, a second start, the double click";
 
     Action(Commands::ExitProgram)->trigger();
     EXPECT_TRUE(core->Ended());
