@@ -15,6 +15,7 @@
 #include <QMetaMethod>
 #include <QPainter>
 #include <QSystemTrayIcon>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <array>
@@ -193,6 +194,14 @@ void TTrayIcon::OnTrayWindowChanged() {
 }
 
 bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_.windowHandle() && event->type() == QEvent::Expose && window_.windowHandle()->isExposed() &&
+        hintOnExpose_) {
+        // Mapped and managed now: the window manager is told once more, in case it dropped the state
+        // that came with the window while it still withdrew the window's hiding.
+        hintOnExpose_ = false;
+        ApplyTaskbarHint();
+        return false;
+    }
     if (watched != &window_)
         return false;
     switch (event->type()) {
@@ -213,6 +222,11 @@ bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
             CameBackNow();
         // Before the window is mapped: coming back from the tray it keeps its taskbar button hidden.
         ApplyTaskbarHint();
+        if (QWindow* handle = window_.windowHandle(); handle != nullptr && HideTaskbarButton) {
+            handle->removeEventFilter(this);
+            handle->installEventFilter(this);
+            hintOnExpose_ = true;
+        }
         return false;
     default:
         return false;

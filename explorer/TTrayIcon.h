@@ -98,7 +98,8 @@ private:
     std::unique_ptr<shell::TCaptureSwitch> capture_;
     std::vector<platform::TSubscription> coreSubscriptions_;
     shell::TTrayState state_;
-    bool syncing_ = false; // the marks are being set from the switch's state
+    bool syncing_ = false;      // the marks are being set from the switch's state
+    bool hintOnExpose_ = false; // the taskbar hint goes again when the shown window is exposed
 };
 
 } // namespace bx::explorer

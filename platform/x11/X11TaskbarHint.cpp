@@ -55,7 +55,9 @@ void X11TaskbarHint::SetSkipTaskbar(std::uint32_t window, bool skip) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
                             static_cast<std::uint32_t>(atoms.size()), atoms.data());
     }
-    conn_->Flush();
+    // A round trip: the server has the state before the toolkit maps the window on its own connection
+    // (it merges its states into the property then; a write still on its way would be lost).
+    XcbReply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
 bool X11TaskbarHint::SkipsTaskbar(std::uint32_t window) {
