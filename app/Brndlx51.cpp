@@ -18,9 +18,11 @@
 #include "TQtMessageBoxes.h"
 #include "TRelayfeed.h"
 #include "TSendKey.h"
+#include "TTrayIcon.h"
 #include "TfrmBX.h"
 #include "VirtualKeys.h"
 #include "X11Desktop.h"
+#include "X11TaskbarHint.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -141,6 +143,11 @@ int main(int argc, char* argv[]) {
         hotKeys.SelectRow.Subscribe([&window](bool next) { window.SelectNextItem(next); });
     const bx::platform::TSubscription onFlashpickKey =
         hotKeys.Flashpick.Subscribe([&flashpick] { flashpick.Flashpick(); });
+    // Shown again from the notification area, the window keeps its taskbar button hidden.
+    bx::platform::x11::X11TaskbarHint taskbarHint;
+    window.Tray()->HideTaskbarButton = [&taskbarHint](QWidget& w, bool hide) {
+        taskbarHint.SetSkipTaskbar(static_cast<std::uint32_t>(w.winId()), hide);
+    };
     app.OnException = [&core] { core.ErrorTrap().HandleCurrentException(); };
 
     // SIGTERM, SIGINT, SIGHUP and a login manager that ends the session close the program the normal
@@ -163,6 +170,7 @@ int main(int argc, char* argv[]) {
     core.Startup(args);
     // A stop signal during the start has closed the program already.
     if (core.Ended()) {
+        window.Tray()->HideTaskbarButton = nullptr;
         window.SetRelayfeed(nullptr);
         window.SetCore(nullptr, nullptr);
         return 0;
@@ -171,6 +179,7 @@ int main(int argc, char* argv[]) {
         window.show();
     const int result = QApplication::exec();
     app.OnException = nullptr;
+    window.Tray()->HideTaskbarButton = nullptr;
     window.SetRelayfeed(nullptr);
     window.SetCore(nullptr, nullptr);
     return result;

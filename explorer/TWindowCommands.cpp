@@ -5,6 +5,7 @@
 #include "TImages.h"
 #include "TPreviewPane.h"
 #include "TRelayfeed.h"
+#include "TTrayIcon.h"
 #include "TfrmBX.h"
 
 #include <QAction>
@@ -52,12 +53,21 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      [](TfrmBX& window, bool) { window.RelayfeedClick(pastetools::TRelayfeed::TRFDirection::Up); }},
     {RelayfeedDown, "mnuRelayfeedDown", "Relayfeed &Down", nullptr, "Ctrl+D", "Relayfeed down", true, Enable::Always,
      [](TfrmBX& window, bool) { window.RelayfeedClick(pastetools::TRelayfeed::TRFDirection::Down); }},
+    // Automatic capture: the Config menu's entry and the notification-area menu's, two texts of one
+    // state (the tray icon sets both marks from it); Exit closes the program the normal way.
+    {AutoCapture, "mnuAutoCapture", "&Auto Capture", nullptr, "F12", "Auto capture", true, Enable::Always,
+     [](TfrmBX& window, bool on) { window.Tray()->AutoCaptureClick(on); }},
+    {TrayAutoCapture, "mnuSTAutoCapture", "Aut&o Capture", nullptr, nullptr, "Auto capture", true, Enable::Always,
+     [](TfrmBX& window, bool on) { window.Tray()->AutoCaptureClick(on); }},
+    {ExitProgram, "mnuExit", "E&xit Program (Shut Down)", nullptr, nullptr, "Exit program (shut down)", false,
+     Enable::Always, [](TfrmBX& window, bool) { window.Tray()->ExitProgram(); }},
 };
 
 // The main menu.
 const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
+    {"&File", {ExitProgram}},
     {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
-    {"&Config", {ApplicationProfile}},
+    {"&Config", {AutoCapture, Separator, ApplicationProfile}},
     {"&View", {ExpandPreview}},
 };
 

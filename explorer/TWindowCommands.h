@@ -42,6 +42,10 @@ public:
         PreviewFont,
         RelayfeedUp,
         RelayfeedDown,
+        // Automatic capture and the program's end (TTrayIcon).
+        AutoCapture,
+        TrayAutoCapture,
+        ExitProgram,
         CommandCount
     };
     // When a command is enabled.

@@ -15,6 +15,7 @@
 #include "TImageLists.h"
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
+#include "TTrayIcon.h"
 #include "TWindowCommands.h"
 #include "TWindowGuard.h"
 #include "TfrmFilter.h"
@@ -54,6 +55,7 @@ TfrmBX::TfrmBX() {
     bar->setMovable(false);
     commands_->BuildToolBar(*bar);
     commands_->BuildMenuBar(*menuBar());
+    tray_ = new TTrayIcon(*this);
     resize(900, 640);
     // The wheel is the window's before any of its parts gets it.
     wheelFilter_ = std::make_unique<TWheelFilter>(this);
@@ -148,8 +150,10 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     desktop_ = desktop;
     if (core_ == nullptr || desktop_ == nullptr) {
         core_ = nullptr;
+        tray_->SetCore(nullptr);
         return;
     }
+    tray_->SetCore(core_);
     shell::TAppSettings& settings = core_->Settings();
     // The user's own collection icons join the program's.
     if (!settings.ProgramDir.empty())
@@ -473,6 +477,7 @@ void TfrmBX::UpdateCaption() {
     const clipstore::TClipColl* coll = core_ != nullptr ? core_->ClipList().Coll() : nullptr;
     setWindowTitle(coll != nullptr ? QString::fromStdString("Brindlex Explorer - " + coll->Title)
                                    : QString("Brindlex Explorer"));
+    tray_->SetTip(windowTitle());
 }
 
 } // namespace bx::explorer

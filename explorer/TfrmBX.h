@@ -41,6 +41,7 @@ class THexDump;
 class THtmlView;
 class TSelectItemBar;
 class TStatusLine;
+class TTrayIcon;
 class TWindowCommands;
 
 // The main window in its explorer layout: the collection tree on the left, the clip list of the chosen
@@ -93,6 +94,8 @@ public:
     // For tests and the other parts of the window.
     TPreviewPane* PreviewPane() const { return pane_; }
     TWindowCommands* Commands() const { return commands_; }
+    // The notification-area icon, auto-capture and where the window goes when put away.
+    TTrayIcon* Tray() const { return tray_; }
     QTreeView* Tree() const { return tvCollections_; }
     QTableView* List() const;
     QTabWidget* Pane() const { return pane_->Tabs(); }
@@ -156,6 +159,7 @@ private:
     bool rfSyncing_ = false; // the marks are being set from the run's state
 
     TWindowCommands* commands_ = nullptr;
+    TTrayIcon* tray_ = nullptr;
     std::unique_ptr<TStatusLine> status_;
     QSplitter* Splitter1_ = nullptr;
     QSplitter* splitter2_ = nullptr;

@@ -233,6 +233,7 @@ void TBrindlexCore::ClipViewRenderFormat() {
 
 void TBrindlexCore::SetAutoCapture(bool on) {
     clipView_->Capturing = on;
+    events_.AutoCaptureSwitched.Emit(on);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -180,6 +180,8 @@ public:
     bool ShutDown();
     // The session ends (or a signal asks the program to stop): the normal closing, once.
     void EndSession();
+    // Switches automatic capture on or off (the viewer component's Capturing; announces
+    // AutoCaptureSwitched).
     void SetAutoCapture(bool on);
 
     // --- Capture.

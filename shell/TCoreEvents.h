@@ -72,6 +72,9 @@ struct TCoreEvents {
     platform::TEvent<> ShuttingDown;
     // The program has closed after the session ended; the window closes and the event loop ends.
     platform::TEvent<> Closed;
+    // Automatic capture was switched on or off (SetAutoCapture: at the start, by "NOCAPTURE", by the
+    // user's command); the viewer component's Capturing flag holds the new state.
+    platform::TEvent<bool> AutoCaptureSwitched;
 };
 
 } // namespace bx::shell

@@ -32,12 +32,15 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         bool checkable;
     };
     const std::vector<Entry> expected = {
+        {"&File", "E&xit Program (Shut Down)", "", false},
         {"&Edit", "Select &Next Item (Down)", "Ctrl+N", false},
         {"&Edit", "Select &Previous Item (Up)", "Ctrl+P", false},
         {"&Edit", "Select All Items", "Ctrl+A", false},
         {"&Edit", "", "", false},
         {"&Edit", "Relayfeed &Up", "Ctrl+U", true},
         {"&Edit", "Relayfeed &Down", "Ctrl+D", true},
+        {"&Config", "&Auto Capture", "F12", true},
+        {"&Config", "", "", false},
         {"&Config", "Application P&rofile...", "", false},
         {"&View", "Expand Preview Window", "Ctrl+Shift+X", true},
     };
