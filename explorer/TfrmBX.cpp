@@ -9,22 +9,29 @@
 #include "TClipListSelection.h"
 #include "TClipListView.h"
 #include "TClipObj.h"
+#include "TCollapseTab.h"
 #include "TCollectionCycle.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
+#include "TDropDownBar.h"
 #include "TImageLists.h"
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
 #include "TWindowCommands.h"
 #include "TWindowGuard.h"
+#include "TWindowModesControl.h"
 #include "TfrmFilter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -44,15 +51,22 @@ private:
     TfrmBX* window_;
 };
 
+// The list's keys while it is dropped down (Enter and Escape raise it); the list still gets them.
+class TfrmBX::TListFilter : public QObject {
+public:
+    explicit TListFilter(TfrmBX* window) : window_(window) {}
+    bool eventFilter(QObject*, QEvent* event) override { return window_->ListEvent(event); }
+
+private:
+    TfrmBX* window_;
+};
+
 TfrmBX::TfrmBX() {
     setObjectName("frmBX");
-    setWindowTitle("Brindlex Explorer");
+    setWindowTitle("Brindlex");
     commands_ = new TWindowCommands(*this);
     BuildWidgets();
-    QToolBar* bar = addToolBar("Main");
-    bar->setObjectName("ToolBar1");
-    bar->setMovable(false);
-    commands_->BuildToolBar(*bar);
+    BuildBars();
     commands_->BuildMenuBar(*menuBar());
     resize(900, 640);
     // The wheel is the window's before any of its parts gets it.
@@ -66,7 +80,16 @@ TfrmBX::~TfrmBX() {
 }
 
 void TfrmBX::BuildWidgets() {
-    Splitter1_ = new QSplitter(Qt::Horizontal, this);
+    // The traditional view's bar above the list; the list and the tree below it.
+    auto* main = new QWidget(this);
+    main->setObjectName("pnlMain");
+    auto* mainLayout = new QVBoxLayout(main);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    mainLayout->setSpacing(0);
+    dropDownBar_ = new TDropDownBar(main);
+    mainLayout->addWidget(dropDownBar_);
+    Splitter1_ = new QSplitter(Qt::Horizontal, main);
+    mainLayout->addWidget(Splitter1_, 1);
     Splitter1_->setObjectName("Splitter1");
     tvCollections_ = new QTreeView(Splitter1_);
     tvCollections_->setObjectName("tvCollections");
@@ -86,6 +109,7 @@ void TfrmBX::BuildWidgets() {
     splitter2_ = new QSplitter(Qt::Vertical, rightPart_);
     splitter2_->setObjectName("splitter2");
     rightLayout->addWidget(splitter2_);
+    rightLayout_ = rightLayout;
 
     lvClips_ = new TClipListView(splitter2_);
     pane_ = new TPreviewPane(tvCollections_, splitter2_);
@@ -96,14 +120,83 @@ void TfrmBX::BuildWidgets() {
     splitter2_->setStretchFactor(1, 1);
     Splitter1_->setStretchFactor(1, 1);
     Splitter1_->setSizes({200, 700});
-    setCentralWidget(Splitter1_);
+    setCentralWidget(main);
 
     status_ = std::make_unique<TStatusLine>(*this);
     pane_->ShowNotice();
 }
 
+void TfrmBX::BuildBars() {
+    toolbar_ = addToolBar("Main");
+    toolbar_->setObjectName("ToolBar1");
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbarTab_ = new TCollapseTab(toolbar_, "ToolBar1Tab");
+    commands_->BuildToolBar(*toolbar_, toolbarTab_);
+    toolbarTab_->Collapses(*toolbar_, toolbar_->actions().value(0));
+    // Without a system menu on Linux, the view and stacking choices are also on the toolbar's and the bar's
+    // context menu.
+    for (QWidget* part : {static_cast<QWidget*>(toolbar_), static_cast<QWidget*>(dropDownBar_)}) {
+        part->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(part, &QWidget::customContextMenuRequested, this,
+                [this, part](const QPoint& pos) { ShowWindowMenu(part, pos); });
+    }
+    cmdStatusBarTack_ = commands_->Button(this, TWindowCommands::StatusBarTack, "cmdStatusBarTack");
+    cmdStatusBarTack_->setAutoRaise(true);
+    cmdStatusBarTack_->setFixedSize(22, 19);
+    status_->AddButton(cmdStatusBarTack_);
+
+    const TWindowLayout::Parts parts{this,         toolbar_,       toolbarTab_,   commands_->StripEnd(),
+                                     dropDownBar_, HCSelectItem_,  rightLayout_,  Splitter1_,
+                                     tvCollections_, rightPart_,   splitter2_,    pane_->Tabs()->cornerWidget(),
+                                     cmdStatusBarTack_};
+    modes_ = new TWindowModesControl(*this, parts, previewTab_);
+    connect(toolbarTab_, &TCollapseTab::Toggled, this, [this] { Guard([this] { modes_->ToolbarToggled(); }); });
+    connect(dropDownBar_, &TDropDownBar::DropDownClicked, this, [this] { Guard([this] { DropDown(!DroppedDown()); }); });
+    connect(dropDownBar_, &TDropDownBar::BarClicked, this, [this] {
+        Guard([this] {
+            if (WindowModes() != nullptr && WindowModes()->Shrunk() && core_->Settings().AutoShrink)
+                modes_->AutoShrink(false);
+            DropDown(!DroppedDown());
+        });
+    });
+    // A click in the dropped-down list raises it (unless tacked), a double click always.
+    connect(lvClips_, &QAbstractItemView::clicked, this, [this] { Guard([this] { modes_->ListClicked(false); }); });
+    connect(lvClips_, &QAbstractItemView::doubleClicked, this,
+            [this] { Guard([this] { modes_->ListClicked(true); }); });
+    listFilter_ = std::make_unique<TListFilter>(this);
+    lvClips_->installEventFilter(listFilter_.get());
+}
+
+bool TfrmBX::ListEvent(QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
+        Guard([this, key] { modes_->ListClicked(key == Qt::Key_Escape); });
+    return false;
+}
+
+void TfrmBX::ShowWindowMenu(QWidget* source, const QPoint& pos) {
+    QMenu menu(this);
+    commands_->FillWindowMenu(menu);
+    menu.exec(source->mapToGlobal(pos));
+}
+
 void TfrmBX::ConnectPane() {
-    pane_->SetButtons(commands_->BuildPaneButtons(), commands_->Action(TWindowCommands::PinPreview));
+    // The preview's toolbar: its collapse tab, then its buttons.
+    auto* corner = new QWidget();
+    corner->setObjectName("ToolBar2");
+    auto* cornerLayout = new QHBoxLayout(corner);
+    cornerLayout->setContentsMargins(0, 0, 0, 0);
+    cornerLayout->setSpacing(0);
+    previewTab_ = new TCollapseTab(corner, "ToolBar2Tab");
+    QWidget* buttons = commands_->BuildPaneButtons();
+    cornerLayout->addWidget(previewTab_);
+    cornerLayout->addWidget(buttons);
+    previewTab_->Collapses(buttons);
+    connect(previewTab_, &TCollapseTab::Toggled, this, [this] { pane_->Tabs()->cornerWidget()->adjustSize(); });
+    pane_->SetButtons(corner, commands_->Action(TWindowCommands::PinPreview));
     connect(pane_, &TPreviewPane::SizeShown, this,
             [this](const QString& size) { status_->SetText(TStatusLine::SizePanel, size); });
     connect(pane_, &TPreviewPane::ClipShown, this, [this](const TClipObj* clip) { OnClipShown(clip); });
@@ -129,6 +222,11 @@ void TfrmBX::ShowApplicationProfile() {
         return;
     TfrmFilter dialog(desktop_->Registry(), *core_->Filter(), this);
     dialog.Display(core_->CurrentClip() != nullptr ? core_->CurrentClip()->Creator : std::string("UNKNOWN"));
+    SetNotOnTop();
+    struct TAfter {
+        TfrmBX& window;
+        ~TAfter() { window.SetStayOnTop(); }
+    } after{*this};
     if (BeforeDialog)
         BeforeDialog(dialog);
     dialog.exec();
@@ -138,6 +236,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
         lvClips_->Detach();
         coreSubscriptions_.clear();
+        modes_->SetCore(false);
         pane_->SetCore(nullptr, nullptr);
         selection_.reset();
         tvCollections_->setModel(nullptr);
@@ -185,6 +284,11 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     connect(splitter2_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(true); });
     OnTreeChanged();
     OnListReset();
+    // The views and modes: the stored view comes up at the start; its geometry is recorded at the end,
+    // before the settings are written.
+    modes_->SetCore(true);
+    coreSubscriptions_.push_back(core_->Events().Started.Subscribe([this] { modes_->Start(); }));
+    coreSubscriptions_.push_back(core_->Events().ShuttingDown.Subscribe([this] { modes_->RecordPosition(); }));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -225,6 +329,12 @@ void TfrmBX::ForgetClips() {
 }
 
 void TfrmBX::closeEvent(QCloseEvent* event) {
+    // The window manager's close button cannot be greyed out: while it is "disabled" its request is refused.
+    // A close of the program itself, or of the session, goes through.
+    if (event->spontaneous() && !qApp->isSavingSession() && modes_ != nullptr && !modes_->CloseEnabled()) {
+        event->ignore();
+        return;
+    }
     bool mayClose = true;
     Guard([&] { mayClose = core_ == nullptr || core_->FormCloseQuery(); });
     if (!mayClose) {
@@ -370,6 +480,12 @@ bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {
 
 void TfrmBX::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (firstShow_ && modes_ != nullptr) {
+        firstShow_ = false;
+        modes_->OnFirstShow();
+        // The window manager knows the window now: its above state is set on it.
+        modes_->ApplyStacking();
+    }
     if (pane_->Stale() && !isMinimized())
         UpdateMagView();
 }
@@ -380,6 +496,8 @@ void TfrmBX::changeEvent(QEvent* event) {
 }
 
 void TfrmBX::OnWindowChange(QEvent* event) {
+    if (modes_ != nullptr)
+        modes_->OnStateChange(event);
     if (event->type() == QEvent::WindowStateChange && pane_->Stale() && isVisible() && !isMinimized())
         UpdateMagView();
     if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)
@@ -400,6 +518,8 @@ void TfrmBX::OnWindowChange(QEvent* event) {
 
 void TfrmBX::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    if (modes_ != nullptr)
+        Guard([this] { modes_->OnResize(); });
     pane_->FitImage();
 }
 
@@ -471,8 +591,97 @@ void TfrmBX::SplitterMoved(bool horizontal) {
 
 void TfrmBX::UpdateCaption() {
     const clipstore::TClipColl* coll = core_ != nullptr ? core_->ClipList().Coll() : nullptr;
-    setWindowTitle(coll != nullptr ? QString::fromStdString("Brindlex Explorer - " + coll->Title)
-                                   : QString("Brindlex Explorer"));
+    const TClipObj* clip = core_ != nullptr ? core_->CurrentClip() : nullptr;
+    captions_ = shell::TWindowModes::Captions(coll != nullptr ? &coll->Title : nullptr,
+                                              clip != nullptr ? &clip->Title : nullptr,
+                                              core_ == nullptr || core_->Settings().UseCollTitle);
+    // Under X11 the caption is what the taskbar shows: the window carries the application title.
+    const QString title = QString::fromStdString(captions_.Application);
+    if (windowTitle() != title) {
+        setWindowTitle(title);
+        setWindowIconText(title);
+        CaptionChanged.Emit();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The views and modes
+
+void TfrmBX::ShowMe() {
+    if (core_ == nullptr || core_->SuppressListEvents())
+        return;
+    if (shell::TWindowModes* modes = WindowModes())
+        modes->WasMinimized = modes->AppMinimized || isMinimized() || !isVisible();
+    BringToFront();
+    modes_->ApplyStacking();
+}
+
+bool TfrmBX::WasMinimized() const {
+    return WindowModes() != nullptr && WindowModes()->WasMinimized;
+}
+
+shell::TWindowModes* TfrmBX::WindowModes() const {
+    return modes_->Modes();
+}
+
+void TfrmBX::SwitchView() {
+    modes_->SwitchView();
+}
+
+bool TfrmBX::ExplorerViewShowing() const {
+    return WindowModes() != nullptr && WindowModes()->ExplorerView();
+}
+
+void TfrmBX::DropDown(bool down) {
+    modes_->DropDown(down);
+}
+
+bool TfrmBX::DroppedDown() const {
+    return WindowModes() != nullptr && WindowModes()->DroppedDown();
+}
+
+void TfrmBX::DropDownKey() {
+    if (!ExplorerViewShowing() && !DroppedDown())
+        DropDown(true);
+}
+
+void TfrmBX::SetTack(bool on) {
+    modes_->SetTack(on);
+}
+
+void TfrmBX::SetMainToolbarCollapsed(bool collapsed) {
+    if (toolbarTab_->Expanded() == !collapsed)
+        return;
+    toolbarTab_->SetExpanded(!collapsed);
+    modes_->ToolbarToggled();
+}
+
+bool TfrmBX::MainToolbarCollapsed() const {
+    return !toolbarTab_->Expanded();
+}
+
+void TfrmBX::SetToolbar3Showing(bool showing) {
+    modes_->Toolbar3Showing = showing;
+}
+
+void TfrmBX::SetNotOnTop() {
+    modes_->SetNotOnTop();
+}
+
+void TfrmBX::SetStayOnTop() {
+    modes_->SetStayOnTop();
+}
+
+void TfrmBX::SetVisibility(int visibility) {
+    modes_->SetVisibility(visibility);
+}
+
+void TfrmBX::ToggleMainMenu() {
+    modes_->ToggleMainMenu();
+}
+
+void TfrmBX::SetShowHint() {
+    modes_->SetShowHint();
 }
 
 } // namespace bx::explorer

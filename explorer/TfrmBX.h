@@ -4,6 +4,7 @@
 #include "TEvent.h"
 #include "TPreviewPane.h"
 #include "TRelayfeed.h"
+#include "TWindowModes.h"
 
 #include <QMainWindow>
 
@@ -22,7 +23,10 @@ class QSplitter;
 class QTabWidget;
 class QTableView;
 class QTextEdit;
+class QToolBar;
+class QToolButton;
 class QTreeView;
+class QVBoxLayout;
 
 namespace bx::platform {
 class IDesktop;
@@ -36,16 +40,22 @@ class TClipListSelection;
 namespace bx::explorer {
 
 class TClipListView;
+class TCollapseTab;
 class TCollectionTreeModel;
+class TDropDownBar;
 class THexDump;
 class THtmlView;
 class TSelectItemBar;
 class TStatusLine;
 class TWindowCommands;
+class TWindowModesControl;
 
-// The main window in its explorer layout: the collection tree on the left, the clip list of the chosen
-// collection with the selected-item bar above it, and the preview and edit pane below (TPreviewPane) with
-// a page for each kind of data. Its commands (menus, toolbar, the pane's buttons) are TWindowCommands'.
+// The main window, in one of two views. The traditional view is a strip: the toolbar above the one-line bar
+// that names the current clip, with the arrow button that drops the clip list (and the preview below it)
+// down. The explorer view has the collection tree on the left, the clip list of the chosen collection with
+// the one-line bar above it, and the preview and edit pane below (TPreviewPane) with a page for each kind of
+// data. The views, the drop-down, the stacking modes and the stored geometry are TWindowModesControl's;
+// the commands (menus, toolbar, the pane's buttons) are TWindowCommands'.
 // The window shows the core's models and passes the user's actions to them; the behaviour lives in the
 // core and in the non-visual list rules.
 class TfrmBX : public QMainWindow, public shell::IMainView {
@@ -70,6 +80,49 @@ public:
     void BringToFront() override;
     void Minimize() override;
     void ForgetClips() override;
+
+    // Brings the program forward from any state (the activation hot key, Flashpick): remembers whether it
+    // was minimized (WasMinimized), shows, restores and raises the window and makes it the active one.
+    // Nothing while the program is busy.
+    void ShowMe();
+    bool WasMinimized() const;
+    // The views (also for Flashpick): the view switch, dropping the list down and raising it.
+    void SwitchView();
+    bool ExplorerViewShowing() const;
+    void DropDown(bool down);
+    bool DroppedDown() const;
+    // Collapses or restores the main toolbar (as its collapse tab does).
+    void SetMainToolbarCollapsed(bool collapsed);
+    bool MainToolbarCollapsed() const;
+    // Flashpick's toolbar state, stored with the others.
+    void SetToolbar3Showing(bool showing);
+    // Before and after every modal box and dialog of the program: an always-on-top window goes below it.
+    void SetNotOnTop();
+    void SetStayOnTop();
+    // The stacking mode (0 always on top, 1 normal window, 2 hidden when not focused).
+    void SetVisibility(int visibility);
+    // The main menu in the traditional view on or off.
+    void ToggleMainMenu();
+    // The window's tool tips from the settings (at the start and after the preferences).
+    void SetShowHint();
+    // Alt+Down: drops the list down in the traditional view.
+    void DropDownKey();
+    // The tack: the dropped-down list stays down.
+    void SetTack(bool on);
+    // What Flashpick tells the deactivation rule (nothing runs: all false).
+    struct TFlashpickFlags {
+        bool Pasting = false;
+        bool Locked = false;
+        bool WithinGrace = false;
+    };
+    std::function<TFlashpickFlags()> FlashpickFlags;
+    // A layout change or the program's deactivation ends Flashpick.
+    platform::TEvent<> EndFlashpickRequested;
+    // The captions changed (the tray icon's tip is Captions().TrayTip).
+    platform::TEvent<> CaptionChanged;
+    const shell::TCaptions& Captions() const { return captions_; }
+    // The rules of the views and modes (nullptr without a core).
+    shell::TWindowModes* WindowModes() const;
 
     // The application profile dialog (Config menu), over the current clip's application.
     void ShowApplicationProfile();
@@ -107,6 +160,9 @@ public:
     QCheckBox* StretchBox() const { return pane_->StretchBox(); }
     QLabel* BitmapImage() const { return pane_->BitmapImage(); }
     TSelectItemBar* SelectItemBar() const { return HCSelectItem_; }
+    TDropDownBar* DropDownBar() const { return dropDownBar_; }
+    QToolBar* MainToolbar() const { return toolbar_; }
+    QToolButton* Tack() const { return cmdStatusBarTack_; }
     QString Notice() const { return pane_->Notice(); }
     bool PaneShown() const { return pane_->PaneShown(); }
     QString StatusPanel(int panel) const;
@@ -120,8 +176,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // The command table runs the window's own handlers.
+    // The command table runs the window's own handlers; the modes lay out its parts.
     friend class TWindowCommands;
+    friend class TWindowModesControl;
 
     // Runs a handler of the window: an exception that escapes it goes to the program's error trap.
     void Guard(const std::function<void()>& handler);
@@ -130,6 +187,11 @@ private:
     void ShowRelayfeedState();
     void OnWindowChange(QEvent* event);
     void BuildWidgets();
+    void BuildBars();
+    void ShowWindowMenu(QWidget* source, const QPoint& pos);
+    bool ListEvent(QEvent* event);
+    class TListFilter;
+    std::unique_ptr<TListFilter> listFilter_;
     void ConnectPane();
     void OnListReset();
     void OnTreeChanged();
@@ -164,6 +226,15 @@ private:
     TSelectItemBar* HCSelectItem_ = nullptr;
     TClipListView* lvClips_ = nullptr;
     TPreviewPane* pane_ = nullptr;
+    QVBoxLayout* rightLayout_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    TCollapseTab* toolbarTab_ = nullptr;
+    TCollapseTab* previewTab_ = nullptr;
+    TDropDownBar* dropDownBar_ = nullptr;
+    QToolButton* cmdStatusBarTack_ = nullptr;
+    TWindowModesControl* modes_ = nullptr;
+    shell::TCaptions captions_;
+    bool firstShow_ = true;
 };
 
 } // namespace bx::explorer

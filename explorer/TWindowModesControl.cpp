@@ -1,0 +1,280 @@
+#include "TWindowModesControl.h"
+
+#include "IDesktop.h"
+#include "LogHook.h"
+#include "LogLevels.h"
+#include "TAppSettings.h"
+#include "TBrindlexCore.h"
+#include "TClipListView.h"
+#include "TCollapseTab.h"
+#include "TDropDownBar.h"
+#include "THintFilter.h"
+#include "TImages.h"
+#include "TWindowCommands.h"
+#include "TfrmBX.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QWindow>
+#include <QWindowStateChangeEvent>
+
+namespace bx::explorer {
+
+TWindowModesControl::TWindowModesControl(TfrmBX& window, const TWindowLayout::Parts& parts, TCollapseTab* previewTab)
+    : QObject(&window), window_(window), layout_(parts), previewTab_(previewTab),
+      hints_(std::make_unique<THintFilter>(window)) {
+    qApp->installEventFilter(hints_.get());
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) { OnApplicationState(state == Qt::ApplicationActive); });
+}
+
+TWindowModesControl::~TWindowModesControl() {
+    qApp->removeEventFilter(hints_.get());
+}
+
+void TWindowModesControl::SetCore(bool attached) {
+    if (!attached || window_.core_ == nullptr || window_.desktop_ == nullptr) {
+        modes_.reset();
+        return;
+    }
+    modes_ = std::make_unique<shell::TWindowModes>(window_.core_->Settings(), window_.desktop_->Clock());
+    ShowMarks();
+}
+
+bool TWindowModesControl::FlashpickActive() const {
+    return window_.core_ != nullptr && window_.core_->FlashpickActive();
+}
+
+void TWindowModesControl::Start() {
+    if (!modes_)
+        return;
+    const shell::TAppSettings& settings = window_.core_->Settings();
+    window_.toolbarTab_->SetExpanded(settings.Toolbar1Showing);
+    previewTab_->SetExpanded(settings.Toolbar2Showing);
+    Toolbar3Showing = settings.Toolbar3Showing;
+    modes_->CalcLayouts(layout_.Measure());
+    modes_->FitStoredGeometry(layout_.WorkAreas());
+    modes_->ApplyGreyX();
+    SetShowHint();
+    ApplyLayout(true, modes_->CurrentSnap(), true);
+    ApplyStacking();
+    // Until the program is activated it counts as in the background (the close button, the shrunk strip).
+    OnApplicationState(false);
+}
+
+void TWindowModesControl::ApplyLayout(bool applyPosition, int layout, bool applySize) {
+    if (modes_)
+        Apply(modes_->ApplyLayout(applyPosition, layout, applySize, FlashpickActive()));
+}
+
+void TWindowModesControl::Apply(const shell::TLayoutPlan& plan) {
+    modes_->ResizeInProgress = true;
+    if (plan.ShowNormal)
+        window_.showNormal();
+    layout_.Apply(plan, modes_->SelectItemWidth(window_.dropDownBar_->Button()->width()));
+    hints_->SetQuiet(window_.lvClips_, plan.DroppedDown);
+    if (plan.FocusList)
+        window_.lvClips_->setFocus();
+    if (plan.EndFlashpick)
+        window_.EndFlashpickRequested.Emit();
+    ShowMarks();
+    window_.pane_->ShowNotice();
+    modes_->ResizeInProgress = false;
+}
+
+void TWindowModesControl::ShowMarks() {
+    if (!modes_)
+        return;
+    const shell::TAppSettings& settings = window_.core_->Settings();
+    syncing_ = true;
+    const auto mark = [&](TWindowCommands::Command command, bool on) {
+        QAction* action = window_.commands_->Action(command);
+        const QSignalBlocker block(action);
+        action->setChecked(on);
+    };
+    mark(TWindowCommands::ExplorerView, modes_->ExplorerView());
+    mark(TWindowCommands::ShowMainMenu, settings.ShowMainMenu);
+    mark(TWindowCommands::AlwaysOnTop, settings.Visibility == 0);
+    mark(TWindowCommands::NormalWindow, settings.Visibility == 1);
+    mark(TWindowCommands::AutoHide, settings.Visibility == 2);
+    mark(TWindowCommands::StatusBarTack, settings.StickyDropDown);
+    window_.commands_->Action(TWindowCommands::StatusBarTack)
+        ->setIcon(TImages::Icon(settings.StickyDropDown ? "TB_TACK1" : "TB_TACK0"));
+    syncing_ = false;
+}
+
+void TWindowModesControl::SwitchView() {
+    if (!modes_)
+        return;
+    const bool maximized = window_.isMaximized();
+    Apply(modes_->SwitchView(maximized, layout_.Geometry(), ToolbarStates(), FlashpickActive()));
+    // The expanded pane stays as chosen; a pinned preview lets go.
+    window_.ExpandPane(window_.commands_->Action(TWindowCommands::ExpandPreview)->isChecked());
+    if (window_.Pinned())
+        window_.commands_->Action(TWindowCommands::PinPreview)->setChecked(false);
+}
+
+void TWindowModesControl::DropDown(bool down) {
+    if (!modes_ || modes_->ExplorerView() || down == modes_->DroppedDown())
+        return;
+    if (down && modes_->Shrunk() && window_.core_->Settings().AutoShrink)
+        AutoShrink(false);
+    const std::vector<shell::TWindowRect> areas = layout_.WorkAreas();
+    const shell::TWindowRect work = areas.empty() ? shell::TWindowRect{0, 0, 1 << 20, 1 << 20} : areas.front();
+    // Flashpick's lock shows instead of the tack while it runs; its state is Flashpick's.
+    Apply(modes_->DropDown(down, layout_.Geometry(), work, FlashpickActive(), window_.core_->Settings().FPLock));
+}
+
+void TWindowModesControl::ListClicked(bool always) {
+    if (modes_ && modes_->DroppedDown() && (always || modes_->ListClickRaises()))
+        DropDown(false);
+}
+
+void TWindowModesControl::SetTack(bool on) {
+    if (!modes_ || syncing_)
+        return;
+    window_.core_->Settings().StickyDropDown = on;
+    ShowMarks();
+}
+
+void TWindowModesControl::ToggleMainMenu() {
+    if (!modes_ || syncing_)
+        return;
+    if (const std::optional<shell::TLayoutPlan> plan = modes_->ToggleMainMenu(FlashpickActive()))
+        Apply(*plan);
+    else
+        window_.menuBar()->setVisible(modes_->MainMenuShown());
+    ShowMarks();
+}
+
+void TWindowModesControl::SetVisibility(int visibility) {
+    if (!modes_ || syncing_)
+        return;
+    modes_->SetVisibility(visibility);
+    ApplyStacking();
+}
+
+void TWindowModesControl::SetNotOnTop() {
+    if (modes_) {
+        modes_->SetNotOnTop();
+        ApplyStacking();
+    }
+}
+
+void TWindowModesControl::SetStayOnTop() {
+    if (modes_) {
+        modes_->SetStayOnTop();
+        ApplyStacking();
+    }
+}
+
+void TWindowModesControl::ApplyStacking() {
+    if (!modes_)
+        return;
+    ShowMarks();
+    const bool onTop = modes_->OnTop();
+    // On the window itself, so that the window manager only changes its above state: the widget's own flags
+    // would make Qt unmap and map it again.
+    if (QWindow* handle = window_.windowHandle()) {
+        if (handle->flags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
+            handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
+    } else if (window_.windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        window_.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    }
+}
+
+void TWindowModesControl::SetShowHint() {
+    if (modes_)
+        hints_->SetHints(window_.core_->Settings().ShowHint, window_.core_->Settings().HintHidePause);
+}
+
+void TWindowModesControl::AutoShrink(bool shrink) {
+    if (!modes_)
+        return;
+    if (const std::optional<shell::TLayoutPlan> plan = modes_->AutoShrinkWindow(shrink, FlashpickActive()))
+        Apply(*plan);
+}
+
+void TWindowModesControl::RecordPosition() {
+    if (modes_)
+        modes_->RecordPosition(layout_.Geometry(), ToolbarStates());
+}
+
+std::array<bool, 3> TWindowModesControl::ToolbarStates() const {
+    return {window_.toolbarTab_->Expanded(), previewTab_->Expanded(), Toolbar3Showing};
+}
+
+void TWindowModesControl::ToolbarToggled() {
+    if (modes_ && !modes_->LayoutSwitching())
+        ApplyLayout(false, modes_->Shrunk() ? 1 : modes_->CurrentSnap(), false);
+}
+
+void TWindowModesControl::OnStateChange(QEvent* event) {
+    if (!modes_ || event->type() != QEvent::WindowStateChange)
+        return;
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    const Qt::WindowStates now = window_.windowState();
+    modes_->AppMinimized = now.testFlag(Qt::WindowMinimized);
+    if (modes_->ResizeInProgress)
+        return;
+    if (now.testFlag(Qt::WindowMaximized) && !before.testFlag(Qt::WindowMaximized)) {
+        // Maximizing the strip opens the explorer view at its own size instead.
+        if (!modes_->Maximize())
+            QMetaObject::invokeMethod(this, [this] { SwitchView(); }, Qt::QueuedConnection);
+    } else if (before.testFlag(Qt::WindowMaximized) && !now.testFlag(Qt::WindowMaximized) &&
+               !now.testFlag(Qt::WindowMinimized)) {
+        if (modes_->Restore())
+            QMetaObject::invokeMethod(this, [this] { SwitchView(); }, Qt::QueuedConnection);
+    }
+}
+
+void TWindowModesControl::OnResize() {
+    if (!modes_)
+        return;
+    if (const std::optional<int> list = modes_->DroppedResize(layout_.RightPanelHeight()))
+        layout_.SetListHeight(*list);
+}
+
+void TWindowModesControl::OnFirstShow() {
+    if (modes_)
+        modes_->FirstShowDone = true;
+}
+
+void TWindowModesControl::OnApplicationState(bool active) {
+    if (!modes_ || window_.core_ == nullptr)
+        return;
+    active_ = active;
+    modes_->StartupDone = window_.core_->StartupDone();
+    const TfrmBX::TFlashpickFlags fp = window_.FlashpickFlags ? window_.FlashpickFlags() : TfrmBX::TFlashpickFlags{};
+    const bool fpActive = FlashpickActive();
+    if (active) {
+        const shell::TActivationPlan plan = modes_->AppActivate(fpActive, !window_.isVisible());
+        if (plan.Show)
+            window_.show();
+        if (plan.Expand)
+            AutoShrink(false);
+        return;
+    }
+    platform::LogMsg(platform::LogDetail, "TfrmBX.AppDeactivate", fpActive ? "Flashpick Active" : "Flashpick NOT Active");
+    const shell::TActivationPlan plan = modes_->AppDeactivate(fpActive, fp.Pasting, fp.Locked, fp.WithinGrace);
+    if (plan.Nothing)
+        return;
+    // The pending edit is written back when the window loses the focus (the window's own rule).
+    if (plan.RaiseDropDown)
+        DropDown(false);
+    if (plan.Minimize)
+        window_.showMinimized();
+    else if (plan.Shrink)
+        AutoShrink(true);
+    if (plan.EndFlashpick)
+        window_.EndFlashpickRequested.Emit();
+}
+
+bool TWindowModesControl::CloseEnabled() const {
+    return !modes_ || modes_->CloseEnabled();
+}
+
+} // namespace bx::explorer
