@@ -26,19 +26,17 @@ namespace bx::explorer {
 shell::TLayoutMetrics TWindowLayout::Measure() const {
     shell::TLayoutMetrics m;
     m.CollapseTab = p_.toolbarTab != nullptr ? p_.toolbarTab->width() : 0;
-    // The strip's buttons as the toolbar lays them out: its margin, then each item and the spacing after it,
-    // up to the separator (the collapse tab counted apart).
+    // The strip's buttons as the toolbar lays them out: its whole width less what follows the separator (the
+    // collapse tab counted apart); the separator stays in, so that the bar needs no extension button.
     const QStyle* style = p_.toolbar->style();
-    int left = style->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, p_.toolbar) +
-               style->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, p_.toolbar);
     const int spacing = style->pixelMetric(QStyle::PM_ToolBarItemSpacing, nullptr, p_.toolbar);
+    int left = p_.toolbar->sizeHint().width() - m.CollapseTab;
+    bool after = false;
     for (QAction* action : p_.toolbar->actions()) {
-        if (action == p_.stripEnd)
-            break;
         const QWidget* item = p_.toolbar->widgetForAction(action);
-        if (item == nullptr || item == p_.toolbarTab)
-            continue;
-        left += item->sizeHint().width() + spacing;
+        if (after && item != nullptr)
+            left -= item->sizeHint().width() + spacing;
+        after = after || action == p_.stripEnd;
     }
     m.SeparatorLeft = left;
     m.Frame = 0;

@@ -72,8 +72,11 @@ void TWindowModesControl::ApplyLayout(bool applyPosition, int layout, bool apply
 
 void TWindowModesControl::Apply(const shell::TLayoutPlan& plan) {
     modes_->ResizeInProgress = true;
-    if (plan.ShowNormal)
+    if (plan.ShowNormal) {
         window_.showNormal();
+        // The window system's reports of the states passed through come now, while they count as ours.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     layout_.Apply(plan, modes_->SelectItemWidth(window_.dropDownBar_->Button()->width()));
     hints_->SetQuiet(window_.lvClips_, plan.DroppedDown);
     if (plan.FocusList)
@@ -81,8 +84,10 @@ void TWindowModesControl::Apply(const shell::TLayoutPlan& plan) {
     if (plan.EndFlashpick)
         window_.EndFlashpickRequested.Emit();
     ShowMarks();
-    window_.pane_->ShowNotice();
     modes_->ResizeInProgress = false;
+    // A pane that was hidden shows the current clip now.
+    if (window_.pane_->Stale() && window_.pane_->isVisible())
+        window_.UpdateMagView();
 }
 
 void TWindowModesControl::ShowMarks() {
@@ -220,14 +225,27 @@ void TWindowModesControl::OnStateChange(QEvent* event) {
     modes_->AppMinimized = now.testFlag(Qt::WindowMinimized);
     if (modes_->ResizeInProgress)
         return;
+    // The window system may report one change twice: one switch for it, once the change is over.
+    if (switchPending_)
+        return;
+    const auto switchLater = [this] {
+        switchPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                switchPending_ = false;
+                SwitchView();
+            },
+            Qt::QueuedConnection);
+    };
     if (now.testFlag(Qt::WindowMaximized) && !before.testFlag(Qt::WindowMaximized)) {
         // Maximizing the strip opens the explorer view at its own size instead.
         if (!modes_->Maximize())
-            QMetaObject::invokeMethod(this, [this] { SwitchView(); }, Qt::QueuedConnection);
+            switchLater();
     } else if (before.testFlag(Qt::WindowMaximized) && !now.testFlag(Qt::WindowMaximized) &&
                !now.testFlag(Qt::WindowMinimized)) {
         if (modes_->Restore())
-            QMetaObject::invokeMethod(this, [this] { SwitchView(); }, Qt::QueuedConnection);
+            switchLater();
     }
 }
 

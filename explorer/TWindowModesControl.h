@@ -72,6 +72,7 @@ private:
     std::unique_ptr<shell::TWindowModes> modes_;
     bool syncing_ = false;
     bool active_ = false;
+    bool switchPending_ = false;
 };
 
 } // namespace bx::explorer
