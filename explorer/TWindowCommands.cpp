@@ -79,8 +79,8 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     {DropDown, "actDropDown", "Drop Down List", nullptr, "Alt+Down", nullptr, false, Enable::Always,
      [](TfrmBX& window, bool) { window.DropDownKey(); }},
     // The tack: the dropped-down list stays down.
-    {StatusBarTack, "actStatusBarTack", "Keep The List Down", "TB_TACK0", nullptr,
-     "Keep the list dropped down (tack)", true, Enable::Always, [](TfrmBX& window, bool on) { window.SetTack(on); }},
+    {StatusBarTack, "actStatusBarTack", "Keep The List Down", "TB_TACK0", nullptr, "Keep the list dropped down (tack)",
+     true, Enable::Always, [](TfrmBX& window, bool on) { window.SetTack(on); }},
 };
 
 // The main menu.

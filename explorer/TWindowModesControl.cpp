@@ -276,7 +276,8 @@ void TWindowModesControl::OnApplicationState(bool active) {
             AutoShrink(false);
         return;
     }
-    platform::LogMsg(platform::LogDetail, "TfrmBX.AppDeactivate", fpActive ? "Flashpick Active" : "Flashpick NOT Active");
+    platform::LogMsg(platform::LogDetail, "TfrmBX.AppDeactivate",
+                     fpActive ? "Flashpick Active" : "Flashpick NOT Active");
     const shell::TActivationPlan plan = modes_->AppDeactivate(fpActive, fp.Pasting, fp.Locked, fp.WithinGrace);
     if (plan.Nothing)
         return;

@@ -146,13 +146,23 @@ void TfrmBX::BuildBars() {
     cmdStatusBarTack_->setFixedSize(22, 19);
     status_->AddButton(cmdStatusBarTack_);
 
-    const TWindowLayout::Parts parts{this,         toolbar_,       toolbarTab_,   commands_->StripEnd(),
-                                     dropDownBar_, HCSelectItem_,  rightLayout_,  Splitter1_,
-                                     tvCollections_, rightPart_,   splitter2_,    pane_->Tabs()->cornerWidget(),
+    const TWindowLayout::Parts parts{this,
+                                     toolbar_,
+                                     toolbarTab_,
+                                     commands_->StripEnd(),
+                                     dropDownBar_,
+                                     HCSelectItem_,
+                                     rightLayout_,
+                                     Splitter1_,
+                                     tvCollections_,
+                                     rightPart_,
+                                     splitter2_,
+                                     pane_->Tabs()->cornerWidget(),
                                      cmdStatusBarTack_};
     modes_ = new TWindowModesControl(*this, parts, previewTab_);
     connect(toolbarTab_, &TCollapseTab::Toggled, this, [this] { Guard([this] { modes_->ToolbarToggled(); }); });
-    connect(dropDownBar_, &TDropDownBar::DropDownClicked, this, [this] { Guard([this] { DropDown(!DroppedDown()); }); });
+    connect(dropDownBar_, &TDropDownBar::DropDownClicked, this,
+            [this] { Guard([this] { DropDown(!DroppedDown()); }); });
     connect(dropDownBar_, &TDropDownBar::BarClicked, this, [this] {
         Guard([this] {
             if (WindowModes() != nullptr && WindowModes()->Shrunk() && core_->Settings().AutoShrink)

@@ -308,8 +308,8 @@ TWindowRect TWindowModes::FitRect(TWindowRect rect, const std::vector<TWindowRec
         return rect;
     // The screen that holds the window's top left corner, else the primary one.
     const TWindowRect grip{rect.Left, rect.Top, Grip, Grip};
-    const auto on = std::find_if(workAreas.begin(), workAreas.end(),
-                                 [&](const TWindowRect& area) { return Overlaps(grip, area); });
+    const auto on =
+        std::find_if(workAreas.begin(), workAreas.end(), [&](const TWindowRect& area) { return Overlaps(grip, area); });
     const TWindowRect& area = on != workAreas.end() ? *on : workAreas.front();
     rect.Width = std::clamp(rect.Width, 1, std::max(area.Width, 1));
     rect.Height = std::clamp(rect.Height, 1, std::max(area.Height, 1));
@@ -336,8 +336,7 @@ void TWindowModes::FitStoredGeometry(const std::vector<TWindowRect>& workAreas) 
     layouts_[5].Height = settings_.Height2;
 }
 
-TCaptions TWindowModes::Captions(const std::string* collectionTitle, const std::string* clipTitle,
-                                 bool useCollTitle) {
+TCaptions TWindowModes::Captions(const std::string* collectionTitle, const std::string* clipTitle, bool useCollTitle) {
     try {
         const auto text = [](const std::string* title) {
             return title != nullptr ? "Brindlex [" + FirstChars(*title, CaptionChars) + "]" : std::string("Brindlex");

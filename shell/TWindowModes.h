@@ -68,7 +68,7 @@ struct TLayoutPlan {
     int SplitterWidth = 6;
     bool PreviewToolbar = true; // the preview pane's toolbar has its height (else 1 pixel)
     int ListHeight = 0;
-    bool HalfList = false;    // the list takes half of the right-hand panel (Flashpick while dropped)
+    bool HalfList = false;     // the list takes half of the right-hand panel (Flashpick while dropped)
     bool ExplorerDown = false; // the view button is down and "Brindlex Explorer" is checked
     bool ShowMainMenuChecked = false;
     // Dropping down and raising.
@@ -126,8 +126,8 @@ public:
                            bool flashpickActive = false);
 
     // Drops the list down (down) or raises it. window: the window now; workArea: the screen's work area.
-    TLayoutPlan DropDown(bool down, const TWindowRect& window, const TWindowRect& workArea, bool flashpickActive = false,
-                         bool fpLock = false);
+    TLayoutPlan DropDown(bool down, const TWindowRect& window, const TWindowRect& workArea,
+                         bool flashpickActive = false, bool fpLock = false);
     // A resize while dropped down, with the right-hand panel's height: the list's new height, if any.
     std::optional<int> DroppedResize(int rightPanelHeight);
     // Whether a click (or Enter) in the list raises the drop-down.

@@ -1,6 +1,7 @@
 // The program's window on the real X desktop with a window manager (openbox, under Xvfb): the window keeps
-// its place and size across a restart, "always on top" is the window manager's above state, and the close
-// button is refused while the settings disable it. Without a display or openbox the tests skip.
+// its place and size across a restart, "always on top" is the window manager's above state, "auto hide when
+// not focused" minimizes it when another program is activated, and the close button is refused while the
+// settings disable it. Without a display or openbox the tests skip.
 #include "ProgramFixture.h"
 #include "WindowManagerRun.h"
 
@@ -84,7 +85,8 @@ TEST_F(WindowModesX11Test, TheExplorerWindowKeepsItsPlaceAndSizeAcrossARestart) 
     ASSERT_TRUE(WaitFor([&] {
         moved = GeometryOf(window);
         return moved && moved->width == 640 && moved->height == 420 && moved->x >= 210 && moved->y >= 160;
-    })) << (moved ? moved->x : -1) << "," << (moved ? moved->y : -1);
+    })) << (moved ? moved->x : -1)
+        << "," << (moved ? moved->y : -1);
     // The program has seen the move once it answers after it (its answer comes from its event loop).
     ASSERT_TRUE(Answers());
     Stop(first);
@@ -96,8 +98,9 @@ TEST_F(WindowModesX11Test, TheExplorerWindowKeepsItsPlaceAndSizeAcrossARestart) 
     EXPECT_TRUE(WaitFor([&] {
         back = GeometryOf(restored);
         return back && *back == *moved;
-    })) << "restored at " << (back ? back->x : -1) << "," << (back ? back->y : -1) << " " << (back ? back->width : -1)
-        << "x" << (back ? back->height : -1);
+    })) << "restored at "
+        << (back ? back->x : -1) << "," << (back ? back->y : -1) << " " << (back ? back->width : -1) << "x"
+        << (back ? back->height : -1);
     Stop(again);
 }
 
@@ -123,6 +126,34 @@ TEST_F(WindowModesX11Test, AlwaysOnTopIsTheAboveStateAndANormalWindowIsNot) {
     QFile conf(home_.path() + "/config/Quorvanti/Brindlex5.conf");
     ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(conf.readAll().contains("Visibility=0")) << "the choice is stored";
+}
+
+TEST_F(WindowModesX11Test, HiddenWhenNotFocusedMinimizesWhenAnotherProgramIsActivated) {
+    if (QStandardPaths::findExecutable("xmessage").isEmpty())
+        GTEST_SKIP() << "xmessage is not installed (x11-utils)";
+    WriteSettings("[Software/Quorvanti/Brindlex5/Preferences]\nVisibility=2\n");
+    QProcess& program = StartLoaded();
+    const QString window = WindowOf(program);
+    ASSERT_FALSE(window.isEmpty());
+    ASSERT_TRUE(Answers());
+    Run("xdotool", {"windowactivate", "--sync", window});
+    QProcess other;
+    other.start("xmessage", {"another program"});
+    ASSERT_TRUE(other.waitForStarted(5000));
+    // xmessage names no process on its window: it is found by its class.
+    QString otherWindow;
+    ASSERT_TRUE(WaitFor([&] {
+        otherWindow =
+            Run("xdotool", {"search", "--onlyvisible", "--class", "Xmessage"}).split('\n', Qt::SkipEmptyParts).value(0);
+        return !otherWindow.isEmpty();
+    }));
+    Run("xdotool", {"windowactivate", otherWindow});
+    EXPECT_TRUE(WaitFor([&] {
+        return Run("xprop", {"-id", window, "WM_STATE"}).contains("Iconic");
+    })) << Run("xprop", {"-id", window, "WM_STATE"}).toStdString();
+    other.kill();
+    other.waitForFinished(5000);
+    Stop(program);
 }
 
 TEST_F(WindowModesX11Test, TheCloseButtonIsRefusedWithGreyXTwoAndClosesTheProgramWithGreyXZero) {

@@ -1,8 +1,8 @@
 // The main window's views and modes as rules without a window, on the simulated desktop's clock: the
 // layouts, dropping the list down and raising it, shrinking the strip, the stacking modes, the close
 // button, maximize switching, the stored geometry and the captions.
-#include "CoreTestFixture.h"
 #include "TWindowModes.h"
+#include "CoreTestFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,13 @@ namespace bx::shell {
 namespace {
 
 // Sizes as a window with a frame and a caption of its own would measure them.
-constexpr TLayoutMetrics Metrics{
-    .CollapseTab = 10, .SeparatorLeft = 200, .Frame = 4, .Caption = 18, .DropDownButton = 22, .Toolbar = 30, .Menu = 20};
+constexpr TLayoutMetrics Metrics{.CollapseTab = 10,
+                                 .SeparatorLeft = 200,
+                                 .Frame = 4,
+                                 .Caption = 18,
+                                 .DropDownButton = 22,
+                                 .Toolbar = 30,
+                                 .Menu = 20};
 // W = 10 + 200 + 5 + 2 * 4 = 223; B = 18 + 22 = 40.
 constexpr int W = 223;
 constexpr int B = 40;
@@ -37,8 +42,8 @@ TEST_F(WindowModesTest, LayoutsComeFromTheMeasuredToolbarAndBar) {
         int layout;
         TLayoutRecord record;
     };
-    for (const Case& c : {Case{1, {W / 2, B + 3, true, false}}, Case{3, {W, B, true, false}},
-                          Case{5, {W + 78, 500, false, true}}}) {
+    for (const Case& c :
+         {Case{1, {W / 2, B + 3, true, false}}, Case{3, {W, B, true, false}}, Case{5, {W + 78, 500, false, true}}}) {
         const TLayoutRecord& r = m.Layout(c.layout);
         EXPECT_EQ(r.Width, c.record.Width) << c.layout;
         EXPECT_EQ(r.Height, c.record.Height) << c.layout;
@@ -48,8 +53,15 @@ TEST_F(WindowModesTest, LayoutsComeFromTheMeasuredToolbarAndBar) {
     EXPECT_EQ(m.SelectItemWidth(22), W - 8 - 22 - 1);
     // Numbers above 5 are the shrunk strip, 4 the explorer view, those below 3 the strip (only shrinking
     // keeps 1).
-    for (const auto& [in, out, shrinking] : {std::tuple{0, 3, false}, {1, 3, false}, {1, 1, true}, {2, 3, true},
-                                             {3, 3, false}, {4, 5, false}, {5, 5, false}, {6, 1, true}, {9, 3, false}})
+    for (const auto& [in, out, shrinking] : {std::tuple{0, 3, false},
+                                             {1, 3, false},
+                                             {1, 1, true},
+                                             {2, 3, true},
+                                             {3, 3, false},
+                                             {4, 5, false},
+                                             {5, 5, false},
+                                             {6, 1, true},
+                                             {9, 3, false}})
         EXPECT_EQ(TWindowModes::MapLayout(in, shrinking), out) << in << " shrinking " << shrinking;
     // A stored 4 starts the explorer view; the view switch then goes to 3.
     EXPECT_TRUE(Modes(4).ExplorerView());
