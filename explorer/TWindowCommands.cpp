@@ -56,7 +56,7 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     // The view switch; checked in the explorer view (the window sets the mark from the layout).
     {ExplorerView, "mnuBrindlexExplorer", "Brindlex Explorer", "TB_MAGNIFY", "Ctrl+E",
      "Toggle between \"Traditional View\" and \"Explorer View\".", true, Enable::Always,
-     [](TfrmBX& window, bool) { window.SwitchView(); }},
+     [](TfrmBX& window, bool) { window.ExplorerClick(); }},
     {ShowMainMenu, "mnuShowMainMenu", "Show Main Menu When In Traditional View", nullptr, nullptr, nullptr, true,
      Enable::Always, [](TfrmBX& window, bool) { window.ToggleMainMenu(); }},
     // The stacking modes: one of the three is checked.

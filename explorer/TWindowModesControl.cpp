@@ -15,8 +15,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
@@ -29,6 +32,44 @@ TWindowModesControl::TWindowModesControl(TfrmBX& window, const TWindowLayout::Pa
     qApp->installEventFilter(hints_.get());
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) { OnApplicationState(state == Qt::ApplicationActive); });
+    Connect(parts);
+}
+
+void TWindowModesControl::Connect(const TWindowLayout::Parts& parts) {
+    TfrmBX& w = window_;
+    const auto guarded = [&w](auto handler) { return [&w, handler] { w.Guard(handler); }; };
+    connect(parts.toolbarTab, &TCollapseTab::Toggled, this, guarded([this] { ToolbarToggled(); }));
+    connect(parts.dropDownBar, &TDropDownBar::DropDownClicked, this,
+            guarded([this] { DropDown(modes_ && !modes_->DroppedDown()); }));
+    // A click on the one-line bar: the shrunk strip expands, and the list drops down or is raised.
+    connect(parts.dropDownBar, &TDropDownBar::BarClicked, this, guarded([this] {
+                if (modes_ && modes_->Shrunk() && window_.core_->Settings().AutoShrink)
+                    AutoShrink(false);
+                DropDown(modes_ && !modes_->DroppedDown());
+            }));
+    // A click in the dropped-down list raises it (unless tacked), a double click always.
+    connect(window_.lvClips_, &QAbstractItemView::clicked, this, guarded([this] { ListClicked(false); }));
+    connect(window_.lvClips_, &QAbstractItemView::doubleClicked, this, guarded([this] { ListClicked(true); }));
+    window_.lvClips_->installEventFilter(this);
+    // Without a system menu on Linux, the view and stacking choices are also on the toolbar's and the bar's
+    // context menu.
+    for (QWidget* part : {static_cast<QWidget*>(parts.toolbar), static_cast<QWidget*>(parts.dropDownBar)}) {
+        part->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(part, &QWidget::customContextMenuRequested, this, [this, part](const QPoint& pos) {
+            QMenu menu(&window_);
+            window_.commands_->FillWindowMenu(menu);
+            menu.exec(part->mapToGlobal(pos));
+        });
+    }
+}
+
+bool TWindowModesControl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
+            window_.Guard([this, key] { ListClicked(key == Qt::Key_Escape); });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 TWindowModesControl::~TWindowModesControl() {
@@ -52,10 +93,12 @@ void TWindowModesControl::Start() {
     if (!modes_)
         return;
     const shell::TAppSettings& settings = window_.core_->Settings();
+    // The strip is as wide as the expanded toolbar's buttons.
+    window_.toolbarTab_->SetExpanded(true);
+    modes_->CalcLayouts(layout_.Measure());
     window_.toolbarTab_->SetExpanded(settings.Toolbar1Showing);
     previewTab_->SetExpanded(settings.Toolbar2Showing);
     Toolbar3Showing = settings.Toolbar3Showing;
-    modes_->CalcLayouts(layout_.Measure());
     modes_->FitStoredGeometry(layout_.WorkAreas());
     modes_->ApplyGreyX();
     SetShowHint();

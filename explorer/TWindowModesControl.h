@@ -60,7 +60,13 @@ public:
 
     bool Toolbar3Showing = true;
 
+protected:
+    // Enter and Escape in the dropped-down list (the list still gets them).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The signals of the toolbar, the drop-down bar and the list, and the window's context menu.
+    void Connect(const TWindowLayout::Parts& parts);
     void Apply(const shell::TLayoutPlan& plan);
     void ShowMarks();
     bool FlashpickActive() const;

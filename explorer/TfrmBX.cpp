@@ -26,8 +26,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QToolBar>
@@ -46,16 +44,6 @@ class TfrmBX::TWheelFilter : public QObject {
 public:
     explicit TWheelFilter(TfrmBX* window) : window_(window) {}
     bool eventFilter(QObject* watched, QEvent* event) override { return window_->WheelTurned(watched, event); }
-
-private:
-    TfrmBX* window_;
-};
-
-// The list's keys while it is dropped down (Enter and Escape raise it); the list still gets them.
-class TfrmBX::TListFilter : public QObject {
-public:
-    explicit TListFilter(TfrmBX* window) : window_(window) {}
-    bool eventFilter(QObject*, QEvent* event) override { return window_->ListEvent(event); }
 
 private:
     TfrmBX* window_;
@@ -134,13 +122,6 @@ void TfrmBX::BuildBars() {
     toolbarTab_ = new TCollapseTab(toolbar_, "ToolBar1Tab");
     commands_->BuildToolBar(*toolbar_, toolbarTab_);
     toolbarTab_->Collapses(*toolbar_, toolbar_->actions().value(0));
-    // Without a system menu on Linux, the view and stacking choices are also on the toolbar's and the bar's
-    // context menu.
-    for (QWidget* part : {static_cast<QWidget*>(toolbar_), static_cast<QWidget*>(dropDownBar_)}) {
-        part->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(part, &QWidget::customContextMenuRequested, this,
-                [this, part](const QPoint& pos) { ShowWindowMenu(part, pos); });
-    }
     cmdStatusBarTack_ = commands_->Button(this, TWindowCommands::StatusBarTack, "cmdStatusBarTack");
     cmdStatusBarTack_->setAutoRaise(true);
     cmdStatusBarTack_->setFixedSize(22, 19);
@@ -160,37 +141,6 @@ void TfrmBX::BuildBars() {
                                      pane_->Tabs()->cornerWidget(),
                                      cmdStatusBarTack_};
     modes_ = new TWindowModesControl(*this, parts, previewTab_);
-    connect(toolbarTab_, &TCollapseTab::Toggled, this, [this] { Guard([this] { modes_->ToolbarToggled(); }); });
-    connect(dropDownBar_, &TDropDownBar::DropDownClicked, this,
-            [this] { Guard([this] { DropDown(!DroppedDown()); }); });
-    connect(dropDownBar_, &TDropDownBar::BarClicked, this, [this] {
-        Guard([this] {
-            if (WindowModes() != nullptr && WindowModes()->Shrunk() && core_->Settings().AutoShrink)
-                modes_->AutoShrink(false);
-            DropDown(!DroppedDown());
-        });
-    });
-    // A click in the dropped-down list raises it (unless tacked), a double click always.
-    connect(lvClips_, &QAbstractItemView::clicked, this, [this] { Guard([this] { modes_->ListClicked(false); }); });
-    connect(lvClips_, &QAbstractItemView::doubleClicked, this,
-            [this] { Guard([this] { modes_->ListClicked(true); }); });
-    listFilter_ = std::make_unique<TListFilter>(this);
-    lvClips_->installEventFilter(listFilter_.get());
-}
-
-bool TfrmBX::ListEvent(QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
-        Guard([this, key] { modes_->ListClicked(key == Qt::Key_Escape); });
-    return false;
-}
-
-void TfrmBX::ShowWindowMenu(QWidget* source, const QPoint& pos) {
-    QMenu menu(this);
-    commands_->FillWindowMenu(menu);
-    menu.exec(source->mapToGlobal(pos));
 }
 
 void TfrmBX::ConnectPane() {
@@ -626,37 +576,10 @@ void TfrmBX::ShowMe() {
     modes_->ApplyStacking();
 }
 
-bool TfrmBX::WasMinimized() const {
-    return WindowModes() != nullptr && WindowModes()->WasMinimized;
-}
-
-shell::TWindowModes* TfrmBX::WindowModes() const {
-    return modes_->Modes();
-}
-
-void TfrmBX::SwitchView() {
-    modes_->SwitchView();
-}
-
-bool TfrmBX::ExplorerViewShowing() const {
-    return WindowModes() != nullptr && WindowModes()->ExplorerView();
-}
-
-void TfrmBX::DropDown(bool down) {
-    modes_->DropDown(down);
-}
-
-bool TfrmBX::DroppedDown() const {
-    return WindowModes() != nullptr && WindowModes()->DroppedDown();
-}
-
-void TfrmBX::DropDownKey() {
-    if (!ExplorerViewShowing() && !DroppedDown())
-        DropDown(true);
-}
-
-void TfrmBX::SetTack(bool on) {
-    modes_->SetTack(on);
+void TfrmBX::ExplorerClick() {
+    if (core_ != nullptr && core_->FlashpickActive())
+        EndFlashpickRequested.Emit();
+    SwitchView();
 }
 
 void TfrmBX::SetMainToolbarCollapsed(bool collapsed) {
@@ -670,28 +593,8 @@ bool TfrmBX::MainToolbarCollapsed() const {
     return !toolbarTab_->Expanded();
 }
 
-void TfrmBX::SetToolbar3Showing(bool showing) {
-    modes_->Toolbar3Showing = showing;
-}
-
-void TfrmBX::SetNotOnTop() {
-    modes_->SetNotOnTop();
-}
-
-void TfrmBX::SetStayOnTop() {
-    modes_->SetStayOnTop();
-}
-
-void TfrmBX::SetVisibility(int visibility) {
-    modes_->SetVisibility(visibility);
-}
-
-void TfrmBX::ToggleMainMenu() {
-    modes_->ToggleMainMenu();
-}
-
-void TfrmBX::SetShowHint() {
-    modes_->SetShowHint();
+bool TfrmBX::WasMinimized() const {
+    return WindowModes() != nullptr && WindowModes()->WasMinimized;
 }
 
 } // namespace bx::explorer

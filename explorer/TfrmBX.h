@@ -5,6 +5,7 @@
 #include "TPreviewPane.h"
 #include "TRelayfeed.h"
 #include "TWindowModes.h"
+#include "TWindowModesControl.h"
 
 #include <QMainWindow>
 
@@ -48,7 +49,6 @@ class THtmlView;
 class TSelectItemBar;
 class TStatusLine;
 class TWindowCommands;
-class TWindowModesControl;
 
 // The main window, in one of two views. The traditional view is a strip: the toolbar above the one-line bar
 // that names the current clip, with the arrow button that drops the clip list (and the preview below it)
@@ -87,28 +87,31 @@ public:
     void ShowMe();
     bool WasMinimized() const;
     // The views (also for Flashpick): the view switch, dropping the list down and raising it.
-    void SwitchView();
-    bool ExplorerViewShowing() const;
-    void DropDown(bool down);
-    bool DroppedDown() const;
+    void SwitchView() { modes_->SwitchView(); }
+    bool ExplorerViewShowing() const { return WindowModes() != nullptr && WindowModes()->ExplorerView(); }
+    void DropDown(bool down) { modes_->DropDown(down); }
+    bool DroppedDown() const { return WindowModes() != nullptr && WindowModes()->DroppedDown(); }
     // Collapses or restores the main toolbar (as its collapse tab does).
     void SetMainToolbarCollapsed(bool collapsed);
     bool MainToolbarCollapsed() const;
     // Flashpick's toolbar state, stored with the others.
-    void SetToolbar3Showing(bool showing);
+    void SetToolbar3Showing(bool showing) { modes_->Toolbar3Showing = showing; }
     // Before and after every modal box and dialog of the program: an always-on-top window goes below it.
-    void SetNotOnTop();
-    void SetStayOnTop();
+    void SetNotOnTop() { modes_->SetNotOnTop(); }
+    void SetStayOnTop() { modes_->SetStayOnTop(); }
     // The stacking mode (0 always on top, 1 normal window, 2 hidden when not focused).
-    void SetVisibility(int visibility);
+    void SetVisibility(int visibility) { modes_->SetVisibility(visibility); }
     // The main menu in the traditional view on or off.
-    void ToggleMainMenu();
+    void ToggleMainMenu() { modes_->ToggleMainMenu(); }
     // The window's tool tips from the settings (at the start and after the preferences).
-    void SetShowHint();
+    void SetShowHint() { modes_->SetShowHint(); }
     // Alt+Down: drops the list down in the traditional view.
-    void DropDownKey();
+    void DropDownKey() {
+        if (!ExplorerViewShowing() && !DroppedDown())
+            DropDown(true);
+    }
     // The tack: the dropped-down list stays down.
-    void SetTack(bool on);
+    void SetTack(bool on) { modes_->SetTack(on); }
     // What Flashpick tells the deactivation rule (nothing runs: all false).
     struct TFlashpickFlags {
         bool Pasting = false;
@@ -122,7 +125,7 @@ public:
     platform::TEvent<> CaptionChanged;
     const shell::TCaptions& Captions() const { return captions_; }
     // The rules of the views and modes (nullptr without a core).
-    shell::TWindowModes* WindowModes() const;
+    shell::TWindowModes* WindowModes() const { return modes_->Modes(); }
 
     // The application profile dialog (Config menu), over the current clip's application.
     void ShowApplicationProfile();
@@ -179,7 +182,6 @@ private:
     // The command table runs the window's own handlers; the modes lay out its parts.
     friend class TWindowCommands;
     friend class TWindowModesControl;
-
     // Runs a handler of the window: an exception that escapes it goes to the program's error trap.
     void Guard(const std::function<void()>& handler);
     // A Relayfeed command: starts or stops the run; the check marks and buttons show its state after.
@@ -188,10 +190,9 @@ private:
     void OnWindowChange(QEvent* event);
     void BuildWidgets();
     void BuildBars();
-    void ShowWindowMenu(QWidget* source, const QPoint& pos);
-    bool ListEvent(QEvent* event);
-    class TListFilter;
-    std::unique_ptr<TListFilter> listFilter_;
+    // The view switch as the user asks for it (button, menu, Ctrl+E): it ends Flashpick first.
+    void ExplorerClick();
+
     void ConnectPane();
     void OnListReset();
     void OnTreeChanged();

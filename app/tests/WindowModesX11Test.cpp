@@ -28,6 +28,8 @@ protected:
         ProgramTest::SetUp();
         if (IsSkipped())
             return;
+        // The program's window on the X display, whatever platform the test run chose for itself.
+        env_.insert("QT_QPA_PLATFORM", "xcb");
         for (const char* tool : {"xdotool", "xprop", "wmctrl"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 GTEST_SKIP() << tool << " is not installed (tools/bootstrap installs it)";

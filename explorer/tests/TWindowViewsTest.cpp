@@ -13,12 +13,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QHelpEvent>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 #include <QWindow>
 
@@ -160,6 +162,34 @@ TEST_F(WindowViewsTest, AlwaysOnTopIsTheWindowsAboveStateAndDialogsAreNeverCover
     EXPECT_EQ(settings->Visibility, 2);
     EXPECT_FALSE(onTop());
     EXPECT_FALSE(window->Commands()->Action(Commands::AlwaysOnTop)->isChecked());
+}
+
+TEST_F(WindowViewsTest, ToolbarStatesAndHintsComeFromTheSettingsAndTheStatesAreStoredAtTheEnd) {
+    settings->Toolbar1Showing = false;
+    settings->ShowHint = false;
+    StartStrip();
+    EXPECT_TRUE(window->MainToolbarCollapsed());
+    EXPECT_FALSE(Button("cmdExplorer")->isVisibleTo(window.get()));
+    // Without hints a tool-tip request shows nothing.
+    QToolButton* tab = Button("ToolBar1Tab");
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), tab->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(tab, &help);
+    EXPECT_FALSE(QToolTip::isVisible());
+    settings->ShowHint = true;
+    window->SetShowHint();
+    QApplication::sendEvent(tab, &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), tab->toolTip());
+    QToolTip::hideText();
+    // The tabs collapse and expand; the states are stored at the shut-down.
+    tab->click();
+    QApplication::processEvents(); // the toolbar lays its items out again
+    EXPECT_FALSE(window->MainToolbarCollapsed());
+    EXPECT_TRUE(Button("cmdExplorer")->isVisibleTo(window.get()));
+    Button("ToolBar2Tab")->click();
+    ASSERT_TRUE(core->FormCloseQuery());
+    EXPECT_TRUE(settings->Toolbar1Showing);
+    EXPECT_FALSE(settings->Toolbar2Showing);
 }
 
 } // namespace
