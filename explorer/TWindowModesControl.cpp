@@ -43,8 +43,7 @@ void TWindowModesControl::Connect(const TWindowLayout::Parts& parts) {
             guarded([this] { DropDown(modes_ && !modes_->DroppedDown()); }));
     // A click on the one-line bar: the shrunk strip expands, and the list drops down or is raised.
     connect(parts.dropDownBar, &TDropDownBar::BarClicked, this, guarded([this] {
-                if (modes_ && modes_->Shrunk() && window_.core_->Settings().AutoShrink)
-                    AutoShrink(false);
+                ExpandIfShrunk();
                 DropDown(modes_ && !modes_->DroppedDown());
             }));
     // A click in the dropped-down list raises it (unless tacked), a double click always.
@@ -168,8 +167,8 @@ void TWindowModesControl::SwitchView() {
 void TWindowModesControl::DropDown(bool down) {
     if (!modes_ || modes_->ExplorerView() || down == modes_->DroppedDown())
         return;
-    if (down && modes_->Shrunk() && window_.core_->Settings().AutoShrink)
-        AutoShrink(false);
+    if (down)
+        ExpandIfShrunk();
     const std::vector<shell::TWindowRect> areas = layout_.WorkAreas();
     const shell::TWindowRect work = areas.empty() ? shell::TWindowRect{0, 0, 1 << 20, 1 << 20} : areas.front();
     // Flashpick's lock shows instead of the tack while it runs; its state is Flashpick's.
@@ -246,6 +245,11 @@ void TWindowModesControl::AutoShrink(bool shrink) {
         Apply(*plan);
 }
 
+void TWindowModesControl::ExpandIfShrunk() {
+    if (modes_ && modes_->Shrunk() && window_.core_->Settings().AutoShrink)
+        AutoShrink(false);
+}
+
 void TWindowModesControl::RecordPosition() {
     if (modes_)
         modes_->RecordPosition(layout_.Geometry(), ToolbarStates());
@@ -268,6 +272,9 @@ void TWindowModesControl::OnStateChange(QEvent* event) {
     modes_->AppMinimized = now.testFlag(Qt::WindowMinimized);
     if (modes_->ResizeInProgress)
         return;
+    // Restored from minimized: a shrunk strip expands.
+    if (before.testFlag(Qt::WindowMinimized) && !now.testFlag(Qt::WindowMinimized))
+        ExpandIfShrunk();
     // The window system may report one change twice: one switch for it, once the change is over.
     if (switchPending_)
         return;

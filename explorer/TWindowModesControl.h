@@ -44,6 +44,8 @@ public:
     void SetShowHint();
     void ApplyLayout(bool applyPosition, int layout, bool applySize);
     void AutoShrink(bool shrink);
+    // With AutoShrink set, a shrunk strip expands (restored from minimized or from the tray).
+    void ExpandIfShrunk();
     void RecordPosition();
     void ToolbarToggled();
     std::array<bool, 3> ToolbarStates() const;

@@ -182,11 +182,7 @@ void TfrmBX::ShowApplicationProfile() {
         return;
     TfrmFilter dialog(desktop_->Registry(), *core_->Filter(), this);
     dialog.Display(core_->CurrentClip() != nullptr ? core_->CurrentClip()->Creator : std::string("UNKNOWN"));
-    SetNotOnTop();
-    struct TAfter {
-        TfrmBX& window;
-        ~TAfter() { window.SetStayOnTop(); }
-    } after{*this};
+    const TNotOnTop below(*this);
     if (BeforeDialog)
         BeforeDialog(dialog);
     dialog.exec();

@@ -99,6 +99,17 @@ public:
     // Before and after every modal box and dialog of the program: an always-on-top window goes below it.
     void SetNotOnTop() { modes_->SetNotOnTop(); }
     void SetStayOnTop() { modes_->SetStayOnTop(); }
+    // Both, on every path: the window is below the others while a box or dialog lives.
+    class TNotOnTop {
+    public:
+        explicit TNotOnTop(TfrmBX& window) : window_(window) { window_.SetNotOnTop(); }
+        ~TNotOnTop() { window_.SetStayOnTop(); }
+        TNotOnTop(const TNotOnTop&) = delete;
+        TNotOnTop& operator=(const TNotOnTop&) = delete;
+
+    private:
+        TfrmBX& window_;
+    };
     // The stacking mode (0 always on top, 1 normal window, 2 hidden when not focused).
     void SetVisibility(int visibility) { modes_->SetVisibility(visibility); }
     // The main menu in the traditional view on or off.
@@ -112,6 +123,8 @@ public:
     }
     // The tack: the dropped-down list stays down.
     void SetTack(bool on) { modes_->SetTack(on); }
+    // Restored from the tray: a shrunk strip expands (with AutoShrink set).
+    void ExpandIfShrunk() { modes_->ExpandIfShrunk(); }
     // What Flashpick tells the deactivation rule (nothing runs: all false).
     struct TFlashpickFlags {
         bool Pasting = false;
