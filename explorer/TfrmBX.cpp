@@ -589,6 +589,13 @@ bool TfrmBX::MainToolbarCollapsed() const {
     return !toolbarTab_->Expanded();
 }
 
+void TfrmBX::CollapseToolbarArea(bool collapse) {
+    toolbar_->setEnabled(!collapse);
+    toolbar_->setMaximumHeight(collapse ? 1 : QWIDGETSIZE_MAX);
+    if (!collapse)
+        modes_->ToolbarToggled();
+}
+
 bool TfrmBX::WasMinimized() const {
     return WindowModes() != nullptr && WindowModes()->WasMinimized;
 }

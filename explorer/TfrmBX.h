@@ -88,12 +88,21 @@ public:
     bool WasMinimized() const;
     // The views (also for Flashpick): the view switch, dropping the list down and raising it.
     void SwitchView() { modes_->SwitchView(); }
-    bool ExplorerViewShowing() const { return WindowModes() != nullptr && WindowModes()->ExplorerView(); }
+    bool ExplorerView() const { return WindowModes() != nullptr && WindowModes()->ExplorerView(); }
+    void SetExplorerView(bool explorer) {
+        if (explorer != ExplorerView())
+            SwitchView();
+    }
     void DropDown(bool down) { modes_->DropDown(down); }
     bool DroppedDown() const { return WindowModes() != nullptr && WindowModes()->DroppedDown(); }
     // Collapses or restores the main toolbar (as its collapse tab does).
     void SetMainToolbarCollapsed(bool collapsed);
     bool MainToolbarCollapsed() const;
+    // Flashpick's pick layout: the toolbar area 1 pixel high and disabled, or back at its height, enabled,
+    // with the view's size limits.
+    void CollapseToolbarArea(bool collapse);
+    // Minimizes again the window ShowMe brought up.
+    void HideAgain() { Minimize(); }
     // Flashpick's toolbar state, stored with the others.
     void SetToolbar3Showing(bool showing) { modes_->Toolbar3Showing = showing; }
     // Before and after every modal box and dialog of the program: an always-on-top window goes below it.
@@ -118,7 +127,7 @@ public:
     void SetShowHint() { modes_->SetShowHint(); }
     // Alt+Down: drops the list down in the traditional view.
     void DropDownKey() {
-        if (!ExplorerViewShowing() && !DroppedDown())
+        if (!ExplorerView() && !DroppedDown())
             DropDown(true);
     }
     // The tack: the dropped-down list stays down.

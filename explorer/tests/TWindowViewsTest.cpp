@@ -42,7 +42,7 @@ protected:
         QApplication::processEvents();
     }
     QToolButton* Button(const char* name) const { return window->findChild<QToolButton*>(name); }
-    bool InStrip() const { return window->DropDownBar()->isVisibleTo(window.get()) && !window->ExplorerViewShowing(); }
+    bool InStrip() const { return window->DropDownBar()->isVisibleTo(window.get()) && !window->ExplorerView(); }
     void Save(const char* name) const {
         QApplication::processEvents();
         EXPECT_TRUE(window->grab().toImage().save(QString(BX_ARTIFACT_DIR "/") + name));
@@ -87,7 +87,7 @@ TEST_F(WindowViewsTest, TheStripDropsItsListDownAndTheViewSwitchOpensTheExplorer
 
     // The view switch from the button: the explorer view with the tree, the one-line bar above the list.
     Button("cmdExplorer")->click();
-    ASSERT_TRUE(window->ExplorerViewShowing());
+    ASSERT_TRUE(window->ExplorerView());
     EXPECT_FALSE(window->DroppedDown());
     EXPECT_TRUE(window->Tree()->isVisibleTo(window.get()));
     EXPECT_FALSE(window->DropDownBar()->isVisibleTo(window.get()));
@@ -118,7 +118,7 @@ TEST_F(WindowViewsTest, WithoutTheMainMenuCtrlEStillSwitchesAndTheContextMenuBri
     EXPECT_EQ(switchView->shortcut(), QKeySequence("Ctrl+E"));
     EXPECT_TRUE(window->actions().contains(switchView));
     switchView->trigger();
-    EXPECT_TRUE(window->ExplorerViewShowing());
+    EXPECT_TRUE(window->ExplorerView());
     EXPECT_TRUE(window->menuBar()->isVisibleTo(window.get())) << "the explorer view always has its menu";
     switchView->trigger();
     EXPECT_FALSE(window->menuBar()->isVisibleTo(window.get()));
@@ -130,7 +130,7 @@ TEST_F(WindowViewsTest, MaximizingTheStripOpensTheExplorerViewAndMaximizingAgain
     StartStrip();
     window->showMaximized();
     QApplication::processEvents();
-    ASSERT_TRUE(window->ExplorerViewShowing());
+    ASSERT_TRUE(window->ExplorerView());
     EXPECT_FALSE(window->isMaximized()) << "the explorer view at its saved size";
     desk.Advance(3000);
     window->showMaximized();

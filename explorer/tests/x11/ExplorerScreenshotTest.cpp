@@ -99,7 +99,7 @@ TEST_F(ExplorerScreenshotTest, TheStripAndItsDroppedDownListAsTheXServerShowsThe
         EXPECT_TRUE(shot.save(QString(BX_ARTIFACT_DIR "/") + name));
         return shot;
     };
-    ASSERT_FALSE(window->ExplorerViewShowing());
+    ASSERT_FALSE(window->ExplorerView());
     const QImage strip = shoot("traditional_view_x11.png");
     window->DropDown(true);
     ASSERT_TRUE(window->DroppedDown());
