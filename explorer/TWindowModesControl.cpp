@@ -176,7 +176,8 @@ void TWindowModesControl::DropDown(bool down) {
 }
 
 void TWindowModesControl::ListClicked(bool always) {
-    if (modes_ && modes_->DroppedDown() && (always || modes_->ListClickRaises()))
+    // In Flashpick the list's clicks and keys are the pick list's: it raises the list when it ends.
+    if (modes_ && modes_->DroppedDown() && !FlashpickActive() && (always || modes_->ListClickRaises()))
         DropDown(false);
 }
 
