@@ -51,8 +51,9 @@ bx::shell::TScreenSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return {};
-    const QRect area = screen->availableGeometry();
-    return {area.width(), area.height()};
+    // All screens: a window stored on a second screen stays there (the window fits itself to the screens).
+    const QRect area = screen->availableVirtualGeometry();
+    return {area.right() + 1, area.bottom() + 1};
 }
 
 } // namespace
@@ -119,6 +120,9 @@ int main(int argc, char* argv[]) {
     warmUp.join();
     bx::explorer::TfrmBX window;
     boxes.SetParent(&window);
+    // An always-on-top window never covers the program's own boxes.
+    boxes.BeforeBox = [&window] { window.SetNotOnTop(); };
+    boxes.AfterBox = [&window] { window.SetStayOnTop(); };
     // The log lives beside the data of the first data source.
     const std::string logDirectory =
         dataSources.Count() > 0 && dataSources.Source(0) != nullptr ? dataSources.Source(0)->Directory : std::string();
@@ -180,6 +184,8 @@ int main(int argc, char* argv[]) {
     const int result = QApplication::exec();
     app.OnException = nullptr;
     window.Tray()->HideTaskbarButton = nullptr;
+    boxes.BeforeBox = nullptr;
+    boxes.AfterBox = nullptr;
     window.SetRelayfeed(nullptr);
     window.SetCore(nullptr, nullptr);
     return result;

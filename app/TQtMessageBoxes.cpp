@@ -60,9 +60,13 @@ MsgResult TQtMessageBoxes::MessageBox(const std::string& text, const std::string
     box.setStandardButtons(set);
     const std::string firstLine = text.substr(0, text.find('\n'));
     LogMsg(LogDialogs, "MessageBox", "Open: " + caption + ": " + firstLine);
+    if (BeforeBox)
+        BeforeBox();
     open_.push_back(&box);
     const int answer = box.exec();
     open_.pop_back();
+    if (AfterBox)
+        AfterBox();
     LogMsg(LogDialogs, "MessageBox", "Closed: " + caption);
     if (closing_)
         return MsgResult::Cancel;

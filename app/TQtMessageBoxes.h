@@ -2,6 +2,7 @@
 
 #include "IMessageBoxes.h"
 
+#include <functional>
 #include <vector>
 
 class QMessageBox;
@@ -13,6 +14,9 @@ namespace bx::app {
 class TQtMessageBoxes : public platform::IMessageBoxes {
 public:
     void SetParent(QWidget* parent) { parent_ = parent; }
+    // Run before each box opens and after it closes (the main window goes below the box and back).
+    std::function<void()> BeforeBox;
+    std::function<void()> AfterBox;
     platform::MsgResult MessageBox(const std::string& text, const std::string& caption, platform::MsgType type,
                                    platform::MsgButtons buttons) override;
     void CloseAll() override;

@@ -1,19 +1,40 @@
 #include "TStatusLine.h"
 
+#include "TWindowModes.h"
+
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
 
+#include <array>
+
 namespace bx::explorer {
 
 TStatusLine::TStatusLine(QMainWindow& window) : window_(window) {
+    // The last panel stretches: it has the bar's width less the first two.
+    const std::array<int, 3> widths = shell::TWindowModes::StatusPanelWidths(0);
+    buttons_ = new QWidget(&window);
+    buttons_->setObjectName("pnlStatusButtons");
+    buttons_->setFixedWidth(widths[0]);
+    auto* layout = new QHBoxLayout(buttons_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addStretch(1);
+    window.statusBar()->addWidget(buttons_);
     for (int i = 0; i < PanelCount; ++i) {
         panels_[i] = new QLabel(&window);
-        window.statusBar()->addWidget(panels_[i], i == TextPanel ? 1 : 0);
+        if (i > 0)
+            window.statusBar()->addWidget(panels_[i], i == TextPanel ? 1 : 0);
     }
-    panels_[0]->setMinimumWidth(60);
-    panels_[SizePanel]->setMinimumWidth(120);
+    panels_[0]->hide();
+    panels_[SizePanel]->setFixedWidth(widths[SizePanel]);
+}
+
+void TStatusLine::AddButton(QWidget* button) {
+    auto* layout = static_cast<QHBoxLayout*>(buttons_->layout());
+    layout->insertWidget(layout->count() - 1, button);
 }
 
 void TStatusLine::SetText(int panel, const QString& text) {

@@ -9,6 +9,7 @@
 #include "TfrmBX.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -61,19 +62,55 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      [](TfrmBX& window, bool on) { window.Tray()->AutoCaptureClick(on); }},
     {ExitProgram, "mnuExit", "E&xit Program (Shut Down)", nullptr, nullptr, "Exit program (shut down)", false,
      Enable::Always, [](TfrmBX& window, bool) { window.Tray()->ExitProgram(); }},
+    // The view switch; checked in the explorer view (the window sets the mark from the layout).
+    {ExplorerView, "mnuBrindlexExplorer", "Brindlex Explorer", "TB_MAGNIFY", "Ctrl+E",
+     "Toggle between \"Traditional View\" and \"Explorer View\".", true, Enable::Always,
+     [](TfrmBX& window, bool) { window.ExplorerClick(); }},
+    {ShowMainMenu, "mnuShowMainMenu", "Show Main Menu When In Traditional View", nullptr, nullptr, nullptr, true,
+     Enable::Always, [](TfrmBX& window, bool) { window.ToggleMainMenu(); }},
+    // The stacking modes: one of the three is checked.
+    {AlwaysOnTop, "mnuAlwaysOnTop", "&Always On Top", nullptr, nullptr, nullptr, true, Enable::Always,
+     [](TfrmBX& window, bool on) {
+         if (on)
+             window.SetVisibility(0);
+     }},
+    {NormalWindow, "mnuNormalWindow", "&Normal Window", nullptr, nullptr, nullptr, true, Enable::Always,
+     [](TfrmBX& window, bool on) {
+         if (on)
+             window.SetVisibility(1);
+     }},
+    {AutoHide, "mnuAutoHide", "Auto Hide When Not Focused", nullptr, nullptr, nullptr, true, Enable::Always,
+     [](TfrmBX& window, bool on) {
+         if (on)
+             window.SetVisibility(2);
+     }},
+    // Drops the list of the traditional view down.
+    {DropDown, "actDropDown", "Drop Down List", nullptr, "Alt+Down", nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { window.DropDownKey(); }},
+    // The tack: the dropped-down list stays down.
+    {StatusBarTack, "actStatusBarTack", "Keep The List Down", "TB_TACK0", nullptr, "Keep the list dropped down (tack)",
+     true, Enable::Always, [](TfrmBX& window, bool on) { window.SetTack(on); }},
 };
 
 // The main menu.
 const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
     {"&File", {ExitProgram}},
     {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
-    {"&Config", {AutoCapture, Separator, ApplicationProfile}},
-    {"&View", {ExpandPreview}},
+    {"&Config", {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide}},
+    {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu}},
 };
 
 TWindowCommands::TWindowCommands(TfrmBX& window) : QObject(&window), window_(window) {
     for (const Spec& spec : Table)
         actions_[static_cast<std::size_t>(spec.command)] = Make(spec);
+    auto* stacking = new QActionGroup(this);
+    for (const Command command : {AlwaysOnTop, NormalWindow, AutoHide})
+        stacking->addAction(Action(command));
+}
+
+void TWindowCommands::FillWindowMenu(QMenu& menu) const {
+    static const Command commands[] = {ExplorerView, ShowMainMenu, Separator, AlwaysOnTop, NormalWindow, AutoHide};
+    FillMenu(menu, commands);
 }
 
 QAction* TWindowCommands::Make(const Spec& spec) {
@@ -88,6 +125,9 @@ QAction* TWindowCommands::Make(const Spec& spec) {
     if (spec.toolTip != nullptr)
         action->setToolTip(spec.toolTip);
     action->setCheckable(spec.checkable);
+    // The shortcuts work in every view, also while the main menu is hidden.
+    if (spec.shortcut != nullptr)
+        window_.addAction(action);
     TfrmBX* window = &window_;
     const auto run = spec.run;
     const auto guarded = [window, run](bool checked) {
@@ -124,7 +164,9 @@ QToolButton* TWindowCommands::Button(QWidget* parent, Command command, const cha
     return button;
 }
 
-void TWindowCommands::BuildToolBar(QToolBar& bar) const {
+void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
+    if (tab != nullptr)
+        bar.addWidget(tab);
     QToolButton* collection = Button(&bar, NextCollection, "cmdCollection");
     collection->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     bar.addWidget(collection);
@@ -154,6 +196,12 @@ void TWindowCommands::BuildToolBar(QToolBar& bar) const {
         rfLayout->addWidget(button);
     }
     bar.addWidget(relayfeed);
+    QToolButton* explorer = Button(&bar, ExplorerView, "cmdExplorer");
+    explorer->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    bar.addWidget(explorer);
+    // The traditional strip ends here; the explorer view's own buttons follow.
+    stripEnd_ = bar.addSeparator();
+    stripEnd_->setObjectName("tbSeparator1");
 }
 
 QWidget* TWindowCommands::BuildPaneButtons() const {

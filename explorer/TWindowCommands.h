@@ -46,6 +46,13 @@ public:
         AutoCapture,
         TrayAutoCapture,
         ExitProgram,
+        ExplorerView,
+        ShowMainMenu,
+        AlwaysOnTop,
+        NormalWindow,
+        AutoHide,
+        DropDown,
+        StatusBarTack,
         CommandCount
     };
     // When a command is enabled.
@@ -56,7 +63,12 @@ public:
     QAction* Action(Command command) const { return actions_[static_cast<std::size_t>(command)]; }
 
     void BuildMenuBar(QMenuBar& bar) const;
-    void BuildToolBar(QToolBar& bar) const;
+    // The main toolbar; the tab that collapses it comes first (tab: nullptr for none).
+    void BuildToolBar(QToolBar& bar, QWidget* tab = nullptr) const;
+    // The separator after the buttons of the traditional strip (the strip ends at its left edge).
+    QAction* StripEnd() const { return stripEnd_; }
+    // The window's context menu on its toolbar and bar: the view and the stacking choices.
+    void FillWindowMenu(QMenu& menu) const;
     // The preview pane's buttons: pin, word wrap, font, expand.
     QWidget* BuildPaneButtons() const;
     // A menu of the commands in this order (a context menu).
@@ -97,6 +109,7 @@ private:
 
     TfrmBX& window_;
     QAction* actions_[CommandCount] = {};
+    mutable QAction* stripEnd_ = nullptr;
     std::vector<std::pair<QPointer<QAction>, bool>> selectionCommands_;
 };
 

@@ -9,23 +9,28 @@
 #include "TClipListSelection.h"
 #include "TClipListView.h"
 #include "TClipObj.h"
+#include "TCollapseTab.h"
 #include "TCollectionCycle.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
+#include "TDropDownBar.h"
 #include "TImageLists.h"
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
 #include "TTrayIcon.h"
 #include "TWindowCommands.h"
 #include "TWindowGuard.h"
+#include "TWindowModesControl.h"
 #include "TfrmFilter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -47,13 +52,10 @@ private:
 
 TfrmBX::TfrmBX() {
     setObjectName("frmBX");
-    setWindowTitle("Brindlex Explorer");
+    setWindowTitle("Brindlex");
     commands_ = new TWindowCommands(*this);
     BuildWidgets();
-    QToolBar* bar = addToolBar("Main");
-    bar->setObjectName("ToolBar1");
-    bar->setMovable(false);
-    commands_->BuildToolBar(*bar);
+    BuildBars();
     commands_->BuildMenuBar(*menuBar());
     tray_ = new TTrayIcon(*this);
     resize(900, 640);
@@ -68,7 +70,16 @@ TfrmBX::~TfrmBX() {
 }
 
 void TfrmBX::BuildWidgets() {
-    Splitter1_ = new QSplitter(Qt::Horizontal, this);
+    // The traditional view's bar above the list; the list and the tree below it.
+    auto* main = new QWidget(this);
+    main->setObjectName("pnlMain");
+    auto* mainLayout = new QVBoxLayout(main);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    mainLayout->setSpacing(0);
+    dropDownBar_ = new TDropDownBar(main);
+    mainLayout->addWidget(dropDownBar_);
+    Splitter1_ = new QSplitter(Qt::Horizontal, main);
+    mainLayout->addWidget(Splitter1_, 1);
     Splitter1_->setObjectName("Splitter1");
     tvCollections_ = new QTreeView(Splitter1_);
     tvCollections_->setObjectName("tvCollections");
@@ -88,6 +99,7 @@ void TfrmBX::BuildWidgets() {
     splitter2_ = new QSplitter(Qt::Vertical, rightPart_);
     splitter2_->setObjectName("splitter2");
     rightLayout->addWidget(splitter2_);
+    rightLayout_ = rightLayout;
 
     lvClips_ = new TClipListView(splitter2_);
     pane_ = new TPreviewPane(tvCollections_, splitter2_);
@@ -98,14 +110,55 @@ void TfrmBX::BuildWidgets() {
     splitter2_->setStretchFactor(1, 1);
     Splitter1_->setStretchFactor(1, 1);
     Splitter1_->setSizes({200, 700});
-    setCentralWidget(Splitter1_);
+    setCentralWidget(main);
 
     status_ = std::make_unique<TStatusLine>(*this);
     pane_->ShowNotice();
 }
 
+void TfrmBX::BuildBars() {
+    toolbar_ = addToolBar("Main");
+    toolbar_->setObjectName("ToolBar1");
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbarTab_ = new TCollapseTab(toolbar_, "ToolBar1Tab");
+    commands_->BuildToolBar(*toolbar_, toolbarTab_);
+    toolbarTab_->Collapses(*toolbar_, toolbar_->actions().value(0));
+    cmdStatusBarTack_ = commands_->Button(this, TWindowCommands::StatusBarTack, "cmdStatusBarTack");
+    cmdStatusBarTack_->setAutoRaise(true);
+    cmdStatusBarTack_->setFixedSize(22, 19);
+    status_->AddButton(cmdStatusBarTack_);
+
+    const TWindowLayout::Parts parts{this,
+                                     toolbar_,
+                                     toolbarTab_,
+                                     commands_->StripEnd(),
+                                     dropDownBar_,
+                                     HCSelectItem_,
+                                     rightLayout_,
+                                     Splitter1_,
+                                     tvCollections_,
+                                     rightPart_,
+                                     splitter2_,
+                                     pane_->Tabs()->cornerWidget(),
+                                     cmdStatusBarTack_};
+    modes_ = new TWindowModesControl(*this, parts, previewTab_);
+}
+
 void TfrmBX::ConnectPane() {
-    pane_->SetButtons(commands_->BuildPaneButtons(), commands_->Action(TWindowCommands::PinPreview));
+    // The preview's toolbar: its collapse tab, then its buttons.
+    auto* corner = new QWidget();
+    corner->setObjectName("ToolBar2");
+    auto* cornerLayout = new QHBoxLayout(corner);
+    cornerLayout->setContentsMargins(0, 0, 0, 0);
+    cornerLayout->setSpacing(0);
+    previewTab_ = new TCollapseTab(corner, "ToolBar2Tab");
+    QWidget* buttons = commands_->BuildPaneButtons();
+    cornerLayout->addWidget(previewTab_);
+    cornerLayout->addWidget(buttons);
+    previewTab_->Collapses(buttons);
+    connect(previewTab_, &TCollapseTab::Toggled, this, [this] { pane_->Tabs()->cornerWidget()->adjustSize(); });
+    pane_->SetButtons(corner, commands_->Action(TWindowCommands::PinPreview));
     connect(pane_, &TPreviewPane::SizeShown, this,
             [this](const QString& size) { status_->SetText(TStatusLine::SizePanel, size); });
     connect(pane_, &TPreviewPane::ClipShown, this, [this](const TClipObj* clip) { OnClipShown(clip); });
@@ -131,6 +184,7 @@ void TfrmBX::ShowApplicationProfile() {
         return;
     TfrmFilter dialog(desktop_->Registry(), *core_->Filter(), this);
     dialog.Display(core_->CurrentClip() != nullptr ? core_->CurrentClip()->Creator : std::string("UNKNOWN"));
+    const TNotOnTop below(*this);
     if (BeforeDialog)
         BeforeDialog(dialog);
     dialog.exec();
@@ -140,6 +194,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
         lvClips_->Detach();
         coreSubscriptions_.clear();
+        modes_->SetCore(false);
         pane_->SetCore(nullptr, nullptr);
         selection_.reset();
         tvCollections_->setModel(nullptr);
@@ -154,6 +209,8 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         return;
     }
     tray_->SetCore(core_);
+    // Back from the tray, a shrunk strip expands.
+    coreSubscriptions_.push_back(tray_->CameBack.Subscribe([this] { ExpandIfShrunk(); }));
     shell::TAppSettings& settings = core_->Settings();
     // The user's own collection icons join the program's.
     if (!settings.ProgramDir.empty())
@@ -189,6 +246,11 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     connect(splitter2_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(true); });
     OnTreeChanged();
     OnListReset();
+    // The views and modes: the stored view comes up at the start; its geometry is recorded at the end,
+    // before the settings are written.
+    modes_->SetCore(true);
+    coreSubscriptions_.push_back(core_->Events().Started.Subscribe([this] { modes_->Start(); }));
+    coreSubscriptions_.push_back(core_->Events().ShuttingDown.Subscribe([this] { modes_->RecordPosition(); }));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -229,6 +291,12 @@ void TfrmBX::ForgetClips() {
 }
 
 void TfrmBX::closeEvent(QCloseEvent* event) {
+    // The window manager's close button cannot be greyed out: while it is "disabled" its request is refused.
+    // A close of the program itself, or of the session, goes through.
+    if (event->spontaneous() && !qApp->isSavingSession() && modes_ != nullptr && !modes_->CloseEnabled()) {
+        event->ignore();
+        return;
+    }
     bool mayClose = true;
     Guard([&] { mayClose = core_ == nullptr || core_->FormCloseQuery(); });
     if (!mayClose) {
@@ -374,6 +442,12 @@ bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {
 
 void TfrmBX::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (firstShow_ && modes_ != nullptr) {
+        firstShow_ = false;
+        modes_->OnFirstShow();
+        // The window manager knows the window now: its above state is set on it.
+        modes_->ApplyStacking();
+    }
     if (pane_->Stale() && !isMinimized())
         UpdateMagView();
 }
@@ -384,6 +458,8 @@ void TfrmBX::changeEvent(QEvent* event) {
 }
 
 void TfrmBX::OnWindowChange(QEvent* event) {
+    if (modes_ != nullptr)
+        modes_->OnStateChange(event);
     if (event->type() == QEvent::WindowStateChange && pane_->Stale() && isVisible() && !isMinimized())
         UpdateMagView();
     if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)
@@ -404,6 +480,8 @@ void TfrmBX::OnWindowChange(QEvent* event) {
 
 void TfrmBX::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    if (modes_ != nullptr)
+        Guard([this] { modes_->OnResize(); });
     pane_->FitImage();
 }
 
@@ -475,9 +553,58 @@ void TfrmBX::SplitterMoved(bool horizontal) {
 
 void TfrmBX::UpdateCaption() {
     const clipstore::TClipColl* coll = core_ != nullptr ? core_->ClipList().Coll() : nullptr;
-    setWindowTitle(coll != nullptr ? QString::fromStdString("Brindlex Explorer - " + coll->Title)
-                                   : QString("Brindlex Explorer"));
-    tray_->SetTip(windowTitle());
+    const TClipObj* clip = core_ != nullptr ? core_->CurrentClip() : nullptr;
+    captions_ = shell::TWindowModes::Captions(coll != nullptr ? &coll->Title : nullptr,
+                                              clip != nullptr ? &clip->Title : nullptr,
+                                              core_ == nullptr || core_->Settings().UseCollTitle);
+    // Under X11 the caption is what the taskbar shows: the window carries the application title.
+    const QString title = QString::fromStdString(captions_.Application);
+    if (windowTitle() != title) {
+        setWindowTitle(title);
+        setWindowIconText(title);
+        CaptionChanged.Emit();
+    }
+    tray_->SetTip(QString::fromStdString(captions_.TrayTip));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The views and modes
+
+void TfrmBX::ShowMe() {
+    if (core_ == nullptr || core_->SuppressListEvents())
+        return;
+    if (shell::TWindowModes* modes = WindowModes())
+        modes->WasMinimized = modes->AppMinimized || isMinimized() || !isVisible();
+    BringToFront();
+    modes_->ApplyStacking();
+}
+
+void TfrmBX::ExplorerClick() {
+    if (core_ != nullptr && core_->FlashpickActive())
+        EndFlashpickRequested.Emit();
+    SwitchView();
+}
+
+void TfrmBX::SetMainToolbarCollapsed(bool collapsed) {
+    if (toolbarTab_->Expanded() == !collapsed)
+        return;
+    toolbarTab_->SetExpanded(!collapsed);
+    modes_->ToolbarToggled();
+}
+
+bool TfrmBX::MainToolbarCollapsed() const {
+    return !toolbarTab_->Expanded();
+}
+
+void TfrmBX::CollapseToolbarArea(bool collapse) {
+    toolbar_->setEnabled(!collapse);
+    toolbar_->setMaximumHeight(collapse ? 1 : QWIDGETSIZE_MAX);
+    if (!collapse)
+        modes_->ToolbarToggled();
+}
+
+bool TfrmBX::WasMinimized() const {
+    return WindowModes() != nullptr && WindowModes()->WasMinimized;
 }
 
 } // namespace bx::explorer

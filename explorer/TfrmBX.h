@@ -4,6 +4,8 @@
 #include "TEvent.h"
 #include "TPreviewPane.h"
 #include "TRelayfeed.h"
+#include "TWindowModes.h"
+#include "TWindowModesControl.h"
 
 #include <QMainWindow>
 
@@ -22,7 +24,10 @@ class QSplitter;
 class QTabWidget;
 class QTableView;
 class QTextEdit;
+class QToolBar;
+class QToolButton;
 class QTreeView;
+class QVBoxLayout;
 
 namespace bx::platform {
 class IDesktop;
@@ -36,7 +41,9 @@ class TClipListSelection;
 namespace bx::explorer {
 
 class TClipListView;
+class TCollapseTab;
 class TCollectionTreeModel;
+class TDropDownBar;
 class THexDump;
 class THtmlView;
 class TSelectItemBar;
@@ -44,9 +51,12 @@ class TStatusLine;
 class TTrayIcon;
 class TWindowCommands;
 
-// The main window in its explorer layout: the collection tree on the left, the clip list of the chosen
-// collection with the selected-item bar above it, and the preview and edit pane below (TPreviewPane) with
-// a page for each kind of data. Its commands (menus, toolbar, the pane's buttons) are TWindowCommands'.
+// The main window, in one of two views. The traditional view is a strip: the toolbar above the one-line bar
+// that names the current clip, with the arrow button that drops the clip list (and the preview below it)
+// down. The explorer view has the collection tree on the left, the clip list of the chosen collection with
+// the one-line bar above it, and the preview and edit pane below (TPreviewPane) with a page for each kind of
+// data. The views, the drop-down, the stacking modes and the stored geometry are TWindowModesControl's;
+// the commands (menus, toolbar, the pane's buttons) are TWindowCommands'.
 // The window shows the core's models and passes the user's actions to them; the behaviour lives in the
 // core and in the non-visual list rules.
 class TfrmBX : public QMainWindow, public shell::IMainView {
@@ -71,6 +81,74 @@ public:
     void BringToFront() override;
     void Minimize() override;
     void ForgetClips() override;
+
+    // Brings the program forward from any state (the activation hot key, Flashpick): remembers whether it
+    // was minimized (WasMinimized), shows, restores and raises the window and makes it the active one.
+    // Nothing while the program is busy.
+    void ShowMe();
+    bool WasMinimized() const;
+    // The views (also for Flashpick): the view switch, dropping the list down and raising it.
+    void SwitchView() { modes_->SwitchView(); }
+    bool ExplorerView() const { return WindowModes() != nullptr && WindowModes()->ExplorerView(); }
+    void SetExplorerView(bool explorer) {
+        if (explorer != ExplorerView())
+            SwitchView();
+    }
+    void DropDown(bool down) { modes_->DropDown(down); }
+    bool DroppedDown() const { return WindowModes() != nullptr && WindowModes()->DroppedDown(); }
+    // Collapses or restores the main toolbar (as its collapse tab does).
+    void SetMainToolbarCollapsed(bool collapsed);
+    bool MainToolbarCollapsed() const;
+    // Flashpick's pick layout: the toolbar area 1 pixel high and disabled, or back at its height, enabled,
+    // with the view's size limits.
+    void CollapseToolbarArea(bool collapse);
+    // Minimizes again the window ShowMe brought up.
+    void HideAgain() { Minimize(); }
+    // Flashpick's toolbar state, stored with the others.
+    void SetToolbar3Showing(bool showing) { modes_->Toolbar3Showing = showing; }
+    // Before and after every modal box and dialog of the program: an always-on-top window goes below it.
+    void SetNotOnTop() { modes_->SetNotOnTop(); }
+    void SetStayOnTop() { modes_->SetStayOnTop(); }
+    // Both, on every path: the window is below the others while a box or dialog lives.
+    class TNotOnTop {
+    public:
+        explicit TNotOnTop(TfrmBX& window) : window_(window) { window_.SetNotOnTop(); }
+        ~TNotOnTop() { window_.SetStayOnTop(); }
+        TNotOnTop(const TNotOnTop&) = delete;
+        TNotOnTop& operator=(const TNotOnTop&) = delete;
+
+    private:
+        TfrmBX& window_;
+    };
+    // The stacking mode (0 always on top, 1 normal window, 2 hidden when not focused).
+    void SetVisibility(int visibility) { modes_->SetVisibility(visibility); }
+    // The main menu in the traditional view on or off.
+    void ToggleMainMenu() { modes_->ToggleMainMenu(); }
+    // The window's tool tips from the settings (at the start and after the preferences).
+    void SetShowHint() { modes_->SetShowHint(); }
+    // Alt+Down: drops the list down in the traditional view.
+    void DropDownKey() {
+        if (!ExplorerView() && !DroppedDown())
+            DropDown(true);
+    }
+    // The tack: the dropped-down list stays down.
+    void SetTack(bool on) { modes_->SetTack(on); }
+    // Restored from the tray: a shrunk strip expands (with AutoShrink set).
+    void ExpandIfShrunk() { modes_->ExpandIfShrunk(); }
+    // What Flashpick tells the deactivation rule (nothing runs: all false).
+    struct TFlashpickFlags {
+        bool Pasting = false;
+        bool Locked = false;
+        bool WithinGrace = false;
+    };
+    std::function<TFlashpickFlags()> FlashpickFlags;
+    // A layout change or the program's deactivation ends Flashpick.
+    platform::TEvent<> EndFlashpickRequested;
+    // The captions changed (the tray icon's tip is Captions().TrayTip).
+    platform::TEvent<> CaptionChanged;
+    const shell::TCaptions& Captions() const { return captions_; }
+    // The rules of the views and modes (nullptr without a core).
+    shell::TWindowModes* WindowModes() const { return modes_->Modes(); }
 
     // The application profile dialog (Config menu), over the current clip's application.
     void ShowApplicationProfile();
@@ -110,6 +188,9 @@ public:
     QCheckBox* StretchBox() const { return pane_->StretchBox(); }
     QLabel* BitmapImage() const { return pane_->BitmapImage(); }
     TSelectItemBar* SelectItemBar() const { return HCSelectItem_; }
+    TDropDownBar* DropDownBar() const { return dropDownBar_; }
+    QToolBar* MainToolbar() const { return toolbar_; }
+    QToolButton* Tack() const { return cmdStatusBarTack_; }
     QString Notice() const { return pane_->Notice(); }
     bool PaneShown() const { return pane_->PaneShown(); }
     QString StatusPanel(int panel) const;
@@ -123,9 +204,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // The command table runs the window's own handlers.
+    // The command table runs the window's own handlers; the modes lay out its parts.
     friend class TWindowCommands;
-
+    friend class TWindowModesControl;
     // Runs a handler of the window: an exception that escapes it goes to the program's error trap.
     void Guard(const std::function<void()>& handler);
     // A Relayfeed command: starts or stops the run; the check marks and buttons show its state after.
@@ -133,6 +214,10 @@ private:
     void ShowRelayfeedState();
     void OnWindowChange(QEvent* event);
     void BuildWidgets();
+    void BuildBars();
+    // The view switch as the user asks for it (button, menu, Ctrl+E): it ends Flashpick first.
+    void ExplorerClick();
+
     void ConnectPane();
     void OnListReset();
     void OnTreeChanged();
@@ -168,6 +253,15 @@ private:
     TSelectItemBar* HCSelectItem_ = nullptr;
     TClipListView* lvClips_ = nullptr;
     TPreviewPane* pane_ = nullptr;
+    QVBoxLayout* rightLayout_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    TCollapseTab* toolbarTab_ = nullptr;
+    TCollapseTab* previewTab_ = nullptr;
+    TDropDownBar* dropDownBar_ = nullptr;
+    QToolButton* cmdStatusBarTack_ = nullptr;
+    TWindowModesControl* modes_ = nullptr;
+    shell::TCaptions captions_;
+    bool firstShow_ = true;
 };
 
 } // namespace bx::explorer

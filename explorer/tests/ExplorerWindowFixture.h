@@ -13,8 +13,11 @@ namespace bx::explorer::test {
 class ExplorerWindowFixture : public shell::coretest::CoreFixture {
 protected:
     // Makes the window and the core, shows the window at the screen's top left and lets the start-up
-    // and the deferred load run.
-    void StartWindow(int width = 1000, int height = 700) {
+    // and the deferred load run. explorer: in the explorer view (else the stored view, the traditional
+    // one by default), at the size asked for.
+    void StartWindow(int width = 1000, int height = 700, bool explorer = true) {
+        if (explorer)
+            settings->CurrentSnap = 5;
         window = std::make_unique<TfrmBX>();
         core = std::make_unique<shell::TBrindlexCore>(shell::TBrindlexCore::Environment{
             desk, *settings, sources, boxes, dateFormat, root + "log/", window.get()});
@@ -23,6 +26,11 @@ protected:
         window->move(0, 0);
         window->show();
         core->Startup({});
+        // The stored view's geometry fits the screen (the offscreen one is small): the tests' size wins.
+        if (explorer) {
+            window->resize(width, height);
+            window->move(0, 0);
+        }
         desk.Advance(1100);
         QApplication::processEvents();
     }

@@ -42,7 +42,14 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&Config", "&Auto Capture", "F12", true},
         {"&Config", "", "", false},
         {"&Config", "Application P&rofile...", "", false},
+        {"&Config", "", "", false},
+        {"&Config", "&Always On Top", "", true},
+        {"&Config", "&Normal Window", "", true},
+        {"&Config", "Auto Hide When Not Focused", "", true},
         {"&View", "Expand Preview Window", "Ctrl+Shift+X", true},
+        {"&View", "", "", false},
+        {"&View", "Brindlex Explorer", "Ctrl+E", true},
+        {"&View", "Show Main Menu When In Traditional View", "", true},
     };
     std::vector<Entry> shown;
     for (QAction* menu : window->menuBar()->actions())
@@ -74,6 +81,7 @@ TEST_F(WindowCommandsTest, TheButtonsAreTheCommandsWithTheirToolTips) {
         {"cmdMag_WordWrap", Commands::WordWrap, "Word wrap"},
         {"cmdMagFont", Commands::PreviewFont, "Display font"},
         {"cmdMag_SizeWindow", Commands::ExpandPreview, "Expand Preview Window"},
+        {"cmdExplorer", Commands::ExplorerView, "Toggle between \"Traditional View\" and \"Explorer View\"."},
     };
     for (const Button& expected : buttons) {
         SCOPED_TRACE(expected.name);

@@ -74,6 +74,40 @@ TEST_F(ExplorerScreenshotTest, TheWindowAsTheXServerShowsIt) {
     }
 }
 
+// The traditional strip and its dropped-down list, as the X server shows them: "traditional_view_x11.png" and
+// "dropped_down_x11.png".
+TEST_F(ExplorerScreenshotTest, TheStripAndItsDroppedDownListAsTheXServerShowsThem) {
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "no X display";
+    settings->Left1 = 20;
+    settings->Top1 = 20;
+    StartWindow(0, 0, false);
+    CopyText(editor, "A line of plain text");
+    CopyText(editor, "https://example.org/a/page");
+    QTimer tick;
+    tick.start(20);
+    const auto settle = [&] {
+        for (int i = 0; i < 250 && (window->windowHandle() == nullptr || !window->windowHandle()->isExposed()); ++i)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        for (int i = 0; i < 10; ++i)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    const auto shoot = [&](const char* name) {
+        settle();
+        const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+        EXPECT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(QString(BX_ARTIFACT_DIR "/") + name));
+        return shot;
+    };
+    ASSERT_FALSE(window->ExplorerView());
+    const QImage strip = shoot("traditional_view_x11.png");
+    window->DropDown(true);
+    ASSERT_TRUE(window->DroppedDown());
+    const QImage dropped = shoot("dropped_down_x11.png");
+    EXPECT_GT(dropped.height(), strip.height());
+    EXPECT_EQ(dropped.width(), strip.width()) << "the strip keeps its width";
+}
+
 } // namespace
 } // namespace bx::explorer
 
