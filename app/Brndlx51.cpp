@@ -136,13 +136,11 @@ int main(int argc, char* argv[]) {
     bx::pastetools::TSendKey sendKey(desktop.Keyboard(), desktop.Windows());
     bx::pastetools::TPasteInto pasteInto(desktop, core, sendKey, noCtrlV);
     bx::pastetools::TFlashpick flashpick(core, desktop, boxes, pasteInto, relayfeed);
+    window.SetFlashpick(&flashpick);
     // The global hot keys register when the core has started and go at its shut-down.
     bx::pastetools::THotKeyBindings hotKeys(core, desktop, boxes);
-    const bx::platform::TSubscription onActivateKey = hotKeys.Activate.Subscribe([&window, &desktop] {
-        window.BringToFront();
-        // The request carries the key press's time, so the window manager lets the window take the focus.
-        desktop.HotKeys().ActivateForLastPress(window.winId());
-    });
+    // ShowMe's request carries the key press's time, so the window manager lets the window take the focus.
+    const bx::platform::TSubscription onActivateKey = hotKeys.Activate.Subscribe([&window] { window.ShowMe(); });
     const bx::platform::TSubscription onRowKey =
         hotKeys.SelectRow.Subscribe([&window](bool next) { window.SelectNextItem(next); });
     const bx::platform::TSubscription onFlashpickKey =
@@ -175,6 +173,7 @@ int main(int argc, char* argv[]) {
     // A stop signal during the start has closed the program already.
     if (core.Ended()) {
         window.Tray()->HideTaskbarButton = nullptr;
+        window.SetFlashpick(nullptr);
         window.SetRelayfeed(nullptr);
         window.SetCore(nullptr, nullptr);
         return 0;
@@ -186,6 +185,7 @@ int main(int argc, char* argv[]) {
     window.Tray()->HideTaskbarButton = nullptr;
     boxes.BeforeBox = nullptr;
     boxes.AfterBox = nullptr;
+    window.SetFlashpick(nullptr);
     window.SetRelayfeed(nullptr);
     window.SetCore(nullptr, nullptr);
     return result;

@@ -90,6 +90,9 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     // The tack: the dropped-down list stays down.
     {StatusBarTack, "actStatusBarTack", "Keep The List Down", "TB_TACK0", nullptr, "Keep the list dropped down (tack)",
      true, Enable::Always, [](TfrmBX& window, bool on) { window.SetTack(on); }},
+    // Flashpick's alternate list (the window sets the mark from the settings).
+    {ShowFPAlternates, "mnuShowFPAlternates", "Show Alternate Collections in Flashpick", nullptr, "Ctrl+F11", nullptr,
+     true, Enable::Always, [](TfrmBX& window, bool) { window.ShowFPAlternatesClick(); }},
 };
 
 // The main menu.
@@ -97,7 +100,7 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
     {"&File", {ExitProgram}},
     {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
     {"&Config", {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide}},
-    {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu}},
+    {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates}},
 };
 
 TWindowCommands::TWindowCommands(TfrmBX& window) : QObject(&window), window_(window) {

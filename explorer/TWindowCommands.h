@@ -53,6 +53,7 @@ public:
         AutoHide,
         DropDown,
         StatusBarTack,
+        ShowFPAlternates,
         CommandCount
     };
     // When a command is enabled.

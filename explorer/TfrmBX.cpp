@@ -14,6 +14,9 @@
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
+#include "TFlashpick.h"
+#include "TFlashpickPanel.h"
+#include "TFlashpickWindow.h"
 #include "TImageLists.h"
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
@@ -66,6 +69,7 @@ TfrmBX::TfrmBX() {
 
 TfrmBX::~TfrmBX() {
     qApp->removeEventFilter(wheelFilter_.get());
+    SetFlashpick(nullptr);
     SetCore(nullptr, nullptr);
 }
 
@@ -417,6 +421,39 @@ void TfrmBX::ShowRelayfeedState() {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Flashpick
+
+void TfrmBX::SetFlashpick(pastetools::TFlashpick* flashpick) {
+    fpWindow_.reset();
+    if (fpPanel_ != nullptr)
+        fpPanel_->Attach(nullptr, nullptr);
+    flashpick_ = core_ != nullptr ? flashpick : nullptr;
+    if (flashpick_ == nullptr)
+        return;
+    if (fpPanel_ == nullptr) {
+        // The pick layout's parts: the panel below the list (in the preview pane's place while shown),
+        // Toolbar3 in a row of its own under the main toolbar, the lock beside the tack.
+        fpPanel_ = new TFlashpickPanel(splitter2_);
+        fpPanel_->setObjectName("pnlFlashpick");
+        splitter2_->addWidget(fpPanel_);
+        addToolBarBreak(Qt::TopToolBarArea);
+        addToolBar(Qt::TopToolBarArea, fpPanel_->Toolbar3());
+        status_->AddButton(fpPanel_->LockButton());
+    }
+    fpPanel_->Attach(flashpick_, core_);
+    fpPanel_->ShowFPPanel(false);
+    fpPanel_->ShowToolbar3(false);
+    fpPanel_->ShowLockButton(false, false);
+    commands_->Action(TWindowCommands::ShowFPAlternates)->setChecked(core_->Settings().ShowFPAlternates);
+    fpWindow_ = std::make_unique<TFlashpickWindow>(*this, *fpPanel_, *flashpick_);
+}
+
+void TfrmBX::ShowFPAlternatesClick() {
+    if (flashpick_ != nullptr)
+        flashpick_->mnuShowFPAlternatesClick();
+}
+
+// ---------------------------------------------------------------------------------------------------
 // The window's events
 
 bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {
@@ -576,6 +613,10 @@ void TfrmBX::ShowMe() {
     if (shell::TWindowModes* modes = WindowModes())
         modes->WasMinimized = modes->AppMinimized || isMinimized() || !isVisible();
     BringToFront();
+    // The window answers a hot key: the request carries the press's time, so that the window manager's
+    // focus-stealing prevention lets it take the focus.
+    if (desktop_ != nullptr)
+        desktop_->HotKeys().ActivateForLastPress(winId());
     modes_->ApplyStacking();
 }
 

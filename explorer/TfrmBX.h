@@ -38,10 +38,16 @@ class TBrindlexCore;
 class TClipListSelection;
 } // namespace bx::shell
 
+namespace bx::pastetools {
+class TFlashpick;
+}
+
 namespace bx::explorer {
 
 class TClipListView;
 class TCollapseTab;
+class TFlashpickPanel;
+class TFlashpickWindow;
 class TCollectionTreeModel;
 class TDropDownBar;
 class THexDump;
@@ -73,6 +79,12 @@ public:
 
     // The Relayfeed run the window's commands start and stop (nullptr: none; do that before it goes).
     void SetRelayfeed(pastetools::TRelayfeed* relayfeed);
+    // Flashpick, which shows its pick layout in this window (after SetCore; nullptr: none; do that before
+    // it or the core goes).
+    void SetFlashpick(pastetools::TFlashpick* flashpick);
+    // Ctrl+F11: the alternate list in Flashpick's pick layout on or off.
+    void ShowFPAlternatesClick();
+    TFlashpickPanel* FlashpickPanel() const { return fpPanel_; }
 
     // shell::IMainView
     void ShowStatus(int level, bool busy, const std::string& text) override;
@@ -207,6 +219,7 @@ private:
     // The command table runs the window's own handlers; the modes lay out its parts.
     friend class TWindowCommands;
     friend class TWindowModesControl;
+    friend class TFlashpickWindow;
     // Runs a handler of the window: an exception that escapes it goes to the program's error trap.
     void Guard(const std::function<void()>& handler);
     // A Relayfeed command: starts or stops the run; the check marks and buttons show its state after.
@@ -253,6 +266,9 @@ private:
     TSelectItemBar* HCSelectItem_ = nullptr;
     TClipListView* lvClips_ = nullptr;
     TPreviewPane* pane_ = nullptr;
+    pastetools::TFlashpick* flashpick_ = nullptr;
+    TFlashpickPanel* fpPanel_ = nullptr;
+    std::unique_ptr<TFlashpickWindow> fpWindow_;
     QVBoxLayout* rightLayout_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     TCollapseTab* toolbarTab_ = nullptr;

@@ -3,6 +3,9 @@
 #include "ProgramFixture.h"
 #include "WindowManagerRun.h"
 
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include <string>
@@ -95,6 +98,39 @@ TEST_F(HotKeyRunTest, TheNextClipKeyPressedInAnotherWindowPutsTheNextClipOnTheCl
     Press("ctrl+alt+c");
     const QByteArray programPid = QByteArray::number(program.processId());
     EXPECT_TRUE(WaitFor([&] { return FocusedPid() == programPid; }, 5000)) << FocusedPid().toStdString();
+    Stop(program);
+}
+
+TEST_F(HotKeyRunTest, FlashpickPastesThePickedClipIntoTheWindowInFrontAtTheCaretAndGivesItTheFocusBack) {
+    QProcess& program = StartLoaded();
+    const QStringList texts = {"third pick", "second pick", "first pick"};
+    for (int i = 0; i < texts.size(); ++i) {
+        Run(BX_X11_PEER, {"own", "UTF8_STRING:=" + texts[i]});
+        ASSERT_TRUE(WaitFor([&] { return Captures() == i + 1; })) << texts[i].toStdString();
+    }
+    QProcess& editor = Run(BX_TEXT_WINDOW, {});
+    ASSERT_TRUE(Said(editor, "focused"));
+    const QByteArray editorPid = QByteArray::number(editor.processId());
+    const QByteArray programPid = QByteArray::number(program.processId());
+    ASSERT_TRUE(WaitFor([&] { return FocusedPid() == editorPid; })) << "the text window is not in front";
+    // Some text with the caret between its halves, where the clip must land.
+    Output("xdotool", {"type", "[]"});
+    ASSERT_TRUE(Said(editor, "text %5B%5D"));
+    Press("Left");
+
+    // The pick list comes up over the editor; its first row is the newest clip.
+    Press("shift+ctrl+q");
+    ASSERT_TRUE(WaitFor([&] { return FocusedPid() == programPid; }, 5000)) << "the pick list did not come up";
+    Press("Down");
+    Press("Down");
+    // Moving the selection puts each clip on the clipboard at once.
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == "third pick"; })) << ClipboardText().toStdString();
+    // The pick list as the user sees it.
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(BX_ARTIFACT_DIR "/flashpick_pick_layout_x11.png"));
+    Press("Return");
+    // The third row is the oldest clip.
+    EXPECT_TRUE(Said(editor, "text %5B" + QByteArray("third pick").toPercentEncoding() + "%5D"));
+    EXPECT_TRUE(WaitFor([&] { return FocusedPid() == editorPid; }, 5000)) << FocusedPid().toStdString();
     Stop(program);
 }
 

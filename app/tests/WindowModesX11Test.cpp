@@ -122,7 +122,9 @@ TEST_F(WindowModesX11Test, AlwaysOnTopIsTheAboveStateAndANormalWindowIsNot) {
     EXPECT_FALSE(State(other).contains("_NET_WM_STATE_ABOVE")) << State(other).toStdString();
     // Chosen in the Config menu while the window is up: the window manager raises it above the others.
     Run("xdotool", {"windowactivate", "--sync", other});
-    Run("xdotool", {"key", "--clearmodifiers", "alt+c", "a"});
+    // The menu opens with its first entry, "&Auto Capture", active; it shares the mnemonic, so A moves on to
+    // "&Always On Top" and Return chooses it.
+    Run("xdotool", {"key", "--clearmodifiers", "alt+c", "a", "Return"});
     EXPECT_TRUE(WaitFor([&] { return State(other).contains("_NET_WM_STATE_ABOVE"); })) << State(other).toStdString();
     Stop(normal);
     QFile conf(home_.path() + "/config/Quorvanti/Brindlex5.conf");

@@ -65,6 +65,7 @@ protected:
 TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
     StartWithTray(true);
     const std::vector<std::string> expected = {"Aut&o Capture",
+                                               "Show Main Menu When In Traditional View",
                                                "",
                                                "Relayfeed &Up",
                                                "Relayfeed &Down",

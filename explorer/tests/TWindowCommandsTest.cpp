@@ -50,6 +50,8 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&View", "", "", false},
         {"&View", "Brindlex Explorer", "Ctrl+E", true},
         {"&View", "Show Main Menu When In Traditional View", "", true},
+        {"&View", "", "", false},
+        {"&View", "Show Alternate Collections in Flashpick", "Ctrl+F11", true},
     };
     std::vector<Entry> shown;
     for (QAction* menu : window->menuBar()->actions())

@@ -120,8 +120,15 @@ protected:
 
     // In the form xprop and xwininfo print (0x...).
     QString MainWindow() const {
-        const QString decimal = Tool("xdotool", {"search", "--name", "^Brindlex Explorer"}).split('\n').value(0);
-        return decimal.trimmed().isEmpty() ? QString() : "0x" + QString::number(decimal.trimmed().toULong(), 16);
+        // The program's windows with its class; the main window is the one named "Brindlex ..." (Qt's leader
+        // window has the name but no class, the tray icon's window the class but another name).
+        for (const QString& decimal : Tool("xdotool", {"search", "--classname", "^brindlex$"}).split('\n')) {
+            if (decimal.trimmed().isEmpty() ||
+                !Tool("xdotool", {"getwindowname", decimal.trimmed()}).startsWith("Brindlex"))
+                continue;
+            return "0x" + QString::number(decimal.trimmed().toULong(), 16);
+        }
+        return {};
     }
     bool Mapped(const QString& window) const { return Tool("xwininfo", {"-id", window}).contains("IsViewable"); }
     bool SkipsTaskbar(const QString& window) const {
