@@ -1,6 +1,7 @@
 #include "X11ActiveWindow.h"
 
 #include "QtWindows.h"
+#include "X11WindowActivation.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +11,6 @@ namespace bx::platform::x11 {
 namespace {
 
 // The source indication of a request made for the user, as a pager or task bar makes it.
-constexpr std::uint32_t SourcePager = 2;
 
 } // namespace
 
@@ -89,35 +89,11 @@ bool X11ActiveWindow::Activate(HWND hwnd) {
     const auto found = xWindows_.find(hwnd);
     if (!conn_ || found == xWindows_.end())
         return false;
-    const xcb_window_t window = found->second;
-    xcb_generic_error_t* gone = nullptr;
-    XcbReply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(conn_->Raw(), xcb_get_window_attributes(conn_->Raw(), window), &gone));
-    std::free(gone);
-    if (!attributes) {
+    if (!X11WindowActivation::Activate(*conn_, found->second, X11WindowActivation::Source::Pager, XCB_CURRENT_TIME)) {
         // The window was destroyed: nothing of it is left to activate, and its handle goes.
         Forget(hwnd);
         return false;
     }
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = conn_->Atom("_NET_ACTIVE_WINDOW");
-    message.data.data32[0] = SourcePager;
-    message.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(conn_->Raw(), 0, conn_->Root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    // Without a window manager the request above goes unanswered: raise and focus the window ourselves.
-    // A window that is not shown now (minimized) cannot take the focus; the window manager shows it.
-    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(conn_->Raw(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    if (attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
-        XcbReply<xcb_generic_error_t> error(xcb_request_check(
-            conn_->Raw(), xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME)));
-    }
-    conn_->Flush();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "X11HotKeys.h"
 
 #include "LogHook.h"
+#include "X11WindowActivation.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -205,33 +206,8 @@ bool X11HotKeys::ActivateForLastPress(std::uint64_t nativeWindow) {
     ProcessEvents(); // a press still waiting in the socket is the one being answered
     if (!conn_ || lastPressTime_ == 0 || nativeWindow == 0 || nativeWindow > 0xFFFFFFFFu)
         return false;
-    const auto window = static_cast<xcb_window_t>(nativeWindow);
-    xcb_generic_error_t* gone = nullptr;
-    XcbReply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(conn_->Raw(), xcb_get_window_attributes(conn_->Raw(), window), &gone));
-    std::free(gone);
-    if (!attributes)
-        return false;
-    constexpr std::uint32_t SourceApplication = 1;
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = conn_->Atom("_NET_ACTIVE_WINDOW");
-    message.data.data32[0] = SourceApplication;
-    message.data.data32[1] = lastPressTime_;
-    xcb_send_event(conn_->Raw(), 0, conn_->Root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    // Without a window manager nobody answers the request: raise and focus the window at the press's time.
-    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(conn_->Raw(), window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    if (attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
-        XcbReply<xcb_generic_error_t> error(xcb_request_check(
-            conn_->Raw(), xcb_set_input_focus_checked(conn_->Raw(), XCB_INPUT_FOCUS_PARENT, window, lastPressTime_)));
-    }
-    conn_->Flush();
-    return true;
+    return X11WindowActivation::Activate(*conn_, static_cast<xcb_window_t>(nativeWindow),
+                                         X11WindowActivation::Source::Application, lastPressTime_);
 }
 
 } // namespace bx::platform::x11
