@@ -65,21 +65,31 @@ protected:
         });
     }
 
+    // The program with these clips (copied in this order by another program) and the user at work in a text
+    // window of another program, which has the focus.
+    QProcess& StartWithClipsAndEditor(const QStringList& texts, QProcess*& editor) {
+        QProcess& program = StartLoaded();
+        for (int i = 0; i < texts.size(); ++i) {
+            Run(BX_X11_PEER, {"own", "UTF8_STRING:=" + texts[i]});
+            EXPECT_TRUE(WaitFor([&] { return Captures() == i + 1; })) << texts[i].toStdString();
+        }
+        editor = &Run(BX_TEXT_WINDOW, {});
+        EXPECT_TRUE(Said(*editor, "focused"));
+        const QByteArray editorPid = QByteArray::number(editor->processId());
+        EXPECT_TRUE(WaitFor([&] { return FocusedPid() == editorPid; })) << "the text window is not in front";
+        return program;
+    }
+
     pastetools::x11test::WindowManagerRun wm_;
 };
 
 TEST_F(HotKeyRunTest, TheNextClipKeyPressedInAnotherWindowPutsTheNextClipOnTheClipboard) {
-    QProcess& program = StartLoaded();
     const QStringList texts = {"first hot-key clip", "second hot-key clip", "third hot-key clip"};
-    for (int i = 0; i < texts.size(); ++i) {
-        Run(BX_X11_PEER, {"own", "UTF8_STRING:=" + texts[i]});
-        ASSERT_TRUE(WaitFor([&] { return Captures() == i + 1; })) << texts[i].toStdString();
-    }
-    // The user works in another program's window.
-    QProcess& editor = Run(BX_TEXT_WINDOW, {});
-    ASSERT_TRUE(Said(editor, "focused"));
+    QProcess* editorProcess = nullptr;
+    QProcess& program = StartWithClipsAndEditor(texts, editorProcess);
+    ASSERT_FALSE(HasFailure());
+    QProcess& editor = *editorProcess;
     const QByteArray editorPid = QByteArray::number(editor.processId());
-    ASSERT_TRUE(WaitFor([&] { return FocusedPid() == editorPid; })) << "the text window is not in front";
 
     // Row 0 is the newest clip; the next row down is the one copied before it.
     Press("ctrl+alt+n");
@@ -102,17 +112,12 @@ TEST_F(HotKeyRunTest, TheNextClipKeyPressedInAnotherWindowPutsTheNextClipOnTheCl
 }
 
 TEST_F(HotKeyRunTest, FlashpickPastesThePickedClipIntoTheWindowInFrontAtTheCaretAndGivesItTheFocusBack) {
-    QProcess& program = StartLoaded();
-    const QStringList texts = {"third pick", "second pick", "first pick"};
-    for (int i = 0; i < texts.size(); ++i) {
-        Run(BX_X11_PEER, {"own", "UTF8_STRING:=" + texts[i]});
-        ASSERT_TRUE(WaitFor([&] { return Captures() == i + 1; })) << texts[i].toStdString();
-    }
-    QProcess& editor = Run(BX_TEXT_WINDOW, {});
-    ASSERT_TRUE(Said(editor, "focused"));
+    QProcess* editorProcess = nullptr;
+    QProcess& program = StartWithClipsAndEditor({"third pick", "second pick", "first pick"}, editorProcess);
+    ASSERT_FALSE(HasFailure());
+    QProcess& editor = *editorProcess;
     const QByteArray editorPid = QByteArray::number(editor.processId());
     const QByteArray programPid = QByteArray::number(program.processId());
-    ASSERT_TRUE(WaitFor([&] { return FocusedPid() == editorPid; })) << "the text window is not in front";
     // Some text with the caret between its halves, where the clip must land.
     Output("xdotool", {"type", "[]"});
     ASSERT_TRUE(Said(editor, "text %5B%5D"));
