@@ -34,5 +34,16 @@ xfce4-terminal --disable-server -x bash -c "cat > $OUT/terminal-received.txt" >/
 pick $W 30-xfce4-terminal
 xdotool key Return; sleep 0.3; xdotool key ctrl+d; sleep 0.5
 echo "terminal received: $(cat $OUT/terminal-received.txt)" >> "$OUT/result.txt"
-kill $MP $FP $XT 2>/dev/null; sleep 0.5
+kill $MP $FP $XT 2>/dev/null
+for T in lxterminal xterm; do
+  case $T in
+    lxterminal) lxterminal -e bash -c "cat > $OUT/$T-received.txt" >/dev/null 2>&1 & XT=$!; W=$(waitwin lxterminal);;
+    xterm) xterm -e bash -c "cat > $OUT/$T-received.txt" >/dev/null 2>&1 & XT=$!; W=$(waitwin xterm);;
+  esac
+  sleep 1.5; pick $W 40-$T
+  xdotool key Return; sleep 0.3; xdotool key ctrl+d; sleep 0.5
+  echo "$T received: $(cat $OUT/$T-received.txt)" >> "$OUT/result.txt"
+  kill $XT 2>/dev/null
+done
+sleep 0.5
 kill -TERM $BX; wait $BX; kill $TR $OB; kill $XV
