@@ -93,6 +93,10 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     // Flashpick's alternate list (the window sets the mark from the settings).
     {ShowFPAlternates, "mnuShowFPAlternates", "Show Alternate Collections in Flashpick", nullptr, "Ctrl+F11", nullptr,
      true, Enable::Always, [](TfrmBX& window, bool) { window.ShowFPAlternatesClick(); }},
+    // The notification-area menu's twin of "Show Main Menu When In Traditional View" (both marks follow the
+    // setting).
+    {TrayShowMainMenu, "mnuSTShowMainMenu", "Show Main Menu", nullptr, nullptr, nullptr, true, Enable::Always,
+     [](TfrmBX& window, bool) { window.ToggleMainMenu(); }},
 };
 
 // The main menu.

@@ -54,6 +54,7 @@ public:
         DropDown,
         StatusBarTack,
         ShowFPAlternates,
+        TrayShowMainMenu,
         CommandCount
     };
     // When a command is enabled.

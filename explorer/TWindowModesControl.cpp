@@ -144,6 +144,7 @@ void TWindowModesControl::ShowMarks() {
     };
     mark(TWindowCommands::ExplorerView, modes_->ExplorerView());
     mark(TWindowCommands::ShowMainMenu, settings.ShowMainMenu);
+    mark(TWindowCommands::TrayShowMainMenu, settings.ShowMainMenu);
     mark(TWindowCommands::AlwaysOnTop, settings.Visibility == 0);
     mark(TWindowCommands::NormalWindow, settings.Visibility == 1);
     mark(TWindowCommands::AutoHide, settings.Visibility == 2);

@@ -65,7 +65,7 @@ protected:
 TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
     StartWithTray(true);
     const std::vector<std::string> expected = {"Aut&o Capture",
-                                               "Show Main Menu When In Traditional View",
+                                               "Show Main Menu",
                                                "",
                                                "Relayfeed &Up",
                                                "Relayfeed &Down",
@@ -93,6 +93,12 @@ TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
     }
     EXPECT_TRUE(tray->Menu()->actions().contains(Action(Commands::TrayAutoCapture)));
     EXPECT_EQ(Action(Commands::AutoCapture)->shortcut(), QKeySequence(Qt::Key_F12));
+    // "Show Main Menu" is a twin of its own with the View menu's entry: both marks follow the setting.
+    const bool menuShown = Action(Commands::ShowMainMenu)->isChecked();
+    EXPECT_EQ(Action(Commands::TrayShowMainMenu)->isChecked(), menuShown);
+    Action(Commands::TrayShowMainMenu)->trigger();
+    EXPECT_EQ(Action(Commands::ShowMainMenu)->isChecked(), !menuShown);
+    EXPECT_EQ(Action(Commands::TrayShowMainMenu)->isChecked(), !menuShown);
 }
 
 TEST_F(TrayIconTest, F12AndTheTrayEntrySwitchCaptureAndTheMarksAndTheIconFollow) {
