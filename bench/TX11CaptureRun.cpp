@@ -51,7 +51,8 @@ void RunEventsFor(int ms, const std::function<bool()>& until) {
 
 } // namespace
 
-TX11CaptureRun::TX11CaptureRun(QString peer, std::optional<int> delayMs) : peer_(std::move(peer)) {
+TX11CaptureRun::TX11CaptureRun(QString peer, std::optional<int> delayMs, shell::IMainView* view)
+    : peer_(std::move(peer)) {
     const QString root = home_.path();
     for (const char* sub : {"config", "data", "runtime"})
         QDir(root).mkpath(sub);
@@ -67,7 +68,7 @@ TX11CaptureRun::TX11CaptureRun(QString peer, std::optional<int> delayMs) : peer_
     if (delayMs)
         p.settings->DelayOnClipboardUpdate = *delayMs;
     p.core = std::make_unique<shell::TBrindlexCore>(shell::TBrindlexCore::Environment{
-        p.desktop, *p.settings, p.sources, p.boxes, p.dateFormat, std::string(), nullptr});
+        p.desktop, *p.settings, p.sources, p.boxes, p.dateFormat, std::string(), view});
     p.onLoaded = p.core->Events().DataLoaded.Subscribe([&p] { p.loaded = true; });
     p.onListed = p.core->ClipList().RowInserted.Subscribe([&p](std::size_t) { p.listed = Clock::now(); });
     p.core->SetStartupDelay(0);
@@ -95,6 +96,10 @@ shell::TAppSettings& TX11CaptureRun::Settings() {
 
 shell::TBrindlexCore& TX11CaptureRun::Core() {
     return *parts_->core;
+}
+
+const std::vector<std::string>& TX11CaptureRun::NoCtrlVList() const {
+    return parts_->noCtrlV;
 }
 
 int TX11CaptureRun::DelayMs() const {

@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace bx::platform {
 class IDesktop;
@@ -13,6 +15,7 @@ class IMessageBoxes;
 } // namespace bx::platform
 
 namespace bx::shell {
+class IMainView;
 class TBrindlexCore;
 class TAppSettings;
 } // namespace bx::shell
@@ -26,8 +29,9 @@ namespace bx::bench {
 // delay included.
 class TX11CaptureRun {
 public:
-    // peer: the path of bx_x11_peer; delayMs: the capture delay to run with (the default when none).
-    TX11CaptureRun(QString peer, std::optional<int> delayMs);
+    // peer: the path of bx_x11_peer; delayMs: the capture delay to run with (the default when none);
+    // view: the main window the core reports to (none: the core runs without one).
+    TX11CaptureRun(QString peer, std::optional<int> delayMs, shell::IMainView* view = nullptr);
     ~TX11CaptureRun();
     TX11CaptureRun(const TX11CaptureRun&) = delete;
     TX11CaptureRun& operator=(const TX11CaptureRun&) = delete;
@@ -38,11 +42,13 @@ public:
     // One copy of bytes as target; the milliseconds until the clip is listed, negative when it never was.
     double Measure(const QByteArray& bytes, const QString& target);
 
-    // The parts, for measurements that build on the running core (Relayfeed).
+    // The parts, for measurements that build on the running core (Relayfeed, Flashpick).
     platform::IDesktop& Desktop();
     platform::IMessageBoxes& Boxes();
     shell::TAppSettings& Settings();
     shell::TBrindlexCore& Core();
+    // The window titles that get their paste from the Edit menu (read with the settings).
+    const std::vector<std::string>& NoCtrlVList() const;
 
 private:
     struct Parts;

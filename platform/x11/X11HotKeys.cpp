@@ -151,16 +151,20 @@ bool X11HotKeys::UnregisterHotKey(HWND hwnd, int id) {
 void X11HotKeys::ProcessEvents() {
     if (!conn_)
         return;
-    bool mappingChanged = false;
-    while (XcbEvent e = conn_->NextEvent()) {
-        const std::uint8_t type = XcbConnection::EventType(*e);
-        if (type == XCB_KEY_PRESS)
-            OnKeyPress(*reinterpret_cast<const xcb_key_press_event_t*>(e.get()));
-        else if (type == XCB_MAPPING_NOTIFY)
-            mappingChanged = true;
+    // Loading the new map waits for the server's replies; a press that comes meanwhile stays in xcb's own
+    // queue, where the socket notifier never sees it, so the queue is read again after each load.
+    for (bool mappingChanged = true; mappingChanged;) {
+        mappingChanged = false;
+        while (XcbEvent e = conn_->NextEvent()) {
+            const std::uint8_t type = XcbConnection::EventType(*e);
+            if (type == XCB_KEY_PRESS)
+                OnKeyPress(*reinterpret_cast<const xcb_key_press_event_t*>(e.get()));
+            else if (type == XCB_MAPPING_NOTIFY)
+                mappingChanged = true;
+        }
+        if (mappingChanged)
+            OnMappingChanged();
     }
-    if (mappingChanged)
-        OnMappingChanged();
     if (conn_->HasError() && notifier_ && notifier_->isEnabled()) {
         notifier_->setEnabled(false); // the server is gone: the socket would wake us for ever
         LogMsg(LogErrors, "X11HotKeys", "The connection to the X server is lost");
