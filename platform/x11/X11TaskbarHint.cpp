@@ -13,7 +13,8 @@ std::vector<xcb_atom_t> Atoms(const XcbConnection::Property& property) {
     if (property.format != 32 || property.type != XCB_ATOM_ATOM)
         return atoms;
     atoms.resize(property.bytes.size() / sizeof(xcb_atom_t));
-    std::memcpy(atoms.data(), property.bytes.data(), atoms.size() * sizeof(xcb_atom_t));
+    if (!atoms.empty()) // an empty property has no bytes to copy from
+        std::memcpy(atoms.data(), property.bytes.data(), atoms.size() * sizeof(xcb_atom_t));
     return atoms;
 }
 
