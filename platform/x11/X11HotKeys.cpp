@@ -3,6 +3,8 @@
 #include "LogHook.h"
 #include "X11WindowActivation.h"
 
+#include <QMetaObject>
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -124,7 +126,9 @@ bool X11HotKeys::RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
     key.vk = vk;
     key.keycode = map_.KeycodeOfVk(static_cast<std::uint8_t>(vk));
     key.xModifiers = XModifiers(modifiers);
-    if (key.keycode == 0 || !Grab(key.keycode, key.xModifiers)) {
+    const bool grabbed = key.keycode != 0 && Grab(key.keycode, key.xModifiers);
+    ReadQueuedSoon();
+    if (!grabbed) {
         LogMsg(LogDetail, "X11HotKeys", "Hot key refused: " + std::to_string(modifiers) + "+" + std::to_string(vk));
         return false;
     }
@@ -210,8 +214,18 @@ bool X11HotKeys::ActivateForLastPress(std::uint64_t nativeWindow) {
     ProcessEvents(); // a press still waiting in the socket is the one being answered
     if (!conn_ || lastPressTime_ == 0 || nativeWindow == 0 || nativeWindow > 0xFFFFFFFFu)
         return false;
-    return X11WindowActivation::Activate(*conn_, static_cast<xcb_window_t>(nativeWindow),
-                                         X11WindowActivation::Source::Application, lastPressTime_);
+    const bool activated = X11WindowActivation::Activate(*conn_, static_cast<xcb_window_t>(nativeWindow),
+                                                         X11WindowActivation::Source::Application, lastPressTime_);
+    ReadQueuedSoon();
+    return activated;
+}
+
+void X11HotKeys::ReadQueuedSoon() {
+    // A round trip to the server (a checked grab, a window's attributes) leaves the events that came meanwhile
+    // in xcb's own queue, where the socket notifier never sees them: they are read once control is back in
+    // the event loop.
+    QMetaObject::invokeMethod(
+        &context_, [this] { ProcessEvents(); }, Qt::QueuedConnection);
 }
 
 } // namespace bx::platform::x11

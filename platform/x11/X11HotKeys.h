@@ -59,6 +59,8 @@ private:
     void Ungrab(xcb_keycode_t keycode, std::uint16_t xModifiers, std::uint16_t ignored,
                 const std::vector<std::uint16_t>& keep);
     void OnMappingChanged();
+    // Reads what a round trip left in xcb's queue, from the event loop.
+    void ReadQueuedSoon();
     void OnKeyPress(const xcb_key_press_event_t& e);
 
     IWindows& windows_;
