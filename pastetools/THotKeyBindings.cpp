@@ -66,6 +66,13 @@ bool THotKeyBindings::RegisterHotKeys(bool on) {
             desktop_.HotKeys().UnregisterHotKey(window_->Handle(), id);
         count_ = 0;
         ids_ = {};
+    } else if (!desktop_.HotKeys().Available()) {
+        // No window system to hold global keys (a run without a display): no combination is to blame, so
+        // nobody is asked to choose others.
+        count_ = 0;
+        ids_ = {};
+        LogMsg(LogErrors, "TfrmBX.RegisterHotKeys", "No global hot keys on this desktop");
+        failures = 1;
     } else {
         count_ = 0;
         ids_ = {};

@@ -17,6 +17,9 @@ class IHotKeys {
 public:
     virtual ~IHotKeys() = default;
 
+    // False when the desktop has no global hot keys at all (no window system to reach): nothing can be
+    // registered, and no combination is to blame.
+    virtual bool Available() const = 0;
     // False when the combination is taken (by this or another program).
     virtual bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) = 0;
     virtual bool UnregisterHotKey(HWND hwnd, int id) = 0;

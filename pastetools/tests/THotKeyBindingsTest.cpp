@@ -228,6 +228,16 @@ INSTANTIATE_TEST_SUITE_P(Rows, HotKeyRowTest,
                                            RowCase{"an empty list: nothing happens", 0, -1, true, -1}),
                          [](const ::testing::TestParamInfo<RowCase>& p) { return "Case" + std::to_string(p.index); });
 
+TEST_F(HotKeyTest, WithoutHotKeysOnTheDesktopNothingIsRegisteredAndNobodyIsAskedToChooseOthers) {
+    // A run without a display: four boxes asking for other combinations would be wrong, and modal.
+    desk.SimulatedHotKeys().SetAvailable(false);
+    StartWith(3);
+    EXPECT_EQ(hotKeys->HotKeyCount(), 0);
+    for (const Key key : {Key::HKActivate, Key::HKSelectNext, Key::HKSelectPrev, Key::HKFlashpick})
+        EXPECT_EQ(hotKeys->ID(key), 0);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST_F(HotKeyTest, WhileTheSettingsDialogIsOpenAPressIsOnlyReported) {
     StartWith(3);
     hotKeys->SettingsDialogOpen = true;

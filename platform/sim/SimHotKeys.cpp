@@ -10,7 +10,7 @@ bool SimHotKeys::IsRegistered(UINT modifiers, UINT vk) const {
 }
 
 bool SimHotKeys::RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
-    if (taken_.contains({modifiers, vk}) || !windows_.IsWindow(hwnd))
+    if (!available_ || taken_.contains({modifiers, vk}) || !windows_.IsWindow(hwnd))
         return false;
     auto existing = registered_.find({hwnd, id});
     if (IsRegistered(modifiers, vk) &&

@@ -17,11 +17,14 @@ class SimHotKeys : public IHotKeys {
 public:
     explicit SimHotKeys(IWindows& windows) : windows_(windows) {}
 
+    bool Available() const override { return available_; }
     bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) override;
     bool UnregisterHotKey(HWND hwnd, int id) override;
     // Logged with the number of the press it answers (Presses() at the time).
     bool ActivateForLastPress(std::uint64_t nativeWindow) override;
 
+    // A desktop without hot keys: every registration fails.
+    void SetAvailable(bool available) { available_ = available; }
     // Another program holds this combination: registering it fails.
     void TakeByOtherProgram(UINT modifiers, UINT vk) { taken_.insert({modifiers, vk}); }
     // Presses the combination; false when nobody registered it.
@@ -41,6 +44,7 @@ private:
     std::map<std::pair<HWND, int>, Combination> registered_;
     std::set<Combination> taken_;
     int presses_ = 0;
+    bool available_ = true;
     std::vector<Activation> activations_;
 };
 

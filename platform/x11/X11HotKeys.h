@@ -30,6 +30,8 @@ public:
     X11HotKeys(const X11HotKeys&) = delete;
     X11HotKeys& operator=(const X11HotKeys&) = delete;
 
+    // Without a display nothing can be registered.
+    bool Available() const override { return conn_ != nullptr; }
     bool RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) override;
     bool UnregisterHotKey(HWND hwnd, int id) override;
     // A _NET_ACTIVE_WINDOW request (source: the application) carrying the server time of the last press,
