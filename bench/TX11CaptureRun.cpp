@@ -41,15 +41,15 @@ struct TX11CaptureRun::Parts {
     bool loaded = false;
 };
 
-namespace {
-
-void RunEventsFor(int ms, const std::function<bool()>& until) {
+bool TX11CaptureRun::RunEventsUntil(int ms, const std::function<bool()>& until) {
     const QDeadlineTimer deadline(ms);
-    while (!until() && !deadline.hasExpired())
+    while (!until()) {
+        if (deadline.hasExpired())
+            return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
 }
-
-} // namespace
 
 TX11CaptureRun::TX11CaptureRun(QString peer, std::optional<int> delayMs, shell::IMainView* view)
     : peer_(std::move(peer)) {
@@ -73,7 +73,7 @@ TX11CaptureRun::TX11CaptureRun(QString peer, std::optional<int> delayMs, shell::
     p.onListed = p.core->ClipList().RowInserted.Subscribe([&p](std::size_t) { p.listed = Clock::now(); });
     p.core->SetStartupDelay(0);
     p.core->Startup({});
-    RunEventsFor(10000, [&p] { return p.loaded; });
+    RunEventsUntil(10000, [&p] { return p.loaded; });
 }
 
 TX11CaptureRun::~TX11CaptureRun() = default;
@@ -116,14 +116,14 @@ double TX11CaptureRun::Measure(const QByteArray& bytes, const QString& target) {
         out.write(bytes);
     }
     // What the last copy left behind settles first.
-    RunEventsFor(300, [] { return false; });
+    RunEventsUntil(300, [] { return false; });
     p.listed.reset();
     QProcess owner;
     owner.start(peer_, {"own", "--stamp", target + "=" + file});
     if (!owner.waitForStarted(5000))
         return -1;
     QByteArray said;
-    RunEventsFor(10000, [&] {
+    RunEventsUntil(10000, [&] {
         said += owner.readAllStandardOutput();
         return p.listed.has_value() && said.contains('\n');
     });

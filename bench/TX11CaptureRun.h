@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ public:
     int DelayMs() const;
     // One copy of bytes as target; the milliseconds until the clip is listed, negative when it never was.
     double Measure(const QByteArray& bytes, const QString& target);
+
+    // Runs the event loop until the condition holds (true) or ms milliseconds have passed (false).
+    static bool RunEventsUntil(int ms, const std::function<bool()>& until);
 
     // The parts, for measurements that build on the running core (Relayfeed, Flashpick).
     platform::IDesktop& Desktop();

@@ -32,16 +32,6 @@ namespace {
 
 constexpr int StepMs = 5000;
 
-bool RunEventsUntil(int ms, const std::function<bool()>& until) {
-    const QDeadlineTimer deadline(ms);
-    while (!until()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
-
 double MsSince(TX11FlashpickRun::Clock::time_point start, TX11FlashpickRun::Clock::time_point end) {
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
@@ -93,7 +83,7 @@ TX11FlashpickRun::TX11FlashpickRun(const QString& peer, const QString& textWindo
 
     // The window as at a start, then the user's editor in front of it.
     window_->show();
-    if (!RunEventsUntil(
+    if (!TX11CaptureRun::RunEventsUntil(
             StepMs, [this] { return window_->windowHandle() != nullptr && window_->windowHandle()->isExposed(); })) {
         Fail("the main window was not shown");
         return;
@@ -105,7 +95,7 @@ TX11FlashpickRun::TX11FlashpickRun(const QString& peer, const QString& textWindo
         return;
     }
     editorWindow_ = window.toUInt();
-    if (!RunEventsUntil(StepMs, [this] { return TargetFocused() && !window_->isActiveWindow(); }))
+    if (!TX11CaptureRun::RunEventsUntil(StepMs, [this] { return TargetFocused() && !window_->isActiveWindow(); }))
         Fail("the text window did not come up in front");
 }
 
@@ -163,7 +153,7 @@ bool TX11FlashpickRun::PickListFocused() const {
 }
 
 bool TX11FlashpickRun::EditorSays(const QByteArray& line, int ms, QByteArray* rest) {
-    return RunEventsUntil(ms, [&] {
+    return TX11CaptureRun::RunEventsUntil(ms, [&] {
         editorSaid_ += editor_.readAllStandardOutput();
         for (qsizetype end = editorSaid_.indexOf('\n', editorSeen_); end >= 0;
              end = editorSaid_.indexOf('\n', editorSeen_)) {
@@ -211,7 +201,7 @@ double TX11FlashpickRun::Show() {
     keys.KeyEvent('Q', 0, KEYEVENTF_KEYUP);
     keys.KeyEvent(platform::VK_CONTROL, 0, KEYEVENTF_KEYUP);
     keys.KeyEvent(platform::VK_SHIFT, 0, KEYEVENTF_KEYUP);
-    const bool drawn = RunEventsUntil(StepMs, [this] { return painted_.has_value(); });
+    const bool drawn = TX11CaptureRun::RunEventsUntil(StepMs, [this] { return painted_.has_value(); });
     awaitingPaint_ = false;
     if (!drawn) {
         Fail("the pick list was not drawn within 5 s of the Flashpick key (heard " + std::to_string(keysHeard_) +
@@ -219,7 +209,7 @@ double TX11FlashpickRun::Show() {
         return -1;
     }
     // The keys that follow go to the pick list.
-    if (!RunEventsUntil(StepMs, [this] { return PickListFocused(); })) {
+    if (!TX11CaptureRun::RunEventsUntil(StepMs, [this] { return PickListFocused(); })) {
         Fail("the pick list did not get the keyboard focus");
         return -1;
     }
@@ -230,12 +220,13 @@ bool TX11FlashpickRun::Escape() {
     if (!failure_.empty())
         return false;
     Press(platform::VK_ESCAPE);
-    if (!RunEventsUntil(StepMs, [this] { return !flashpick_->FPActive(); }))
+    if (!TX11CaptureRun::RunEventsUntil(StepMs, [this] { return !flashpick_->FPActive(); }))
         return Fail("Escape did not end Flashpick");
     // The program has seen its window lose the focus too: Qt reports that 100 ms late, and a Flashpick
     // key pressed before leaves the window with the X focus but without an active window in Qt (the pick
     // list would not get the keys).
-    if (!RunEventsUntil(StepMs, [this] { return TargetFocused() && QGuiApplication::focusWindow() == nullptr; }))
+    if (!TX11CaptureRun::RunEventsUntil(
+            StepMs, [this] { return TargetFocused() && QGuiApplication::focusWindow() == nullptr; }))
         return Fail("Escape did not give the text window the focus");
     return true;
 }
@@ -248,7 +239,8 @@ TX11FlashpickRun::Paste TX11FlashpickRun::PasteNextRow() {
     const clipstore::TClipObj* before = core.CurrentClip();
     const bool focused = PickListFocused();
     Press(platform::VK_DOWN);
-    if (!RunEventsUntil(StepMs, [&] { return core.CurrentClip() != before && core.CurrentClip() != nullptr; })) {
+    if (!TX11CaptureRun::RunEventsUntil(
+            StepMs, [&] { return core.CurrentClip() != before && core.CurrentClip() != nullptr; })) {
         Fail(std::string("Down in the pick list did not select the next clip (row ") +
              std::to_string(core.ClipList().RowOf(core.CurrentClip())) + (focused ? ", focused)" : ", not focused)"));
         return result;
@@ -261,7 +253,7 @@ TX11FlashpickRun::Paste TX11FlashpickRun::PasteNextRow() {
     const Clock::time_point entered = Clock::now();
     Press(platform::VK_RETURN);
     std::optional<Clock::time_point> done;
-    if (!RunEventsUntil(StepMs, [&] {
+    if (!TX11CaptureRun::RunEventsUntil(StepMs, [&] {
             if (!done && !flashpick_->FPActive())
                 done = Clock::now();
             return keyboard_->Stamp().has_value() && done.has_value();

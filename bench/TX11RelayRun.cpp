@@ -20,19 +20,7 @@ using Clock = std::chrono::steady_clock;
 using pastetools::TRelayfeed;
 using TRFState = shell::TBrindlexCore::TRFState;
 
-namespace {
-
-bool RunEventsUntil(int ms, const std::function<bool()>& until) {
-    const QDeadlineTimer deadline(ms);
-    while (!until()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
-
-} // namespace
+namespace {} // namespace
 
 TX11RelayRun::TX11RelayRun(TX11CaptureRun& run, QString peer)
     : run_(run), peer_(std::move(peer)),
@@ -49,7 +37,7 @@ double TX11RelayRun::Paste(const QString& target) {
     if (!paste.waitForStarted(5000))
         return -1;
     QByteArray data;
-    RunEventsUntil(10000, [&] {
+    TX11CaptureRun::RunEventsUntil(10000, [&] {
         data += paste.readAllStandardOutput();
         return paste.state() == QProcess::NotRunning;
     });
@@ -74,7 +62,7 @@ TX11RelayRun::Result TX11RelayRun::Measure(const std::vector<QByteArray>& copies
     shell::TClipListModel& list = core.ClipList();
     const std::size_t first = copies.size() - 1; // the newest copy is row 0
     list.SetSelection({first}, static_cast<int>(first));
-    if (!RunEventsUntil(5000, [&] { return core.CurrentClip() == list.Clip(first); })) {
+    if (!TX11CaptureRun::RunEventsUntil(5000, [&] { return core.CurrentClip() == list.Clip(first); })) {
         result.Failure = "the first clip was not selected";
         return result;
     }
@@ -102,7 +90,7 @@ TX11RelayRun::Result TX11RelayRun::Measure(const std::vector<QByteArray>& copies
         relay_->AdvanceNextItem();
         result.ArmMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         // What the new ownership brings (the server's echo) passes before the next paste.
-        RunEventsUntil(50, [] { return false; });
+        TX11CaptureRun::RunEventsUntil(50, [] { return false; });
     }
     if (core.RFState() != TRFState::Idle)
         result.Failure = "the run did not end after its last clip";
