@@ -97,13 +97,18 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     // setting).
     {TrayShowMainMenu, "mnuSTShowMainMenu", "Show Main Menu", nullptr, nullptr, nullptr, true, Enable::Always,
      [](TfrmBX& window, bool) { window.ToggleMainMenu(); }},
+    // The autostart entry of the desktop (the window sets the mark from it).
+    {StartWithSession, "mnuStartWithSession", "&Start With The Session", nullptr, nullptr,
+     "Start Brindlex when you log in", true, Enable::Always, [](TfrmBX& window, bool on) { window.SetAutostart(on); }},
 };
 
 // The main menu.
 const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
     {"&File", {ExitProgram}},
     {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
-    {"&Config", {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide}},
+    {"&Config",
+     {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
+      StartWithSession}},
     {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates}},
 };
 

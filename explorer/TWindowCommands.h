@@ -55,6 +55,7 @@ public:
         StatusBarTack,
         ShowFPAlternates,
         TrayShowMainMenu,
+        StartWithSession,
         CommandCount
     };
     // When a command is enabled.

@@ -3,6 +3,7 @@
 #include "IDesktop.h"
 #include "StatusLevels.h"
 #include "TAppSettings.h"
+#include "TAutostart.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
 #include "TClipListModel.h"
@@ -213,6 +214,12 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         return;
     }
     tray_->SetCore(core_);
+    {
+        // The mark shows the desktop's entry as it is; setting it writes nothing.
+        QAction* autostart = commands_->Action(TWindowCommands::StartWithSession);
+        const QSignalBlocker block(autostart);
+        autostart->setChecked(shell::TAutostart(core_->Settings().Dirs()).Enabled());
+    }
     // Back from the tray, a shrunk strip expands.
     coreSubscriptions_.push_back(tray_->CameBack.Subscribe([this] { ExpandIfShrunk(); }));
     shell::TAppSettings& settings = core_->Settings();
@@ -446,6 +453,22 @@ void TfrmBX::SetFlashpick(pastetools::TFlashpick* flashpick) {
     fpPanel_->ShowLockButton(false, false);
     commands_->Action(TWindowCommands::ShowFPAlternates)->setChecked(core_->Settings().ShowFPAlternates);
     fpWindow_ = std::make_unique<TFlashpickWindow>(*this, *fpPanel_, *flashpick_);
+}
+
+void TfrmBX::SetAutostart(bool on) {
+    if (core_ == nullptr)
+        return;
+    const shell::TAutostart autostart(core_->Settings().Dirs());
+    std::string error;
+    if (!autostart.SetEnabled(on, &error)) {
+        const TNotOnTop below(*this);
+        core_->Boxes().MessageBox("The session's autostart entry could not be " +
+                                      std::string(on ? "written" : "removed") + ":\n" + error,
+                                  "Brindlex", platform::MsgType::Error, platform::MsgButtons::Ok);
+    }
+    QAction* action = commands_->Action(TWindowCommands::StartWithSession);
+    const QSignalBlocker block(action);
+    action->setChecked(autostart.Enabled());
 }
 
 void TfrmBX::ShowFPAlternatesClick() {

@@ -82,6 +82,9 @@ public:
     // Flashpick, which shows its pick layout in this window (after SetCore; nullptr: none; do that before
     // it or the core goes).
     void SetFlashpick(pastetools::TFlashpick* flashpick);
+    // The Config menu's "&Start With The Session": writes or removes the desktop's autostart entry; a failure
+    // is told and the mark shows the entry's state.
+    void SetAutostart(bool on);
     // Ctrl+F11: the alternate list in Flashpick's pick layout on or off.
     void ShowFPAlternatesClick();
     TFlashpickPanel* FlashpickPanel() const { return fpPanel_; }

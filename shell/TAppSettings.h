@@ -254,6 +254,10 @@ private:
 
     platform::IRegistry& registry_;
     const platform::IUserDirs& dirs_;
+
+public:
+    // The user's folders the settings were read with.
+    const platform::IUserDirs& Dirs() const { return dirs_; }
     platform::IMessageBoxes& boxes_;
     platform::IDataFolderDialog& folderDialog_;
     clipstore::TDataSourceList& dataSourceList_;

@@ -152,6 +152,7 @@ public:
     TClipListModel& ClipList() { return clipList_; }
     TCollectionTree& Tree() { return tree_; }
     TAppSettings& Settings() { return settings_; }
+    platform::IMessageBoxes& Boxes() { return boxes_; }
     IMainView* View() const { return view_; }
     platform::HWND Handle() const;
     // The parts the core is made of.

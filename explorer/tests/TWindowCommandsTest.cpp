@@ -15,6 +15,8 @@
 #include <QSplitter>
 #include <QToolButton>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,8 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&Config", "&Always On Top", "", true},
         {"&Config", "&Normal Window", "", true},
         {"&Config", "Auto Hide When Not Focused", "", true},
+        {"&Config", "", "", false},
+        {"&Config", "&Start With The Session", "", true},
         {"&View", "Expand Preview Window", "Ctrl+Shift+X", true},
         {"&View", "", "", false},
         {"&View", "Brindlex Explorer", "Ctrl+E", true},
@@ -181,6 +185,26 @@ TEST_F(RelayfeedCommandsTest, TheEntriesAndButtonsStartAndStopTheRunAndShowItsDi
     downButton->click();
     shows(Dir::None);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
+}
+
+TEST_F(WindowCommandsTest, StartWithTheSessionWritesAndRemovesTheDesktopsAutostartEntry) {
+    StartWindow();
+    const std::string entry = root + "config/autostart/io.github.quorvanti.Brindlex.desktop";
+    QAction* action = window->Commands()->Action(Commands::StartWithSession);
+    EXPECT_FALSE(action->isChecked());
+    action->trigger();
+    EXPECT_TRUE(action->isChecked());
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    action->trigger();
+    EXPECT_FALSE(action->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    // A folder that cannot be made: the user is told and the mark stays off.
+    std::filesystem::remove_all(root + "config");
+    std::ofstream(root + "config") << "a file where the folder would be";
+    action->trigger();
+    EXPECT_FALSE(action->isChecked());
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes().front().type, platform::MsgType::Error);
 }
 
 } // namespace

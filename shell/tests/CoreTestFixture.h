@@ -66,6 +66,9 @@ protected:
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
         dirs.Environment["XDG_DATA_HOME"] = root + "share";
+        // What the program writes among the user's settings (the session's autostart entry) stays in the test's
+        // folder too.
+        dirs.Environment["XDG_CONFIG_HOME"] = root + "config";
         settings = std::make_unique<TAppSettings>(desk.Registry(), dirs, boxes, folderDialog, sources, noCtrlV);
         settings->UseDefaultDataDirWithoutAsking = true;
         settings->ReadSettings({});
