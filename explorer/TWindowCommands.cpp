@@ -100,6 +100,8 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     // The autostart entry of the desktop (the window sets the mark from it).
     {StartWithSession, "mnuStartWithSession", "&Start With The Session", nullptr, nullptr,
      "Start Brindlex when you log in", true, Enable::Always, [](TfrmBX& window, bool on) { window.SetAutostart(on); }},
+    {About, "mnuAbout", "&About Brindlex", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { window.ShowAbout(); }},
 };
 
 // The main menu.
@@ -110,6 +112,7 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
     {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates}},
+    {"&Help", {About}},
 };
 
 TWindowCommands::TWindowCommands(TfrmBX& window) : QObject(&window), window_(window) {

@@ -56,6 +56,7 @@ public:
         ShowFPAlternates,
         TrayShowMainMenu,
         StartWithSession,
+        About,
         CommandCount
     };
     // When a command is enabled.

@@ -25,6 +25,7 @@
 #include "TWindowCommands.h"
 #include "TWindowGuard.h"
 #include "TWindowModesControl.h"
+#include "TfrmAbout.h"
 #include "TfrmFilter.h"
 
 #include <QAction>
@@ -469,6 +470,18 @@ void TfrmBX::SetAutostart(bool on) {
     QAction* action = commands_->Action(TWindowCommands::StartWithSession);
     const QSignalBlocker block(action);
     action->setChecked(autostart.Enabled());
+}
+
+void TfrmBX::ShowAbout() {
+    if (core_ == nullptr)
+        return;
+    const shell::TAboutInfo info =
+        shell::TAboutInfo::Gather(core_->MasterList(), core_->Settings().DataSources(), core_->Settings().Edits);
+    TfrmAbout dialog(info, this);
+    if (BeforeDialog)
+        BeforeDialog(dialog);
+    const TNotOnTop below(*this);
+    dialog.exec();
 }
 
 void TfrmBX::ShowFPAlternatesClick() {

@@ -85,6 +85,8 @@ public:
     // The Config menu's "&Start With The Session": writes or removes the desktop's autostart entry; a failure
     // is told and the mark shows the entry's state.
     void SetAutostart(bool on);
+    // The About box (Help menu).
+    void ShowAbout();
     // Ctrl+F11: the alternate list in Flashpick's pick layout on or off.
     void ShowFPAlternatesClick();
     TFlashpickPanel* FlashpickPanel() const { return fpPanel_; }

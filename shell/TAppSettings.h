@@ -258,6 +258,8 @@ private:
 public:
     // The user's folders the settings were read with.
     const platform::IUserDirs& Dirs() const { return dirs_; }
+    // The data sources the settings name.
+    const clipstore::TDataSourceList& DataSources() const { return dataSourceList_; }
     platform::IMessageBoxes& boxes_;
     platform::IDataFolderDialog& folderDialog_;
     clipstore::TDataSourceList& dataSourceList_;

@@ -1,14 +1,17 @@
 // The explorer window's commands: the main menu as users know it (texts, mnemonics, shortcuts), and the
 // toolbar's and the preview pane's buttons, which are the same commands as the menu entries.
+#include "BrindlexVersion.h"
 #include "CoreTestFixture.h"
 #include "ExplorerWindowFixture.h"
 
 #include "TRelayfeed.h"
 #include "TWindowCommands.h"
+#include "TfrmAbout.h"
 #include "TfrmBX.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -56,6 +59,7 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&View", "Show Main Menu When In Traditional View", "", true},
         {"&View", "", "", false},
         {"&View", "Show Alternate Collections in Flashpick", "Ctrl+F11", true},
+        {"&Help", "&About Brindlex", "", false},
     };
     std::vector<Entry> shown;
     for (QAction* menu : window->menuBar()->actions())
@@ -205,6 +209,20 @@ TEST_F(WindowCommandsTest, StartWithTheSessionWritesAndRemovesTheDesktopsAutosta
     EXPECT_FALSE(action->isChecked());
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes().front().type, platform::MsgType::Error);
+}
+
+TEST_F(WindowCommandsTest, AboutShowsTheVersionAndTheDataFolder) {
+    StartWindow();
+    QString shown;
+    window->BeforeDialog = [&](QDialog& dialog) {
+        auto* about = qobject_cast<TfrmAbout*>(&dialog);
+        ASSERT_NE(about, nullptr);
+        shown = about->Text()->text();
+        QMetaObject::invokeMethod(&dialog, &QDialog::accept, Qt::QueuedConnection);
+    };
+    window->Commands()->Action(Commands::About)->trigger();
+    EXPECT_TRUE(shown.startsWith(QString("Brindlex ") + platform::BrindlexVersion)) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromStdString(sources.Source(0)->Directory))) << shown.toStdString();
 }
 
 } // namespace
