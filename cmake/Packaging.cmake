@@ -14,5 +14,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quorvanti Development <brindlex@quorvanti.i
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not a linked library but needed to open a window on X11; Debian only recommends it with Qt Gui.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS sound-theme-freedesktop)
 set(CPACK_GENERATOR DEB)
 include(CPack)
