@@ -1,0 +1,22 @@
+# cmake -DTOOL=<program> [-DTOOL_ARGS=a;b] -P RunValidator.cmake FILE...
+# Runs the validator on every file; prints "SKIPPED:" (ctest counts the test as skipped) when the tool is
+# not installed.
+if(NOT TOOL OR TOOL MATCHES "-NOTFOUND$")
+    message("SKIPPED: the validator is not installed")
+    return()
+endif()
+set(files)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE 0 ${last})
+    if(CMAKE_ARGV${i} STREQUAL "-P")
+        math(EXPR first "${i} + 2")
+    endif()
+endforeach()
+foreach(i RANGE ${first} ${last})
+    list(APPEND files "${CMAKE_ARGV${i}}")
+endforeach()
+execute_process(COMMAND ${TOOL} ${TOOL_ARGS} ${files} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+message("${out}")
+if(NOT rc EQUAL 0 OR out MATCHES "(error|warning):")
+    message(FATAL_ERROR "${TOOL} failed (${rc})")
+endif()
