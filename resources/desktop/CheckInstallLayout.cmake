@@ -10,7 +10,6 @@ endif()
 set(expected
     bin/brindlex
     share/applications/${APP_ID}.desktop
-    share/brindlex/${APP_ID}-autostart.desktop
     share/doc/brindlex/LICENSE
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
     share/man/man1/brindlex.1
