@@ -182,5 +182,16 @@ TEST(HelpPageTest, TheAddressIsEscapedForTheRefreshAndTheLink) {
     EXPECT_EQ(page.find("b=\"2"), std::string::npos) << page;
 }
 
+TEST(HelpTopicsTest, EveryTopicHasItsSectionInTheManual) {
+    const std::string manual = Read(std::string(BX_MANUAL_DIR) + "index.html");
+    ASSERT_FALSE(manual.empty());
+    EXPECT_NE(manual.find("id=\"contents\""), std::string::npos);
+    for (const THelpTopics::TTopic& topic : THelpTopics::Table()) {
+        SCOPED_TRACE(topic.Context);
+        EXPECT_NE(manual.find("id=\"" + std::string(topic.Anchor) + "\""), std::string::npos) << topic.Anchor;
+        EXPECT_EQ(THelpTopics::Anchor(topic.Context), topic.Anchor);
+    }
+}
+
 } // namespace
 } // namespace bx::shell
