@@ -1,20 +1,18 @@
 #include "THelpTopics.h"
 
-#include <array>
-
 namespace bx::shell {
 
 namespace {
 
 // One row per help context; the anchors are the ids of the manual's sections.
-constexpr std::array<THelpTopics::TTopic, 6> Topics = {{
+constexpr THelpTopics::TTopic Topics[] = {
     {THelpTopics::TraditionalView, "traditional-view"},
     {THelpTopics::Preferences, "settings"},
     {THelpTopics::ExplorerView, "explorer-view"},
     {THelpTopics::Flashpick, "flashpick"},
     {THelpTopics::CaseButton, "editing"},
     {THelpTopics::FlashpickList, "flashpick-list"},
-}};
+};
 
 } // namespace
 

@@ -9,7 +9,7 @@ namespace bx::shell {
 // manual that answers it. A help context that has no row opens the manual's contents.
 //
 // A new topic: a constant below, a row in the table (THelpTopics.cpp) and a section with that id in
-// resources/manual/index.html (the manual_anchors test checks that it exists).
+// resources/manual/index.html (bx_shell_tests checks that every row's section exists).
 class THelpTopics {
 public:
     struct TTopic {
@@ -21,6 +21,7 @@ public:
     static constexpr int Contents = 0;
     static constexpr int TraditionalView = 30;
     static constexpr int Preferences = 70;
+    static constexpr int Find = 148; // the Find dialog's, when it comes: its row and section then
     static constexpr int ExplorerView = 163;
     static constexpr int Flashpick = 500; // Flashpick's help button
     static constexpr int CaseButton = 508;
