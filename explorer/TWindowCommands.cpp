@@ -6,6 +6,7 @@
 #include "TPreviewPane.h"
 #include "TRelayfeed.h"
 #include "TTrayIcon.h"
+#include "TWindowHelp.h"
 #include "TfrmBX.h"
 
 #include <QAction>
@@ -100,6 +101,9 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     // The autostart entry of the desktop (the window sets the mark from it).
     {StartWithSession, "mnuStartWithSession", "&Start With The Session", nullptr, nullptr,
      "Start Brindlex when you log in", true, Enable::Always, [](TfrmBX& window, bool on) { window.SetAutostart(on); }},
+    // The topic of the window's help context in the user manual.
+    {Help, "mnuHelp", "&Help", nullptr, "F1", "Help", false, Enable::Always,
+     [](TfrmBX& window, bool) { window.Help()->ShowWindowTopic(); }},
     {About, "mnuAbout", "&About Brindlex", nullptr, nullptr, nullptr, false, Enable::Always,
      [](TfrmBX& window, bool) { window.ShowAbout(); }},
 };
@@ -112,7 +116,7 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
     {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates}},
-    {"&Help", {About}},
+    {"&Help", {Help, Separator, About}},
 };
 
 TWindowCommands::TWindowCommands(TfrmBX& window) : QObject(&window), window_(window) {

@@ -56,6 +56,7 @@ public:
         ShowFPAlternates,
         TrayShowMainMenu,
         StartWithSession,
+        Help,
         About,
         CommandCount
     };

@@ -11,6 +11,7 @@
 #include "THintFilter.h"
 #include "TImages.h"
 #include "TWindowCommands.h"
+#include "TWindowHelp.h"
 #include "TfrmBX.h"
 
 #include <QAction>
@@ -57,6 +58,9 @@ void TWindowModesControl::Connect(const TWindowLayout::Parts& parts) {
         connect(part, &QWidget::customContextMenuRequested, this, [this, part](const QPoint& pos) {
             QMenu menu(&window_);
             window_.commands_->FillWindowMenu(menu);
+            menu.addSeparator();
+            QWidget* child = part->childAt(pos);
+            window_.Help()->AddWhatsThis(menu, child != nullptr ? child : part);
             menu.exec(part->mapToGlobal(pos));
         });
     }
@@ -120,6 +124,8 @@ void TWindowModesControl::Apply(const shell::TLayoutPlan& plan) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     layout_.Apply(plan, modes_->SelectItemWidth(window_.dropDownBar_->Button()->width()));
+    window_.Help()->SetWindowContext(plan.ExplorerView ? shell::THelpTopics::ExplorerView
+                                                       : shell::THelpTopics::TraditionalView);
     hints_->SetQuiet(window_.lvClips_, plan.DroppedDown);
     if (plan.FocusList)
         window_.lvClips_->setFocus();

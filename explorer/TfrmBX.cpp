@@ -24,6 +24,7 @@
 #include "TTrayIcon.h"
 #include "TWindowCommands.h"
 #include "TWindowGuard.h"
+#include "TWindowHelp.h"
 #include "TWindowModesControl.h"
 #include "TfrmAbout.h"
 #include "TfrmFilter.h"
@@ -58,6 +59,7 @@ private:
 TfrmBX::TfrmBX() {
     setObjectName("frmBX");
     setWindowTitle("Brindlex");
+    help_ = new TWindowHelp(*this);
     commands_ = new TWindowCommands(*this);
     BuildWidgets();
     BuildBars();
@@ -209,6 +211,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     }
     core_ = core;
     desktop_ = desktop;
+    help_->SetCore(core_, desktop_);
     if (core_ == nullptr || desktop_ == nullptr) {
         core_ = nullptr;
         tray_->SetCore(nullptr);
@@ -447,6 +450,7 @@ void TfrmBX::SetFlashpick(pastetools::TFlashpick* flashpick) {
         addToolBarBreak(Qt::TopToolBarArea);
         addToolBar(Qt::TopToolBarArea, fpPanel_->Toolbar3());
         status_->AddButton(fpPanel_->LockButton());
+        ConnectFlashpickHelp();
     }
     fpPanel_->Attach(flashpick_, core_);
     fpPanel_->ShowFPPanel(false);
@@ -454,6 +458,15 @@ void TfrmBX::SetFlashpick(pastetools::TFlashpick* flashpick) {
     fpPanel_->ShowLockButton(false, false);
     commands_->Action(TWindowCommands::ShowFPAlternates)->setChecked(core_->Settings().ShowFPAlternates);
     fpWindow_ = std::make_unique<TFlashpickWindow>(*this, *fpPanel_, *flashpick_);
+}
+
+void TfrmBX::ConnectFlashpickHelp() {
+    connect(fpPanel_, &TFlashpickPanel::HelpRequested, this,
+            [this] { Guard([this] { help_->ShowTopic(shell::THelpTopics::Flashpick); }); });
+    TWindowHelp::SetContext(*fpPanel_->Toolbar3(), shell::THelpTopics::Flashpick);
+    TWindowHelp::SetContext(*fpPanel_->List(), shell::THelpTopics::FlashpickList);
+    help_->GiveWhatsThisMenu(*fpPanel_->Toolbar3());
+    help_->GiveWhatsThisMenu(*fpPanel_->List());
 }
 
 void TfrmBX::SetAutostart(bool on) {

@@ -56,6 +56,7 @@ class TSelectItemBar;
 class TStatusLine;
 class TTrayIcon;
 class TWindowCommands;
+class TWindowHelp;
 
 // The main window, in one of two views. The traditional view is a strip: the toolbar above the one-line bar
 // that names the current clip, with the arrow button that drops the clip list (and the preview below it)
@@ -191,6 +192,8 @@ public:
     TWindowCommands* Commands() const { return commands_; }
     // The notification-area icon, auto-capture and where the window goes when put away.
     TTrayIcon* Tray() const { return tray_; }
+    // Help: the manual's topics for the window and its controls.
+    TWindowHelp* Help() const { return help_; }
     QTreeView* Tree() const { return tvCollections_; }
     QTableView* List() const;
     QTabWidget* Pane() const { return pane_->Tabs(); }
@@ -235,6 +238,8 @@ private:
     void BuildBars();
     // The view switch as the user asks for it (button, menu, Ctrl+E): it ends Flashpick first.
     void ExplorerClick();
+    // The pick layout's help button and "What's This?" on its list.
+    void ConnectFlashpickHelp();
 
     void ConnectPane();
     void OnListReset();
@@ -263,6 +268,7 @@ private:
 
     TWindowCommands* commands_ = nullptr;
     TTrayIcon* tray_ = nullptr;
+    TWindowHelp* help_ = nullptr;
     std::unique_ptr<TStatusLine> status_;
     QSplitter* Splitter1_ = nullptr;
     QSplitter* splitter2_ = nullptr;

@@ -73,6 +73,7 @@ TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
                                                "Select &Previous Item (Up)",
                                                "Select &Next Item (Down)",
                                                "",
+                                               "&Help",
                                                "E&xit Program (Shut Down)"};
     std::vector<std::string> shown;
     for (const QAction* entry : tray->Menu()->actions())

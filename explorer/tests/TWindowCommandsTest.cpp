@@ -59,6 +59,8 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&View", "Show Main Menu When In Traditional View", "", true},
         {"&View", "", "", false},
         {"&View", "Show Alternate Collections in Flashpick", "Ctrl+F11", true},
+        {"&Help", "&Help", "F1", false},
+        {"&Help", "", "", false},
         {"&Help", "&About Brindlex", "", false},
     };
     std::vector<Entry> shown;

@@ -11,6 +11,8 @@ set(expected
     bin/brindlex
     share/applications/${APP_ID}.desktop
     share/doc/brindlex/LICENSE
+    share/doc/brindlex/manual/index.html
+    share/doc/brindlex/manual/manual.css
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
     share/man/man1/brindlex.1
     share/metainfo/${APP_ID}.metainfo.xml)
