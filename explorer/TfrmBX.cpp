@@ -535,10 +535,13 @@ void TfrmBX::changeEvent(QEvent* event) {
 void TfrmBX::OnWindowChange(QEvent* event) {
     if (modes_ != nullptr)
         modes_->OnStateChange(event);
-    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) &&
-        treeModel_ != nullptr)
+    if (event->type() == QEvent::PaletteChange && treeModel_ != nullptr && core_ != nullptr) {
         // The window hears of a new palette before its parts: the tree's colours come from the window's.
         treeModel_->SetDivertColor(TThemeColors(palette()).DivertingCollection());
+        // The collection button is drawn on the button face.
+        if (const clipstore::TClipColl* shown = core_->ClipList().Coll(); shown != nullptr)
+            commands_->ShowCollectionImage(shown->ImageIndex);
+    }
     if (event->type() == QEvent::WindowStateChange && pane_->Stale() && isVisible() && !isMinimized())
         UpdateMagView();
     if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)

@@ -70,7 +70,30 @@ class Canvas:
             return c
         self.fill(inside, color)
 
+    def halo(self, width=0.7, color=(255, 255, 255, 120)):
+        """Puts a light rim on the transparent pixels around dark parts, so that outlines read on a dark
+        toolbar as well as on a light one (on a light background the rim is hardly seen)."""
+        W, H = self.w * SS, self.h * SS
+        r = max(1, int(round(width * self.scale * SS)))
+        dark = [[a > 0 and (0.299 * cr + 0.587 * cg + 0.114 * cb) < 115 for (cr, cg, cb, a) in row]
+                for row in self.px]
+        # A square dilation of the dark parts: along the rows, then along the columns.
+        across = []
+        for row in dark:
+            prefix = [0]
+            for v in row:
+                prefix.append(prefix[-1] + v)
+            across.append([prefix[min(W, x + r + 1)] - prefix[max(0, x - r)] > 0 for x in range(W)])
+        for x in range(W):
+            prefix = [0]
+            for y in range(H):
+                prefix.append(prefix[-1] + across[y][x])
+            for y in range(H):
+                if self.px[y][x][3] == 0 and prefix[min(H, y + r + 1)] - prefix[max(0, y - r)] > 0:
+                    self.px[y][x] = color
+
     def png(self):
+        self.halo()
         rows = []
         for y in range(self.h):
             row = bytearray([0])

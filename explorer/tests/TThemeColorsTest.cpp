@@ -9,46 +9,23 @@
 #include "TPreviewPane.h"
 #include "TSelectItemBar.h"
 #include "TThemeColors.h"
+#include "TestPalettes.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QStatusBar>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace bx::explorer {
 namespace {
 
 using clipstore::TClipColl;
 
-QPalette DarkPalette() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor("#2b2b2b"));
-    p.setColor(QPalette::WindowText, QColor("#e0e0e0"));
-    p.setColor(QPalette::Base, QColor("#1e1e1e"));
-    p.setColor(QPalette::AlternateBase, QColor("#262626"));
-    p.setColor(QPalette::Text, QColor("#e0e0e0"));
-    p.setColor(QPalette::PlaceholderText, QColor(224, 224, 224, 128));
-    p.setColor(QPalette::Button, QColor("#353535"));
-    p.setColor(QPalette::ButtonText, QColor("#e0e0e0"));
-    p.setColor(QPalette::Highlight, QColor("#2a82da"));
-    p.setColor(QPalette::HighlightedText, QColor("#ffffff"));
-    p.setColor(QPalette::Link, QColor("#2a82da"));
-    p.setColor(QPalette::ToolTipBase, QColor("#2b2b2b"));
-    p.setColor(QPalette::ToolTipText, QColor("#e0e0e0"));
-    return p;
-}
-
-QPalette LightPalette() {
-    const std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
-    return fusion->standardPalette();
-}
+using test::DarkPalette;
+using test::LightPalette;
 
 // The colour of a picture that stands out most from its background: a large bold text's solid strokes.
 QColor Strongest(const QImage& image, const QColor& background) {
