@@ -1,9 +1,10 @@
 // The window's colours with a light and a dark palette: the status line, the title bar's message mode, the
-// preview pane's notice, the hex view and a collection that diverts new clips keep a readable contrast with
-// their background, also when the palette changes while the window is open.
+// preview pane's notice, the hex view, a collection that diverts new clips and the clips' source addresses
+// keep a readable contrast with their background, also when the palette changes while the window is open.
 #include "ExplorerWindowFixture.h"
 
 #include "TClipColl.h"
+#include "TClipListModel.h"
 #include "TCollectionTreeModel.h"
 #include "THexDump.h"
 #include "TPreviewPane.h"
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -23,6 +25,7 @@ namespace bx::explorer {
 namespace {
 
 using clipstore::TClipColl;
+using shell::TClipListModel;
 
 using test::DarkPalette;
 using test::LightPalette;
@@ -55,6 +58,7 @@ using ThemeContrastTest = test::ExplorerWindowFixture;
 TEST_F(ThemeContrastTest, EveryColourReadsOnTheLightAndTheDarkPalette) {
     const QPalette original = QApplication::palette();
     StartWindow();
+    CopyText(editor, "https://example.org/a/page");
     const struct {
         const char* Name;
         QPalette Palette;
@@ -107,6 +111,12 @@ TEST_F(ThemeContrastTest, EveryColourReadsOnTheLightAndTheDarkPalette) {
             EXPECT_EQ(red, QColor(128, 0, 0)) << "the dark red reads on a light sheet as it is";
         }
         diverting->AcceptNewClips = true;
+
+        const QTableView* list = window->List();
+        ASSERT_GT(list->model()->rowCount(), 0);
+        const QColor link =
+            list->model()->index(0, TClipListModel::ColSourceUrl).data(Qt::ForegroundRole).value<QBrush>().color();
+        EXPECT_GE(TThemeColors::Contrast(link, list->palette().color(QPalette::Base)), Text) << "source address";
     }
     QApplication::setPalette(original);
 }
