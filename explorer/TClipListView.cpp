@@ -6,6 +6,7 @@
 #include "TClipColl.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
+#include "TThemeColors.h"
 #include "TClipObj.h"
 #include "TClipTableModel.h"
 #include "TClipTitleDelegate.h"
@@ -61,6 +62,7 @@ void TClipListView::Attach(shell::TBrindlexCore& core, platform::IDesktop& deskt
     const shell::TAppSettings& settings = core_->Settings();
     clipModel_ = new TClipTableModel(core_->ClipList(), this);
     clipModel_->SetShowTypeIcons(settings.ShowTypeIcons);
+    clipModel_->SetLinkColor(TThemeColors(palette()).Link());
     setModel(clipModel_);
     titleDelegate_ = new TClipTitleDelegate(this);
     setItemDelegateForColumn(TClipListModel::ColTitle, titleDelegate_);
@@ -241,6 +243,12 @@ bool TClipListView::FilterEvent(QObject* watched, QEvent* event) {
         viewport()->setCursor(link ? Qt::PointingHandCursor : Qt::ArrowCursor);
     }
     return false;
+}
+
+void TClipListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && clipModel_ != nullptr)
+        clipModel_->SetLinkColor(TThemeColors(palette()).Link());
 }
 
 } // namespace bx::explorer

@@ -66,7 +66,7 @@ QVariant TClipTableModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::ForegroundRole:
         if (column == TClipListModel::ColSourceUrl)
-            return QBrush(Qt::blue);
+            return QBrush(linkColor_);
         return {};
     case Qt::FontRole:
         if (column == TClipListModel::ColSourceUrl) {
@@ -107,6 +107,15 @@ void TClipTableModel::SetShowTypeIcons(bool on) {
     beginResetModel();
     showTypeIcons_ = on;
     endResetModel();
+}
+
+void TClipTableModel::SetLinkColor(const QColor& color) {
+    if (color == linkColor_)
+        return;
+    linkColor_ = color;
+    if (rowCount() > 0)
+        emit dataChanged(index(0, TClipListModel::ColSourceUrl), index(rowCount() - 1, TClipListModel::ColSourceUrl),
+                         {Qt::ForegroundRole});
 }
 
 void TClipTableModel::Reset() {

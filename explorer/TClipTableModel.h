@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 namespace bx::shell {
 class TClipListModel;
@@ -27,6 +28,8 @@ public:
     // The type images are drawn (the list's setting).
     void SetShowTypeIcons(bool on);
     bool ShowTypeIcons() const { return showTypeIcons_; }
+    // The colour of the source addresses (blue until the view sets its palette's).
+    void SetLinkColor(const QColor& color);
     // The rows were rebuilt / a row was inserted (called by the window's list observers).
     void Reset();
     void RowInserted(int row);
@@ -34,6 +37,7 @@ public:
 private:
     shell::TClipListModel& list_;
     bool showTypeIcons_ = true;
+    QColor linkColor_{Qt::blue};
 };
 
 } // namespace bx::explorer

@@ -25,7 +25,7 @@ void TClipTitleDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     int x = option.rect.left();
     const int y = option.rect.top() + (option.rect.height() - 16) / 2;
     for (const QString& name : images.toStringList()) {
-        painter->drawPixmap(x, y, TImages::Get(name));
+        painter->drawPixmap(x, y, TImages::Get(name, painter->device()->devicePixelRatioF()));
         x += 17;
     }
     QRect textRect = option.rect;

@@ -6,6 +6,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QGuiApplication>
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
@@ -112,18 +113,21 @@ QVariant TCollectionTreeModel::data(const QModelIndex& index, int role) const {
         return coll != nullptr ? QString::fromStdString(coll->Title) : QString();
     case Qt::DecorationRole: {
         // The state image (or its empty place) before the collection's image.
-        QPixmap pixmap(DecorationSize());
+        // At the screen's resolution: the images drawn at twice the size on a screen scaled to 200 %.
+        const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+        QPixmap pixmap(DecorationSize() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
         if (n.StateImage >= 0)
-            painter.drawPixmap(0, 0, TImages::StateImage(n.StateImage));
-        painter.drawPixmap(DecorationSize().width() / 2 + 1, 0, TImages::CollectionImage(n.Image));
+            painter.drawPixmap(0, 0, TImages::StateImage(n.StateImage, ratio));
+        painter.drawPixmap(DecorationSize().width() / 2 + 1, 0, TImages::CollectionImage(n.Image, ratio));
         return pixmap;
     }
     case Qt::ForegroundRole:
         if (coll != nullptr && coll->CollType != TClipColl::FolderColl && !coll->AcceptNewClips &&
             coll->CollType == TClipColl::NormalColl)
-            return QBrush(QColor(128, 0, 0));
+            return QBrush(divertColor_);
         return {};
     case Qt::FontRole:
         if (coll != nullptr && coll->Retention == TClipColl::KeepAll) {
@@ -137,6 +141,13 @@ QVariant TCollectionTreeModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+void TCollectionTreeModel::SetDivertColor(const QColor& color) {
+    if (color == divertColor_)
+        return;
+    divertColor_ = color;
+    Refresh();
 }
 
 } // namespace bx::explorer

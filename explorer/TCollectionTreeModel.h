@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QColor>
 #include <QSize>
 
 #include <vector>
@@ -37,11 +38,14 @@ public:
     void Rebuild();
     // Only the images or colours changed.
     void Refresh();
+    // The colour of collections that divert new clips (dark red until the window sets its palette's).
+    void SetDivertColor(const QColor& color);
 
 private:
     shell::TCollectionTree& tree_;
     std::vector<std::vector<int>> children_; // per node; the last entry holds the top-level nodes
     std::vector<int> rowInParent_;
+    QColor divertColor_{128, 0, 0};
 };
 
 } // namespace bx::explorer

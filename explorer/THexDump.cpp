@@ -1,5 +1,7 @@
 #include "THexDump.h"
 
+#include "TThemeColors.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -13,7 +15,7 @@
 namespace bx::explorer {
 
 THexDump::THexDump(QWidget* parent)
-    : QAbstractScrollArea(parent), colors_{QColor(Qt::red), QColor(Qt::black), QColor(0, 0, 128)} {
+    : QAbstractScrollArea(parent) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -21,11 +23,8 @@ THexDump::THexDump(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     viewport()->setAutoFillBackground(true);
-    QPalette pal = viewport()->palette();
-    pal.setColor(QPalette::Base, Qt::white);
-    pal.setColor(QPalette::Window, Qt::white);
-    viewport()->setPalette(pal);
     viewport()->setBackgroundRole(QPalette::Base);
+    ApplyPalette();
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &THexDump::OnScrollAction);
     resize(300, 200);
     UpdateMetrics();
@@ -86,6 +85,16 @@ void THexDump::SetColor(int index, const QColor& color) {
     if (index < 0 || index >= static_cast<int>(colors_.size()))
         return;
     colors_[static_cast<std::size_t>(index)] = color;
+    chosen_[static_cast<std::size_t>(index)] = true;
+    viewport()->update();
+}
+
+void THexDump::ApplyPalette() {
+    const TThemeColors theme(palette());
+    const std::array<QColor, 3> defaults = {theme.HexAddress(), theme.HexData(), theme.HexCharacters()};
+    for (std::size_t i = 0; i < colors_.size(); ++i)
+        if (!chosen_[i])
+            colors_[i] = defaults[i];
     viewport()->update();
 }
 
@@ -211,6 +220,8 @@ void THexDump::resizeEvent(QResizeEvent* event) {
 
 void THexDump::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        ApplyPalette();
     if (event->type() == QEvent::FontChange) {
         UpdateMetrics();
         Relayout();

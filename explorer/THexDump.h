@@ -33,6 +33,7 @@ public:
     void SetShowAddress(bool on);
     void SetShowCharacters(bool on);
     void SetBorder(BorderStyle style);
+    // A column's colour; until one is set, each follows the palette (see TThemeColors).
     void SetColor(int index, const QColor& color);
 
     bool Active() const { return state_.Active(); }
@@ -60,6 +61,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void ApplyPalette();
     void UpdateMetrics();
     void Relayout();
     void UpdateScrollBar();
@@ -71,6 +73,7 @@ private:
     std::span<const std::uint8_t> block_;
     BorderStyle border_ = BorderStyle::Single;
     std::array<QColor, 3> colors_;
+    std::array<bool, 3> chosen_{};
     bool syncingBar_ = false;
 };
 

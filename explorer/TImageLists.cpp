@@ -111,9 +111,9 @@ void TImageLists::Fill(const TSource& source, const std::string& userFolder) {
         entries.clear();
         const QSize size = ImageSize(static_cast<List>(list));
         for (const QString& name : Names(static_cast<List>(list))) {
-            QImage image = source ? source(name, size) : QImage();
+            QImage image = source ? source(name, size, 1.0) : QImage();
             if (!image.isNull())
-                entries.push_back({name, std::move(image)});
+                entries.push_back({name, std::move(image), source(name, size, 2.0)});
         }
     }
     AppendUserIcons(userFolder);
@@ -123,7 +123,7 @@ void TImageLists::AppendUserIcons(const std::string& userFolder) {
     for (const std::string& file : UserIconFiles(userFolder)) {
         QImage icon = ReadUserIcon(userFolder + file);
         if (!icon.isNull())
-            lists_[Collections].push_back({QString::fromStdString(file), std::move(icon)});
+            lists_[Collections].push_back({QString::fromStdString(file), std::move(icon), {}});
     }
 }
 
@@ -131,17 +131,25 @@ int TImageLists::Count(List list) const {
     return static_cast<int>(lists_[static_cast<std::size_t>(list)].size());
 }
 
-QImage TImageLists::Image(List list, int index) const {
+QImage TImageLists::Image(List list, int index, qreal ratio) const {
     const std::vector<TEntry>& entries = lists_[static_cast<std::size_t>(list)];
     if (index < 0 || static_cast<std::size_t>(index) >= entries.size())
         return {};
-    return entries[static_cast<std::size_t>(index)].Image;
+    const TEntry& entry = entries[static_cast<std::size_t>(index)];
+    return ratio > 1.0 && !entry.Doubled.isNull() ? entry.Doubled : entry.Image;
 }
 
 void TImageLists::Replace(List list, int index, QImage image) {
     std::vector<TEntry>& entries = lists_[static_cast<std::size_t>(list)];
-    if (index >= 0 && static_cast<std::size_t>(index) < entries.size())
-        entries[static_cast<std::size_t>(index)].Image = std::move(image);
+    if (index < 0 || static_cast<std::size_t>(index) >= entries.size())
+        return;
+    TEntry& entry = entries[static_cast<std::size_t>(index)];
+    if (image.devicePixelRatio() > 1.0) {
+        entry.Doubled = std::move(image);
+        return;
+    }
+    entry.Image = std::move(image);
+    entry.Doubled = QImage();
 }
 
 int TImageLists::IndexOf(List list, const QString& name) const {

@@ -27,8 +27,8 @@ public:
     // The main toolbar's image of the collection button: the icon of the collection shown last.
     static constexpr int CollectionButton = 7;
 
-    // Finds the image of a name at a size; a null image when there is none.
-    using TSource = std::function<QImage(const QString& name, QSize size)>;
+    // Finds the image of a name at a size and device pixel ratio (1 or 2); a null image when there is none.
+    using TSource = std::function<QImage(const QString& name, QSize size, qreal ratio)>;
 
     // The names of a list in their order.
     static const std::vector<QString>& Names(List list);
@@ -41,13 +41,16 @@ public:
     // is drawn, up to the list's width); olive pixels of a bitmap are transparent. Null when unreadable.
     static QImage ReadUserIcon(const std::string& path);
 
-    // Fills every list from source, then appends the user's icons of userFolder (may be empty).
+    // Fills every list from source (each image at ratio 1 and 2), then appends the user's icons of
+    // userFolder (may be empty; they have one resolution).
     void Fill(const TSource& source, const std::string& userFolder);
 
     int Count(List list) const;
-    // The image at a number; a null image outside the list.
-    QImage Image(List list, int index) const;
-    // Replaces the image at a number (nothing outside the list).
+    // The image at a number; a null image outside the list. Above ratio 1 the image drawn at twice the
+    // resolution (device pixel ratio 2) where there is one.
+    QImage Image(List list, int index, qreal ratio = 1.0) const;
+    // Replaces the image at a number (nothing outside the list); image's device pixel ratio tells which
+    // resolution it is, and a new image at ratio 1 drops the other.
     void Replace(List list, int index, QImage image);
     // The number of a name in a list, -1 when the name added nothing.
     int IndexOf(List list, const QString& name) const;
@@ -64,6 +67,7 @@ private:
     struct TEntry {
         QString Name;
         QImage Image;
+        QImage Doubled;
     };
     std::array<std::vector<TEntry>, ListCount> lists_;
 };

@@ -47,8 +47,9 @@ QString ThemeName(const QString& name) {
     return names.value(name);
 }
 
-QPixmap StandIn(const QString& name) {
-    QPixmap pixmap(16, 16);
+QPixmap StandIn(const QString& name, qreal ratio = 1.0) {
+    QPixmap pixmap(QSize(16, 16) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     const auto hue = static_cast<int>(qHash(name) % 360);
@@ -65,13 +66,15 @@ QPixmap StandIn(const QString& name) {
     return pixmap;
 }
 
-// An image on a transparent picture of a size, scaled down when larger, centred.
-QImage Sized(const QImage& image, QSize size) {
+// An image on a transparent picture of a size (device pixels), scaled down when larger (up: grow),
+// centred.
+QImage Sized(QImage image, QSize size, bool grow = false) {
+    image.setDevicePixelRatio(1.0);
     if (image.isNull() || size.isEmpty() || image.size() == size)
         return image;
     QImage out(size, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
-    const QImage scaled = image.width() > size.width() || image.height() > size.height()
+    const QImage scaled = grow || image.width() > size.width() || image.height() > size.height()
                               ? image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                               : image;
     QPainter painter(&out);
@@ -81,41 +84,63 @@ QImage Sized(const QImage& image, QSize size) {
 
 } // namespace
 
-QImage TImages::Find(const QString& name, QSize size) {
+QImage TImages::Find(const QString& name, QSize size, qreal ratio) {
     static const bool registered = [] {
         InitImages();
         return true;
     }();
     (void)registered;
-    QImage shipped;
+    ratio = ratio > 1.0 ? 2.0 : 1.0; // the images are drawn at these two resolutions
+    QImage normal;
     if (const QString path = ":/images/" + name + ".png"; QFile::exists(path))
-        shipped.load(path);
-    const QSize wanted = size.isEmpty() ? (shipped.isNull() ? QSize(16, 16) : shipped.size()) : size;
+        normal.load(path);
+    QImage doubled;
+    if (const QString path = ":/images/" + name + "@2x.png"; ratio > 1.0 && QFile::exists(path))
+        doubled.load(path);
+    const QSize wanted = size.isEmpty() ? (normal.isNull() ? QSize(16, 16) : normal.size()) : size;
+    const QSize device = wanted * ratio;
+    const auto atRatio = [ratio](QImage image) {
+        image.setDevicePixelRatio(ratio);
+        return image;
+    };
     // The theme has icons only once the program has a desktop behind it.
     if (const QString theme = ThemeName(name);
         !theme.isEmpty() && qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr &&
         QIcon::hasThemeIcon(theme)) {
         const int side = std::min(wanted.width(), wanted.height());
-        const QImage themed = QIcon::fromTheme(theme).pixmap(side, side).toImage();
+        const QImage themed = QIcon::fromTheme(theme).pixmap(QSize(side, side), ratio).toImage();
         if (!themed.isNull())
-            return Sized(themed, wanted);
+            return atRatio(Sized(themed, device, true));
     }
-    return Sized(shipped, wanted);
+    if (!doubled.isNull())
+        return atRatio(Sized(doubled, device));
+    if (normal.isNull())
+        return {};
+    return atRatio(Sized(normal, device, ratio > 1.0));
 }
 
-QPixmap TImages::Get(const QString& name) {
-    static QHash<QString, QPixmap> cache;
-    if (const auto found = cache.constFind(name); found != cache.constEnd())
+QPixmap TImages::Get(const QString& name, qreal ratio) {
+    static QHash<QPair<QString, bool>, QPixmap> cache;
+    const bool doubled = ratio > 1.0;
+    if (const auto found = cache.constFind({name, doubled}); found != cache.constEnd())
         return *found;
-    const QImage image = Find(name, QSize(16, 16));
-    const QPixmap pixmap = image.isNull() ? StandIn(name) : QPixmap::fromImage(image);
-    cache.insert(name, pixmap);
+    const QImage image = Find(name, QSize(16, 16), ratio);
+    const QPixmap pixmap = image.isNull() ? StandIn(name, doubled ? 2.0 : 1.0) : QPixmap::fromImage(image);
+    cache.insert({name, doubled}, pixmap);
     return pixmap;
 }
 
 QIcon TImages::Icon(const QString& name) {
-    const QImage image = Find(name, {});
-    return image.isNull() ? QIcon(StandIn(name)) : QIcon(QPixmap::fromImage(image));
+    const QImage normal = Find(name, {}, 1.0);
+    if (normal.isNull()) {
+        QIcon icon(StandIn(name));
+        icon.addPixmap(StandIn(name, 2.0));
+        return icon;
+    }
+    // Both resolutions: the icon draws the one that fits the screen's scale.
+    QIcon icon(QPixmap::fromImage(normal));
+    icon.addPixmap(QPixmap::fromImage(Find(name, normal.size(), 2.0)));
+    return icon;
 }
 
 QString TImages::ClipImageName(int index) {
@@ -125,16 +150,17 @@ QString TImages::ClipImageName(int index) {
     return names[static_cast<std::size_t>(index)];
 }
 
-QPixmap TImages::CollectionImage(int index) {
-    const QImage image = TImageLists::Program().Image(TImageLists::Collections, index);
+QPixmap TImages::CollectionImage(int index, qreal ratio) {
+    const QImage image = TImageLists::Program().Image(TImageLists::Collections, index, ratio);
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
-QPixmap TImages::CollectionButtonImage(int index, const QColor& face) {
-    QPixmap pixmap(TImageLists::ImageSize(TImageLists::Toolbar));
+QPixmap TImages::CollectionButtonImage(int index, const QColor& face, qreal ratio) {
+    QPixmap pixmap(TImageLists::ImageSize(TImageLists::Toolbar) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(face);
     QPainter painter(&pixmap);
-    painter.drawPixmap(4, 4, CollectionImage(index));
+    painter.drawPixmap(4, 4, CollectionImage(index, ratio));
     return pixmap;
 }
 

@@ -13,10 +13,12 @@
 #include "TClipListSelection.h"
 #include "TClipObj.h"
 #include "THtmlPage.h"
+#include "TFontChoice.h"
 #include "TImages.h"
 #include "TPicturePage.h"
 #include "TRtfPage.h"
 #include "TTextPage.h"
+#include "TThemeColors.h"
 #include "TWindowGuard.h"
 
 #include <QAction>
@@ -55,7 +57,10 @@ TPreviewPane::TPreviewPane(QWidget* beside, QWidget* parent) : QStackedWidget(pa
     notice_->setWordWrap(true);
     notice_->setAlignment(Qt::AlignCenter);
     notice_->setMinimumSize(250, 32);
-    notice_->setStyleSheet("color: navy; font-style: italic;");
+    QFont italic = notice_->font();
+    italic.setItalic(true);
+    notice_->setFont(italic);
+    ApplyNoticeColor();
     addWidget(notice_);
     setCurrentWidget(notice_);
 
@@ -82,12 +87,20 @@ void TPreviewPane::SetCore(shell::TBrindlexCore* core, shell::TClipListSelection
         return;
     const shell::TAppSettings& settings = core_->Settings();
     text_->SetWordWrap(settings.WrapText);
-    if (!settings.MagFont.Name.empty()) {
-        QFont font(QString::fromStdString(settings.MagFont.Name));
-        if (settings.MagFont.Size > 0)
-            font.setPointSize(settings.MagFont.Size);
-        text_->Editor()->setFont(font);
-    }
+    if (!settings.MagFont.Name.empty())
+        text_->Editor()->setFont(TFontChoice::Font(settings.MagFont, QFontDatabase::FixedFont));
+}
+
+void TPreviewPane::ApplyNoticeColor() {
+    QPalette pal = notice_->palette();
+    pal.setColor(QPalette::WindowText, TThemeColors(palette()).Notice());
+    notice_->setPalette(pal);
+}
+
+void TPreviewPane::changeEvent(QEvent* event) {
+    QStackedWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && notice_ != nullptr)
+        ApplyNoticeColor();
 }
 
 void TPreviewPane::Guard(const std::function<void()>& handler) {

@@ -102,7 +102,12 @@ signals:
     // An edit was written back into the clip: its row is drawn again.
     void ClipEdited(const bx::clipstore::TClipObj* clip);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // The notice in the palette's placeholder colour (readable on the pane's background).
+    void ApplyNoticeColor();
     void Guard(const std::function<void()>& handler);
     // Loads the pages of the clip and shows the page that was active before, else the first one; true
     // when a page is shown.

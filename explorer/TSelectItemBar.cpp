@@ -1,6 +1,7 @@
 #include "TSelectItemBar.h"
 
 #include "TImages.h"
+#include "TThemeColors.h"
 
 #include <QPainter>
 #include <QPalette>
@@ -52,7 +53,7 @@ void TSelectItemBar::paintEvent(QPaintEvent*) {
     int x = 2;
     if (messageMode_) {
         painter.fillRect(rect(), pal.color(QPalette::Button));
-        painter.setPen(Qt::blue);
+        painter.setPen(TThemeColors(pal).Message());
         if (text_.size() > LongMessage) {
             QFont small = font();
             small.setPointSize(6);
@@ -65,7 +66,7 @@ void TSelectItemBar::paintEvent(QPaintEvent*) {
             const QStringList images = images_.isEmpty() ? QStringList{"CF_UNKNOWN"} : images_;
             x = 0;
             for (const QString& name : images) {
-                painter.drawPixmap(x, (height() - 16) / 2, TImages::Get(name));
+                painter.drawPixmap(x, (height() - 16) / 2, TImages::Get(name, devicePixelRatioF()));
                 x += 17;
             }
             x += 4 + 2;

@@ -237,9 +237,14 @@ QWidget* TWindowCommands::BuildPaneButtons() const {
 }
 
 void TWindowCommands::ShowCollectionImage(int imageIndex) {
-    const QPixmap button = TImages::CollectionButtonImage(imageIndex, window_.palette().color(QPalette::Button));
+    const QColor face = window_.palette().color(QPalette::Button);
+    const QPixmap button = TImages::CollectionButtonImage(imageIndex, face);
+    const QPixmap doubled = TImages::CollectionButtonImage(imageIndex, face, 2.0);
     TImageLists::Program().Replace(TImageLists::Toolbar, TImageLists::CollectionButton, button.toImage());
-    Action(NextCollection)->setIcon(QIcon(button));
+    TImageLists::Program().Replace(TImageLists::Toolbar, TImageLists::CollectionButton, doubled.toImage());
+    QIcon icon(button);
+    icon.addPixmap(doubled);
+    Action(NextCollection)->setIcon(icon);
 }
 
 void TWindowCommands::AddSelectionCommand(QAction* action, bool exactlyOne) {

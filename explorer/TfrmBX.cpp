@@ -19,6 +19,7 @@
 #include "TFlashpickPanel.h"
 #include "TFlashpickWindow.h"
 #include "TImageLists.h"
+#include "TThemeColors.h"
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
 #include "TTrayIcon.h"
@@ -245,6 +246,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         core_->ClipList().RowInserted.Subscribe([this](std::size_t row) { lvClips_->RowInserted(row); }));
 
     treeModel_ = new TCollectionTreeModel(core_->Tree(), this);
+    treeModel_->SetDivertColor(TThemeColors(palette()).DivertingCollection());
     tvCollections_->setModel(treeModel_);
     connect(tvCollections_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Guard([this] { OnTreeCurrentChanged(); }); });
@@ -546,6 +548,13 @@ void TfrmBX::changeEvent(QEvent* event) {
 void TfrmBX::OnWindowChange(QEvent* event) {
     if (modes_ != nullptr)
         modes_->OnStateChange(event);
+    if (event->type() == QEvent::PaletteChange && treeModel_ != nullptr && core_ != nullptr) {
+        // The window hears of a new palette before its parts: the tree's colours come from the window's.
+        treeModel_->SetDivertColor(TThemeColors(palette()).DivertingCollection());
+        // The collection button is drawn on the button face.
+        if (const clipstore::TClipColl* shown = core_->ClipList().Coll(); shown != nullptr)
+            commands_->ShowCollectionImage(shown->ImageIndex);
+    }
     if (event->type() == QEvent::WindowStateChange && pane_->Stale() && isVisible() && !isMinimized())
         UpdateMagView();
     if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)

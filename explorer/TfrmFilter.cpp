@@ -15,6 +15,14 @@ namespace bx::explorer {
 
 namespace {
 
+// A clip type's image at both resolutions.
+QIcon FormatIcon(int image) {
+    const TImageLists& lists = TImageLists::Program();
+    QIcon icon(QPixmap::fromImage(lists.Image(TImageLists::Clips, image)));
+    icon.addPixmap(QPixmap::fromImage(lists.Image(TImageLists::Clips, image, 2.0)));
+    return icon;
+}
+
 QListWidgetItem* Row(const cliplink::TFilterEditor::Row& row, QListWidget* list) {
     auto* item = new QListWidgetItem(QString::fromStdString(row.name), list);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -94,8 +102,7 @@ void TfrmFilter::DisplayFormats() {
     pnlSourceTitle_->setText("Available Formats From " + QString::fromStdString(owner));
     if (!owner.empty()) {
         for (const cliplink::TFilterEditor::Row& row : editor_.Formats(owner))
-            Row(row, lvFormats_)
-                ->setIcon(QPixmap::fromImage(TImageLists::Program().Image(TImageLists::Clips, row.image)));
+            Row(row, lvFormats_)->setIcon(FormatIcon(row.image));
         if (lvFormats_->count() > 0)
             lvFormats_->setCurrentRow(0);
         Panel1_->setText(QString::fromStdString(cliplink::TFilterEditor::LoadedText(owner)));

@@ -2,7 +2,8 @@
 """Draws the program's small images into resources/images/ and writes resources/images.qrc.
 
 Every drawing uses a 16 x 16 unit grid; an image is rendered at the size of the list that uses it (main
-toolbar 25 x 25, pane toolbar 20 x 20, collection tree 16 x 17, clip types 16 x 16).
+toolbar 25 x 25, pane toolbar 20 x 20, collection tree 16 x 17, clip types 16 x 16), and again at twice
+that size into NAME@2x.png for screens scaled to 200 % (the same drawing at double resolution).
 
 Run it again after changing a drawing: python3 resources/make_images.py
 """
@@ -69,7 +70,30 @@ class Canvas:
             return c
         self.fill(inside, color)
 
+    def halo(self, width=0.7, color=(255, 255, 255, 120)):
+        """Puts a light rim on the transparent pixels around dark parts, so that outlines read on a dark
+        toolbar as well as on a light one (on a light background the rim is hardly seen)."""
+        W, H = self.w * SS, self.h * SS
+        r = max(1, int(round(width * self.scale * SS)))
+        dark = [[a > 0 and (0.299 * cr + 0.587 * cg + 0.114 * cb) < 115 for (cr, cg, cb, a) in row]
+                for row in self.px]
+        # A square dilation of the dark parts: along the rows, then along the columns.
+        across = []
+        for row in dark:
+            prefix = [0]
+            for v in row:
+                prefix.append(prefix[-1] + v)
+            across.append([prefix[min(W, x + r + 1)] - prefix[max(0, x - r)] > 0 for x in range(W)])
+        for x in range(W):
+            prefix = [0]
+            for y in range(H):
+                prefix.append(prefix[-1] + across[y][x])
+            for y in range(H):
+                if self.px[y][x][3] == 0 and prefix[min(H, y + r + 1)] - prefix[max(0, y - r)] > 0:
+                    self.px[y][x] = color
+
     def png(self):
+        self.halo()
         rows = []
         for y in range(self.h):
             row = bytearray([0])
@@ -448,15 +472,20 @@ NAMES = TOOLBAR + MAG_TOOLBAR + COLLECTIONS + CLIPS
 def main():
     os.makedirs(OUT, exist_ok=True)
     for old in os.listdir(OUT):
-        if old.endswith(".png") and old[:-4] not in SIZES:
+        base = old[:-7] if old.endswith("@2x.png") else old[:-4]
+        if old.endswith(".png") and base not in SIZES:
             os.remove(os.path.join(OUT, old))
     for name in NAMES:
+        w, h = SIZES[name]
         with open(os.path.join(OUT, name + ".png"), "wb") as f:
-            f.write(draw(name, *SIZES[name]).png())
+            f.write(draw(name, w, h).png())
+        with open(os.path.join(OUT, name + "@2x.png"), "wb") as f:
+            f.write(draw(name, 2 * w, 2 * h).png())
     with open(os.path.join(HERE, "images.qrc"), "w") as f:
         f.write('<!DOCTYPE RCC><RCC version="1.0">\n<qresource prefix="/">\n')
         for name in NAMES:
             f.write('    <file>images/%s.png</file>\n' % name)
+            f.write('    <file>images/%s@2x.png</file>\n' % name)
         f.write("</qresource>\n</RCC>\n")
 
 

@@ -1,6 +1,7 @@
 // The hex dump: line layout, scrolling and the current line, keys and clicks, and its drawing.
 #include "THexDump.h"
 #include "THexDumpState.h"
+#include "TThemeColors.h"
 
 #include <QApplication>
 #include <QFont>
@@ -190,7 +191,11 @@ TEST_F(THexDumpWidgetTest, DefaultsAtCreation) {
     EXPECT_TRUE(dump_.ShowAddress());
     EXPECT_TRUE(dump_.ShowCharacters());
     EXPECT_EQ(dump_.Border(), THexDump::BorderStyle::Single);
-    EXPECT_EQ(dump_.Color(THexDump::AddressColor), QColor(Qt::red));
+    // The address column is red, as dark as the background needs for a readable contrast (pure red on
+    // white is not).
+    const QColor address = dump_.Color(THexDump::AddressColor);
+    EXPECT_GT(address.red(), 3 * (address.green() + address.blue()));
+    EXPECT_GE(TThemeColors::Contrast(address, dump_.viewport()->palette().color(QPalette::Base)), 4.5);
     const QFontMetrics fm(dump_.font());
     EXPECT_EQ(dump_.ItemHeight(), fm.height() + 2);
     EXPECT_EQ(dump_.ItemWidth(), fm.horizontalAdvance(QLatin1Char('D')) + 1);

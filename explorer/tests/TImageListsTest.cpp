@@ -55,8 +55,8 @@ TEST(ImageListsTest, TheProgramsImagesHaveTheirFixedNumbers) {
 TEST(ImageListsTest, ANameWithoutAnImageAddsNothing) {
     TImageLists lists;
     lists.Fill(
-        [](const QString& name, QSize size) {
-            return name == "TB_PRINT" || name == "YELLOWBALL" ? QImage() : TImages::Find(name, size);
+        [](const QString& name, QSize size, qreal ratio) {
+            return name == "TB_PRINT" || name == "YELLOWBALL" ? QImage() : TImages::Find(name, size, ratio);
         },
         {});
     EXPECT_EQ(lists.IndexOf(TImageLists::Toolbar, "TB_GLUE"), 1);
@@ -124,6 +124,41 @@ TEST(ImageListsTest, AReloadStartsAgainFromTheProgramsImages) {
             EXPECT_EQ(program.Image(l, i), fresh.Image(l, i)) << list << "/" << i;
     }
     std::filesystem::remove_all(folder);
+}
+
+// On a screen scaled to 200 % the images are drawn from their double-resolution drawing, not enlarged.
+TEST(ImageListsTest, EveryImageHasADoubleResolutionDrawing) {
+    TImageLists lists;
+    lists.Fill(&TImages::Find, {});
+    const auto upscaled = [](const QImage& image) {
+        return image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_ARGB32);
+    };
+    const auto blank = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) != 0)
+                    return false;
+        return true;
+    };
+    for (int list = 0; list < TImageLists::ListCount; ++list) {
+        const auto l = static_cast<TImageLists::List>(list);
+        for (int i = 0; i < lists.Count(l); ++i) {
+            const QImage doubled = lists.Image(l, i, 2.0);
+            EXPECT_EQ(doubled.size(), TImageLists::ImageSize(l) * 2) << list << "/" << i;
+            EXPECT_EQ(doubled.devicePixelRatio(), 2.0) << list << "/" << i;
+            if (!blank(lists.Image(l, i))) {
+                EXPECT_NE(doubled.convertToFormat(QImage::Format_ARGB32), upscaled(lists.Image(l, i)))
+                    << list << "/" << i;
+            }
+        }
+    }
+    // A toolbar button's icon on such a screen: 50 x 50 device pixels for a 25 x 25 button image.
+    const QPixmap icon = TImages::Icon("TB_ERASE").pixmap(QSize(25, 25), 2.0);
+    EXPECT_EQ(icon.size(), QSize(50, 50));
+    EXPECT_EQ(icon.devicePixelRatio(), 2.0);
+    EXPECT_NE(icon.toImage().convertToFormat(QImage::Format_ARGB32),
+              upscaled(TImages::Icon("TB_ERASE").pixmap(QSize(25, 25), 1.0).toImage()));
 }
 
 } // namespace

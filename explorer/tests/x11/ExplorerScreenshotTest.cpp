@@ -5,6 +5,8 @@
 #include "CoreTestFixture.h"
 #include "ExplorerWindowFixture.h"
 
+#include "TPreviewPane.h"
+#include "TestPalettes.h"
 #include "Tfilter.h"
 #include "TfrmBX.h"
 
@@ -72,6 +74,61 @@ TEST_F(ExplorerScreenshotTest, TheWindowAsTheXServerShowsIt) {
                 colours.insert(images.pixel(x, y));
         EXPECT_GT(colours.size(), 2) << "row " << row;
     }
+}
+
+// The window with a light and a dark palette, switched while it is open: "explorer_light_x11.png" and
+// "explorer_dark_x11.png"; on a screen scaled to 200 % (QT_SCALE_FACTOR=2) "explorer_scale2_x11.png" and
+// "explorer_scale2_dark_x11.png".
+// The clip list shows text and a bitmap clip, the preview the text clip's bytes in the hex view.
+TEST_F(ExplorerScreenshotTest, TheLightAndTheDarkPaletteAndTheDoubleScale) {
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "no X display";
+    const QPalette original = QApplication::palette();
+    settings->ShowBinary = true;
+    // At 200 % the window fits the screen (1920 x 1080 under the tests' Xvfb) with half the logical size.
+    const bool doubled = QGuiApplication::primaryScreen()->devicePixelRatio() >= 2.0;
+    if (doubled)
+        StartWindow(900, 480);
+    else
+        StartWindow(1000, 650);
+    CopyText(editor, "A line of plain text");
+    desk.Registry().WriteValue(core->Filter()->AppKey(Coll("Short-Term")->Clip(0)->Creator), "BITMAP", "1");
+    ASSERT_TRUE(editor.Copy({{CF_TEXT, TextBytes("Picture with a caption")}, {CF_BITMAP, SeededDib(9)}}));
+    Settle();
+    CopyText(editor, "The bytes of this clip are shown in the hex view");
+    core->Tree().Select(core->Tree().GetTreeNodeOfColl(Coll("Short-Term")));
+    QTimer tick;
+    tick.start(20);
+    const auto shoot = [&](const QString& name) {
+        for (int i = 0; i < 250 && (window->windowHandle() == nullptr || !window->windowHandle()->isExposed()); ++i)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (QTabWidget* tabs = window->Pane(); tabs->isTabVisible(TPreviewPane::TabBinary))
+            tabs->setCurrentIndex(TPreviewPane::TabBinary);
+        for (int i = 0; i < 10; ++i)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+        EXPECT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(QString(BX_ARTIFACT_DIR "/") + name));
+        return shot;
+    };
+    QApplication::setPalette(test::LightPalette());
+    const QImage light = shoot(doubled ? "explorer_scale2_x11.png" : "explorer_light_x11.png");
+    QApplication::setPalette(test::DarkPalette());
+    const QImage dark = shoot(doubled ? "explorer_scale2_dark_x11.png" : "explorer_dark_x11.png");
+    // The dark window is dark: most of its picture is darker than the light one's.
+    const auto meanLightness = [](const QImage& image) {
+        double sum = 0;
+        for (int y = 0; y < image.height(); y += 4)
+            for (int x = 0; x < image.width(); x += 4)
+                sum += image.pixelColor(x, y).lightnessF();
+        return sum / ((image.height() + 3) / 4 * ((image.width() + 3) / 4));
+    };
+    EXPECT_LT(meanLightness(dark), 0.4);
+    EXPECT_GT(meanLightness(light), 0.6);
+    if (doubled) {
+        EXPECT_EQ(light.width(), 2 * window->width()) << "the picture has the screen's pixels";
+    }
+    QApplication::setPalette(original);
 }
 
 // The traditional strip and its dropped-down list, as the X server shows them: "traditional_view_x11.png" and
