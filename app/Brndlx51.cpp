@@ -75,7 +75,6 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string>& args = options.startArgs;
     bx::app::TGuardedApplication app(argc, argv);
     QApplication::setApplicationName("Brindlex");
-    QApplication::setApplicationDisplayName("Brindlex");
     QApplication::setApplicationVersion(bx::platform::BrindlexVersion);
     QApplication::setOrganizationName("Quorvanti");
     QApplication::setQuitOnLastWindowClosed(false);
