@@ -6,10 +6,10 @@
 #include "TClipColl.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
-#include "TThemeColors.h"
 #include "TClipObj.h"
 #include "TClipTableModel.h"
 #include "TClipTitleDelegate.h"
+#include "TThemeColors.h"
 #include "TWindowGuard.h"
 
 #include <QHeaderView>

@@ -6,8 +6,8 @@
 
 #include <QBrush>
 #include <QColor>
-#include <QGuiApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
 

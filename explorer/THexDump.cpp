@@ -14,8 +14,7 @@
 
 namespace bx::explorer {
 
-THexDump::THexDump(QWidget* parent)
-    : QAbstractScrollArea(parent) {
+THexDump::THexDump(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -82,8 +82,9 @@ TEST_F(WindowModesX11Test, TheExplorerWindowKeepsItsPlaceAndSizeAcrossARestart) 
     const QString window = WindowOf(first);
     ASSERT_FALSE(window.isEmpty());
     // The title is the program's own caption; the toolkit adds nothing to it.
-    EXPECT_TRUE(WaitFor([&] { return Run("xdotool", {"getwindowname", window}).trimmed() == "Brindlex [Short-Term]"; }))
-        << Run("xdotool", {"getwindowname", window}).toStdString();
+    EXPECT_TRUE(WaitFor([&] {
+        return Run("xdotool", {"getwindowname", window}).trimmed() == "Brindlex [Short-Term]";
+    })) << Run("xdotool", {"getwindowname", window}).toStdString();
     Run("xdotool", {"windowsize", window, "640", "420"});
     Run("xdotool", {"windowmove", window, "210", "160"});
     std::optional<Geometry> moved;

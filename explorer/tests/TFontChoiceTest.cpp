@@ -26,9 +26,9 @@ TEST(FontChoiceTest, DefaultNamesAndMissingFamiliesBecomeTheSystemsFonts) {
         QString Family;
     };
     const Case cases[] = {
-        {"MS Sans Serif", QFontDatabase::GeneralFont, general}, {"ms shell dlg", QFontDatabase::GeneralFont, general},
-        {"Tahoma", QFontDatabase::GeneralFont, general},        {"Arial", QFontDatabase::GeneralFont, general},
-        {"Courier New", QFontDatabase::FixedFont, fixed},       {"FixedSys", QFontDatabase::FixedFont, fixed},
+        {"MS Sans Serif", QFontDatabase::GeneralFont, general},  {"ms shell dlg", QFontDatabase::GeneralFont, general},
+        {"Tahoma", QFontDatabase::GeneralFont, general},         {"Arial", QFontDatabase::GeneralFont, general},
+        {"Courier New", QFontDatabase::FixedFont, fixed},        {"FixedSys", QFontDatabase::FixedFont, fixed},
         {"No Such Family 7c1", QFontDatabase::FixedFont, fixed}, {"", QFontDatabase::GeneralFont, general},
     };
     for (const Case& c : cases) {
