@@ -57,6 +57,13 @@ public:
         TrayShowMainMenu,
         StartWithSession,
         About,
+        // The collections (TCollectionCommands).
+        SaveAllClips,
+        ReloadAllClips,
+        EmptyTrash,
+        AddCollection,
+        CollectionProperties,
+        ImportCollections,
         CommandCount
     };
     // When a command is enabled.
