@@ -259,6 +259,10 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     coreSubscriptions_.push_back(core_->Tree().Changed.Subscribe([this] { OnTreeChanged(); }));
     collCommands_ = std::make_unique<shell::TCollectionCommands>(*core_, *collDialogs_);
     collMenu_ = new TCollectionMenu(*tvCollections_, *treeModel_, *core_, *collCommands_);
+    collMenu_->SetWhatsThis([this](int context) {
+        if (WhatsThis)
+            WhatsThis(context);
+    });
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

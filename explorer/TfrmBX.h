@@ -178,6 +178,8 @@ public:
     // without a core.
     shell::TCollectionCommands* CollectionCommands() const { return collCommands_.get(); }
     TCollectionMenu* CollectionMenu() const { return collMenu_; }
+    // Help on a help context, for the "What's This?" entries of the window's context menus; none by default.
+    std::function<void(int helpContext)> WhatsThis;
 
     // The preview pane.
     void UpdateMagView();

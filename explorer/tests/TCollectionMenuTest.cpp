@@ -97,7 +97,7 @@ TEST_F(CollectionMenuTest, RightClickAndShiftF10OpenTheMenu) {
 TEST_F(CollectionMenuTest, WhatsThisAsksForTheTreesHelp) {
     StartWindow();
     std::vector<int> asked;
-    window->CollectionMenu()->SetWhatsThis([&asked](int context) { asked.push_back(context); });
+    window->WhatsThis = [&asked](int context) { asked.push_back(context); };
     window->CollectionMenu()->Popup(Node("Short-Term"), QPoint(10, 10));
     Entry("mnuCollWhatsThis")->trigger();
     EXPECT_EQ(asked, std::vector<int>{TCollectionMenu::TreeHelpContext});

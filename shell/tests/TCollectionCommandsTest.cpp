@@ -153,7 +153,7 @@ TEST_F(CollectionCommandsTest, DeletingNeedsAnEmptyLeaf) {
     EXPECT_FALSE(fs::exists(parentDir));
 }
 
-TEST_F(CollectionCommandsTest, ADirectoryThatIsALinkIsNotFollowedOnDelete) {
+TEST_F(CollectionCommandsTest, ADirectoryThatIsALinkIsNotFollowedOnRenameOrDelete) {
     TClipColl* coll = New("Short-Term", "Linked");
     const std::string dir = fs::path(coll->GetPath()).parent_path().string();
     const std::string outside = root + "outside/";
@@ -161,6 +161,15 @@ TEST_F(CollectionCommandsTest, ADirectoryThatIsALinkIsNotFollowedOnDelete) {
     std::ofstream(outside + "keep.txt") << "keep";
     fs::remove(dir);
     fs::create_directory_symlink(outside, dir);
+
+    // Nor on a rename: the title stays as the directory does.
+    dialogs.OnProperties = [](TCollectionProperties& form) {
+        form.SetTitle("Renamed");
+        return true;
+    };
+    commands->Properties(Node(coll));
+    EXPECT_EQ(coll->Title, "Linked");
+    EXPECT_TRUE(fs::is_symlink(dir));
 
     commands->DeleteCollection(Node(coll));
     EXPECT_TRUE(fs::exists(outside + "keep.txt"));
@@ -289,6 +298,21 @@ TEST_F(CollectionCommandsTest, ChangeIconAndEmptyTrash) {
     commands->EmptyTrash();
     EXPECT_EQ(trash->Count(), 0u);
     EXPECT_EQ(core->ClipList().Count(), 0u);
+}
+
+TEST_F(CollectionCommandsTest, ReloadAllAsksAndSavesFirst) {
+    int loads = 0;
+    const auto counted = core->Events().DataLoaded.Subscribe([&loads] { ++loads; });
+    TClipColl* coll = New("Short-Term", "Fresh");
+    AddClip(*coll, "unsaved");
+    boxes.Answer(MsgResult::No);
+    commands->ReloadAll();
+    EXPECT_EQ(loads, 0);
+    EXPECT_EQ(LastBox().rfind("This will save all data, and re-load from disk.", 0), 0u);
+    commands->ReloadAll();
+    EXPECT_EQ(loads, 1);
+    ASSERT_NE(Coll("Fresh"), nullptr);
+    EXPECT_EQ(Coll("Fresh")->Count(), 1u);
 }
 
 TEST_F(CollectionCommandsTest, DataSourcesAddedAndDeleted) {
