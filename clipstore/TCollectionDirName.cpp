@@ -12,7 +12,9 @@ namespace {
 constexpr std::string_view Replaced = "\\/:*?!@#$%^&\"<>|.[]()";
 constexpr int MaxTries = 5000;
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+bool IsControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
+}
 
 } // namespace
 

@@ -20,7 +20,8 @@ public:
     // (passing over the replaced ones); any other gets "1" appended (within MaxBytes).
     static std::string Next(const std::string& name);
     // The first candidate from name on for which taken is false; none after a few thousand tries.
-    static std::optional<std::string> Unique(const std::string& name, const std::function<bool(const std::string&)>& taken);
+    static std::optional<std::string> Unique(const std::string& name,
+                                             const std::function<bool(const std::string&)>& taken);
     // Whether an entry of that name exists in parentDir (ending in "/"); a link counts as existing.
     static bool ExistsIn(const std::string& parentDir, const std::string& name);
 };

@@ -135,10 +135,11 @@ bool TCollectionImport::ImportOne(const std::string& oldFolder, const std::strin
     std::error_code ec;
     if (fs::symlink_status(target, ec).type() != fs::file_type::not_found) {
         // Importing a collection onto itself (the old folder is the data source) never deletes it.
-        const bool overwrite =
-            fs::symlink_status(target, ec).type() == fs::file_type::directory && !fs::equivalent(source, target, ec) &&
-            Ask("You already have a collection With This Name: " + name + LineBreak +
-                "Would you like to delete the existing collection and overwrite it with the one that is being imported?");
+        const bool overwrite = fs::symlink_status(target, ec).type() == fs::file_type::directory &&
+                               !fs::equivalent(source, target, ec) &&
+                               Ask("You already have a collection With This Name: " + name + LineBreak +
+                                   "Would you like to delete the existing collection and overwrite it with the one "
+                                   "that is being imported?");
         if (overwrite) {
             if (hooks_.SaveAll)
                 hooks_.SaveAll();

@@ -36,7 +36,8 @@ bool TCollectionMenu::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ContextMenu && (watched == &tree_ || watched == tree_.viewport())) {
         const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
         if (menuEvent->reason() == QContextMenuEvent::Mouse) {
-            const int node = TCollectionTreeModel::NodeOf(tree_.indexAt(tree_.viewport()->mapFromGlobal(menuEvent->globalPos())));
+            const int node =
+                TCollectionTreeModel::NodeOf(tree_.indexAt(tree_.viewport()->mapFromGlobal(menuEvent->globalPos())));
             Popup(node, menuEvent->globalPos());
         } else {
             Popup(core_.Tree().Selected(), tree_.mapToGlobal(tree_.rect().center()));

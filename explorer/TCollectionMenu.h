@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QMenu>
 #include <QObject>
 #include <QPoint>
-#include <QMenu>
 #include <QPointer>
 
 #include <functional>

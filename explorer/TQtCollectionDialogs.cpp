@@ -55,7 +55,8 @@ std::optional<std::string> TQtCollectionDialogs::TextPrompt(const std::string& c
 }
 
 bool TQtCollectionDialogs::CollectionProperties(shell::TCollectionProperties& form) {
-    TfrmCollProperties dialog(form, [this](int current) { return PickBitmap(current); }, &parent_);
+    TfrmCollProperties dialog(
+        form, [this](int current) { return PickBitmap(current); }, &parent_);
     return Run(dialog) == QDialog::Accepted;
 }
 

@@ -126,9 +126,8 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      }},
     {CollectionProperties, "mnuCollectionProperties", "Collection Properties", nullptr, nullptr, nullptr, false,
      Enable::Always,
-     [](TfrmBX& window, bool) {
-         WithCollections(window, [](shell::TCollectionCommands& c) { c.Properties(c.MainMenuNode()); });
-     }},
+     [](TfrmBX& window,
+        bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.Properties(c.MainMenuNode()); }); }},
     {ImportCollections, "mnuImport", "Import Collections (v4.x or v5.x)", nullptr, nullptr, nullptr, false,
      Enable::Always,
      [](TfrmBX& window, bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.Import(); }); }},

@@ -12,8 +12,8 @@
 #include "TClipObj.h"
 #include "TCollapseTab.h"
 #include "TCollectionCommands.h"
-#include "TCollectionMenu.h"
 #include "TCollectionCycle.h"
+#include "TCollectionMenu.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
@@ -66,7 +66,8 @@ TfrmBX::TfrmBX() {
     BuildBars();
     commands_->BuildMenuBar(*menuBar());
     tray_ = new TTrayIcon(*this);
-    collDialogs_ = std::make_unique<TQtCollectionDialogs>(*this, [this](bool open) { open ? SetNotOnTop() : SetStayOnTop(); });
+    collDialogs_ =
+        std::make_unique<TQtCollectionDialogs>(*this, [this](bool open) { open ? SetNotOnTop() : SetStayOnTop(); });
     collDialogs_->BeforeDialog = [this](QDialog& dialog) {
         if (BeforeDialog)
             BeforeDialog(dialog);

@@ -68,8 +68,8 @@ TfrmCollProperties::TfrmCollProperties(shell::TCollectionProperties& form,
     allowDuplicates_ = new QCheckBox("Allow Capture Of Duplicate Clips.", garbage);
     allowDuplicates_->setObjectName("chkAllowDuplicates");
     allowDuplicates_->setChecked(form.AllowDuplicates());
-    for (QWidget* w : {static_cast<QWidget*>(accept_), static_cast<QWidget*>(divert_),
-                       static_cast<QWidget*>(allowDuplicates_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(accept_), static_cast<QWidget*>(divert_), static_cast<QWidget*>(allowDuplicates_)})
         garbageLayout->addWidget(w);
     connect(accept_, &QRadioButton::clicked, this, [this] {
         form_.SetAcceptNewClips(true);
@@ -97,7 +97,8 @@ TfrmCollProperties::TfrmCollProperties(shell::TCollectionProperties& form,
     });
     bottom->addRow("Toolbar Icon", icon_);
     sortKey_ = Edit(this, "txtSortKey", form.SortKey());
-    connect(sortKey_, &QLineEdit::textEdited, this, [this](const QString& text) { form_.SetSortKey(text.toStdString()); });
+    connect(sortKey_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetSortKey(text.toStdString()); });
     bottom->addRow("Sort Key", sortKey_);
     layout->addLayout(bottom);
 
@@ -117,8 +118,10 @@ QWidget* TfrmCollProperties::BuildRetention() {
     auto* buttons = new QButtonGroup(group);
     maxItems_ = Edit(group, "txtMaxItems", form_.MaxItems());
     maxDays_ = Edit(group, "txtMaxDays", form_.MaxDays());
-    connect(maxItems_, &QLineEdit::textEdited, this, [this](const QString& text) { form_.SetMaxItems(text.toStdString()); });
-    connect(maxDays_, &QLineEdit::textEdited, this, [this](const QString& text) { form_.SetMaxDays(text.toStdString()); });
+    connect(maxItems_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetMaxItems(text.toStdString()); });
+    connect(maxDays_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { form_.SetMaxDays(text.toStdString()); });
     for (int i = 0; i < 3; ++i) {
         auto* row = new QHBoxLayout();
         retention_[i] = new QRadioButton(texts[i], group);

@@ -44,7 +44,8 @@ TfrmDataSourceProperties::TfrmDataSourceProperties(clipstore::TDataSource& sourc
 }
 
 void TfrmDataSourceProperties::Ok() {
-    source_.Description = clipstore::TUtf8::CutBytes(title_->text().toStdString(), clipstore::TDataSource::MaxDescription);
+    source_.Description =
+        clipstore::TUtf8::CutBytes(title_->text().toStdString(), clipstore::TDataSource::MaxDescription);
     source_.Read_Only = readOnly_->isChecked();
     source_.AutoLoad = autoLoad_->isChecked();
     accept();

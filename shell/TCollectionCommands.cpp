@@ -1,8 +1,8 @@
 #include "TCollectionCommands.h"
 
 #include "ECreateDirectory.h"
-#include "IMainView.h"
 #include "ICollectionDialogs.h"
+#include "IMainView.h"
 #include "IMessageBoxes.h"
 #include "LogHook.h"
 #include "LogLevels.h"
@@ -98,7 +98,9 @@ void TCollectionCommands::RefreshTree(const TClipColl* select) {
 // ---------------------------------------------------------------------------------------------------
 // Everything
 
-void TCollectionCommands::SaveAll() { core_.SaveAllClips(); }
+void TCollectionCommands::SaveAll() {
+    core_.SaveAllClips();
+}
 
 void TCollectionCommands::Reload() {
     core_.SaveAllClips();
@@ -143,13 +145,15 @@ bool TCollectionCommands::NameNewCollection(TClipColl& coll, const TClipColl& pa
         text = *answer;
         coll.Title = clipstore::TUtf8::CutBytes(text, TCollectionDirName::MaxBytes);
         if (TCollectionProperties::TitleInUse(*core_.MasterList(), coll.Title, nullptr)) {
-            Error("Collection Name Must Be Unique - This Name Is Already In Use:" + std::string(LineBreak) + coll.Title);
+            Error("Collection Name Must Be Unique - This Name Is Already In Use:" + std::string(LineBreak) +
+                  coll.Title);
             continue;
         }
         const std::string parentDir = parent.GetPath();
-        const auto dirName = TCollectionDirName::Unique(
-            TCollectionDirName::FromTitle(text),
-            [&parentDir](const std::string& name) { return TCollectionDirName::ExistsIn(parentDir, name); });
+        const auto dirName =
+            TCollectionDirName::Unique(TCollectionDirName::FromTitle(text), [&parentDir](const std::string& name) {
+                return TCollectionDirName::ExistsIn(parentDir, name);
+            });
         std::error_code ec;
         if (dirName && !parentDir.empty()) {
             coll.DirName = *dirName;
@@ -309,8 +313,7 @@ void TCollectionCommands::AddDataSource() {
     std::string path = *picked;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    if (!MentionsData(path) &&
-        Ask("Would you like to add \"/data\" to the end of that path?"))
+    if (!MentionsData(path) && Ask("Would you like to add \"/data\" to the end of that path?"))
         path += "/data";
     sources.NextDataSourceNumber += 1;
     auto source = std::make_unique<TDataSource>(sources.NextDataSourceNumber, "New Data Source", path, false, true);
@@ -376,8 +379,8 @@ void TCollectionCommands::Import() {
     core_.ShowStatus(StatusInBar, false, "Re-Loading Data...");
     Reload();
     core_.ShowStatus(StatusInBar, false, "Import Complete.");
-    Info(std::string("Import Complete!") + LineBreak + "You may want to change collection names and icons accordingly.  " +
-         LineBreak +
+    Info(std::string("Import Complete!") + LineBreak +
+         "You may want to change collection names and icons accordingly.  " + LineBreak +
          "Old icon assignments are not retained, and default to the type of storage assigned to the collection. " +
          LineBreak);
 }

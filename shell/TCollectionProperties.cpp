@@ -41,14 +41,18 @@ TCollectionProperties::TCollectionProperties(TClipColl& coll, const clipstore::T
       maxItems_(std::to_string(coll.MaxItems)), maxDays_(std::to_string(coll.MaxDays)), image_(coll.ImageIndex),
       sortKey_(std::to_string(coll.SortKey)) {}
 
-std::size_t TCollectionProperties::ItemCount() const { return coll_.Count(); }
+std::size_t TCollectionProperties::ItemCount() const {
+    return coll_.Count();
+}
 
 std::string TCollectionProperties::StatusText() const {
     return coll_.Dirty ? "Collection has been updated since read from disk."
                        : "No updates since collection read from disk.";
 }
 
-std::string TCollectionProperties::DataDirectory() const { return coll_.GetPath(); }
+std::string TCollectionProperties::DataDirectory() const {
+    return coll_.GetPath();
+}
 
 void TCollectionProperties::SetTitle(const std::string& title) {
     title_ = title;
@@ -180,8 +184,8 @@ bool TCollectionProperties::Rename(TClipColl& coll, const std::string& title, pl
                 platform::LogMsg(platform::LogDataEvents, "Rename", oldPath + " -> " + newPath);
                 boxes.MessageBox("Directory Rename Successful.", BoxCaption, MsgType::Information, MsgButtons::Ok);
             } else {
-                boxes.MessageBox("Directory Rename Failed!" + std::string(LineBreak) + oldPath + LineBreak + "To:" +
-                                     LineBreak + newPath,
+                boxes.MessageBox("Directory Rename Failed!" + std::string(LineBreak) + oldPath + LineBreak +
+                                     "To:" + LineBreak + newPath,
                                  BoxCaption, MsgType::Error, MsgButtons::Ok);
             }
         }

@@ -36,7 +36,8 @@ protected:
 
     // The program's visible windows (its main window, and a menu while one is open).
     static QStringList WindowsOf(const QProcess& p) {
-        return Run({"search", "--onlyvisible", "--pid", QString::number(p.processId())}).split('\n', Qt::SkipEmptyParts);
+        return Run({"search", "--onlyvisible", "--pid", QString::number(p.processId())})
+            .split('\n', Qt::SkipEmptyParts);
     }
 
     pastetools::x11test::WindowManagerRun wm_;

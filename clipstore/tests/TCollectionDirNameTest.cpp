@@ -1,6 +1,6 @@
 // Directory names from collection titles, and copying a collection's files for the import.
-#include "CollTestFixture.h"
 #include "TCollectionDirName.h"
+#include "CollTestFixture.h"
 #include "TCollectionImport.h"
 #include "TUtf8.h"
 

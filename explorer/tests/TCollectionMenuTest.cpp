@@ -1,8 +1,8 @@
 // The collection tree's context menu and the collection dialogs, offscreen on the simulated desktop.
+#include "TCollectionMenu.h"
 #include "ExplorerWindowFixture.h"
 #include "TClipColl.h"
 #include "TCollectionCommands.h"
-#include "TCollectionMenu.h"
 #include "TCollectionProperties.h"
 #include "TCollectionTreeModel.h"
 #include "TDataSource.h"

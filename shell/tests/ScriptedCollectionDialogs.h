@@ -44,7 +44,8 @@ public:
         return Bitmap;
     }
     // A picker without a scripted answer is cancelled.
-    std::optional<std::string> PickFolder(const std::string& caption, const std::string& start, bool mayCreate) override {
+    std::optional<std::string> PickFolder(const std::string& caption, const std::string& start,
+                                          bool mayCreate) override {
         FolderStarts.push_back(caption + "|" + start + "|" + (mayCreate ? "create" : "existing"));
         if (Folders.empty())
             return std::nullopt;

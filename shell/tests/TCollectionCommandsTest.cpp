@@ -1,9 +1,9 @@
 // The collection commands on a running program: new, delete, rename and properties, icons, the order
 // among siblings, data sources, and the context menu's enabled entries.
+#include "TCollectionCommands.h"
 #include "CoreTestFixture.h"
 #include "ScriptedCollectionDialogs.h"
 #include "TClipData.h"
-#include "TCollectionCommands.h"
 #include "TCollectionMenuState.h"
 #include "TCollectionProperties.h"
 #include "TUtf8.h"
@@ -367,12 +367,12 @@ TEST_F(CollectionCommandsTest, ContextMenuEnabledEntries) {
         S expected;
     };
     const Case cases[] = {
-        {0, false, state(true, false, false, false, false, true, true, true)},                // data-source root
-        {0, true, state(true, false, false, false, false, true, false, false)},               // from the toolbar
+        {0, false, state(true, false, false, false, false, true, true, true)},                 // data-source root
+        {0, true, state(true, false, false, false, false, true, false, false)},                // from the toolbar
         {Node("Short-Term"), false, state(true, true, true, false, true, true, false, false)}, // first child
         {Node("Long-Term"), false, state(true, true, true, true, false, true, false, false)},  // last child
         {Node(only), false, state(true, true, true, false, false, true, false, false)},        // a lone leaf
-        {trash, false, state(false, false, false, false, false, false, false, false)},        // the trash can
+        {trash, false, state(false, false, false, false, false, false, false, false)},         // the trash can
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.node);

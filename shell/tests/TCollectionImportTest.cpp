@@ -198,9 +198,10 @@ TEST_F(CollectionImportTest, ACollectionDirectoryItselfFails) {
                               "There are no valid Brindlex Collections In This Directory: [images].",
                               "Import Failed.",
                           }));
-    EXPECT_EQ(boxes.Boxes().back().text.substr(0, 80),
-              std::string("Import Failed.\nBrindlex was looking for collection folders WITHIN the folder that you chose, ")
-                  .substr(0, 80));
+    EXPECT_EQ(
+        boxes.Boxes().back().text.substr(0, 80),
+        std::string("Import Failed.\nBrindlex was looking for collection folders WITHIN the folder that you chose, ")
+            .substr(0, 80));
     EXPECT_EQ(view.Statuses.back(), "Import Failed.");
     EXPECT_EQ(ByDir("images"), nullptr);
 
