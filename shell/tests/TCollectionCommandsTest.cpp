@@ -283,6 +283,30 @@ TEST_F(CollectionCommandsTest, RenamingMovesTheDirectory) {
     EXPECT_EQ(Coll("Work.")->Count(), 1u);
 }
 
+TEST_F(CollectionCommandsTest, AMadeAndRenamedCollectionIsThereAfterARestart) {
+    TClipColl* coll = New("Long-Term", "Recipes");
+    AddClip(*coll, "pancakes");
+    dialogs.OnProperties = [](TCollectionProperties& form) {
+        form.SetTitle("Recipes 2025");
+        form.SetFavorite(true);
+        return true;
+    };
+    commands->Properties(Node(coll));
+    ASSERT_TRUE(core->FormCloseQuery());
+    commands.reset();
+    core.reset();
+
+    Start();
+    TClipColl* again = Coll("Recipes 2025");
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Parent, Coll("Long-Term"));
+    EXPECT_EQ(again->DirName, "Recipes 2025");
+    EXPECT_TRUE(again->Favorite);
+    ASSERT_EQ(again->Count(), 1u);
+    EXPECT_EQ(again->Clip(0)->Title, "pancakes");
+    commands = std::make_unique<TCollectionCommands>(*core, dialogs);
+}
+
 TEST_F(CollectionCommandsTest, ChangeIconAndEmptyTrash) {
     TClipColl* coll = Coll("Long-Term");
     dialogs.Bitmap = 30;
