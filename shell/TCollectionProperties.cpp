@@ -138,6 +138,13 @@ std::int32_t TCollectionProperties::ToInteger(const std::string& text) {
     throw std::invalid_argument("'" + text + "' is not a valid integer value");
 }
 
+std::int32_t TCollectionProperties::ToLimit(const std::string& text) {
+    const std::int32_t value = ToInteger(text);
+    if (value < 0)
+        throw std::invalid_argument("'" + text + "' is not a valid limit: it must be 0 or more");
+    return value;
+}
+
 bool TCollectionProperties::Apply() {
     if (!modified_)
         return false;
@@ -149,9 +156,9 @@ bool TCollectionProperties::Apply() {
     coll_.Retention = retention_;
     coll_.SetDirty(true);
     if (maxItemsEdited_)
-        coll_.MaxItems = ToInteger(maxItems_);
+        coll_.MaxItems = ToLimit(maxItems_);
     if (maxDaysEdited_)
-        coll_.MaxDays = ToInteger(maxDays_);
+        coll_.MaxDays = ToLimit(maxDays_);
     coll_.SetImageIndex(image_);
     coll_.SortKey = ToInteger(sortKey_);
     return true;

@@ -64,7 +64,8 @@ public:
     bool ConfirmOk() const;
     // After OK: writes the values back in the dialog's order, the title first (renaming the directory),
     // and marks the collection dirty; nothing when nothing changed. A number field that holds no
-    // integer raises std::invalid_argument; the values before it stay applied. True when written.
+    // integer (or a negative limit) raises std::invalid_argument; the values before it stay applied.
+    // True when written.
     bool Apply();
 
     // Whether a collection of master other than except has the title, ignoring case.
@@ -77,6 +78,9 @@ public:
     static bool Rename(clipstore::TClipColl& coll, const std::string& title, platform::IMessageBoxes& boxes);
     // The integer a number field holds; raises std::invalid_argument otherwise.
     static std::int32_t ToInteger(const std::string& text);
+    // The number of items or days a limit field holds: an integer of 0 or more (a negative limit would
+    // empty the collection at the next purge); raises std::invalid_argument otherwise.
+    static std::int32_t ToLimit(const std::string& text);
 
 private:
     clipstore::TClipColl& coll_;

@@ -124,6 +124,7 @@ TEST_F(CollectionMenuTest, PropertiesDialogFollowsItsRules) {
     QTest::keyClicks(dialog.TitleEdit(), "LONG-TERM");
     EXPECT_EQ(form.Title(), "LONG-TERM");
     dialog.show();
+    dialog.grab().save(BX_ARTIFACT_DIR "/collection_properties.png");
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(boxes.Boxes().back().text, "Collection Name Must Be Unique - This Name Is Already In Use.\nLONG-TERM");
@@ -141,6 +142,8 @@ TEST_F(CollectionMenuTest, BitmapPickerAndDataSourceDialog) {
     EXPECT_EQ(picker.Grid()->currentItem()->toolTip(), "12");
     QTest::mouseDClick(picker.Label(), Qt::LeftButton);
     EXPECT_EQ(picker.windowTitle(), "Now Showing ALL Images");
+    picker.show();
+    picker.grab().save(BX_ARTIFACT_DIR "/bitmap_picker.png");
     EXPECT_EQ(iconAt(0, 0), 0);
     EXPECT_EQ(iconAt(1, 2), 10);
     picker.Grid()->setCurrentCell(1, 3);

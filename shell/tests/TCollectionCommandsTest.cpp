@@ -247,6 +247,13 @@ TEST_F(CollectionCommandsTest, PropertiesRetentionIconAndCleanOk) {
     EXPECT_THROW(commands->Properties(Node(coll)), std::invalid_argument);
     EXPECT_TRUE(coll->Favorite);
     EXPECT_EQ(coll->SortKey, 400);
+    // A negative limit would empty the collection at the next purge: refused the same way.
+    dialogs.OnProperties = [](TCollectionProperties& form) {
+        form.SetMaxItems("-1");
+        return true;
+    };
+    EXPECT_THROW(commands->Properties(Node(coll)), std::invalid_argument);
+    EXPECT_EQ(coll->MaxItems, 100);
 }
 
 TEST_F(CollectionCommandsTest, RenamingMovesTheDirectory) {
