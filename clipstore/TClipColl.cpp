@@ -543,7 +543,9 @@ std::optional<TClipColl::LoadReport> TClipColl::LoadFromFile(const std::string& 
 bool TClipColl::WipeFiles() {
     const std::string path = GetPath();
     std::error_code ec;
-    if (ReadOnly || path.empty() || !fs::is_directory(path, ec))
+    // A directory that is a link is never entered: what it points to is not the collection's.
+    const fs::path own = fs::path(path).parent_path();
+    if (ReadOnly || path.empty() || fs::symlink_status(own, ec).type() != fs::file_type::directory)
         return false;
     SetTraceLocation("TClipColl.WipeFiles");
     LogMsg(LogDataEvents, "WipeFiles", "About To Wipe Directory:" + path);

@@ -100,6 +100,18 @@ TClipColl* TMasterList::Append(std::unique_ptr<TClipColl> coll) {
     return items_.back().get();
 }
 
+std::unique_ptr<TClipColl> TMasterList::Remove(const TClipColl* coll) {
+    const auto it = std::find_if(items_.begin(), items_.end(), [coll](const auto& item) { return item.get() == coll; });
+    if (it == items_.end())
+        return nullptr;
+    std::unique_ptr<TClipColl> removed = std::move(*it);
+    items_.erase(it);
+    removed->Master = nullptr;
+    if (Designated == removed.get())
+        Designated = nullptr;
+    return removed;
+}
+
 void TMasterList::Clear() {
     TrashCan = nullptr;
     SearchResults = nullptr;

@@ -58,6 +58,8 @@ public:
     int IndexOf(const TClipColl* coll) const;
     // Appends a collection (it reports to this list from now on); returns it.
     TClipColl* Append(std::unique_ptr<TClipColl> coll);
+    // Takes a collection out of the list, handing it to the caller; nullptr when it is not in the list.
+    std::unique_ptr<TClipColl> Remove(const TClipColl* coll);
     // Destroys every collection.
     void Clear();
 

@@ -1,6 +1,7 @@
 #include "TWindowCommands.h"
 
 #include "TClipListSelection.h"
+#include "TCollectionCommands.h"
 #include "TImageLists.h"
 #include "TImages.h"
 #include "TPreviewPane.h"
@@ -21,6 +22,16 @@
 #include <QVBoxLayout>
 
 namespace bx::explorer {
+
+namespace {
+
+// Runs a collection command when the window has its core.
+void WithCollections(TfrmBX& window, void (*command)(shell::TCollectionCommands&)) {
+    if (window.CollectionCommands() != nullptr)
+        command(*window.CollectionCommands());
+}
+
+} // namespace
 
 // The command table. Menu texts and shortcuts are the ones users know: keep them.
 const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
@@ -106,11 +117,31 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      [](TfrmBX& window, bool) { window.Help()->ShowWindowTopic(); }},
     {About, "mnuAbout", "&About Brindlex", nullptr, nullptr, nullptr, false, Enable::Always,
      [](TfrmBX& window, bool) { window.ShowAbout(); }},
+    // The collections: the main menu's commands act on the selected node.
+    {SaveAllClips, "mnuFileSave", "&Save All Clips To Disk", nullptr, "Ctrl+S", nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.SaveAll(); }); }},
+    {ReloadAllClips, "mnuReloadAll", "Reload All Clips From Disk", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.ReloadAll(); }); }},
+    {EmptyTrash, "mnuEmptyTrash", "Empty &Trash", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.EmptyTrash(); }); }},
+    {AddCollection, "mnuAddCollection", "Add New Collection", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         WithCollections(window, [](shell::TCollectionCommands& c) { c.NewCollection(c.MainMenuNode()); });
+     }},
+    {CollectionProperties, "mnuCollectionProperties", "Collection Properties", nullptr, nullptr, nullptr, false,
+     Enable::Always,
+     [](TfrmBX& window,
+        bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.Properties(c.MainMenuNode()); }); }},
+    {ImportCollections, "mnuImport", "Import Collections (v4.x or v5.x)", nullptr, nullptr, nullptr, false,
+     Enable::Always,
+     [](TfrmBX& window, bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.Import(); }); }},
 };
 
 // The main menu.
 const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
-    {"&File", {ExitProgram}},
+    {"&File",
+     {SaveAllClips, ReloadAllClips, EmptyTrash, Separator, AddCollection, CollectionProperties, Separator,
+      ImportCollections, Separator, ExitProgram}},
     {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
     {"&Config",
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,

@@ -58,6 +58,13 @@ public:
         StartWithSession,
         Help,
         About,
+        // The collections (TCollectionCommands).
+        SaveAllClips,
+        ReloadAllClips,
+        EmptyTrash,
+        AddCollection,
+        CollectionProperties,
+        ImportCollections,
         CommandCount
     };
     // When a command is enabled.

@@ -11,7 +11,9 @@
 #include "TClipListView.h"
 #include "TClipObj.h"
 #include "TCollapseTab.h"
+#include "TCollectionCommands.h"
 #include "TCollectionCycle.h"
+#include "TCollectionMenu.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
@@ -19,6 +21,7 @@
 #include "TFlashpickPanel.h"
 #include "TFlashpickWindow.h"
 #include "TImageLists.h"
+#include "TQtCollectionDialogs.h"
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
 #include "TThemeColors.h"
@@ -66,6 +69,12 @@ TfrmBX::TfrmBX() {
     BuildBars();
     commands_->BuildMenuBar(*menuBar());
     tray_ = new TTrayIcon(*this);
+    collDialogs_ =
+        std::make_unique<TQtCollectionDialogs>(*this, [this](bool open) { open ? SetNotOnTop() : SetStayOnTop(); });
+    collDialogs_->BeforeDialog = [this](QDialog& dialog) {
+        if (BeforeDialog)
+            BeforeDialog(dialog);
+    };
     resize(900, 640);
     // The wheel is the window's before any of its parts gets it.
     wheelFilter_ = std::make_unique<TWheelFilter>(this);
@@ -206,6 +215,9 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         modes_->SetCore(false);
         pane_->SetCore(nullptr, nullptr);
         selection_.reset();
+        delete collMenu_;
+        collMenu_ = nullptr;
+        collCommands_.reset();
         tvCollections_->setModel(nullptr);
         delete treeModel_;
         treeModel_ = nullptr;
@@ -251,6 +263,10 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     connect(tvCollections_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Guard([this] { OnTreeCurrentChanged(); }); });
     coreSubscriptions_.push_back(core_->Tree().Changed.Subscribe([this] { OnTreeChanged(); }));
+    collCommands_ = std::make_unique<shell::TCollectionCommands>(*core_, *collDialogs_);
+    collMenu_ = new TCollectionMenu(*tvCollections_, *treeModel_, *core_, *collCommands_);
+    TWindowHelp::SetContext(*tvCollections_, shell::THelpTopics::CollectionTree);
+    collMenu_->SetWhatsThis([this] { help_->WhatsThis(tvCollections_); });
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

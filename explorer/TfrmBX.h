@@ -36,6 +36,7 @@ class IDesktop;
 namespace bx::shell {
 class TBrindlexCore;
 class TClipListSelection;
+class TCollectionCommands;
 } // namespace bx::shell
 
 namespace bx::pastetools {
@@ -48,7 +49,9 @@ class TClipListView;
 class TCollapseTab;
 class TFlashpickPanel;
 class TFlashpickWindow;
+class TCollectionMenu;
 class TCollectionTreeModel;
+class TQtCollectionDialogs;
 class TDropDownBar;
 class THexDump;
 class THtmlView;
@@ -172,6 +175,10 @@ public:
     void ShowApplicationProfile();
     // For tests: called with each dialog before it runs.
     std::function<void(QDialog&)> BeforeDialog;
+    // The collection commands (main menu, the tree's context menu) and the tree's context menu; nullptr
+    // without a core.
+    shell::TCollectionCommands* CollectionCommands() const { return collCommands_.get(); }
+    TCollectionMenu* CollectionMenu() const { return collMenu_; }
 
     // The preview pane.
     void UpdateMagView();
@@ -258,6 +265,9 @@ private:
     shell::TBrindlexCore* core_ = nullptr;
     platform::IDesktop* desktop_ = nullptr;
     std::unique_ptr<shell::TClipListSelection> selection_;
+    std::unique_ptr<TQtCollectionDialogs> collDialogs_;
+    std::unique_ptr<shell::TCollectionCommands> collCommands_;
+    TCollectionMenu* collMenu_ = nullptr;
     // What the window hears of the core's models and the selection rules while it shows a core.
     std::vector<platform::TSubscription> coreSubscriptions_;
     TCollectionTreeModel* treeModel_ = nullptr;

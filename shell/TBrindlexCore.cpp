@@ -48,7 +48,7 @@ TErrorTrap::Kind ClassifyError(const std::exception& e) {
 } // namespace
 
 TBrindlexCore::TBrindlexCore(const Environment& env)
-    : desktop_(env.Desktop), settings_(env.Settings), boxes_(env.Boxes), view_(env.View),
+    : desktop_(env.Desktop), settings_(env.Settings), boxes_(env.Boxes), dataSources_(env.DataSources), view_(env.View),
       clipContext_(desktop_.Clock(), desktop_.Clipboard()) {
     lifecycle_ = std::make_unique<TCoreLifecycle>(*this, env);
     errorTrap_ = std::make_unique<TErrorTrap>(boxes_, desktop_.Clock(), env.DateFormat, env.DataSources);

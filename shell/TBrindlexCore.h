@@ -153,6 +153,8 @@ public:
     TCollectionTree& Tree() { return tree_; }
     TAppSettings& Settings() { return settings_; }
     platform::IMessageBoxes& Boxes() { return boxes_; }
+    // The program's data sources (the settings fill and write them).
+    clipstore::TDataSourceList& DataSources() { return dataSources_; }
     IMainView* View() const { return view_; }
     platform::HWND Handle() const;
     // The parts the core is made of.
@@ -223,6 +225,7 @@ private:
     platform::IDesktop& desktop_;
     TAppSettings& settings_;
     platform::IMessageBoxes& boxes_;
+    clipstore::TDataSourceList& dataSources_;
     IMainView* view_;
     clipstore::TClipContext clipContext_;
 

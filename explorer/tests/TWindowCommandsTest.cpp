@@ -37,6 +37,15 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         bool checkable;
     };
     const std::vector<Entry> expected = {
+        {"&File", "&Save All Clips To Disk", "Ctrl+S", false},
+        {"&File", "Reload All Clips From Disk", "", false},
+        {"&File", "Empty &Trash", "", false},
+        {"&File", "", "", false},
+        {"&File", "Add New Collection", "", false},
+        {"&File", "Collection Properties", "", false},
+        {"&File", "", "", false},
+        {"&File", "Import Collections (v4.x or v5.x)", "", false},
+        {"&File", "", "", false},
         {"&File", "E&xit Program (Shut Down)", "", false},
         {"&Edit", "Select &Next Item (Down)", "Ctrl+N", false},
         {"&Edit", "Select &Previous Item (Up)", "Ctrl+P", false},

@@ -3,6 +3,7 @@
 // status line tells each request, and a missing manual is told.
 #include "ExplorerWindowFixture.h"
 
+#include "TCollectionMenu.h"
 #include "TFlashpick.h"
 #include "TFlashpickPanel.h"
 #include "THelp.h"
@@ -141,6 +142,11 @@ TEST_F(WindowHelpTest, FlashpicksHelpButtonAndWhatsThisOnAControlOpenTheirTopics
     WhatsThisOn(*window->MainToolbar(), explorer->geometry().center());
     EXPECT_EQ(Opened(), "editing");
     EXPECT_EQ(Status(), "Help Invoked -  Command: [8] Data:[508]");
+    // The collection tree's context menu.
+    window->CollectionMenu()->Popup(0, QPoint(10, 10));
+    window->CollectionMenu()->Open()->findChild<QAction*>("mnuCollWhatsThis")->trigger();
+    EXPECT_EQ(Opened(), "collection-tree");
+    EXPECT_EQ(Status(), "Help Invoked -  Command: [8] Data:[160]");
 }
 
 TEST_F(WindowHelpTest, AMissingManualIsToldInABox) {
