@@ -31,7 +31,7 @@ bool TClipMove::CopyFiles(TClipColl& from, TClipColl& to, std::int32_t oldSerial
         const bool whole = copied && std::filesystem::file_size(*copied, a) == std::filesystem::file_size(fromDir + name, b) &&
                            !a && !b;
         if (!whole) {
-            TClipMoveJournal::RemoveSerialFiles(toDir, newSerial);
+            TClipMoveJournal::RemoveSerialFiles(toDir, {newSerial});
             throw EMyStreamError("Could Not Copy File: " + fromDir + name + " To:" + toDir + target);
         }
     }
@@ -48,7 +48,8 @@ TClipObj* TClipMove::FileOne(TClipObj& clip, TClipColl& source, bool copy, TClip
         made->SortKey = key;
         made->SetColl(&target);
         made->CloneClipObj(clip);
-        CopyFiles(source, target, oldSerial, newSerial);
+        if (clip.DataInFile)
+            CopyFiles(source, target, oldSerial, newSerial);
         TClipObj* copied = made.get();
         target.MyAddObject(copied->Title, std::move(made));
         target.SetDirty(true);
@@ -57,10 +58,11 @@ TClipObj* TClipMove::FileOne(TClipObj& clip, TClipColl& source, bool copy, TClip
     const int index = source.IndexOf(&clip);
     if (index < 0)
         throw EMyStreamError("Item " + std::to_string(oldSerial) + " is not in collection " + source.Title);
-    const bool files = CopyFiles(source, target, oldSerial, newSerial);
+    // Only a clip kept in a data file has files (its pictures go with the data file).
+    const bool files = clip.DataInFile && CopyFiles(source, target, oldSerial, newSerial);
     std::unique_ptr<TClipObj> owned = source.TakeItem(index);
     if (!owned) {
-        TClipMoveJournal::RemoveSerialFiles(target.GetPath(), newSerial);
+        TClipMoveJournal::RemoveSerialFiles(target.GetPath(), {newSerial});
         throw EMyStreamError("Item " + std::to_string(oldSerial) + " cannot leave collection " + source.Title);
     }
     clip.SerialNbr = newSerial;
@@ -95,8 +97,10 @@ void TClipMove::Commit() {
         // copy a load keeps.
         save_(*group.Target);
         save_(*group.Source);
+        std::vector<std::int32_t> serials;
         for (const TClipMoveJournal::Entry& e : group.Note.Entries)
-            TClipMoveJournal::RemoveSerialFiles(group.Note.SourceDir, e.OldSerial);
+            serials.push_back(e.OldSerial);
+        TClipMoveJournal::RemoveSerialFiles(group.Note.SourceDir, serials);
         TClipMoveJournal::Remove(targetDir);
         LogMsg(LogDataEvents, "TClipMove.Commit",
                std::to_string(group.Note.Entries.size()) + " Moved From " + group.Note.SourceDir + " To " + targetDir);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -23,6 +24,13 @@ using namespace platform;
 namespace {
 
 constexpr const char* FileKinds[][2] = {{"D", ".DAT"}, {"I", ".bmp"}, {"I", ".wmf"}, {"I", ".emf"}};
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
 
 bool SameDir(const std::string& a, const std::string& b) {
     if (a == b)
@@ -125,11 +133,22 @@ std::vector<std::string> TClipMoveJournal::SerialFiles(const std::string& dir, s
     return found;
 }
 
-void TClipMoveJournal::RemoveSerialFiles(const std::string& dir, std::int32_t serial) {
-    bool removed = false;
-    for (const std::string& name : SerialFiles(dir, serial))
-        removed = TDirFiles::Remove(dir, name) || removed;
-    if (removed)
+void TClipMoveJournal::RemoveSerialFiles(const std::string& dir, const std::vector<std::int32_t>& serials) {
+    std::set<std::string> names;
+    for (const std::int32_t serial : serials)
+        for (const auto& kind : FileKinds)
+            names.insert(UpperAscii(kind[0] + std::to_string(serial) + kind[1]));
+    std::vector<std::filesystem::path> doomed;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->symlink_status(typeError).type() == std::filesystem::file_type::regular &&
+            names.contains(UpperAscii(it->path().filename().string())))
+            doomed.push_back(it->path());
+    }
+    for (const auto& path : doomed)
+        std::filesystem::remove(path, ec);
+    if (!doomed.empty())
         AtomicFile::SyncDirectory(dir);
 }
 
@@ -165,13 +184,13 @@ int TClipMoveJournal::Recover(const std::vector<TClipColl*>& colls, const std::f
                     sourceChanged = true;
                     ++taken;
                 } else if (index < 0 && !source->ReadOnly && !HasSerial(*source, e.OldSerial)) {
-                    RemoveSerialFiles(note->SourceDir, e.OldSerial);
+                    RemoveSerialFiles(note->SourceDir, {e.OldSerial});
                 }
             } else if (!HasSerial(*target, e.NewSerial) && source != nullptr &&
                        FindClip(*source, e.OldSerial, e.TimeStamp) >= 0) {
                 // The target never listed it and the source still does: the files copied ahead of the
                 // target's collection file go. (Listed nowhere, the files are all that is left: kept.)
-                RemoveSerialFiles(targetDir, e.NewSerial);
+                RemoveSerialFiles(targetDir, {e.NewSerial});
             }
         }
         try {

@@ -44,8 +44,9 @@ public:
     static std::string Format(const Note& note);
     static std::optional<Note> Parse(const std::string& text);
 
-    // Removes the files of the clip with this serial number in dir ("D" n ".DAT" and its pictures).
-    static void RemoveSerialFiles(const std::string& dir, std::int32_t serial);
+    // Removes the files of the clips with these serial numbers in dir ("D" n ".DAT" and the pictures, in
+    // any case), reading the directory once, and flushes it.
+    static void RemoveSerialFiles(const std::string& dir, const std::vector<std::int32_t>& serials);
     // The names of those files that exist in dir, as spelled on disk.
     static std::vector<std::string> SerialFiles(const std::string& dir, std::int32_t serial);
 
