@@ -28,7 +28,8 @@ bool TClipMove::CopyFiles(TClipColl& from, TClipColl& to, std::int32_t oldSerial
         const std::string target = name.substr(0, 1) + std::to_string(newSerial) + name.substr(1 + oldText.size());
         std::error_code a, b;
         const auto copied = TDirFiles::Find(toDir, target);
-        const bool whole = copied && std::filesystem::file_size(*copied, a) == std::filesystem::file_size(fromDir + name, b) &&
+        const bool whole = copied &&
+                           std::filesystem::file_size(*copied, a) == std::filesystem::file_size(fromDir + name, b) &&
                            !a && !b;
         if (!whole) {
             TClipMoveJournal::RemoveSerialFiles(toDir, {newSerial});

@@ -1,6 +1,7 @@
 #include "TWindowCommands.h"
 
 #include "TClipListSelection.h"
+#include "TCollectionMoves.h"
 #include "TImageLists.h"
 #include "TImages.h"
 #include "TPreviewPane.h"
@@ -102,16 +103,65 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      "Start Brindlex when you log in", true, Enable::Always, [](TfrmBX& window, bool on) { window.SetAutostart(on); }},
     {About, "mnuAbout", "&About Brindlex", nullptr, nullptr, nullptr, false, Enable::Always,
      [](TfrmBX& window, bool) { window.ShowAbout(); }},
+    // The pick menu of the collections, for moving or copying the selected clips.
+    {MoveItem, "mnuMoveItem", "Move Item To Collection", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->MoveItemToCollection(false);
+     }},
+    {CopyItem, "mnuCopyItem", "Copy Item To Collection", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->MoveItemToCollection(true);
+     }},
+    // The toolbar's move button: again to the last target (with Ctrl: a copy); its arrow: the pick menu.
+    {MoveButton, "actMoveItem", "Move Item", "TB_MOVE", nullptr,
+     "Move the selected clips to the last collection (with Ctrl: copy)", false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->MoveButtonClick();
+     }},
+    {SelectCollection, "mnuSelectCollection", "Select Collection", nullptr, "F7", nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->SelectCollection();
+     }},
+    {SwitchToLast, "mnuSwitchToLastCollection", "Switch To &Last Collection", nullptr, "F5", nullptr, false,
+     Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->Switch().SwitchToLast();
+     }},
+    {SwitchToFavorite, "mnuSwitchToFavoriteCollection", "Switch To Fa&vorite Collection ", nullptr, "F6", nullptr,
+     false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->SwitchToFavorite();
+     }},
+    {MoveToTop, "mnuMoveToTop", "Move To &Top Of Sort Order", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->Mover().MoveWithinCollection(true);
+     }},
+    {MoveToBottom, "mnuMoveToBottom", "Move To &Bottom Of Sort Order", nullptr, nullptr, nullptr, false,
+     Enable::SomeSelected, [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->Mover().MoveWithinCollection(false);
+     }},
 };
 
 // The main menu.
 const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
     {"&File", {ExitProgram}},
-    {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
+    {"&Edit",
+     {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown, Separator, MoveItem, CopyItem,
+      MoveToTop, MoveToBottom}},
     {"&Config",
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
-    {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates}},
+    {"&View",
+     {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates, Separator, SelectCollection,
+      SwitchToLast, SwitchToFavorite}},
     {"&Help", {About}},
 };
 
@@ -211,6 +261,9 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
         rfLayout->addWidget(button);
     }
     bar.addWidget(relayfeed);
+    QToolButton* move = Button(&bar, MoveButton, "cmdMoveItem");
+    move->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    bar.addWidget(move);
     QToolButton* explorer = Button(&bar, ExplorerView, "cmdExplorer");
     explorer->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     bar.addWidget(explorer);

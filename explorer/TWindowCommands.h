@@ -57,6 +57,15 @@ public:
         TrayShowMainMenu,
         StartWithSession,
         About,
+        // Moving and copying clips, choosing collections.
+        MoveItem,
+        CopyItem,
+        MoveButton,
+        SelectCollection,
+        SwitchToLast,
+        SwitchToFavorite,
+        MoveToTop,
+        MoveToBottom,
         CommandCount
     };
     // When a command is enabled.

@@ -12,6 +12,7 @@
 #include "TClipObj.h"
 #include "TCollapseTab.h"
 #include "TCollectionCycle.h"
+#include "TCollectionMoves.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
@@ -198,6 +199,7 @@ void TfrmBX::ShowApplicationProfile() {
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
+        moves_.reset();
         lvClips_->Detach();
         coreSubscriptions_.clear();
         modes_->SetCore(false);
@@ -246,6 +248,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     connect(tvCollections_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Guard([this] { OnTreeCurrentChanged(); }); });
     coreSubscriptions_.push_back(core_->Tree().Changed.Subscribe([this] { OnTreeChanged(); }));
+    moves_ = std::make_unique<TCollectionMoves>(*this, *core_, *desktop_);
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

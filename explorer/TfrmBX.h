@@ -45,6 +45,7 @@ class TFlashpick;
 namespace bx::explorer {
 
 class TClipListView;
+class TCollectionMoves;
 class TCollapseTab;
 class TFlashpickPanel;
 class TFlashpickWindow;
@@ -189,6 +190,9 @@ public:
     // For tests and the other parts of the window.
     TPreviewPane* PreviewPane() const { return pane_; }
     TWindowCommands* Commands() const { return commands_; }
+    // Moving clips and collections, the pick menu, the last and favorite collection; nullptr without a core.
+    TCollectionMoves* Moves() const { return moves_.get(); }
+    pastetools::TFlashpick* Flashpick() const { return flashpick_; }
     // The notification-area icon, auto-capture and where the window goes when put away.
     TTrayIcon* Tray() const { return tray_; }
     QTreeView* Tree() const { return tvCollections_; }
@@ -256,6 +260,7 @@ private:
     // What the window hears of the core's models and the selection rules while it shows a core.
     std::vector<platform::TSubscription> coreSubscriptions_;
     TCollectionTreeModel* treeModel_ = nullptr;
+    std::unique_ptr<TCollectionMoves> moves_;
     bool syncing_ = false;
     pastetools::TRelayfeed* relayfeed_ = nullptr;
     std::vector<platform::TSubscription> relayfeedSubscriptions_;

@@ -71,8 +71,8 @@ int TClipMover::MoveSelected(bool copy, TClipColl& target, const char* busyText)
             for (TClipObj* clip : clips) {
                 ++n;
                 auto* source = dynamic_cast<TClipColl*>(clip->Coll);
-                if (source == nullptr)
-                    continue;
+                if (source == nullptr || source == &target)
+                    continue; // (a row of the search results whose clip is there already)
                 if (clip->Dirty && clip->NeedsDataFile()) {
                     // The clip's data file must exist before it is copied; the moves so far are written
                     // in their own order first.
@@ -126,6 +126,9 @@ int TClipMover::DoDropClipsOnColl(bool copy, int node, int dragged) {
 bool TClipMover::MoveButtonClick() {
     core_.AnnounceUserMove({TUserMove::Kind::OtherCollection});
     pendingMode_ = core_.Settings().MoveCopyMode;
+    // A collection deleted since is no target any more.
+    if (lastTarget_ != nullptr && (core_.MasterList() == nullptr || core_.MasterList()->IndexOf(lastTarget_) < 0))
+        lastTarget_ = nullptr;
     if (lastTarget_ == nullptr)
         return true;
     DoMoveCopyFromToolbar(pendingMode_ == ModeCopy, lastTarget_);

@@ -30,8 +30,10 @@ public:
     static constexpr const char* ReadOnlyText = "Sorry, The Target collection is Read Only.";
     static constexpr const char* ReadOnlyCaption = "Program Error";
     static constexpr const char* NotHereText = "Cannot Move Or Copy Items To This Collection: ";
-    static constexpr const char* NotHereReason = "Either it is already IN this collection, or the collection is invalid.";
-    static constexpr const char* SortFirstText = "Sorry, It is only useful to do this when you have sorted on the MySort column.";
+    static constexpr const char* NotHereReason =
+        "Either it is already IN this collection, or the collection is invalid.";
+    static constexpr const char* SortFirstText =
+        "Sorry, It is only useful to do this when you have sorted on the MySort column.";
     static constexpr const char* SortFirstCaption = "Invalid Operation";
 
     // keyboard tells whether Ctrl is held down.

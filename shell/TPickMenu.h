@@ -34,8 +34,8 @@ public:
         int Node = -1; // the tree node it stands for
         bool Enabled = true;
         bool Checked = false;
-        bool NewColumn = false;          // a new menu column starts here
-        std::vector<Item> Children;      // a submenu's items
+        bool NewColumn = false;     // a new menu column starts here
+        std::vector<Item> Children; // a submenu's items
         bool Submenu = false;
     };
 

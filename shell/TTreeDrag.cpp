@@ -18,7 +18,8 @@ using namespace platform;
 namespace {
 
 bool IsBelow(const TCollectionTree& tree, int node, int ancestor) {
-    for (int p = tree.At(static_cast<std::size_t>(node)).Parent; p >= 0; p = tree.At(static_cast<std::size_t>(p)).Parent)
+    for (int p = tree.At(static_cast<std::size_t>(node)).Parent; p >= 0;
+         p = tree.At(static_cast<std::size_t>(p)).Parent)
         if (p == ancestor)
             return true;
     return false;
@@ -38,7 +39,8 @@ TTreeDrag::Verdict TTreeDrag::CanDrop(const TCollectionTree& tree, Kind kind, in
     if (coll == nullptr || coll->ReadOnly)
         return {};
     if (kind == Kind::Clips) {
-        const bool takesClips = coll->CollType != TClipColl::FolderColl && coll->CollType != TClipColl::SearchResultsColl;
+        const bool takesClips =
+            coll->CollType != TClipColl::FolderColl && coll->CollType != TClipColl::SearchResultsColl;
         return {takesClips, {}};
     }
     if (dragged < 0 || dragged >= count)
@@ -46,8 +48,8 @@ TTreeDrag::Verdict TTreeDrag::CanDrop(const TCollectionTree& tree, Kind kind, in
     const TCollectionTree::Node& node = tree.At(static_cast<std::size_t>(dragged));
     // Only an ordinary collection moves: not a data source's folder, the trash can or the search results;
     // and nothing goes under those two.
-    if (node.Coll == nullptr || node.Parent < 0 || node.Coll->ReadOnly || node.Coll->CollType != TClipColl::NormalColl ||
-        IsSpecial(*coll))
+    if (node.Coll == nullptr || node.Parent < 0 || node.Coll->ReadOnly ||
+        node.Coll->CollType != TClipColl::NormalColl || IsSpecial(*coll))
         return {};
     if (target == node.Parent)
         return {};
@@ -97,11 +99,7 @@ bool TTreeDrag::RelocateNode(int node, int target) {
     const int moved = tree.GetTreeNodeOfColl(coll);
     if (moved >= 0) {
         tree.MakeVisible(static_cast<std::size_t>(moved));
-        // The collection is shown already: selecting its new node only marks it.
-        const bool wasSuppressed = core_.SuppressListEvents();
-        core_.SetSuppressListEvents(true);
         tree.Select(moved);
-        core_.SetSuppressListEvents(wasSuppressed);
     }
     EndDrag();
     core_.ShowStatus(StatusInBar, false, "Move Complete");

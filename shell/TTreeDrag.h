@@ -33,7 +33,7 @@ public:
     bool InternalDrag() const { return internalDrag_; }
     int DraggedNode() const { return dragged_; }
     // Moves the collection of node under target; false when it did not move (refused or failed, the
-    // reason shown). The tree is built again and the moved collection stays selected.
+    // reason shown). The tree is built again and the moved collection's new node is selected.
     bool RelocateNode(int node, int target);
 
 private:

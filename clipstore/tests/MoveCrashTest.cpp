@@ -119,7 +119,8 @@ TEST_F(MoveCrashTest, AKilledMoveOfClipsOrOfACollectionLeavesEveryClipExactlyOnc
         const char* mode;
         bool writing; // the kills fall while the moved clips' collections are written
     };
-    for (const Phase phase : {Phase{"clips", false}, Phase{"clips", true}, Phase{"coll-exdev", false}, Phase{"coll", false}}) {
+    for (const Phase phase :
+         {Phase{"clips", false}, Phase{"clips", true}, Phase{"coll-exdev", false}, Phase{"coll", false}}) {
         SCOPED_TRACE(std::string(phase.mode) + (phase.writing ? " writing" : ""));
         // How long it takes here, to spread the kills over it.
         const ChildRun timed = RunChild(dir, phase.mode, microseconds(-1), phase.writing);

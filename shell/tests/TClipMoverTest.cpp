@@ -1,7 +1,7 @@
 // Moving and copying the selected clips to another collection, and moving them within their own
 // collection's user order, on a running program with its data on disk.
-#include "CoreTestFixture.h"
 #include "TClipMover.h"
+#include "CoreTestFixture.h"
 #include "TDirFiles.h"
 #include "TPickMenu.h"
 
@@ -42,9 +42,10 @@ protected:
     }
     static std::string TextOf(TClipObj& clip) {
         const std::size_t size = clip.Lock(platform::CF_TEXT);
-        std::string text = clip.LockedData != nullptr ? std::string(reinterpret_cast<const char*>(clip.LockedData),
-                                                                    strnlen(reinterpret_cast<const char*>(clip.LockedData), size))
-                                                      : std::string();
+        std::string text = clip.LockedData != nullptr
+                               ? std::string(reinterpret_cast<const char*>(clip.LockedData),
+                                             strnlen(reinterpret_cast<const char*>(clip.LockedData), size))
+                               : std::string();
         clip.Unlock();
         return text;
     }
@@ -192,7 +193,12 @@ TEST_F(ClipMoverTest, MovingWithinTheCollectionSpacesTheSelectedClipsBeyondTheCh
         const char* status;
     };
     const Case cases[] = {
-        {"top, ascending", true, true, {1000, 2000, 3000, 4000, 5000}, {1, 2, 4}, {250, 500, 750},
+        {"top, ascending",
+         true,
+         true,
+         {1000, 2000, 3000, 4000, 5000},
+         {1, 2, 4},
+         {250, 500, 750},
          "3 Clips Moved Within Collection."},
         {"bottom, descending", false, false, {900, 700, 400}, {0}, {200}, "1 Clip Moved Within Collection."},
     };

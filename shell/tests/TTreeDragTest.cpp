@@ -1,12 +1,12 @@
 // Dragging in the collection tree (where a drop is allowed, moving a collection with its directory and
 // children, also across file systems and when that fails part-way), and the keys that jump to the last
 // and the favorite collections.
+#include "TTreeDrag.h"
 #include "CoreTestFixture.h"
 #include "TClipMover.h"
 #include "TCollectionSwitch.h"
 #include "TDirFiles.h"
 #include "TPickMenu.h"
-#include "TTreeDrag.h"
 
 #include <cerrno>
 #include <cstdio>
