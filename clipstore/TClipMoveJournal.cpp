@@ -103,25 +103,32 @@ std::optional<TClipMoveJournal::Note> TClipMoveJournal::Parse(const std::string&
 bool TClipMoveJournal::Write(const std::string& targetDir, const Note& note, std::string* error) {
     const std::string text = Format(note);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    return AtomicFile::Write(TDirFiles::Find(targetDir, FileName).value_or(targetDir + FileName), {bytes, text.size()},
-                             error);
+    return AtomicFile::Write(targetDir + FileName, {bytes, text.size()}, error);
+}
+
+bool TClipMoveJournal::Exists(const std::string& targetDir) {
+    // The program writes the note under this exact name: no search without regard to case, which would
+    // read the whole directory at every load.
+    std::error_code ec;
+    return std::filesystem::symlink_status(targetDir + FileName, ec).type() == std::filesystem::file_type::regular;
 }
 
 std::optional<TClipMoveJournal::Note> TClipMoveJournal::Read(const std::string& targetDir) {
-    const auto path = TDirFiles::Find(targetDir, FileName);
-    if (!path)
+    if (!Exists(targetDir))
         return std::nullopt;
+    const std::string path = targetDir + FileName;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(*path, ec);
+    const auto size = std::filesystem::file_size(path, ec);
     if (ec || size > MaxBytes)
         return std::nullopt;
-    std::ifstream in(*path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return Parse(text);
 }
 
 void TClipMoveJournal::Remove(const std::string& targetDir) {
-    if (TDirFiles::Remove(targetDir, FileName))
+    std::error_code ec;
+    if (std::filesystem::remove(targetDir + FileName, ec))
         AtomicFile::SyncDirectory(targetDir);
 }
 
@@ -158,7 +165,7 @@ int TClipMoveJournal::Recover(const std::vector<TClipColl*>& colls, const std::f
         if (target == nullptr || target->ReadOnly || target->CollType != TClipColl::NormalColl)
             continue;
         const std::string targetDir = target->GetPath();
-        if (targetDir.empty() || !TDirFiles::Exists(targetDir, FileName))
+        if (targetDir.empty() || !Exists(targetDir))
             continue;
         const auto note = Read(targetDir);
         if (!note) {
@@ -179,13 +186,15 @@ int TClipMoveJournal::Recover(const std::vector<TClipColl*>& colls, const std::f
                 if (source == nullptr)
                     continue;
                 const int index = FindClip(*source, e.OldSerial, e.TimeStamp);
-                if (index >= 0 && !source->ReadOnly) {
+                if (source->ReadOnly)
+                    continue;
+                if (index >= 0) {
                     source->RemoveItem(index, true);
                     sourceChanged = true;
                     ++taken;
-                } else if (index < 0 && !source->ReadOnly && !HasSerial(*source, e.OldSerial)) {
-                    RemoveSerialFiles(note->SourceDir, {e.OldSerial});
                 }
+                if (!HasSerial(*source, e.OldSerial))
+                    RemoveSerialFiles(note->SourceDir, {e.OldSerial});
             } else if (!HasSerial(*target, e.NewSerial) && source != nullptr &&
                        FindClip(*source, e.OldSerial, e.TimeStamp) >= 0) {
                 // The target never listed it and the source still does: the files copied ahead of the

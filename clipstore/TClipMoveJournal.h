@@ -40,6 +40,7 @@ public:
     static bool Write(const std::string& targetDir, const Note& note, std::string* error = nullptr);
     // The note of targetDir; none when there is none or it is not one the program wrote.
     static std::optional<Note> Read(const std::string& targetDir);
+    static bool Exists(const std::string& targetDir);
     static void Remove(const std::string& targetDir);
     static std::string Format(const Note& note);
     static std::optional<Note> Parse(const std::string& text);

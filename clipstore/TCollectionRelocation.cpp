@@ -183,14 +183,15 @@ bool TCollectionRelocation::RemoveSource(const std::string& dir) {
 
 bool TCollectionRelocation::IsMovedAway(const std::string& directory, bool readOnly) {
     const std::string dir = WithoutSlash(directory);
-    const auto marker = TDirFiles::Find(dir + "/", MarkerName);
-    if (!marker)
-        return false;
+    // Written by the program under this exact name: looked up without reading the directory.
+    const std::string marker = dir + "/" + MarkerName;
     std::error_code ec;
-    const auto size = fs::file_size(*marker, ec);
+    if (fs::symlink_status(marker, ec).type() != fs::file_type::regular)
+        return false;
+    const auto size = fs::file_size(marker, ec);
     std::string to;
     if (!ec && size <= MaxMarkerBytes) {
-        std::ifstream in(*marker, std::ios::binary);
+        std::ifstream in(marker, std::ios::binary);
         std::getline(in, to);
     }
     const bool arrived = !to.empty() && to.front() == '/' && to != dir && IsRealDirectory(to) &&
@@ -202,7 +203,7 @@ bool TCollectionRelocation::IsMovedAway(const std::string& directory, bool readO
         RemoveSource(dir);
         return true;
     }
-    fs::remove(*marker, ec);
+    fs::remove(marker, ec);
     return false;
 }
 
