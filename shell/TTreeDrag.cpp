@@ -6,6 +6,7 @@
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
 #include "TCollectionTree.h"
+#include "TDataSource.h"
 #include "TMasterList.h"
 
 #include <exception>
@@ -25,6 +26,14 @@ bool IsBelow(const TCollectionTree& tree, int node, int ancestor) {
     return false;
 }
 
+// A collection of a read-only data source (its folder included, which is not marked itself).
+bool IsReadOnly(const TClipColl& coll) {
+    const TClipColl* root = &coll;
+    while (root->Parent != nullptr)
+        root = root->Parent;
+    return coll.ReadOnly || (root->DataSource != nullptr && root->DataSource->Read_Only);
+}
+
 bool IsSpecial(const TClipColl& coll) {
     return coll.CollType == TClipColl::TrashCanColl || coll.CollType == TClipColl::SearchResultsColl;
 }
@@ -36,7 +45,7 @@ TTreeDrag::Verdict TTreeDrag::CanDrop(const TCollectionTree& tree, Kind kind, in
     if (target < 0 || target >= count || target == dragged)
         return {};
     const TClipColl* coll = tree.At(static_cast<std::size_t>(target)).Coll;
-    if (coll == nullptr || coll->ReadOnly)
+    if (coll == nullptr || IsReadOnly(*coll))
         return {};
     if (kind == Kind::Clips) {
         const bool takesClips =
@@ -48,7 +57,7 @@ TTreeDrag::Verdict TTreeDrag::CanDrop(const TCollectionTree& tree, Kind kind, in
     const TCollectionTree::Node& node = tree.At(static_cast<std::size_t>(dragged));
     // Only an ordinary collection moves: not a data source's folder, the trash can or the search results;
     // and nothing goes under those two.
-    if (node.Coll == nullptr || node.Parent < 0 || node.Coll->ReadOnly ||
+    if (node.Coll == nullptr || node.Parent < 0 || IsReadOnly(*node.Coll) ||
         node.Coll->CollType != TClipColl::NormalColl || IsSpecial(*coll))
         return {};
     if (target == node.Parent)

@@ -116,6 +116,10 @@ TEST_F(TreeDragTest, DropsAreRefusedOnTheDraggedNodeItsParentItsDescendantsAndWh
     Coll("C")->ReadOnly = true;
     EXPECT_FALSE(TTreeDrag::CanDrop(tree, Kind::Clips, Node("A"), Node("C")).Allowed);
     EXPECT_FALSE(TTreeDrag::CanDrop(tree, Kind::Node, Node("A"), Node("C")).Allowed);
+    // A read-only data source's folder is not marked itself: nothing goes there, nothing leaves it.
+    core->MasterList()->Item(0)->DataSource->Read_Only = true;
+    EXPECT_FALSE(TTreeDrag::CanDrop(tree, Kind::Node, Node("B"), Node(folder)).Allowed);
+    EXPECT_FALSE(TTreeDrag::CanDrop(tree, Kind::Node, Node("B"), Node("F1")).Allowed);
 }
 
 // A rename that crosses a file system boundary fails with EXDEV, as between two mounts.
