@@ -261,15 +261,16 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
         rfLayout->addWidget(button);
     }
     bar.addWidget(relayfeed);
-    QToolButton* move = Button(&bar, MoveButton, "cmdMoveItem");
-    move->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
-    bar.addWidget(move);
     QToolButton* explorer = Button(&bar, ExplorerView, "cmdExplorer");
     explorer->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     bar.addWidget(explorer);
     // The traditional strip ends here; the explorer view's own buttons follow.
     stripEnd_ = bar.addSeparator();
     stripEnd_->setObjectName("tbSeparator1");
+    // The move button: clips go to the last collection again; its arrow opens the pick menu.
+    QToolButton* move = Button(&bar, MoveButton, "cmdMoveItem");
+    move->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    bar.addWidget(move);
 }
 
 QWidget* TWindowCommands::BuildPaneButtons() const {
