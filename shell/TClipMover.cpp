@@ -67,6 +67,8 @@ int TClipMover::MoveSelected(bool copy, TClipColl& target, const char* busyText)
     int n = 0;
     if (!clips.empty()) {
         core_.ShowStatus(StatusInBar, true, busyText != nullptr ? busyText : (copy ? "Copying " : "Moving "));
+        // The rows of the moved clips leave the list together, at the end.
+        std::vector<const TClipObj*> moved;
         try {
             for (TClipObj* clip : clips) {
                 ++n;
@@ -81,13 +83,15 @@ int TClipMover::MoveSelected(bool copy, TClipColl& target, const char* busyText)
                 }
                 FileOne(*clip, *source, copy, target);
                 if (!copy)
-                    list.RemoveClip(clip);
+                    moved.push_back(clip);
             }
         } catch (...) {
             // What was moved so far is written as it belongs.
+            list.RemoveClips(moved);
             move_.Commit();
             throw;
         }
+        list.RemoveClips(moved);
         const bool filesMoved = move_.FilesMoved();
         move_.Commit();
         if (filesMoved)

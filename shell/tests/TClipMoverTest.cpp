@@ -84,8 +84,14 @@ TEST_F(ClipMoverTest, MovedClipsTakeTheTargetsNumbersAndFilesAndStayThereAfterAR
     for (std::size_t r = 0; r < 3; ++r)
         rows.push_back(core->ClipList().Clip(r));
     SelectRows({0, 1, 2});
+    const std::string onClipboard = ClipboardText();
+    int selectionChanges = 0;
+    const platform::TSubscription counting =
+        core->Events().ListSelectionChanged.Subscribe([&](TListSelectionChange&) { ++selectionChanges; });
 
     EXPECT_EQ(mover->DoMoveCopyFromToolbar(false, b), 3);
+    EXPECT_EQ(selectionChanges, 1) << "the rows leave together";
+    EXPECT_EQ(ClipboardText(), onClipboard) << "no clip is put on the clipboard meanwhile";
     EXPECT_EQ(core->StatusText(), "Moved 3 clips to Long-Term");
     EXPECT_EQ(core->ClipList().Count(), 0u);
     for (int i = 0; i < 3; ++i) {
