@@ -12,6 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace bx::shell {
 namespace {
@@ -30,6 +34,7 @@ std::string TextOf(clipstore::TClipObj& clip) {
 
 class TreeDragTest : public coretest::CoreFixture {
 protected:
+    std::string elsewhere; // a data source outside the test's folder, removed at the end
     // Collections A (with a child B), C and the favorites F1, F2 below the data source's folder, beside
     // Short-Term and Long-Term, each with a clip; then a restart loads them.
     void StartWithTree() {
@@ -58,12 +63,19 @@ protected:
         made->SetDirty(true);
         return made;
     }
-    void Restart() {
+    void Restart(const std::function<void()>& whileStopped = {}) {
         ASSERT_TRUE(core->FormCloseQuery());
         core.reset();
+        if (whileStopped)
+            whileStopped();
         settings = std::make_unique<TAppSettings>(desk.Registry(), dirs, boxes, folderDialog, sources, noCtrlV);
         settings->ReadSettings({});
         Start();
+    }
+    void TearDown() override {
+        CoreFixture::TearDown();
+        if (!elsewhere.empty())
+            fs::remove_all(elsewhere);
     }
     int Node(const std::string& title) const { return TCollectionSwitch::NodeWithText(core->Tree(), title); }
     // Every node as "parent/title", in display order.
@@ -202,6 +214,61 @@ TEST_F(TreeDragTest, AMoveThatFailsPartWayLeavesTheSourceWholeAndNeverFollowsLin
     EXPECT_EQ(Coll("A")->Count(), 1u);
     EXPECT_EQ(Coll("B")->Count(), 1u);
     EXPECT_TRUE(fs::exists(outside + "keep.txt"));
+}
+
+// With a second data source on a file system of its own (a RAM disk), moves cross a real file system
+// boundary: a collection with its child, and a clip with its data file, go there and reload whole.
+TEST_F(TreeDragTest, MovesToADataSourceOnAnotherFileSystemCopyAndReloadWhole) {
+    struct stat here {
+    }, there{};
+    const std::string fast = "/dev/shm/bx_move_" + std::to_string(::getpid()) + "/";
+    elsewhere = fast;
+    if (::stat(root.c_str(), &here) != 0 || ::stat("/dev/shm", &there) != 0 || here.st_dev == there.st_dev ||
+        ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    fs::create_directories(fast);
+    StartWithTree();
+    Restart([&] {
+        desk.Registry().WriteValue(settings->RootKey + "\\DataSources\\_Dirs", "Fast", "1");
+        desk.Registry().WriteValue(settings->RootKey + "\\DataSources", "Fast", "2");
+        const std::string key = settings->RootKey + "\\DataSources\\Fast";
+        desk.Registry().WriteValue(key, "Description", "Fast Disk");
+        desk.Registry().WriteValue(key, "Directory", fast);
+        desk.Registry().WriteValue(key, "Read_Only", "0");
+        desk.Registry().WriteValue(key, "AutoLoad", "1");
+    });
+    ASSERT_GE(Node("Fast Disk"), 0);
+
+    TTreeDrag drag(*core);
+    core->Tree().Select(Node("A"));
+    ASSERT_TRUE(drag.RelocateNode(Node("A"), Node("Fast Disk")));
+    EXPECT_EQ(Coll("B")->GetPath(), fast + "A/B/");
+    EXPECT_FALSE(fs::exists(dataDir + "/A")) << "the source is gone once the copy is in place";
+
+    // A clip with a data file moves from Short-Term into A, now on the other file system.
+    TClipMover mover(*core, desk.Keyboard());
+    TClipColl* shortTerm = Coll("Short-Term");
+    auto clip = std::make_unique<clipstore::TClipObj>(shortTerm->Context(), shortTerm->GetNextSerialNum(), "editor");
+    clip->SetColl(shortTerm);
+    clip->PutText(std::string(5000, 'q'), 0);
+    shortTerm->MyAddObject("q", std::move(clip));
+    core->SaveAllClips();
+    core->Tree().Select(Node("Short-Term"));
+    core->ClipList().SetSelection({0}, 0);
+    EXPECT_EQ(mover.DoMoveCopyFromToolbar(false, Coll("A")), 1);
+    const std::int32_t serial = Coll("A")->LastSerialNbr;
+    EXPECT_TRUE(TDirFiles::Exists(fast + "A/", "D" + std::to_string(serial) + ".DAT"));
+
+    Restart();
+    ASSERT_NE(Coll("A"), nullptr);
+    EXPECT_EQ(Coll("A")->GetPath(), fast + "A/");
+    ASSERT_EQ(Coll("A")->Count(), 2u);
+    ASSERT_EQ(Coll("B")->Count(), 1u);
+    EXPECT_EQ(TextOf(*Coll("B")->Clip(0)), "in B" + std::string(2000, 'x'));
+    bool found = false;
+    for (std::size_t i = 0; i < Coll("A")->Count(); ++i)
+        found = found || TextOf(*Coll("A")->Clip(i)) == std::string(5000, 'q');
+    EXPECT_TRUE(found);
 }
 
 TEST_F(TreeDragTest, LastCollectionSurvivesARestartAndFavoritesCycle) {
