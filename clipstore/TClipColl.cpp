@@ -243,6 +243,17 @@ std::unique_ptr<TClipObj> TClipColl::RemoveItem(int index, bool free) {
     return owned;
 }
 
+std::unique_ptr<TClipObj> TClipColl::TakeItem(int index) {
+    if (ReadOnly || index < 0 || static_cast<std::size_t>(index) >= entries_.size() ||
+        !entries_[static_cast<std::size_t>(index)].Owns())
+        return nullptr;
+    std::unique_ptr<TClipObj> owned = entries_[static_cast<std::size_t>(index)].Release();
+    entries_.erase(entries_.begin() + index);
+    ListChanged = true;
+    SetDirty(true);
+    return owned;
+}
+
 std::int64_t TClipColl::DayNumber(TDateTime date) {
     // Dates from damaged files are kept within the calendar (years 1 to 9999).
     if (!std::isfinite(date))

@@ -123,6 +123,9 @@ public:
     // clip is destroyed; without, an owned clip is handed back. A read-only collection, or an index
     // outside the list, changes nothing.
     std::unique_ptr<TClipObj> RemoveItem(int index, bool free);
+    // Takes the entry at index out and hands an owned clip back, leaving its files alone (the clip is
+    // moving to another collection). nullptr for a reference, a read-only collection or a bad index.
+    std::unique_ptr<TClipObj> TakeItem(int index);
     // Deletes old clips by the retention rule; runs only for the trash can or while the program is
     // busy starting or shutting down.
     void Purge();

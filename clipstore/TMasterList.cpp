@@ -6,6 +6,8 @@
 #include "LogHook.h"
 #include "TClipColl.h"
 #include "TClipContext.h"
+#include "TClipMoveJournal.h"
+#include "TCollectionRelocation.h"
 #include "TDataSource.h"
 #include "TDataSourceList.h"
 #include "TDirFiles.h"
@@ -174,6 +176,11 @@ bool TMasterList::Load() {
     for (const auto& entry : dataSources_.Entries())
         if (entry.Source != nullptr && entry.Source->AutoLoad)
             found = LoadDataSource(*entry.Source) || found;
+    // Moves of clips that a crash cut short between their two collection files are finished.
+    std::vector<TClipColl*> colls;
+    for (const auto& coll : items_)
+        colls.push_back(coll.get());
+    TClipMoveJournal::Recover(colls, [this](TClipColl& coll) { SaveCollection(coll); });
     Dirty = false;
     return found;
 }
@@ -249,6 +256,12 @@ bool TMasterList::LoadFromDirectory(const std::string& directory, bool readOnly,
         if (it->symlink_status(typeError).type() != fs::file_type::directory)
             continue;
         const std::string name = it->path().filename().string();
+        if (!readOnly && TCollectionRelocation::IsTempName(name)) {
+            // The copy of a move across file systems that stopped before it was complete.
+            std::error_code removeError;
+            fs::remove_all(it->path(), removeError);
+            continue;
+        }
         if (!IsSafeDirName(name) || name.find('.') != std::string::npos)
             continue;
         std::error_code emptyError;
@@ -268,6 +281,8 @@ bool TMasterList::LoadFromDirectory(const std::string& directory, bool readOnly,
     bool found = false;
     for (const std::string& name : names) {
         const std::string collDir = dir + name + "/";
+        if (TCollectionRelocation::IsMovedAway(collDir, readOnly))
+            continue;
         if (!readOnly)
             TLeftoverFiles::Remove(collDir);
         const auto file = TDirFiles::Find(collDir, TClipColl::FileName);

@@ -71,6 +71,9 @@ public:
     // Writes every changed collection that is neither read only nor special; a collection that fails
     // is reported and the others are still saved.
     void Save();
+    // Writes one collection now (when it is changed); true when written. Raises when it cannot be
+    // written; the collection then stays changed.
+    bool SaveCollection(TClipColl& coll);
     // The collection that receives new clips when the one shown does not accept them.
     TClipColl* Designate();
     // The collections in the order the collection tree shows them: depth first, siblings by SortKey
@@ -102,7 +105,6 @@ private:
     enum class ReadResult { Read, Failed, Missing };
     ReadResult ReadCollection(TClipColl& coll, const std::string& dir) const;
     bool LoadNewestLeftover(TClipColl& coll, const std::string& dir, const std::string& name);
-    bool SaveCollection(TClipColl& coll);
     std::unique_ptr<TClipColl> MakeSpecial(const char* title, const char* dirName, std::uint8_t type,
                                            std::int32_t image);
     void ShowBox(const std::string& text, bool error) const;

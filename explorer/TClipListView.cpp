@@ -12,12 +12,16 @@
 #include "TThemeColors.h"
 #include "TWindowGuard.h"
 
+#include <QApplication>
+#include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace bx::explorer {
@@ -52,6 +56,49 @@ TClipListView::TClipListView(QWidget* parent) : QTableView(parent) {
     viewport()->setMouseTracking(true);
     // Expanding the pane lowers the list to 1 pixel; the splitter keeps it at least 2 pixels high.
     setMinimumHeight(1);
+    // The selected rows can be dragged onto the collection tree.
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+}
+
+QMimeData* TClipListView::DragData(Qt::MouseButtons buttons) const {
+    auto* mime = new QMimeData();
+    const int button = (buttons & Qt::RightButton) != 0 ? 2 : 1;
+    mime->setData("application/x-brindlex-clips",
+                  QByteArray::number(QCoreApplication::applicationPid()) + " " + QByteArray::number(button));
+    if (core_ == nullptr)
+        return mime;
+    // Other programs get the texts that need no data file read.
+    QByteArray text;
+    const TClipListModel& list = core_->ClipList();
+    for (std::size_t row = 0; row < list.Count(); ++row) {
+        TClipObj* clip = list.Clip(row);
+        if (!list.IsSelected(row) || clip == nullptr || clip->DataInFile || !clip->Formats)
+            continue;
+        const std::size_t size = clip->Lock(platform::CF_TEXT);
+        if (clip->LockedData != nullptr && size > 0) {
+            const auto* bytes = reinterpret_cast<const char*>(clip->LockedData);
+            if (!text.isEmpty())
+                text += '\n';
+            text += QByteArray(bytes, static_cast<qsizetype>(strnlen(bytes, size)));
+        }
+        clip->Unlock();
+    }
+    if (!text.isEmpty())
+        mime->setData("text/plain;charset=utf-8", text);
+    return mime;
+}
+
+void TClipListView::startDrag(Qt::DropActions /*supportedActions*/) {
+    if (core_ == nullptr || core_->ClipList().SelectedCount() == 0)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(DragData(QApplication::mouseButtons()));
+    if (Dragging)
+        Dragging(true);
+    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    if (Dragging)
+        Dragging(false);
 }
 
 void TClipListView::Attach(shell::TBrindlexCore& core, platform::IDesktop& desktop,

@@ -3,7 +3,11 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <functional>
+
 #include <cstddef>
+
+class QMimeData;
 
 namespace bx::clipstore {
 class TClipObj;
@@ -48,9 +52,16 @@ public:
     // The names of the clip's format images in the list.
     QStringList FormatImages(const clipstore::TClipObj* clip) const;
 
+    // Told when a drag of the selected rows starts (true) and ends (false).
+    std::function<void(bool started)> Dragging;
+    // The drag's data: the internal type ("application/x-brindlex-clips": the process and the mouse
+    // button that drags) and, for other programs, the texts of the clips kept inline.
+    QMimeData* DragData(Qt::MouseButtons buttons) const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     bool FilterEvent(QObject* watched, QEvent* event);

@@ -128,4 +128,9 @@ void TClipTableModel::RowInserted(int row) {
     endInsertRows();
 }
 
+Qt::ItemFlags TClipTableModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return index.isValid() ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
 } // namespace bx::explorer

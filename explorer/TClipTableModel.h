@@ -24,6 +24,8 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Rows can be dragged (the view decides whether it starts drags).
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // The type images are drawn (the list's setting).
     void SetShowTypeIcons(bool on);

@@ -191,6 +191,10 @@ void TFlashpickPanel::FillSetMenu() {
     setMenu_->clear();
     if (core_ == nullptr)
         return;
+    if (FillSetMenuWith) {
+        Guard([this] { FillSetMenuWith(*setMenu_); });
+        return;
+    }
     const shell::TCollectionTree& tree = core_->Tree();
     for (std::size_t i = 0; i < tree.Count(); ++i) {
         const shell::TCollectionTree::Node& node = tree.At(i);

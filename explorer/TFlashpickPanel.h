@@ -60,6 +60,9 @@ public:
     QToolBar* Toolbar3() const { return Toolbar3_; }
     QToolButton* SetButton() const { return cmdFlashpickSetAlternate_; }
     QMenu* SetMenu() const { return setMenu_; }
+    // Fills the "Set" button's menu when set (the window's pick menu), instead of the plain list of the
+    // tree's collections.
+    std::function<void(QMenu&)> FillSetMenuWith;
     QToolButton* TabButton() const { return cmdFPTab_; }
     QToolButton* EnterButton() const { return cmdFPEnter_; }
     QCheckBox* StickyBox() const { return chkFPStickyButtons_; }

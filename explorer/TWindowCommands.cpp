@@ -2,6 +2,7 @@
 
 #include "TClipListSelection.h"
 #include "TCollectionCommands.h"
+#include "TCollectionMoves.h"
 #include "TImageLists.h"
 #include "TImages.h"
 #include "TPreviewPane.h"
@@ -135,6 +136,51 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     {ImportCollections, "mnuImport", "Import Collections (v4.x or v5.x)", nullptr, nullptr, nullptr, false,
      Enable::Always,
      [](TfrmBX& window, bool) { WithCollections(window, [](shell::TCollectionCommands& c) { c.Import(); }); }},
+    // The pick menu of the collections, for moving or copying the selected clips.
+    {MoveItem, "mnuMoveItem", "Move Item To Collection", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->MoveItemToCollection(false);
+     }},
+    {CopyItem, "mnuCopyItem", "Copy Item To Collection", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->MoveItemToCollection(true);
+     }},
+    // The toolbar's move button: again to the last target (with Ctrl: a copy); its arrow: the pick menu.
+    {MoveButton, "actMoveItem", "Move Item", "TB_MOVE", nullptr,
+     "Move the selected clips to the last collection (with Ctrl: copy)", false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->MoveButtonClick();
+     }},
+    {SelectCollection, "mnuSelectCollection", "Select Collection", nullptr, "F7", nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->SelectCollection();
+     }},
+    {SwitchToLast, "mnuSwitchToLastCollection", "Switch To &Last Collection", nullptr, "F5", nullptr, false,
+     Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->Switch().SwitchToLast();
+     }},
+    {SwitchToFavorite, "mnuSwitchToFavoriteCollection", "Switch To Fa&vorite Collection ", nullptr, "F6", nullptr,
+     false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->SwitchToFavorite();
+     }},
+    {MoveToTop, "mnuMoveToTop", "Move To &Top Of Sort Order", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->Mover().MoveWithinCollection(true);
+     }},
+    {MoveToBottom, "mnuMoveToBottom", "Move To &Bottom Of Sort Order", nullptr, nullptr, nullptr, false,
+     Enable::SomeSelected, [](TfrmBX& window, bool) {
+         if (window.Moves() != nullptr)
+             window.Moves()->Mover().MoveWithinCollection(false);
+     }},
 };
 
 // The main menu.
@@ -142,11 +188,15 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
     {"&File",
      {SaveAllClips, ReloadAllClips, EmptyTrash, Separator, AddCollection, CollectionProperties, Separator,
       ImportCollections, Separator, ExitProgram}},
-    {"&Edit", {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown}},
+    {"&Edit",
+     {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown, Separator, MoveItem, CopyItem,
+      MoveToTop, MoveToBottom}},
     {"&Config",
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
-    {"&View", {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates}},
+    {"&View",
+     {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates, Separator, SelectCollection,
+      SwitchToLast, SwitchToFavorite}},
     {"&Help", {Help, Separator, About}},
 };
 
@@ -252,6 +302,10 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
     // The traditional strip ends here; the explorer view's own buttons follow.
     stripEnd_ = bar.addSeparator();
     stripEnd_->setObjectName("tbSeparator1");
+    // The move button: clips go to the last collection again; its arrow opens the pick menu.
+    QToolButton* move = Button(&bar, MoveButton, "cmdMoveItem");
+    move->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    bar.addWidget(move);
 }
 
 QWidget* TWindowCommands::BuildPaneButtons() const {

@@ -65,6 +65,15 @@ public:
         AddCollection,
         CollectionProperties,
         ImportCollections,
+        // Moving and copying clips, choosing collections.
+        MoveItem,
+        CopyItem,
+        MoveButton,
+        SelectCollection,
+        SwitchToLast,
+        SwitchToFavorite,
+        MoveToTop,
+        MoveToBottom,
         CommandCount
     };
     // When a command is enabled.

@@ -14,6 +14,7 @@
 #include "TCollectionCommands.h"
 #include "TCollectionCycle.h"
 #include "TCollectionMenu.h"
+#include "TCollectionMoves.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
@@ -210,6 +211,7 @@ void TfrmBX::ShowApplicationProfile() {
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
+        moves_.reset();
         lvClips_->Detach();
         coreSubscriptions_.clear();
         modes_->SetCore(false);
@@ -267,6 +269,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     collMenu_ = new TCollectionMenu(*tvCollections_, *treeModel_, *core_, *collCommands_);
     TWindowHelp::SetContext(*tvCollections_, shell::THelpTopics::CollectionTree);
     collMenu_->SetWhatsThis([this] { help_->WhatsThis(tvCollections_); });
+    moves_ = std::make_unique<TCollectionMoves>(*this, *core_, *desktop_);
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

@@ -46,6 +46,7 @@ class TFlashpick;
 namespace bx::explorer {
 
 class TClipListView;
+class TCollectionMoves;
 class TCollapseTab;
 class TFlashpickPanel;
 class TFlashpickWindow;
@@ -197,6 +198,9 @@ public:
     // For tests and the other parts of the window.
     TPreviewPane* PreviewPane() const { return pane_; }
     TWindowCommands* Commands() const { return commands_; }
+    // Moving clips and collections, the pick menu, the last and favorite collection; nullptr without a core.
+    TCollectionMoves* Moves() const { return moves_.get(); }
+    pastetools::TFlashpick* Flashpick() const { return flashpick_; }
     // The notification-area icon, auto-capture and where the window goes when put away.
     TTrayIcon* Tray() const { return tray_; }
     // Help: the manual's topics for the window and its controls.
@@ -271,6 +275,7 @@ private:
     // What the window hears of the core's models and the selection rules while it shows a core.
     std::vector<platform::TSubscription> coreSubscriptions_;
     TCollectionTreeModel* treeModel_ = nullptr;
+    std::unique_ptr<TCollectionMoves> moves_;
     bool syncing_ = false;
     pastetools::TRelayfeed* relayfeed_ = nullptr;
     std::vector<platform::TSubscription> relayfeedSubscriptions_;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <numeric>
 #include <optional>
+#include <unordered_set>
 
 namespace bx::shell {
 
@@ -359,6 +360,32 @@ void TClipListModel::RemoveClip(const TClipObj* clip) {
     }
     if (removed)
         RowsReset.Emit();
+    if (removedSelected)
+        SelectionChanged.Emit();
+}
+
+void TClipListModel::RemoveClips(const std::vector<const TClipObj*>& clips) {
+    const std::unordered_set<const TClipObj*> gone(clips.begin(), clips.end());
+    bool removedSelected = false;
+    std::size_t kept = 0;
+    int focused = -1;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (gone.contains(rows_[row])) {
+            removedSelected = removedSelected || selected_[row];
+            continue;
+        }
+        if (focused_ == static_cast<int>(row))
+            focused = static_cast<int>(kept);
+        rows_[kept] = rows_[row];
+        selected_[kept] = selected_[row];
+        ++kept;
+    }
+    if (kept == rows_.size())
+        return;
+    rows_.resize(kept);
+    selected_.resize(kept);
+    focused_ = focused;
+    RowsReset.Emit();
     if (removedSelected)
         SelectionChanged.Emit();
 }

@@ -85,6 +85,8 @@ public:
     std::size_t AddToLists(clipstore::TClipObj* clip, bool select, int position);
     // Removes every row of clip.
     void RemoveClip(const clipstore::TClipObj* clip);
+    // Removes every row of these clips, announcing the change once.
+    void RemoveClips(const std::vector<const clipstore::TClipObj*>& clips);
     void Clear();
 
     std::size_t Count() const { return rows_.size(); }

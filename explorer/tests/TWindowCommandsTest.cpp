@@ -53,6 +53,11 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&Edit", "", "", false},
         {"&Edit", "Relayfeed &Up", "Ctrl+U", true},
         {"&Edit", "Relayfeed &Down", "Ctrl+D", true},
+        {"&Edit", "", "", false},
+        {"&Edit", "Move Item To Collection", "", false},
+        {"&Edit", "Copy Item To Collection", "", false},
+        {"&Edit", "Move To &Top Of Sort Order", "", false},
+        {"&Edit", "Move To &Bottom Of Sort Order", "", false},
         {"&Config", "&Auto Capture", "F12", true},
         {"&Config", "", "", false},
         {"&Config", "Application P&rofile...", "", false},
@@ -68,6 +73,10 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&View", "Show Main Menu When In Traditional View", "", true},
         {"&View", "", "", false},
         {"&View", "Show Alternate Collections in Flashpick", "Ctrl+F11", true},
+        {"&View", "", "", false},
+        {"&View", "Select Collection", "F7", false},
+        {"&View", "Switch To &Last Collection", "F5", false},
+        {"&View", "Switch To Fa&vorite Collection ", "F6", false},
         {"&Help", "&Help", "F1", false},
         {"&Help", "", "", false},
         {"&Help", "&About Brindlex", "", false},
@@ -103,6 +112,7 @@ TEST_F(WindowCommandsTest, TheButtonsAreTheCommandsWithTheirToolTips) {
         {"cmdMagFont", Commands::PreviewFont, "Display font"},
         {"cmdMag_SizeWindow", Commands::ExpandPreview, "Expand Preview Window"},
         {"cmdExplorer", Commands::ExplorerView, "Toggle between \"Traditional View\" and \"Explorer View\"."},
+        {"cmdMoveItem", Commands::MoveButton, "Move the selected clips to the last collection (with Ctrl: copy)"},
     };
     for (const Button& expected : buttons) {
         SCOPED_TRACE(expected.name);
