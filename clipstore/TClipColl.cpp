@@ -150,8 +150,7 @@ void TClipColl::SetDirty(bool value) {
 std::string TClipColl::GetPath() const {
     if (Parent != nullptr)
         return Parent->GetPath() + DirName + "/";
-    const bool special = CollType == TrashCanColl || CollType == SearchResultsColl;
-    if (special || (Master != nullptr && Master->NeedDefaultCollections())) {
+    if (IsSpecial() || (Master != nullptr && Master->NeedDefaultCollections())) {
         const std::string root =
             Master != nullptr ? TDirFiles::WithSlash(Master->CurrentDataSourceDirectory()) : std::string();
         // Without a data source there is no directory: never a path relative to wherever we run.

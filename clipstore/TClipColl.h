@@ -68,6 +68,8 @@ public:
     std::string Title;
     std::uint8_t Retention = 0;
     std::uint8_t CollType = 0;
+    // The trash can and the search results: made by the program, never by the user.
+    bool IsSpecial() const { return CollType == TrashCanColl || CollType == SearchResultsColl; }
     bool Dirty = false;
     std::uint8_t Reserved1 = 0;
     std::uint8_t Reserved2 = 0;

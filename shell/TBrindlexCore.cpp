@@ -224,6 +224,10 @@ std::string TBrindlexCore::GetHtmlSourceURL(TClipObj& clip) {
 int TBrindlexCore::CalcStateIndex(const TClipColl& coll) const {
     return capture_->CalcStateIndex(coll);
 }
+
+void TBrindlexCore::BuildTree(const clipstore::TMasterList& master) {
+    tree_.Build(master, [this](const TClipColl& coll) { return coll.IsSpecial() ? -1 : CalcStateIndex(coll); });
+}
 bool TBrindlexCore::CopyItem(TClipObj* clip) {
     return putBack_->CopyItem(clip);
 }

@@ -193,6 +193,9 @@ public:
     std::string GetURLDDE(const std::string& service);
     static std::string GetHtmlSourceURL(clipstore::TClipObj& clip);
     int CalcStateIndex(const clipstore::TClipColl& coll) const;
+    // Builds the collection tree from the master list, each node with its state icon (none for the
+    // trash can and the search results).
+    void BuildTree(const clipstore::TMasterList& master);
     void DeselectClips();
     void PlaySoundOrBeep(const std::string& eventName);
     void ShowStatus(int level, bool busy, const std::string& text);

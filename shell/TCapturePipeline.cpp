@@ -369,9 +369,7 @@ void TCapturePipeline::RefreshStateImages() {
     TCollectionTree& tree = core_.Tree();
     for (std::size_t i = 0; i < tree.Count(); ++i) {
         const TClipColl* coll = tree.At(i).Coll;
-        const bool special = coll == nullptr || coll->CollType == TClipColl::TrashCanColl ||
-                             coll->CollType == TClipColl::SearchResultsColl;
-        tree.SetStateImage(i, special ? -1 : CalcStateIndex(*coll));
+        tree.SetStateImage(i, coll == nullptr || coll->IsSpecial() ? -1 : CalcStateIndex(*coll));
     }
 }
 

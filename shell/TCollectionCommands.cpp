@@ -40,10 +40,6 @@ namespace {
 constexpr const char* BoxCaption = "Brindlex";
 constexpr const char* LineBreak = "\n";
 
-bool IsSpecial(const TClipColl& coll) {
-    return coll.CollType == TClipColl::TrashCanColl || coll.CollType == TClipColl::SearchResultsColl;
-}
-
 bool MentionsData(const std::string& path) {
     std::string lower = path;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -86,7 +82,7 @@ void TCollectionCommands::RefreshTree(const TClipColl* select) {
     if (master == nullptr)
         return;
     TCollectionTree& tree = core_.Tree();
-    tree.Build(*master, [this](const TClipColl& coll) { return IsSpecial(coll) ? -1 : core_.CalcStateIndex(coll); });
+    core_.BuildTree(*master);
     const int node = tree.GetTreeNodeOfColl(select);
     if (node >= 0) {
         tree.MakeVisible(static_cast<std::size_t>(node));
@@ -169,7 +165,7 @@ bool TCollectionCommands::NameNewCollection(TClipColl& coll, const TClipColl& pa
 void TCollectionCommands::NewCollection(int node) {
     platform::SetTraceLocation("TfrmBX.mnuNewCollectionClick");
     TClipColl* parent = CollOf(node);
-    if (parent == nullptr || IsSpecial(*parent) || parent->ReadOnly)
+    if (parent == nullptr || parent->IsSpecial() || parent->ReadOnly)
         return;
     clipstore::TMasterList& master = *core_.MasterList();
     auto coll = std::make_unique<TClipColl>(master.Context(), true, &master);
@@ -192,7 +188,7 @@ void TCollectionCommands::NewCollection(int node) {
 void TCollectionCommands::DeleteCollection(int node) {
     platform::SetTraceLocation("TfrmBX.mnuDeleteCollectionClick");
     TClipColl* coll = CollOf(node);
-    if (coll == nullptr || coll->Parent == nullptr || IsSpecial(*coll) || coll->ReadOnly)
+    if (coll == nullptr || coll->Parent == nullptr || coll->IsSpecial() || coll->ReadOnly)
         return;
     const TCollectionTree& tree = core_.Tree();
     for (std::size_t i = 0; i < tree.Count(); ++i)
@@ -227,7 +223,7 @@ void TCollectionCommands::Properties(int node) {
     TClipColl* coll = CollOf(node);
     if (coll == nullptr)
         return;
-    if (IsSpecial(*coll)) {
+    if (coll->IsSpecial()) {
         Info("Sorry, Properties For Special Collection [" + coll->Title + "] Are Not Available");
         return;
     }
@@ -255,7 +251,7 @@ void TCollectionCommands::Properties(int node) {
 
 void TCollectionCommands::ChangeIcon(int node) {
     TClipColl* coll = CollOf(node);
-    if (coll == nullptr || IsSpecial(*coll) || coll->ReadOnly || coll->Parent == nullptr)
+    if (coll == nullptr || coll->IsSpecial() || coll->ReadOnly || coll->Parent == nullptr)
         return;
     const auto icon = dialogs_.PickBitmap(coll->ImageIndex);
     if (!icon)
@@ -266,7 +262,7 @@ void TCollectionCommands::ChangeIcon(int node) {
 
 void TCollectionCommands::Sort(int node, bool up) {
     TClipColl* coll = CollOf(node);
-    if (coll == nullptr || IsSpecial(*coll) || coll->ReadOnly || coll->Parent == nullptr)
+    if (coll == nullptr || coll->IsSpecial() || coll->ReadOnly || coll->Parent == nullptr)
         return;
     const TCollectionTree& tree = core_.Tree();
     std::vector<TClipColl*> siblings;

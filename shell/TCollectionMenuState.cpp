@@ -9,10 +9,6 @@ using clipstore::TClipColl;
 
 namespace {
 
-bool IsSpecial(const TClipColl& coll) {
-    return coll.CollType == TClipColl::TrashCanColl || coll.CollType == TClipColl::SearchResultsColl;
-}
-
 // Whether another node with the same parent comes before (step -1) or after (step 1) the node.
 bool HasSibling(const TCollectionTree& tree, int node, int step) {
     const int parent = tree.At(static_cast<std::size_t>(node)).Parent;
@@ -35,14 +31,14 @@ TCollectionMenuState TCollectionMenuState::For(const TCollectionTree& tree, int 
         return state;
     }
     const TClipColl& coll = *n.Coll;
-    const bool editable = !IsSpecial(coll) && !coll.ReadOnly;
+    const bool editable = !coll.IsSpecial() && !coll.ReadOnly;
     state.Properties = editable;
     state.AddCollection = editable;
     state.ChangeIcon = editable && !topLevel;
     state.DeleteCollection = state.ChangeIcon;
     state.MoveUp = state.ChangeIcon && HasSibling(tree, node, -1);
     state.MoveDown = state.ChangeIcon && HasSibling(tree, node, 1);
-    state.AddDataSource = !fromToolbar && topLevel && !IsSpecial(coll);
+    state.AddDataSource = !fromToolbar && topLevel && !coll.IsSpecial();
     state.DeleteDataSource = !fromToolbar && topLevel && coll.DataSource != nullptr;
     return state;
 }

@@ -233,11 +233,7 @@ void TCoreLifecycle::LoadCollections() {
         platform::CreatePrivateDirectories(trash->GetPath());
     master_->TrashCan = master_->Append(std::move(trash));
     master_->SearchResults = master_->Append(std::move(results));
-    core_.Tree().Build(*master_, [this](const TClipColl& coll) {
-        return coll.CollType == TClipColl::TrashCanColl || coll.CollType == TClipColl::SearchResultsColl
-                   ? -1
-                   : core_.CalcStateIndex(coll);
-    });
+    core_.BuildTree(*master_);
     master_->Designated = master_->Designate();
 }
 

@@ -34,10 +34,6 @@ bool IsReadOnly(const TClipColl& coll) {
     return coll.ReadOnly || (root->DataSource != nullptr && root->DataSource->Read_Only);
 }
 
-bool IsSpecial(const TClipColl& coll) {
-    return coll.CollType == TClipColl::TrashCanColl || coll.CollType == TClipColl::SearchResultsColl;
-}
-
 } // namespace
 
 TTreeDrag::Verdict TTreeDrag::CanDrop(const TCollectionTree& tree, Kind kind, int dragged, int target) {
@@ -58,7 +54,7 @@ TTreeDrag::Verdict TTreeDrag::CanDrop(const TCollectionTree& tree, Kind kind, in
     // Only an ordinary collection moves: not a data source's folder, the trash can or the search results;
     // and nothing goes under those two.
     if (node.Coll == nullptr || node.Parent < 0 || IsReadOnly(*node.Coll) ||
-        node.Coll->CollType != TClipColl::NormalColl || IsSpecial(*coll))
+        node.Coll->CollType != TClipColl::NormalColl || coll->IsSpecial())
         return {};
     if (target == node.Parent)
         return {};
@@ -104,7 +100,7 @@ bool TTreeDrag::RelocateNode(int node, int target) {
     coll->Parent = parent;
     if (!removed)
         core_.Boxes().MessageBox("Directory Delete Failed: " + from, "Brindlex", MsgType::Error, MsgButtons::Ok);
-    tree.Build(*master, [this](const TClipColl& c) { return IsSpecial(c) ? -1 : core_.CalcStateIndex(c); });
+    core_.BuildTree(*master);
     const int moved = tree.GetTreeNodeOfColl(coll);
     if (moved >= 0) {
         tree.MakeVisible(static_cast<std::size_t>(moved));
