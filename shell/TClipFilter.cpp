@@ -1,0 +1,172 @@
+#include "TClipFilter.h"
+
+#include "PlatformTypes.h"
+#include "TClipListModel.h"
+#include "TUtf8.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+namespace bx::shell {
+
+using clipstore::TClipObj;
+
+namespace {
+
+// The clip's text when it is in memory (nothing is read from disk), searched in place.
+bool TextInMemoryHolds(TClipObj& clip, std::string_view upper) {
+    if (!clip.Online || clip.LockedFormat != 0 || !clip.HasFormat(platform::CF_TEXT))
+        return false;
+    const std::size_t size = clip.Lock(platform::CF_TEXT);
+    bool found = false;
+    if (size > 0 && clip.LockedData != nullptr) {
+        const auto* start = reinterpret_cast<const char*>(clip.LockedData);
+        found = TClipObj::HoldsUpperAscii(std::string_view(start, strnlen(start, size)), upper);
+    }
+    clip.Unlock();
+    return found;
+}
+
+} // namespace
+
+TClipFilter::TClipFilter(TClipListModel& list, std::function<void()> notify)
+    : list_(list), notify_(std::move(notify)) {
+    subscriptions_.push_back(list_.RowsReset.Subscribe([this] { Refilter(); }));
+    subscriptions_.push_back(list_.RowInserted.Subscribe([this](std::size_t) { Refilter(); }));
+}
+
+TClipFilter::~TClipFilter() {
+    if (helper_.joinable()) {
+        helper_.request_stop();
+        helper_.join();
+    }
+}
+
+void TClipFilter::SetText(const std::string& text) {
+    text_ = text;
+    upper_ = clipstore::TUtf8::UpperAscii(text);
+    Refilter();
+}
+
+std::size_t TClipFilter::Count() const { return Active() ? shown_.size() : list_.Count(); }
+
+int TClipFilter::ShownRow(std::size_t listRow) const {
+    if (!Active())
+        return listRow < list_.Count() ? static_cast<int>(listRow) : -1;
+    const auto it = std::lower_bound(shown_.begin(), shown_.end(), listRow);
+    return it != shown_.end() && *it == listRow ? static_cast<int>(it - shown_.begin()) : -1;
+}
+
+std::optional<std::size_t> TClipFilter::FindInTitle(const std::string& title, const std::string& text) {
+    if (text.empty())
+        return std::nullopt;
+    const std::size_t at = clipstore::TUtf8::UpperAscii(title).find(clipstore::TUtf8::UpperAscii(text));
+    return at == std::string::npos ? std::nullopt : std::optional<std::size_t>(at);
+}
+
+void TClipFilter::Refilter() {
+    std::vector<TFile> files;
+    bool start = false;
+    shown_.clear();
+    if (Active()) {
+        const std::size_t n = list_.Count();
+        for (std::size_t row = 0; row < n; ++row) {
+            TClipObj& clip = *list_.Clip(row);
+            if (TClipObj::HoldsUpperAscii(clip.Title, upper_) || TextInMemoryHolds(clip, upper_))
+                shown_.push_back(row);
+            else if (!clip.Online)
+                if (std::optional<TClipObj::DataFileText> file = clip.BodyInDataFile())
+                    files.push_back({row, &clip, std::move(*file)});
+        }
+    }
+    {
+        // The helper's running search ends at its next file; its hits are dropped.
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        hits_.clear();
+        files_ = std::move(files);
+        jobUpper_ = upper_;
+        jobWaiting_ = !files_.empty();
+        start = jobWaiting_;
+    }
+    if (start) {
+        if (!helper_.joinable())
+            helper_ = std::jthread([this](std::stop_token stop) { Work(stop); });
+        wake_.notify_one();
+    }
+    RowsChanged.Emit();
+}
+
+void TClipFilter::Work(std::stop_token stop) {
+    std::unique_lock lock(mutex_);
+    while (!stop.stop_requested()) {
+        if (!wake_.wait(lock, stop, [this] { return jobWaiting_; }))
+            return;
+        const std::uint64_t generation = generation_;
+        const std::vector<TFile> files = std::move(files_);
+        const std::string upper = jobUpper_;
+        files_.clear();
+        jobWaiting_ = false;
+        busy_ = true;
+        lock.unlock();
+        std::size_t found = 0;
+        std::size_t told = 0;
+        for (std::size_t i = 0; i < files.size() && !stop.stop_requested(); ++i) {
+            const bool match = TClipObj::FindInDataFile(files[i].File, upper) == TClipObj::FileSearch::Match;
+            {
+                std::lock_guard hold(mutex_);
+                if (generation != generation_)
+                    break;
+                if (match) {
+                    hits_.push_back({generation, files[i].Row, files[i].Clip});
+                    ++found;
+                }
+            }
+            // Hits go to the window in batches, the last one at the end.
+            if (found > told && (found - told >= HitBatch || i + 1 == files.size()) && notify_) {
+                told = found;
+                notify_();
+            }
+        }
+        lock.lock();
+        busy_ = false;
+        idle_.notify_all();
+    }
+}
+
+bool TClipFilter::Poll() {
+    std::vector<THit> hits;
+    {
+        std::lock_guard lock(mutex_);
+        hits.swap(hits_);
+        std::erase_if(hits, [this](const THit& hit) { return hit.Generation != generation_; });
+    }
+    std::size_t added = 0;
+    for (const THit& hit : hits) {
+        // The rows cannot have moved: every change of the list starts a new generation.
+        if (!Active() || list_.Clip(hit.Row) != hit.Clip)
+            continue;
+        const auto it = std::lower_bound(shown_.begin(), shown_.end(), hit.Row);
+        if (it == shown_.end() || *it != hit.Row) {
+            shown_.insert(it, hit.Row);
+            ++added;
+        }
+    }
+    if (added > 0)
+        RowsChanged.Emit();
+    return added > 0;
+}
+
+bool TClipFilter::Searching() const {
+    std::lock_guard lock(mutex_);
+    return jobWaiting_ || busy_;
+}
+
+void TClipFilter::WaitForHelper() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return !jobWaiting_ && !busy_; });
+}
+
+} // namespace bx::shell
