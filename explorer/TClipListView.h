@@ -19,6 +19,7 @@ class IDesktop;
 
 namespace bx::shell {
 class TBrindlexCore;
+class TClipFilter;
 class TClipListSelection;
 } // namespace bx::shell
 
@@ -41,6 +42,10 @@ public:
     void Attach(shell::TBrindlexCore& core, platform::IDesktop& desktop, shell::TClipListSelection& selection);
     void Detach();
 
+    // Shows only the filter's rows (nullptr: every row; after Attach); FilterChanged: its rows changed.
+    // The list's selection stays as it is and shows on the rows that are shown.
+    void SetFilter(const shell::TClipFilter* filter);
+    void FilterChanged();
     // The core's list was rebuilt: false when the view shows no list.
     bool Reset();
     void RowInserted(std::size_t row);

@@ -14,7 +14,7 @@ public:
     virtual std::string Text() const = 0;
     virtual std::size_t SelStart() const = 0;
     virtual std::size_t SelLength() const = 0;
-    // Selects the range and gives the editor the focus (length 0: the caret at start).
+    // Selects the range and gives the editor the focus (length 0: only the caret goes to start).
     virtual void SelectAndFocus(std::size_t start, std::size_t length) = 0;
 };
 

@@ -33,8 +33,15 @@ bool TextInMemoryHolds(TClipObj& clip, std::string_view upper) {
 
 TClipFilter::TClipFilter(TClipListModel& list, std::function<void()> notify)
     : list_(list), notify_(std::move(notify)) {
-    subscriptions_.push_back(list_.RowsReset.Subscribe([this] { Refilter(); }));
-    subscriptions_.push_back(list_.RowInserted.Subscribe([this](std::size_t) { Refilter(); }));
+    // Without a text every row shows: nothing to do.
+    subscriptions_.push_back(list_.RowsReset.Subscribe([this] {
+        if (Active())
+            Refilter();
+    }));
+    subscriptions_.push_back(list_.RowInserted.Subscribe([this](std::size_t) {
+        if (Active())
+            Refilter();
+    }));
 }
 
 TClipFilter::~TClipFilter() {
