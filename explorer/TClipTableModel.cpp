@@ -2,8 +2,8 @@
 
 #include "PlatformTypes.h"
 #include "TClipContext.h"
-#include "TClipListModel.h"
 #include "TClipFilter.h"
+#include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TImages.h"
 
@@ -156,9 +156,8 @@ QStringList TClipTableModel::FormatImageNames(const clipstore::TClipObj& clip) c
     const clipstore::TClipContext& st = clip.Context();
     QStringList names;
     const std::pair<platform::UINT, const char*> order[] = {
-        {platform::CF_TEXT, "CF_TEXT"},     {st.RtfFormat, "CF_RTF"},
-        {st.HtmlFormat, "CF_HTML"},         {platform::CF_HDROP, "CF_HDROP"},
-        {platform::CF_BITMAP, "CF_BITMAP"}, {platform::CF_METAFILEPICT, "CF_WMF"}};
+        {platform::CF_TEXT, "CF_TEXT"},   {st.RtfFormat, "CF_RTF"},           {st.HtmlFormat, "CF_HTML"},
+        {platform::CF_HDROP, "CF_HDROP"}, {platform::CF_BITMAP, "CF_BITMAP"}, {platform::CF_METAFILEPICT, "CF_WMF"}};
     for (const auto& [format, name] : order)
         if (format != 0 && clip.HasIcon(format))
             names << name;

@@ -40,7 +40,8 @@ void TClipTitleDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         QRect mark(left, textRect.top() + 1, width, textRect.height() - 2);
         QColor color = option.palette.color(QPalette::Highlight);
         color.setAlpha(option.state & QStyle::State_Selected ? 255 : 90);
-        painter->fillRect(mark.intersected(textRect), option.state & QStyle::State_Selected ? QColor(255, 214, 0, 140) : color);
+        painter->fillRect(mark.intersected(textRect),
+                          option.state & QStyle::State_Selected ? QColor(255, 214, 0, 140) : color);
     }
     painter->setPen(option.state & QStyle::State_Selected ? option.palette.color(QPalette::HighlightedText)
                                                           : option.palette.color(QPalette::Text));

@@ -13,12 +13,15 @@ std::size_t BytesBefore(const QString& text, int position) {
 }
 
 int PositionOf(const std::string& utf8, std::size_t bytes) {
-    return static_cast<int>(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min(bytes, utf8.size()))).size());
+    return static_cast<int>(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(std::min(bytes, utf8.size()))).size());
 }
 
 } // namespace
 
-std::string TFindEditor::Text() const { return editor_.toPlainText().toStdString(); }
+std::string TFindEditor::Text() const {
+    return editor_.toPlainText().toStdString();
+}
 
 std::size_t TFindEditor::SelStart() const {
     return BytesBefore(editor_.toPlainText(), editor_.textCursor().selectionStart());

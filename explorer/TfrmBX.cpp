@@ -552,7 +552,8 @@ void TfrmBX::ShowAbout() {
 void TfrmBX::FindClick() {
     if (find_ == nullptr)
         return;
-    TfrmFind dialog(this, [this] { help_->ShowTopic(shell::THelpTopics::Find); }, BeforeDialog);
+    TfrmFind dialog(
+        this, [this] { help_->ShowTopic(shell::THelpTopics::Find); }, BeforeDialog);
     const TNotOnTop below(*this);
     find_->FindClick(dialog, ExplorerView());
 }

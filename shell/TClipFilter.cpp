@@ -31,8 +31,7 @@ bool TextInMemoryHolds(TClipObj& clip, std::string_view upper) {
 
 } // namespace
 
-TClipFilter::TClipFilter(TClipListModel& list, std::function<void()> notify)
-    : list_(list), notify_(std::move(notify)) {
+TClipFilter::TClipFilter(TClipListModel& list, std::function<void()> notify) : list_(list), notify_(std::move(notify)) {
     // Without a text every row shows: nothing to do.
     subscriptions_.push_back(list_.RowsReset.Subscribe([this] {
         if (Active())
@@ -57,7 +56,9 @@ void TClipFilter::SetText(const std::string& text) {
     Refilter();
 }
 
-std::size_t TClipFilter::Count() const { return Active() ? shown_.size() : list_.Count(); }
+std::size_t TClipFilter::Count() const {
+    return Active() ? shown_.size() : list_.Count();
+}
 
 int TClipFilter::ShownRow(std::size_t listRow) const {
     if (!Active())

@@ -18,11 +18,17 @@ using clipstore::TUtf8;
 
 TFind::TFind(TBrindlexCore& core) : core_(core) {}
 
-void TFind::SetText(const std::string& text) { text_ = TUtf8::CutChars(text, MaxText); }
+void TFind::SetText(const std::string& text) {
+    text_ = TUtf8::CutChars(text, MaxText);
+}
 
-int TFind::Scope() const { return core_.Settings().FindScope; }
+int TFind::Scope() const {
+    return core_.Settings().FindScope;
+}
 
-void TFind::SetScope(int scope) { core_.Settings().FindScope = scope; }
+void TFind::SetScope(int scope) {
+    core_.Settings().FindScope = scope;
+}
 
 TFind::TDialogState TFind::DialogState(bool explorerView) const {
     TDialogState state;
@@ -127,6 +133,8 @@ TClipColl* TFind::Results() const {
     return master != nullptr ? master->SearchResults : nullptr;
 }
 
-void TFind::Status(int level, const std::string& text) { core_.ShowStatus(level, false, text); }
+void TFind::Status(int level, const std::string& text) {
+    core_.ShowStatus(level, false, text);
+}
 
 } // namespace bx::shell

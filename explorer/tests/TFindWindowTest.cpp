@@ -103,7 +103,7 @@ TEST_F(FindWindowTest, TypingInTheListFiltersItsRowsAndEscapeRestoresThemWithThe
 
     // Selecting a shown row selects its clip.
     table->selectionModel()->select(table->model()->index(1, 0),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const clipstore::TClipObj* picked = list.FirstSelected();
     ASSERT_NE(picked, nullptr);
     EXPECT_EQ(picked->Title, "beta");

@@ -98,7 +98,9 @@ TEST_F(ClipFilterTest, TypingNarrowsTheRowsToTitlesOrTextsHoldingTheText) {
         const char* text;
         std::optional<std::size_t> at;
     };
-    const TitleCase titles[] = {{"My ABC list", "abc", 3}, {"caf\xC3\xA9 Bar", "bar", 6}, {"abc", "", std::nullopt},
+    const TitleCase titles[] = {{"My ABC list", "abc", 3},
+                                {"caf\xC3\xA9 Bar", "bar", 6},
+                                {"abc", "", std::nullopt},
                                 {"abc", "abcd", std::nullopt}};
     for (const TitleCase& t : titles)
         EXPECT_EQ(TClipFilter::FindInTitle(t.title, t.text), t.at) << t.title;
