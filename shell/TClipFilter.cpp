@@ -1,5 +1,6 @@
 #include "TClipFilter.h"
 
+#include "GlobalMemory.h"
 #include "PlatformTypes.h"
 #include "TClipListModel.h"
 #include "TUtf8.h"
@@ -15,17 +16,20 @@ using clipstore::TClipObj;
 
 namespace {
 
-// The clip's text when it is in memory (nothing is read from disk), searched in place.
+// The clip's text when it is in memory (nothing is read from disk), searched in place. The block is
+// reached directly: a clip's Lock would make a string per call.
 bool TextInMemoryHolds(TClipObj& clip, std::string_view upper) {
-    if (!clip.Online || clip.LockedFormat != 0 || !clip.HasFormat(platform::CF_TEXT))
+    if (!clip.Online || clip.LockedFormat != 0)
         return false;
-    const std::size_t size = clip.Lock(platform::CF_TEXT);
+    const platform::HGLOBAL block = clip.GetHandle(platform::CF_TEXT);
+    if (block == 0)
+        return false;
     bool found = false;
-    if (size > 0 && clip.LockedData != nullptr) {
-        const auto* start = reinterpret_cast<const char*>(clip.LockedData);
+    if (const auto* start = reinterpret_cast<const char*>(platform::GlobalMemory::Lock(block)); start != nullptr) {
+        const std::size_t size = platform::GlobalMemory::Size(block);
         found = TClipObj::HoldsUpperAscii(std::string_view(start, strnlen(start, size)), upper);
+        platform::GlobalMemory::Unlock(block);
     }
-    clip.Unlock();
     return found;
 }
 

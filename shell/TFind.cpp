@@ -11,12 +11,19 @@
 #include "TMasterList.h"
 #include "TUtf8.h"
 
+#include <utility>
+
 namespace bx::shell {
 
 using clipstore::TClipColl;
 using clipstore::TUtf8;
 
-TFind::TFind(TBrindlexCore& core) : core_(core) {}
+TFind::TFind(TBrindlexCore& core) : core_(core) {
+    changeAccepted_ = core_.Events().ClipboardChangeAccepted.Subscribe([this] {
+        if (!core_.SuppressListEvents())
+            ResetFind();
+    });
+}
 
 void TFind::SetText(const std::string& text) {
     text_ = TUtf8::CutChars(text, MaxText);
@@ -94,9 +101,10 @@ bool TFind::FindNextClip() {
 }
 
 bool TFind::SearchEditor() {
+    const bool restart = std::exchange(restart_, false);
     if (editor_ != nullptr && !text_.empty()) {
         const std::string text = TUtf8::UpperAscii(editor_->Text());
-        const std::size_t from = editor_->SelLength() > 0 ? editor_->SelStart() + editor_->SelLength() : 0;
+        const std::size_t from = !restart && editor_->SelLength() > 0 ? editor_->SelStart() + editor_->SelLength() : 0;
         const std::size_t at = from <= text.size() ? text.find(TUtf8::UpperAscii(text_), from) : std::string::npos;
         if (at != std::string::npos) {
             Status(StatusInBar, "Found It!");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TEvent.h"
+
 #include <cstddef>
 #include <string>
 
@@ -61,6 +63,9 @@ public:
     void ClearSearchResults();
     // Selects the Search Results node in the collection tree, which shows it in the clip list.
     void FlipSearch();
+    // The next search within the shown clip starts at the top of its text again, whatever is selected
+    // (also after each accepted clipboard change, unless the program is busy).
+    void ResetFind() { restart_ = true; }
 
 private:
     clipstore::TClipColl* Results() const;
@@ -70,6 +75,8 @@ private:
     TBrindlexCore& core_;
     IFindEditor* editor_ = nullptr;
     std::string text_;
+    bool restart_ = false;
+    platform::TSubscription changeAccepted_;
 };
 
 } // namespace bx::shell

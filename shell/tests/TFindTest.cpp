@@ -188,6 +188,13 @@ TEST_F(FindTest, FindNextWithinTheClipSelectsEachOccurrenceThenReportsNotFound) 
     // The Search Results are left alone.
     EXPECT_EQ(core->ClipList().Coll(), shortTerm);
 
+    // After a clipboard change the next search starts at the top again (past the time in which the
+    // put-back of the selected clip keeps changes out).
+    desk.Advance(5000);
+    CopyText(editor, "a new clip");
+    ASSERT_TRUE(find->FindNextClip());
+    EXPECT_EQ(pane.start, 4u);
+
     // Find itself starts again at the top.
     ScriptedFindDialog dialog;
     dialog.text = "ABC";
