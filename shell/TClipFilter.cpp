@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -39,11 +40,11 @@ TClipFilter::TClipFilter(TClipListModel& list, std::function<void()> notify) : l
     // Without a text every row shows: nothing to do.
     subscriptions_.push_back(list_.RowsReset.Subscribe([this] {
         if (Active())
-            Refilter();
+            Refilter(false);
     }));
     subscriptions_.push_back(list_.RowInserted.Subscribe([this](std::size_t) {
         if (Active())
-            Refilter();
+            Refilter(false);
     }));
 }
 
@@ -55,9 +56,12 @@ TClipFilter::~TClipFilter() {
 }
 
 void TClipFilter::SetText(const std::string& text) {
+    std::string upper = clipstore::TUtf8::UpperAscii(text);
+    // A text that holds the one before matches only clips that one matched or left to the files.
+    const bool narrowing = Active() && upper.find(upper_) != std::string::npos;
     text_ = text;
-    upper_ = clipstore::TUtf8::UpperAscii(text);
-    Refilter();
+    upper_ = std::move(upper);
+    Refilter(narrowing);
 }
 
 std::size_t TClipFilter::Count() const {
@@ -78,19 +82,30 @@ std::optional<std::size_t> TClipFilter::FindInTitle(const std::string& title, co
     return at == std::string::npos ? std::nullopt : std::optional<std::size_t>(at);
 }
 
-void TClipFilter::Refilter() {
+void TClipFilter::Refilter(bool narrowing) {
     std::vector<TFile> files;
     bool start = false;
+    std::vector<std::size_t> candidates;
+    if (narrowing) {
+        candidates.reserve(shown_.size() + fileRows_.size());
+        std::set_union(shown_.begin(), shown_.end(), fileRows_.begin(), fileRows_.end(),
+                       std::back_inserter(candidates));
+    }
     shown_.clear();
+    fileRows_.clear();
     if (Active()) {
-        const std::size_t n = list_.Count();
-        for (std::size_t row = 0; row < n; ++row) {
+        const std::size_t n = narrowing ? candidates.size() : list_.Count();
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t row = narrowing ? candidates[i] : i;
             TClipObj& clip = *list_.Clip(row);
-            if (TClipObj::HoldsUpperAscii(clip.Title, upper_) || TextInMemoryHolds(clip, upper_))
+            if (TClipObj::HoldsUpperAscii(clip.Title, upper_) || TextInMemoryHolds(clip, upper_)) {
                 shown_.push_back(row);
-            else if (!clip.Online)
-                if (std::optional<TClipObj::DataFileText> file = clip.BodyInDataFile())
+            } else if (!clip.Online) {
+                if (std::optional<TClipObj::DataFileText> file = clip.BodyInDataFile()) {
                     files.push_back({row, &clip, std::move(*file)});
+                    fileRows_.push_back(row);
+                }
+            }
         }
     }
     {

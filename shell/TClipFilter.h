@@ -27,7 +27,8 @@ class TClipListModel;
 // helper thread of the filter's own (TClipObj::FindInDataFile, which touches no clip); its hits wait
 // until Poll takes them in and adds their rows. A new text cancels the helper's running search, whose
 // hits are then never shown. Clips whose file the helper cannot settle (pictures beside the text) are
-// matched by their titles only, as loading them would read the disk.
+// matched by their titles only, as loading them would read the disk. A text that extends the one before
+// looks only at the rows that one showed or left to the files.
 class TClipFilter {
 public:
     // notify is called on the helper thread when hits wait for Poll (the window posts itself a Poll);
@@ -76,7 +77,8 @@ private:
 
     static constexpr std::size_t HitBatch = 64;
 
-    void Refilter();
+    // narrowing: only the rows shown and those left to the files are looked at.
+    void Refilter(bool narrowing);
     void Work(std::stop_token stop);
 
     TClipListModel& list_;
@@ -84,6 +86,7 @@ private:
     std::string text_;
     std::string upper_;
     std::vector<std::size_t> shown_;
+    std::vector<std::size_t> fileRows_; // rows whose text only their data files can tell
     std::vector<platform::TSubscription> subscriptions_;
 
     // Shared with the helper under mutex_.

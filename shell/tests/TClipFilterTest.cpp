@@ -138,6 +138,25 @@ TEST_F(ClipFilterTest, ATextOnlyInItsDataFileJoinsLaterInTheListsOrderAndALaterK
     filter->WaitForHelper();
     filter->Poll();
     EXPECT_EQ(Shown(), (std::vector<std::string>{"last", "middle needle", "first"}));
+
+    // Typing on looks again at the rows shown and at those left to the files, whether their hits came
+    // in or not.
+    const struct {
+        const char* text;
+        bool poll;
+        std::vector<std::string> shown;
+    } typed[] = {{"e", true, {"none", "last", "middle needle", "first"}},
+                 {"ee", false, {"middle needle"}},
+                 {"eed", true, {"last", "middle needle", "first"}},
+                 {"needle e", true, {"last", "first"}}};
+    for (const auto& t : typed) {
+        SCOPED_TRACE(t.text);
+        filter->SetText(t.text);
+        filter->WaitForHelper();
+        if (t.poll)
+            filter->Poll();
+        EXPECT_EQ(Shown(), t.shown);
+    }
 }
 
 TEST_F(ClipFilterTest, SelectingAFilteredRowSelectsItsClipAndClearingKeepsTheSelection) {
