@@ -264,6 +264,13 @@ void TClipListView::ShowSortArrow() {
                                          coll->SortAscending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
+void TClipListView::ScrollToListRow(int row) {
+    if (clipModel_ == nullptr)
+        return;
+    if (const int shown = clipModel_->ViewRow(row); shown >= 0)
+        scrollTo(clipModel_->index(shown, 0));
+}
+
 void TClipListView::RefreshRow(const TClipObj* clip) {
     if (clipModel_ == nullptr)
         return;

@@ -52,6 +52,8 @@ public:
     void ShowSortArrow();
     // Selects the rows the core's list has selected, and shows its focused row.
     void SyncSelection();
+    // Shows the row of the list (nothing when the filter hides it).
+    void ScrollToListRow(int row);
     // The clip's row is drawn again.
     void RefreshRow(const clipstore::TClipObj* clip);
     // The names of the clip's format images in the list.

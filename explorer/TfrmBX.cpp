@@ -452,8 +452,7 @@ void TfrmBX::SetRelayfeed(pastetools::TRelayfeed* relayfeed) {
                 commands_->Action(TWindowCommands::PinPreview)->setChecked(false);
         }));
         relayfeedSubscriptions_.push_back(relayfeed_->RowAnnounced.Subscribe([this](int row) {
-            if (QAbstractItemModel* model = lvClips_->model())
-                lvClips_->scrollTo(model->index(row, 0));
+            lvClips_->ScrollToListRow(row);
             // The pane shows the run's clip; an edit of the one it showed is written back first.
             if (selection_ != nullptr && !Pinned()) {
                 RescueEditing();
