@@ -10,6 +10,7 @@
 #include "TBenchCore.h"
 #include "TClipSearch.h"
 #include "TFigureTable.h"
+#include "TFilterBench.h"
 #include "TProcessRun.h"
 #include "TWorkload.h"
 
@@ -76,7 +77,7 @@ struct Options {
     std::string Root = "/tmp/brindlex-bench/";
     std::string Brindlex;
     int Runs = 5;
-    // The steps to run (load, start, save, find, disk, dump); empty: all.
+    // The steps to run (load, start, save, find, filter, disk, dump); empty: all.
     std::string Only;
     bool Wants(const std::string& step) const {
         return Only.empty() || ("," + Only + ",").find("," + step + ",") != std::string::npos;
@@ -518,6 +519,9 @@ void SetTargets(TFigureTable& table, const std::string& workload) {
                                                 {"memory.core.select100.growth", 1},
                                                 {"save", 50},
                                                 {"find", 56},
+                                                {"filter.first.1ch", 16},
+                                                {"filter.first.3ch", 16},
+                                                {"filter.first.8ch", 16},
                                                 {"capture.text1k", 2},
                                                 {"capture.bitmap1080p", 40},
                                                 {"copy.text1k", 2},
@@ -601,6 +605,11 @@ int Run(Options o) {
         if (spread)
             for (const Figure& f : FindCaptureCopy(*spread, o.Runs, false, "10colls"))
                 table.Add(f);
+    }
+    if (o.Wants("filter")) {
+        step("filter as you type");
+        for (const Figure& f : bx::bench::TFilterBench::Measure(w, o.Runs))
+            table.Add(f);
     }
     if (o.Wants("disk"))
         for (const Figure& f : Disk(w))

@@ -157,6 +157,24 @@ bool TClipListView::Reset() {
     return true;
 }
 
+void TClipListView::SetFilter(const shell::TClipFilter* filter) {
+    if (clipModel_ == nullptr)
+        return;
+    syncing_ = true;
+    clipModel_->SetFilter(filter);
+    syncing_ = false;
+    SyncSelection();
+}
+
+void TClipListView::FilterChanged() {
+    if (clipModel_ == nullptr)
+        return;
+    syncing_ = true;
+    clipModel_->Reset();
+    syncing_ = false;
+    SyncSelection();
+}
+
 void TClipListView::RowInserted(std::size_t row) {
     if (clipModel_ == nullptr)
         return;
@@ -189,24 +207,26 @@ void TClipListView::SyncSelection() {
     const TClipListModel& list = core_->ClipList();
     QItemSelection selection;
     const int columns = TClipListModel::ColumnCount - 1;
-    std::size_t row = 0;
-    while (row < list.Count()) {
-        if (!list.IsSelected(row)) {
+    // In the view's rows: with a filter they are some of the list's.
+    const int rows = clipModel_->rowCount();
+    const auto selected = [&](int row) { return list.IsSelected(clipModel_->ListRow(row)); };
+    int row = 0;
+    while (row < rows) {
+        if (!selected(row)) {
             ++row;
             continue;
         }
-        std::size_t end = row;
-        while (end + 1 < list.Count() && list.IsSelected(end + 1))
+        int end = row;
+        while (end + 1 < rows && selected(end + 1))
             ++end;
-        selection.select(clipModel_->index(static_cast<int>(row), 0),
-                         clipModel_->index(static_cast<int>(end), columns));
+        selection.select(clipModel_->index(row, 0), clipModel_->index(end, columns));
         row = end + 1;
     }
     syncing_ = true;
     QItemSelectionModel* model = selectionModel();
     model->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (list.FocusedRow() >= 0) {
-        const QModelIndex focused = clipModel_->index(list.FocusedRow(), 0);
+    if (const int focusedRow = clipModel_->ViewRow(list.FocusedRow()); focusedRow >= 0) {
+        const QModelIndex focused = clipModel_->index(focusedRow, 0);
         model->setCurrentIndex(focused, QItemSelectionModel::NoUpdate);
         scrollTo(focused);
     }
@@ -219,11 +239,11 @@ void TClipListView::OnViewSelectionChanged() {
     std::vector<std::size_t> rows;
     for (const QItemSelectionRange& range : selectionModel()->selection())
         for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.push_back(static_cast<std::size_t>(row));
+            rows.push_back(clipModel_->ListRow(row));
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     const QModelIndex current = selectionModel()->currentIndex();
-    core_->ClipList().SetSelection(rows, current.isValid() ? current.row() : -1);
+    core_->ClipList().SetSelection(rows, current.isValid() ? static_cast<int>(clipModel_->ListRow(current.row())) : -1);
 }
 
 void TClipListView::OnHeaderClicked(int column) {
@@ -244,20 +264,27 @@ void TClipListView::ShowSortArrow() {
                                          coll->SortAscending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
+void TClipListView::ScrollToListRow(int row) {
+    if (clipModel_ == nullptr)
+        return;
+    if (const int shown = clipModel_->ViewRow(row); shown >= 0)
+        scrollTo(clipModel_->index(shown, 0));
+}
+
 void TClipListView::RefreshRow(const TClipObj* clip) {
     if (clipModel_ == nullptr)
         return;
-    const int row = core_->ClipList().RowOf(clip);
+    const int row = clipModel_->ViewRow(core_->ClipList().RowOf(clip));
     if (row >= 0)
         emit clipModel_->dataChanged(clipModel_->index(row, 0),
                                      clipModel_->index(row, TClipListModel::ColumnCount - 1));
 }
 
 QStringList TClipListView::FormatImages(const TClipObj* clip) const {
-    const int row = core_ != nullptr ? core_->ClipList().RowOf(clip) : -1;
-    if (row < 0 || clipModel_ == nullptr)
+    if (clip == nullptr || clipModel_ == nullptr || !clipModel_->ShowTypeIcons() || core_ == nullptr ||
+        core_->ClipList().RowOf(clip) < 0)
         return {};
-    return clipModel_->index(row, 0).data(TClipTableModel::FormatImagesRole).toStringList();
+    return clipModel_->FormatImageNames(*clip);
 }
 
 bool TClipListView::eventFilter(QObject* watched, QEvent* event) {

@@ -19,6 +19,7 @@ class IDesktop;
 
 namespace bx::shell {
 class TBrindlexCore;
+class TClipFilter;
 class TClipListSelection;
 } // namespace bx::shell
 
@@ -41,12 +42,18 @@ public:
     void Attach(shell::TBrindlexCore& core, platform::IDesktop& desktop, shell::TClipListSelection& selection);
     void Detach();
 
+    // Shows only the filter's rows (nullptr: every row; after Attach); FilterChanged: its rows changed.
+    // The list's selection stays as it is and shows on the rows that are shown.
+    void SetFilter(const shell::TClipFilter* filter);
+    void FilterChanged();
     // The core's list was rebuilt: false when the view shows no list.
     bool Reset();
     void RowInserted(std::size_t row);
     void ShowSortArrow();
     // Selects the rows the core's list has selected, and shows its focused row.
     void SyncSelection();
+    // Shows the row of the list (nothing when the filter hides it).
+    void ScrollToListRow(int row);
     // The clip's row is drawn again.
     void RefreshRow(const clipstore::TClipObj* clip);
     // The names of the clip's format images in the list.

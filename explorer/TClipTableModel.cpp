@@ -2,6 +2,7 @@
 
 #include "PlatformTypes.h"
 #include "TClipContext.h"
+#include "TClipFilter.h"
 #include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TImages.h"
@@ -17,7 +18,9 @@ using shell::TClipListModel;
 TClipTableModel::TClipTableModel(TClipListModel& list, QObject* parent) : QAbstractTableModel(parent), list_(list) {}
 
 int TClipTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(list_.Count());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(filter_ != nullptr ? filter_->Count() : list_.Count());
 }
 
 int TClipTableModel::columnCount(const QModelIndex& parent) const {
@@ -27,7 +30,9 @@ int TClipTableModel::columnCount(const QModelIndex& parent) const {
 QVariant TClipTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
-    const clipstore::TClipObj* clip = list_.Clip(static_cast<std::size_t>(index.row()));
+    if (index.row() >= rowCount())
+        return {};
+    const clipstore::TClipObj* clip = list_.Clip(ListRow(index.row()));
     if (clip == nullptr)
         return {};
     const int column = index.column();
@@ -48,21 +53,18 @@ QVariant TClipTableModel::data(const QModelIndex& index, int role) const {
         if (column == TClipListModel::ColTitle && !showTypeIcons_)
             return TImages::Get(TImages::ClipImageName(clip->IconIndex()));
         return {};
-    case FormatImagesRole: {
+    case FormatImagesRole:
         if (column != TClipListModel::ColTitle || !showTypeIcons_)
             return {};
-        const clipstore::TClipContext& st = clip->Context();
-        QStringList names;
-        const std::pair<platform::UINT, const char*> order[] = {
-            {platform::CF_TEXT, "CF_TEXT"},     {st.RtfFormat, "CF_RTF"},
-            {st.HtmlFormat, "CF_HTML"},         {platform::CF_HDROP, "CF_HDROP"},
-            {platform::CF_BITMAP, "CF_BITMAP"}, {platform::CF_METAFILEPICT, "CF_WMF"}};
-        for (const auto& [format, name] : order)
-            if (format != 0 && clip->HasIcon(format))
-                names << name;
-        if (names.isEmpty())
-            names << "CF_UNKNOWN";
-        return names;
+        return FormatImageNames(*clip);
+    case FilterMatchRole: {
+        if (column != TClipListModel::ColTitle || filter_ == nullptr || !filter_->Active())
+            return {};
+        const auto at = shell::TClipFilter::FindInTitle(clip->Title, filter_->Text());
+        if (!at)
+            return {};
+        const auto start = QString::fromUtf8(clip->Title.data(), static_cast<qsizetype>(*at)).size();
+        return QPoint(static_cast<int>(start), static_cast<int>(QString::fromStdString(filter_->Text()).size()));
     }
     case Qt::ForegroundRole:
         if (column == TClipListModel::ColSourceUrl)
@@ -124,8 +126,44 @@ void TClipTableModel::Reset() {
 }
 
 void TClipTableModel::RowInserted(int row) {
+    // The filter decides where a new row goes, if anywhere.
+    if (filter_ != nullptr && filter_->Active()) {
+        Reset();
+        return;
+    }
     beginInsertRows(QModelIndex(), row, row);
     endInsertRows();
+}
+
+void TClipTableModel::SetFilter(const shell::TClipFilter* filter) {
+    beginResetModel();
+    filter_ = filter;
+    endResetModel();
+}
+
+std::size_t TClipTableModel::ListRow(int row) const {
+    const auto r = static_cast<std::size_t>(row);
+    return filter_ != nullptr ? filter_->ListRow(r) : r;
+}
+
+int TClipTableModel::ViewRow(int listRow) const {
+    if (listRow < 0)
+        return -1;
+    return filter_ != nullptr ? filter_->ShownRow(static_cast<std::size_t>(listRow)) : listRow;
+}
+
+QStringList TClipTableModel::FormatImageNames(const clipstore::TClipObj& clip) const {
+    const clipstore::TClipContext& st = clip.Context();
+    QStringList names;
+    const std::pair<platform::UINT, const char*> order[] = {
+        {platform::CF_TEXT, "CF_TEXT"},   {st.RtfFormat, "CF_RTF"},           {st.HtmlFormat, "CF_HTML"},
+        {platform::CF_HDROP, "CF_HDROP"}, {platform::CF_BITMAP, "CF_BITMAP"}, {platform::CF_METAFILEPICT, "CF_WMF"}};
+    for (const auto& [format, name] : order)
+        if (format != 0 && clip.HasIcon(format))
+            names << name;
+    if (names.isEmpty())
+        names << "CF_UNKNOWN";
+    return names;
 }
 
 Qt::ItemFlags TClipTableModel::flags(const QModelIndex& index) const {

@@ -31,6 +31,18 @@ void TClipTitleDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     QRect textRect = option.rect;
     textRect.setLeft(option.rect.left() + 16 * std::max(maxFormatIcons_, 1) + 4);
     painter->save();
+    // The part the filter's text matches stands out.
+    if (const QVariant match = index.data(TClipTableModel::FilterMatchRole); match.isValid()) {
+        const QPoint part = match.toPoint();
+        const QFontMetrics& metrics = option.fontMetrics;
+        const int left = textRect.left() + metrics.horizontalAdvance(text.left(part.x()));
+        const int width = metrics.horizontalAdvance(text.mid(part.x(), part.y()));
+        QRect mark(left, textRect.top() + 1, width, textRect.height() - 2);
+        QColor color = option.palette.color(QPalette::Highlight);
+        color.setAlpha(option.state & QStyle::State_Selected ? 255 : 90);
+        painter->fillRect(mark.intersected(textRect),
+                          option.state & QStyle::State_Selected ? QColor(255, 214, 0, 140) : color);
+    }
     painter->setPen(option.state & QStyle::State_Selected ? option.palette.color(QPalette::HighlightedText)
                                                           : option.palette.color(QPalette::Text));
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,

@@ -5,7 +5,8 @@
 namespace bx::explorer {
 
 // Draws a clip list's title cells: the clip's format images one after another, then the title, which
-// starts after the room for the most images any row of the list shows.
+// starts after the room for the most images any row of the list shows; the part of the title that the
+// list's filter matches is marked.
 class TClipTitleDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -181,6 +181,12 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
          if (window.Moves() != nullptr)
              window.Moves()->Mover().MoveWithinCollection(false);
      }},
+    {Find, "mnuFind", "&Find (Search)...", "TB_SEARCH", "Ctrl+F", "Find clips", false, Enable::Always,
+     [](TfrmBX& window, bool) { window.FindClick(); }},
+    {FindNext, "mnuFindNext", "Find Ne&xt", nullptr, "F3", nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { window.FindNextClick(); }},
+    {FilterList, "actFilterList", "Filter The List", nullptr, "Ctrl+K", nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { window.FocusFilter(); }},
 };
 
 // The main menu.
@@ -195,8 +201,8 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
     {"&View",
-     {ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator, ShowFPAlternates, Separator, SelectCollection,
-      SwitchToLast, SwitchToFavorite}},
+     {Find, FindNext, FilterList, Separator, ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator,
+      ShowFPAlternates, Separator, SelectCollection, SwitchToLast, SwitchToFavorite}},
     {"&Help", {Help, Separator, About}},
 };
 
@@ -306,6 +312,9 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
     QToolButton* move = Button(&bar, MoveButton, "cmdMoveItem");
     move->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     bar.addWidget(move);
+    QToolButton* search = Button(&bar, Find, "cmdMainToolbarSearch");
+    search->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    searchButton_ = bar.addWidget(search);
 }
 
 QWidget* TWindowCommands::BuildPaneButtons() const {

@@ -74,6 +74,10 @@ public:
         SwitchToFavorite,
         MoveToTop,
         MoveToBottom,
+        // Finding clips and filtering the list.
+        Find,
+        FindNext,
+        FilterList,
         CommandCount
     };
     // When a command is enabled.
@@ -88,6 +92,8 @@ public:
     void BuildToolBar(QToolBar& bar, QWidget* tab = nullptr) const;
     // The separator after the buttons of the traditional strip (the strip ends at its left edge).
     QAction* StripEnd() const { return stripEnd_; }
+    // The toolbar's search button (cmdMainToolbarSearch), shown while the settings ask for it.
+    QAction* SearchButton() const { return searchButton_; }
     // The window's context menu on its toolbar and bar: the view and the stacking choices.
     void FillWindowMenu(QMenu& menu) const;
     // The preview pane's buttons: pin, word wrap, font, expand.
@@ -131,6 +137,7 @@ private:
     TfrmBX& window_;
     QAction* actions_[CommandCount] = {};
     mutable QAction* stripEnd_ = nullptr;
+    mutable QAction* searchButton_ = nullptr;
     std::vector<std::pair<QPointer<QAction>, bool>> selectionCommands_;
 };
 

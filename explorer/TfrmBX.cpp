@@ -6,6 +6,7 @@
 #include "TAutostart.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
+#include "TClipFilter.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
 #include "TClipListView.h"
@@ -18,6 +19,9 @@
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
+#include "TFilterBox.h"
+#include "TFind.h"
+#include "TFindEditor.h"
 #include "TFlashpick.h"
 #include "TFlashpickPanel.h"
 #include "TFlashpickWindow.h"
@@ -33,6 +37,7 @@
 #include "TWindowModesControl.h"
 #include "TfrmAbout.h"
 #include "TfrmFilter.h"
+#include "TfrmFind.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,6 +120,8 @@ void TfrmBX::BuildWidgets() {
     HCSelectItem_ = new TSelectItemBar(rightPart_);
     HCSelectItem_->setObjectName("HCSelectItem");
     rightLayout->addWidget(HCSelectItem_);
+    filterBox_ = new TFilterBox(rightPart_);
+    rightLayout->addWidget(filterBox_);
     splitter2_ = new QSplitter(Qt::Vertical, rightPart_);
     splitter2_->setObjectName("splitter2");
     rightLayout->addWidget(splitter2_);
@@ -212,6 +219,11 @@ void TfrmBX::ShowApplicationProfile() {
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
         moves_.reset();
+        filterBox_->Attach(nullptr, nullptr);
+        lvClips_->SetFilter(nullptr);
+        filter_.reset();
+        find_.reset();
+        findEditor_.reset();
         lvClips_->Detach();
         coreSubscriptions_.clear();
         modes_->SetCore(false);
@@ -255,6 +267,25 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     }));
 
     lvClips_->Attach(*core_, *desktop_, *selection_);
+    // The filter's helper thread asks for its hits to be taken in on the window's thread.
+    filter_ = std::make_unique<shell::TClipFilter>(core_->ClipList(), [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                Guard([this] {
+                    if (filter_ != nullptr)
+                        filter_->Poll();
+                });
+            },
+            Qt::QueuedConnection);
+    });
+    coreSubscriptions_.push_back(filter_->RowsChanged.Subscribe([this] { lvClips_->FilterChanged(); }));
+    lvClips_->SetFilter(filter_.get());
+    filterBox_->Attach(lvClips_, filter_.get());
+    find_ = std::make_unique<shell::TFind>(*core_);
+    findEditor_ = std::make_unique<TFindEditor>(*pane_->TextEditor());
+    find_->SetEditor(findEditor_.get());
+    commands_->SearchButton()->setVisible(settings.ShowSearch);
     coreSubscriptions_.push_back(core_->ClipList().RowsReset.Subscribe([this] { OnListReset(); }));
     coreSubscriptions_.push_back(
         core_->ClipList().RowInserted.Subscribe([this](std::size_t row) { lvClips_->RowInserted(row); }));
@@ -421,8 +452,7 @@ void TfrmBX::SetRelayfeed(pastetools::TRelayfeed* relayfeed) {
                 commands_->Action(TWindowCommands::PinPreview)->setChecked(false);
         }));
         relayfeedSubscriptions_.push_back(relayfeed_->RowAnnounced.Subscribe([this](int row) {
-            if (QAbstractItemModel* model = lvClips_->model())
-                lvClips_->scrollTo(model->index(row, 0));
+            lvClips_->ScrollToListRow(row);
             // The pane shows the run's clip; an edit of the one it showed is written back first.
             if (selection_ != nullptr && !Pinned()) {
                 RescueEditing();
@@ -516,6 +546,29 @@ void TfrmBX::ShowAbout() {
         BeforeDialog(dialog);
     const TNotOnTop below(*this);
     dialog.exec();
+}
+
+void TfrmBX::FindClick() {
+    if (find_ == nullptr)
+        return;
+    TfrmFind dialog(
+        this, [this] { help_->ShowTopic(shell::THelpTopics::Find); }, BeforeDialog);
+    const TNotOnTop below(*this);
+    find_->FindClick(dialog, ExplorerView());
+}
+
+void TfrmBX::FindNextClick() {
+    if (find_ != nullptr)
+        find_->FindNextClip();
+}
+
+void TfrmBX::FocusFilter() {
+    if (filter_ == nullptr)
+        return;
+    if (!ExplorerView() && !DroppedDown())
+        DropDown(true);
+    filterBox_->setFocus(Qt::ShortcutFocusReason);
+    filterBox_->selectAll();
 }
 
 void TfrmBX::ShowFPAlternatesClick() {

@@ -35,8 +35,10 @@ class IDesktop;
 
 namespace bx::shell {
 class TBrindlexCore;
+class TClipFilter;
 class TClipListSelection;
 class TCollectionCommands;
+class TFind;
 } // namespace bx::shell
 
 namespace bx::pastetools {
@@ -54,6 +56,8 @@ class TCollectionMenu;
 class TCollectionTreeModel;
 class TQtCollectionDialogs;
 class TDropDownBar;
+class TFilterBox;
+class TFindEditor;
 class THexDump;
 class THtmlView;
 class TSelectItemBar;
@@ -181,6 +185,16 @@ public:
     shell::TCollectionCommands* CollectionCommands() const { return collCommands_.get(); }
     TCollectionMenu* CollectionMenu() const { return collMenu_; }
 
+    // Find (View menu): the dialog and the search, and the search again with the same text and scope. Find()
+    // is nullptr without a core; its ClearSearchResults empties the Search Results collection.
+    void FindClick();
+    void FindNextClick();
+    shell::TFind* Find() const { return find_.get(); }
+    // The filter box above the clip list gets the focus (Ctrl+K); the filter is nullptr without a core.
+    void FocusFilter();
+    TFilterBox* FilterBox() const { return filterBox_; }
+    shell::TClipFilter* ClipFilter() const { return filter_.get(); }
+
     // The preview pane.
     void UpdateMagView();
     void RescueEditing();
@@ -276,6 +290,10 @@ private:
     std::vector<platform::TSubscription> coreSubscriptions_;
     TCollectionTreeModel* treeModel_ = nullptr;
     std::unique_ptr<TCollectionMoves> moves_;
+    std::unique_ptr<shell::TFind> find_;
+    std::unique_ptr<TFindEditor> findEditor_;
+    std::unique_ptr<shell::TClipFilter> filter_;
+    TFilterBox* filterBox_ = nullptr;
     bool syncing_ = false;
     pastetools::TRelayfeed* relayfeed_ = nullptr;
     std::vector<platform::TSubscription> relayfeedSubscriptions_;

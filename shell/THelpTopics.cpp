@@ -8,6 +8,7 @@ namespace {
 constexpr THelpTopics::TTopic Topics[] = {
     {THelpTopics::TraditionalView, "traditional-view"},
     {THelpTopics::Preferences, "settings"},
+    {THelpTopics::Find, "find"},
     {THelpTopics::CollectionTree, "collection-tree"},
     {THelpTopics::ExplorerView, "explorer-view"},
     {THelpTopics::Flashpick, "flashpick"},

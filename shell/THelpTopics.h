@@ -21,7 +21,7 @@ public:
     static constexpr int Contents = 0;
     static constexpr int TraditionalView = 30;
     static constexpr int Preferences = 70;
-    static constexpr int Find = 148; // the Find dialog's, when it comes: its row and section then
+    static constexpr int Find = 148; // the Find dialog's
     static constexpr int CollectionTree = 160;
     static constexpr int ExplorerView = 163;
     static constexpr int Flashpick = 500; // Flashpick's help button
