@@ -74,6 +74,14 @@ public:
         SwitchToFavorite,
         MoveToTop,
         MoveToBottom,
+        // The clip list's commands (TClipListActions).
+        DeleteClips,
+        NewClip,
+        ClipProperties,
+        OpenSourceUrl,
+        LocateLastClip,
+        ViewDetails,
+        LargeIcons,
         CommandCount
     };
     // When a command is enabled.

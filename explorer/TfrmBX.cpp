@@ -6,6 +6,7 @@
 #include "TAutostart.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
+#include "TClipListActions.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
 #include "TClipListView.h"
@@ -211,6 +212,7 @@ void TfrmBX::ShowApplicationProfile() {
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
+        listActions_.reset();
         moves_.reset();
         lvClips_->Detach();
         coreSubscriptions_.clear();
@@ -270,6 +272,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     TWindowHelp::SetContext(*tvCollections_, shell::THelpTopics::CollectionTree);
     collMenu_->SetWhatsThis([this] { help_->WhatsThis(tvCollections_); });
     moves_ = std::make_unique<TCollectionMoves>(*this, *core_, *desktop_);
+    listActions_ = std::make_unique<TClipListActions>(*this, *lvClips_, *core_, *desktop_, *selection_);
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

@@ -45,6 +45,7 @@ class TFlashpick;
 
 namespace bx::explorer {
 
+class TClipListActions;
 class TClipListView;
 class TCollectionMoves;
 class TCollapseTab;
@@ -200,6 +201,8 @@ public:
     TWindowCommands* Commands() const { return commands_; }
     // Moving clips and collections, the pick menu, the last and favorite collection; nullptr without a core.
     TCollectionMoves* Moves() const { return moves_.get(); }
+    // The clip list's commands, its context menu and its dialogs; nullptr without a core.
+    TClipListActions* ListActions() const { return listActions_.get(); }
     pastetools::TFlashpick* Flashpick() const { return flashpick_; }
     // The notification-area icon, auto-capture and where the window goes when put away.
     TTrayIcon* Tray() const { return tray_; }
@@ -276,6 +279,7 @@ private:
     std::vector<platform::TSubscription> coreSubscriptions_;
     TCollectionTreeModel* treeModel_ = nullptr;
     std::unique_ptr<TCollectionMoves> moves_;
+    std::unique_ptr<TClipListActions> listActions_;
     bool syncing_ = false;
     pastetools::TRelayfeed* relayfeed_ = nullptr;
     std::vector<platform::TSubscription> relayfeedSubscriptions_;

@@ -49,8 +49,7 @@ bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
 } // namespace
 
 TClipListCommands::TClipListCommands(TBrindlexCore& core, TClipListSelection& selection, IShell& shell)
-    : core_(core), selection_(selection), shell_(shell),
-      move_([&core](TClipColl& coll) {
+    : core_(core), selection_(selection), shell_(shell), move_([&core](TClipColl& coll) {
           // Saving a collection purges it by its retention, which empties the Trash Can: the Trash Can is
           // never written (it starts every run empty) and keeps its clips until it is emptied.
           if (coll.CollType != TClipColl::TrashCanColl)

@@ -2,8 +2,8 @@
 
 #include "IMessageBoxes.h"
 #include "TBrindlexCore.h"
-#include "TClipListModel.h"
 #include "TClipData.h"
+#include "TClipListModel.h"
 #include "TClipObj.h"
 #include "TUtf8.h"
 

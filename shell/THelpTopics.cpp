@@ -9,6 +9,7 @@ constexpr THelpTopics::TTopic Topics[] = {
     {THelpTopics::TraditionalView, "traditional-view"},
     {THelpTopics::Preferences, "settings"},
     {THelpTopics::CollectionTree, "collection-tree"},
+    {THelpTopics::ClipList, "clip-list"},
     {THelpTopics::ExplorerView, "explorer-view"},
     {THelpTopics::Flashpick, "flashpick"},
     {THelpTopics::CaseButton, "editing"},

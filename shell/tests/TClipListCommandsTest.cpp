@@ -120,32 +120,38 @@ TEST_F(ClipListCommandsTest, DeletingIsRefusedOrAskedFirstWhereItMustBe) {
         int deleted;
     };
     const std::vector<Case> cases = {
-        {"Flashpick", [this] { core->SetFlashpickActive(true); }, {},
-         TClipListCommands::FlashpickText, 0},
-        {"read only", [this] { coll->ReadOnly = true; }, {},
-         TClipListCommands::CannotDeleteText, 0},
-        {"search results", [this] { Show(core->MasterList()->SearchResults); }, {},
-         TClipListCommands::CannotDeleteText, 0},
-        {"trash can", [this] { Show(core->MasterList()->TrashCan); }, {},
-         TClipListCommands::CannotDeleteText, 0},
+        {"Flashpick", [this] { core->SetFlashpickActive(true); }, {}, TClipListCommands::FlashpickText, 0},
+        {"read only", [this] { coll->ReadOnly = true; }, {}, TClipListCommands::CannotDeleteText, 0},
+        {"search results",
+         [this] { Show(core->MasterList()->SearchResults); },
+         {},
+         TClipListCommands::CannotDeleteText,
+         0},
+        {"trash can", [this] { Show(core->MasterList()->TrashCan); }, {}, TClipListCommands::CannotDeleteText, 0},
         {"safe, cancelled",
          [this] {
              coll->Retention = TClipColl::KeepAll;
              settings->ConfirmDeleteFromSafe = true;
          },
-         {MsgResult::Cancel}, TClipListCommands::SafeText, 0},
+         {MsgResult::Cancel},
+         TClipListCommands::SafeText,
+         0},
         {"safe, confirmed",
          [this] {
              coll->Retention = TClipColl::KeepAll;
              settings->ConfirmDeleteFromSafe = true;
          },
-         {MsgResult::Ok}, TClipListCommands::SafeText, 1},
+         {MsgResult::Ok},
+         TClipListCommands::SafeText,
+         1},
         {"safe, not asked",
          [this] {
              coll->Retention = TClipColl::KeepAll;
              settings->ConfirmDeleteFromSafe = false;
          },
-         {}, "", 1},
+         {},
+         "",
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -263,10 +269,18 @@ TEST_F(ClipListCommandsTest, OnlyWebMailAndFileAddressesAndExistingPathsAreOpene
         std::string url;
         bool opened;
     } cases[] = {
-        {"https://example.org/page", true}, {"HTTP://example.org", true},  {"ftp://host/file", true},
-        {"mailto:someone@example.org", true}, {"file:///tmp/x", true},      {root, true},
-        {"/no/such/path/here", false},       {"javascript:alert(1)", false}, {"$(rm -rf ~)", false},
-        {"https://", false},                 {"https://a\nb", false},       {"", false},
+        {"https://example.org/page", true},
+        {"HTTP://example.org", true},
+        {"ftp://host/file", true},
+        {"mailto:someone@example.org", true},
+        {"file:///tmp/x", true},
+        {root, true},
+        {"/no/such/path/here", false},
+        {"javascript:alert(1)", false},
+        {"$(rm -rf ~)", false},
+        {"https://", false},
+        {"https://a\nb", false},
+        {"", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
@@ -274,8 +288,7 @@ TEST_F(ClipListCommandsTest, OnlyWebMailAndFileAddressesAndExistingPathsAreOpene
         EXPECT_EQ(commands->OpenUrl(c.url), c.opened);
         ASSERT_EQ(desk.SimulatedShell().Requests().size(), before + (c.opened ? 1 : 0));
         if (c.opened) {
-            EXPECT_EQ(desk.SimulatedShell().Requests().back(),
-                      (platform::sim::SimShell::Request{"open", c.url, ""}));
+            EXPECT_EQ(desk.SimulatedShell().Requests().back(), (platform::sim::SimShell::Request{"open", c.url, ""}));
         }
     }
 }
