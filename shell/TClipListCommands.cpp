@@ -61,8 +61,7 @@ void TClipListCommands::ClearSearchResults() {
     if (master == nullptr || master->SearchResults == nullptr)
         return;
     TClipColl& results = *master->SearchResults;
-    if (core_.ClipList().Coll() == &results)
-        core_.ClipList().UpdateLVClips();
+    // Its entries refer to clips owned elsewhere: removing them frees nothing.
     for (std::size_t i = results.Count(); i > 0; --i)
         results.RemoveItem(static_cast<int>(i - 1), true);
     if (core_.ClipList().Coll() == &results)

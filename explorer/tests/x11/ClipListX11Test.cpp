@@ -131,6 +131,34 @@ TEST_F(ClipListX11Test, ATextClipDraggedIntoAnotherProgramsTextWindowDropsItsTex
     EXPECT_EQ(core->ClipList().Count(), 2u) << "the rows stay in the list";
 }
 
+TEST_F(ClipListX11Test, ARowDroppedOnTheTopRowOfItsListGoesAboveIt) {
+    if (!Ready({"oldest", "middle", "newest"}))
+        GTEST_SKIP() << "no X display or no xdotool";
+    const std::string top = core->ClipList().Clip(0)->Title;
+    const std::string bottom = core->ClipList().Clip(2)->Title;
+    const QPoint start = RowCentre(bottom);
+    ASSERT_TRUE(Xdotool({"mousemove", QString::number(start.x()), QString::number(start.y()), "click", "1"}));
+    const QPoint end = RowCentre(top);
+    QStringList args{"mousedown", "1"};
+    constexpr int steps = 8;
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint at = start + (end - start) * i / steps;
+        args << "sleep"
+             << "0.05"
+             << "mousemove" << QString::number(at.x()) << QString::number(at.y());
+    }
+    args << "sleep"
+         << "0.3"
+         << "mouseup"
+         << "1";
+    ASSERT_TRUE(Xdotool(args));
+    ASSERT_TRUE(PumpUntil([&] { return core->ClipList().Clip(0)->Title == bottom; }, 5000))
+        << "status: " << core->StatusText();
+    EXPECT_EQ(core->ClipList().Clip(1)->Title, top);
+    EXPECT_EQ(core->ClipList().Count(), 3u);
+    EXPECT_TRUE(Coll("Short-Term")->Dirty);
+}
+
 TEST_F(ClipListX11Test, TheDeleteKeyMovesTheSelectedClipToTheTrashCan) {
     if (!Ready({"to be deleted", "kept"}))
         GTEST_SKIP() << "no X display or no xdotool";
