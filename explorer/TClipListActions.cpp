@@ -10,6 +10,7 @@
 #include "TClipProperties.h"
 #include "TCollectionMoves.h"
 #include "THelpTopics.h"
+#include "TSelectItemBar.h"
 #include "TWindowHelp.h"
 #include "TfrmBX.h"
 #include "TfrmClipProperties.h"
@@ -76,8 +77,10 @@ void TClipListActions::Properties() {
                 window_.BeforeDialog(frm);
             return frm.exec() == QDialog::Accepted;
         };
-        shell::TClipProperties::Run(core_, dialog,
-                                    [this](const clipstore::TClipObj& clip) { list_.RefreshRow(&clip); });
+        shell::TClipProperties::Run(core_, dialog, [this](const clipstore::TClipObj& clip) {
+            list_.RefreshRow(&clip);
+            window_.SelectItemBar()->ShowClip(QString::fromStdString(clip.Title), list_.FormatImages(&clip));
+        });
     });
 }
 

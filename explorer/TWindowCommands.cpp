@@ -342,6 +342,11 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
     QToolButton* move = Button(&bar, MoveButton, "cmdMoveItem");
     move->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     bar.addWidget(move);
+    // Deleting the selected clips, and the list's view: details or large icons.
+    const std::pair<Command, const char*> listButtons[] = {
+        {DeleteClips, "cmdDelete"}, {ViewDetails, "cmdLVReport"}, {LargeIcons, "cmdLVLargeIcons"}};
+    for (const auto& [command, name] : listButtons)
+        bar.addWidget(Button(&bar, command, name));
 }
 
 QWidget* TWindowCommands::BuildPaneButtons() const {

@@ -123,6 +123,9 @@ TEST_F(WindowCommandsTest, TheButtonsAreTheCommandsWithTheirToolTips) {
         {"cmdMag_SizeWindow", Commands::ExpandPreview, "Expand Preview Window"},
         {"cmdExplorer", Commands::ExplorerView, "Toggle between \"Traditional View\" and \"Explorer View\"."},
         {"cmdMoveItem", Commands::MoveButton, "Move the selected clips to the last collection (with Ctrl: copy)"},
+        {"cmdDelete", Commands::DeleteClips, "Delete Selected Items"},
+        {"cmdLVReport", Commands::ViewDetails, "View Details"},
+        {"cmdLVLargeIcons", Commands::LargeIcons, "View Thumbnails"},
     };
     for (const Button& expected : buttons) {
         SCOPED_TRACE(expected.name);
