@@ -47,8 +47,6 @@ protected:
         if (QGuiApplication::platformName() != "xcb" || QStandardPaths::findExecutable("xdotool").isEmpty())
             return false;
         StartWindow(1000, 650);
-        // Clear of the text window in the top left corner.
-        window->move(700, 0);
         for (const std::string& text : texts)
             CopyText(editor, text);
         core->Tree().Select(core->Tree().GetTreeNodeOfColl(Coll("Short-Term")));
@@ -94,9 +92,10 @@ TEST_F(ClipListX11Test, ATextClipDraggedIntoAnotherProgramsTextWindowDropsItsTex
             return !windowId.isEmpty();
         },
         10000));
-    ASSERT_TRUE(Xdotool({"windowmove", "--sync", windowId, "0", "0"}));
+    // Clear of the program's window in the top left corner.
+    ASSERT_TRUE(Xdotool({"windowmove", "--sync", windowId, "1200", "700"}));
     const QPoint start = RowCentre("dropped across programs");
-    const QPoint end(240, 120);
+    const QPoint end(1200 + 240, 700 + 120);
     QStringList args{"mousemove", QString::number(start.x()), QString::number(start.y()), "sleep", "0.2", "mousedown",
                      "1"};
     constexpr int steps = 12;
@@ -138,6 +137,10 @@ TEST_F(ClipListX11Test, ARowDroppedOnTheTopRowOfItsListGoesAboveIt) {
     const std::string bottom = core->ClipList().Clip(2)->Title;
     const QPoint start = RowCentre(bottom);
     ASSERT_TRUE(Xdotool({"mousemove", QString::number(start.x()), QString::number(start.y()), "click", "1"}));
+    ASSERT_TRUE(
+        PumpUntil([&] { return core->ClipList().SelectedCount() == 1 && core->ClipList().IsSelected(2); }, 5000));
+    // Past the double-click time: the press starts a drag.
+    PumpUntil([] { return false; }, 600);
     const QPoint end = RowCentre(top);
     QStringList args{"mousedown", "1"};
     constexpr int steps = 8;
