@@ -4,6 +4,7 @@
 #include "TAppSettings.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
+#include "TClipDragData.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
 #include "TClipObj.h"
@@ -14,6 +15,8 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -21,7 +24,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <vector>
 
 namespace bx::explorer {
@@ -56,37 +58,62 @@ TClipListView::TClipListView(QWidget* parent) : QTableView(parent) {
     viewport()->setMouseTracking(true);
     // Expanding the pane lowers the list to 1 pixel; the splitter keeps it at least 2 pixels high.
     setMinimumHeight(1);
-    // The selected rows can be dragged onto the collection tree.
+    // The selected rows can be dragged onto the collection tree, onto their own list (to reorder them)
+    // and out of the program.
     setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(true);
+    setAutoScrollMargin(20);
 }
 
 QMimeData* TClipListView::DragData(Qt::MouseButtons buttons) const {
     auto* mime = new QMimeData();
     const int button = (buttons & Qt::RightButton) != 0 ? 2 : 1;
-    mime->setData("application/x-brindlex-clips",
+    mime->setData(TClipDragData::InternalType,
                   QByteArray::number(QCoreApplication::applicationPid()) + " " + QByteArray::number(button));
     if (core_ == nullptr)
         return mime;
-    // Other programs get the texts that need no data file read.
-    QByteArray text;
+    std::vector<TClipObj*> clips;
     const TClipListModel& list = core_->ClipList();
-    for (std::size_t row = 0; row < list.Count(); ++row) {
-        TClipObj* clip = list.Clip(row);
-        if (!list.IsSelected(row) || clip == nullptr || clip->DataInFile || !clip->Formats)
-            continue;
-        const std::size_t size = clip->Lock(platform::CF_TEXT);
-        if (clip->LockedData != nullptr && size > 0) {
-            const auto* bytes = reinterpret_cast<const char*>(clip->LockedData);
-            if (!text.isEmpty())
-                text += '\n';
-            text += QByteArray(bytes, static_cast<qsizetype>(strnlen(bytes, size)));
-        }
-        clip->Unlock();
-    }
-    if (!text.isEmpty())
-        mime->setData("text/plain;charset=utf-8", text);
+    for (std::size_t row = 0; row < list.Count(); ++row)
+        if (list.IsSelected(row) && list.Clip(row) != nullptr)
+            clips.push_back(list.Clip(row));
+    TClipDragData::Fill(*mime, clips);
     return mime;
+}
+
+bool TClipListView::OwnDrag(const QDropEvent* event) const {
+    return event->source() == this && event->mimeData()->hasFormat(TClipDragData::InternalType);
+}
+
+void TClipListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (OwnDrag(event))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TClipListView::dragMoveEvent(QDragMoveEvent* event) {
+    // The view scrolls near its edges by itself (autoScroll).
+    QTableView::dragMoveEvent(event);
+    if (OwnDrag(event))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TClipListView::dropEvent(QDropEvent* event) {
+    if (!OwnDrag(event)) {
+        event->ignore();
+        return;
+    }
+    const QModelIndex index = indexAt(event->position().toPoint());
+    // The rows stay where the drop put them: the drag does not remove them afterwards.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (DroppedOnRow)
+        TWindowGuard::Run(core_, [this, &index] { DroppedOnRow(index.isValid() ? index.row() : -1); });
 }
 
 void TClipListView::startDrag(Qt::DropActions /*supportedActions*/) {
@@ -309,6 +336,12 @@ bool TClipListView::FilterEvent(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::FocusOut && watched == this) {
         // A key released elsewhere never comes here: the list then counts it as released.
         selection_->ArrowKeyUp();
+    } else if (event->type() == QEvent::MouseButtonPress && watched == viewport() && UrlPressed) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QModelIndex index = indexAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && index.column() == TClipListModel::ColSourceUrl &&
+            !index.data().toString().isEmpty() && !core_->FlashpickActive())
+            UrlPressed(index.data().toString().toStdString());
     } else if (event->type() == QEvent::MouseMove && watched == viewport()) {
         // A pointing hand over an address of the "Source URL" column.
         const auto* mouse = static_cast<QMouseEvent*>(event);

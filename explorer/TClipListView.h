@@ -4,9 +4,11 @@
 #include <QTableView>
 
 #include <functional>
+#include <string>
 
 #include <cstddef>
 
+class QDropEvent;
 class QMimeData;
 
 namespace bx::clipstore {
@@ -62,16 +64,26 @@ public:
     // Told when a drag of the selected rows starts (true) and ends (false).
     std::function<void(bool started)> Dragging;
     // The drag's data: the internal type ("application/x-brindlex-clips": the process and the mouse
-    // button that drags) and, for other programs, the texts of the clips kept inline.
+    // button that drags) and, for other programs, the selected clips as the clipboard would offer them
+    // (TClipDragData).
     QMimeData* DragData(Qt::MouseButtons buttons) const;
+    // The list's own rows were dropped on a row (-1: below the rows).
+    std::function<void(int row)> DroppedOnRow;
+    // A press on an address of the "Source URL" column.
+    std::function<void(const std::string& url)> UrlPressed;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool FilterEvent(QObject* watched, QEvent* event);
+    // A drag of this list's own rows.
+    bool OwnDrag(const QDropEvent* event) const;
     void OnViewSelectionChanged();
     void OnHeaderClicked(int column);
     // Works out where the list's titles start once the list has changed (before it is drawn).

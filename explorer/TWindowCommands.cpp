@@ -1,5 +1,6 @@
 #include "TWindowCommands.h"
 
+#include "TClipListActions.h"
 #include "TClipListSelection.h"
 #include "TCollectionCommands.h"
 #include "TCollectionMoves.h"
@@ -25,6 +26,12 @@
 namespace bx::explorer {
 
 namespace {
+
+// Runs a command of the clip list when the window has its core.
+void WithList(TfrmBX& window, void (*command)(TClipListActions&)) {
+    if (window.ListActions() != nullptr)
+        command(*window.ListActions());
+}
 
 // Runs a collection command when the window has its core.
 void WithCollections(TfrmBX& window, void (*command)(shell::TCollectionCommands&)) {
@@ -187,6 +194,31 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      [](TfrmBX& window, bool) { window.FindNextClick(); }},
     {FilterList, "actFilterList", "Filter The List", nullptr, "Ctrl+K", nullptr, false, Enable::Always,
      [](TfrmBX& window, bool) { window.FocusFilter(); }},
+    // The clip list's commands; the Delete key is the list's own (TClipListActions), so that it still
+    // deletes text in the editor.
+    {DeleteClips, "mnuDeleteSelectedItems", "Delete Selected Items", "TV_TRASH", nullptr, nullptr, false,
+     Enable::SomeSelected,
+     [](TfrmBX& window, bool) { WithList(window, [](TClipListActions& a) { a.DeleteSelected(); }); }},
+    {NewClip, "mnuNewClip", "Create &New, Empty Clip", "TB_NEW", nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithList(window, [](TClipListActions& a) { a.NewClip(); }); }},
+    {ClipProperties, "mnuClipProperties", "Clip Properties", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithList(window, [](TClipListActions& a) { a.Properties(); }); }},
+    {OpenSourceUrl, "mnuOpenSourceURL", "Open Source URL In Browser", nullptr, "Ctrl+O", nullptr, false,
+     Enable::Always,
+     [](TfrmBX& window, bool) { WithList(window, [](TClipListActions& a) { a.OpenSourceUrl(); }); }},
+    {LocateLastClip, "mnuLocateLastClip", "&Locate Last Captured Clip", nullptr, nullptr, nullptr, false,
+     Enable::Always,
+     [](TfrmBX& window, bool) { WithList(window, [](TClipListActions& a) { a.LocateLastClip(); }); }},
+    {ViewDetails, "cmdLVReport", "View Details", "TB_REPORT", nullptr, nullptr, true, Enable::Always,
+     [](TfrmBX& window, bool checked) {
+         if (checked)
+             WithList(window, [](TClipListActions& a) { a.SetLargeIcons(false); });
+     }},
+    {LargeIcons, "cmdLVLargeIcons", "Large Icons", nullptr, nullptr, "View Thumbnails", true, Enable::Always,
+     [](TfrmBX& window, bool checked) {
+         if (checked)
+             WithList(window, [](TClipListActions& a) { a.SetLargeIcons(true); });
+     }},
 };
 
 // The main menu.
@@ -195,14 +227,15 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
      {SaveAllClips, ReloadAllClips, EmptyTrash, Separator, AddCollection, CollectionProperties, Separator,
       ImportCollections, Separator, ExitProgram}},
     {"&Edit",
-     {SelectNext, SelectPrevious, SelectAll, Separator, RelayfeedUp, RelayfeedDown, Separator, MoveItem, CopyItem,
-      MoveToTop, MoveToBottom}},
+     {SelectNext, SelectPrevious, SelectAll, Separator, NewClip, DeleteClips, ClipProperties, OpenSourceUrl, Separator,
+      RelayfeedUp, RelayfeedDown, Separator, MoveItem, CopyItem, MoveToTop, MoveToBottom}},
     {"&Config",
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
     {"&View",
      {Find, FindNext, FilterList, Separator, ExpandPreview, Separator, ExplorerView, ShowMainMenu, Separator,
-      ShowFPAlternates, Separator, SelectCollection, SwitchToLast, SwitchToFavorite}},
+      ShowFPAlternates, Separator, SelectCollection, SwitchToLast, SwitchToFavorite, Separator, LocateLastClip,
+      Separator, ViewDetails, LargeIcons}},
     {"&Help", {Help, Separator, About}},
 };
 
@@ -212,6 +245,10 @@ TWindowCommands::TWindowCommands(TfrmBX& window) : QObject(&window), window_(win
     auto* stacking = new QActionGroup(this);
     for (const Command command : {AlwaysOnTop, NormalWindow, AutoHide})
         stacking->addAction(Action(command));
+    auto* listView = new QActionGroup(this);
+    for (const Command command : {ViewDetails, LargeIcons})
+        listView->addAction(Action(command));
+    Action(ViewDetails)->setChecked(true);
 }
 
 void TWindowCommands::FillWindowMenu(QMenu& menu) const {
@@ -315,6 +352,11 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
     QToolButton* search = Button(&bar, Find, "cmdMainToolbarSearch");
     search->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     searchButton_ = bar.addWidget(search);
+    // Deleting the selected clips, and the list's view: details or large icons.
+    const std::pair<Command, const char*> listButtons[] = {
+        {DeleteClips, "cmdDelete"}, {ViewDetails, "cmdLVReport"}, {LargeIcons, "cmdLVLargeIcons"}};
+    for (const auto& [command, name] : listButtons)
+        bar.addWidget(Button(&bar, command, name));
 }
 
 QWidget* TWindowCommands::BuildPaneButtons() const {

@@ -78,6 +78,14 @@ public:
         Find,
         FindNext,
         FilterList,
+        // The clip list's commands (TClipListActions).
+        DeleteClips,
+        NewClip,
+        ClipProperties,
+        OpenSourceUrl,
+        LocateLastClip,
+        ViewDetails,
+        LargeIcons,
         CommandCount
     };
     // When a command is enabled.

@@ -7,6 +7,7 @@
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
 #include "TClipFilter.h"
+#include "TClipListActions.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
 #include "TClipListView.h"
@@ -218,6 +219,7 @@ void TfrmBX::ShowApplicationProfile() {
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
+        listActions_.reset();
         moves_.reset();
         filterBox_->Attach(nullptr, nullptr);
         lvClips_->SetFilter(nullptr);
@@ -301,6 +303,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     TWindowHelp::SetContext(*tvCollections_, shell::THelpTopics::CollectionTree);
     collMenu_->SetWhatsThis([this] { help_->WhatsThis(tvCollections_); });
     moves_ = std::make_unique<TCollectionMoves>(*this, *core_, *desktop_);
+    listActions_ = std::make_unique<TClipListActions>(*this, *lvClips_, *core_, *desktop_, *selection_);
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

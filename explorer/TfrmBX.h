@@ -47,6 +47,7 @@ class TFlashpick;
 
 namespace bx::explorer {
 
+class TClipListActions;
 class TClipListView;
 class TCollectionMoves;
 class TCollapseTab;
@@ -214,6 +215,8 @@ public:
     TWindowCommands* Commands() const { return commands_; }
     // Moving clips and collections, the pick menu, the last and favorite collection; nullptr without a core.
     TCollectionMoves* Moves() const { return moves_.get(); }
+    // The clip list's commands, its context menu and its dialogs; nullptr without a core.
+    TClipListActions* ListActions() const { return listActions_.get(); }
     pastetools::TFlashpick* Flashpick() const { return flashpick_; }
     // The notification-area icon, auto-capture and where the window goes when put away.
     TTrayIcon* Tray() const { return tray_; }
@@ -294,6 +297,7 @@ private:
     std::unique_ptr<TFindEditor> findEditor_;
     std::unique_ptr<shell::TClipFilter> filter_;
     TFilterBox* filterBox_ = nullptr;
+    std::unique_ptr<TClipListActions> listActions_;
     bool syncing_ = false;
     pastetools::TRelayfeed* relayfeed_ = nullptr;
     std::vector<platform::TSubscription> relayfeedSubscriptions_;

@@ -13,6 +13,7 @@
 #include "TCapturePipeline.h"
 #include "TClipColl.h"
 #include "TClipPutBack.h"
+#include "TClipSearch.h"
 #include "TClipView5.h"
 #include "TClipboard.h"
 #include "TCoreLifecycle.h"
@@ -223,6 +224,15 @@ std::string TBrindlexCore::GetHtmlSourceURL(TClipObj& clip) {
 }
 int TBrindlexCore::CalcStateIndex(const TClipColl& coll) const {
     return capture_->CalcStateIndex(coll);
+}
+
+void TBrindlexCore::ClearSearchResults() {
+    clipstore::TMasterList* master = MasterList();
+    if (master == nullptr || master->SearchResults == nullptr)
+        return;
+    TClipSearch::ClearResults(*master->SearchResults);
+    if (ClipList().Coll() == master->SearchResults)
+        UpdateLVClips();
 }
 
 void TBrindlexCore::BuildTree(const clipstore::TMasterList& master) {

@@ -210,6 +210,9 @@ public:
     void SelectNode(int index);
     // Fills the clip list again from its collection, sorted, with its first row selected.
     void UpdateLVClips();
+    // Empties the Search Results collection (its entries are references: nothing is freed) and refills a
+    // list that shows it, which would otherwise keep rows of the references just dropped.
+    void ClearSearchResults();
     // The core's own answer to a change of the clip list's selection: the first selected clip becomes
     // the current one and is put on the clipboard (not while the pipeline itself selects a captured row).
     void ClipListSelectionChanged();

@@ -390,6 +390,28 @@ void TClipListModel::RemoveClips(const std::vector<const TClipObj*>& clips) {
         SelectionChanged.Emit();
 }
 
+std::size_t TClipListModel::MoveSelectedBefore(std::size_t target) {
+    std::vector<TClipObj*> moved;
+    std::vector<TClipObj*> rest;
+    std::size_t insertAt = 0;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (row == target)
+            insertAt = rest.size();
+        (selected_[row] && row != target ? moved : rest).push_back(rows_[row]);
+    }
+    if (moved.empty())
+        return target;
+    rest.insert(rest.begin() + static_cast<std::ptrdiff_t>(insertAt), moved.begin(), moved.end());
+    rows_ = std::move(rest);
+    const std::size_t last = insertAt + moved.size() - 1;
+    selected_.assign(rows_.size(), false);
+    selected_[last] = true;
+    focused_ = static_cast<int>(last);
+    RowsReset.Emit();
+    SelectionChanged.Emit();
+    return last;
+}
+
 void TClipListModel::Clear() {
     Bind(nullptr);
 }

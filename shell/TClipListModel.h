@@ -87,6 +87,9 @@ public:
     void RemoveClip(const clipstore::TClipObj* clip);
     // Removes every row of these clips, announcing the change once.
     void RemoveClips(const std::vector<const clipstore::TClipObj*>& clips);
+    // Moves the selected rows, in their order, to just above row target (a row not selected); only the
+    // last of them stays selected and focused. Returns its row.
+    std::size_t MoveSelectedBefore(std::size_t target);
     void Clear();
 
     std::size_t Count() const { return rows_.size(); }

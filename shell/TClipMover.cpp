@@ -35,7 +35,12 @@ clipstore::TMasterList& Master(TBrindlexCore& core) {
 } // namespace
 
 TClipMover::TClipMover(TBrindlexCore& core, IKeyboard& keyboard)
-    : core_(core), keyboard_(keyboard), move_([&core](TClipColl& coll) { Master(core).SaveCollection(coll); }) {
+    : core_(core), keyboard_(keyboard), move_([&core](TClipColl& coll) {
+          // Saving purges by the retention rule, which empties the Trash Can at once: it is never written
+          // (it starts every run empty) and keeps what is moved there until it is emptied.
+          if (coll.CollType != TClipColl::TrashCanColl)
+              Master(core).SaveCollection(coll);
+      }) {
     // A reload makes new collections: the last target is gone with the old ones.
     loaded_ = core_.Events().DataLoaded.Subscribe([this] { lastTarget_ = nullptr; });
     // A deleted collection is forgotten at once, before a new one could take its place in memory.

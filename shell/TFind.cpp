@@ -117,13 +117,7 @@ bool TFind::SearchEditor() {
 }
 
 void TFind::ClearSearchResults() {
-    TClipColl* results = Results();
-    if (results == nullptr)
-        return;
-    TClipSearch::ClearResults(*results);
-    // A list showing the results would keep rows of the references just dropped.
-    if (core_.ClipList().Coll() == results)
-        core_.UpdateLVClips();
+    core_.ClearSearchResults();
 }
 
 void TFind::FlipSearch() {

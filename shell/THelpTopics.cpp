@@ -10,6 +10,7 @@ constexpr THelpTopics::TTopic Topics[] = {
     {THelpTopics::Preferences, "settings"},
     {THelpTopics::Find, "find"},
     {THelpTopics::CollectionTree, "collection-tree"},
+    {THelpTopics::ClipList, "clip-list"},
     {THelpTopics::ExplorerView, "explorer-view"},
     {THelpTopics::Flashpick, "flashpick"},
     {THelpTopics::CaseButton, "editing"},

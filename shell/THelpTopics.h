@@ -23,6 +23,7 @@ public:
     static constexpr int Preferences = 70;
     static constexpr int Find = 148; // the Find dialog's
     static constexpr int CollectionTree = 160;
+    static constexpr int ClipList = 161; // the clip list and its dialogs
     static constexpr int ExplorerView = 163;
     static constexpr int Flashpick = 500; // Flashpick's help button
     static constexpr int CaseButton = 508;

@@ -51,6 +51,11 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&Edit", "Select &Previous Item (Up)", "Ctrl+P", false},
         {"&Edit", "Select All Items", "Ctrl+A", false},
         {"&Edit", "", "", false},
+        {"&Edit", "Create &New, Empty Clip", "", false},
+        {"&Edit", "Delete Selected Items", "", false},
+        {"&Edit", "Clip Properties", "", false},
+        {"&Edit", "Open Source URL In Browser", "Ctrl+O", false},
+        {"&Edit", "", "", false},
         {"&Edit", "Relayfeed &Up", "Ctrl+U", true},
         {"&Edit", "Relayfeed &Down", "Ctrl+D", true},
         {"&Edit", "", "", false},
@@ -81,6 +86,11 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&View", "Select Collection", "F7", false},
         {"&View", "Switch To &Last Collection", "F5", false},
         {"&View", "Switch To Fa&vorite Collection ", "F6", false},
+        {"&View", "", "", false},
+        {"&View", "&Locate Last Captured Clip", "", false},
+        {"&View", "", "", false},
+        {"&View", "View Details", "", true},
+        {"&View", "Large Icons", "", true},
         {"&Help", "&Help", "F1", false},
         {"&Help", "", "", false},
         {"&Help", "&About Brindlex", "", false},
@@ -117,6 +127,9 @@ TEST_F(WindowCommandsTest, TheButtonsAreTheCommandsWithTheirToolTips) {
         {"cmdMag_SizeWindow", Commands::ExpandPreview, "Expand Preview Window"},
         {"cmdExplorer", Commands::ExplorerView, "Toggle between \"Traditional View\" and \"Explorer View\"."},
         {"cmdMoveItem", Commands::MoveButton, "Move the selected clips to the last collection (with Ctrl: copy)"},
+        {"cmdDelete", Commands::DeleteClips, "Delete Selected Items"},
+        {"cmdLVReport", Commands::ViewDetails, "View Details"},
+        {"cmdLVLargeIcons", Commands::LargeIcons, "View Thumbnails"},
     };
     for (const Button& expected : buttons) {
         SCOPED_TRACE(expected.name);

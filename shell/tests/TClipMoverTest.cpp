@@ -115,6 +115,20 @@ TEST_F(ClipMoverTest, MovedClipsTakeTheTargetsNumbersAndFilesAndStayThereAfterAR
     EXPECT_EQ(texts, (std::set<std::string>{LongText(10), LongText(11), LongText(12)}));
 }
 
+TEST_F(ClipMoverTest, ClipsMovedToTheTrashCanStayThereWithTheirFilesUntilItIsEmptied) {
+    StartWithMover();
+    TClipObj* clip = AddText(*a, LongText(5));
+    core->SaveAllClips();
+    Show(a);
+    SelectRows({0});
+    TClipColl* trash = core->MasterList()->TrashCan;
+    EXPECT_EQ(mover->DoMoveCopyFromToolbar(false, trash), 1);
+    ASSERT_EQ(trash->Count(), 1u);
+    EXPECT_EQ(trash->Clip(0), clip) << "the selected clip is still there";
+    EXPECT_TRUE(TDirFiles::Exists(trash->GetPath(), TClipObj::DataFileName(clip->SerialNbr)));
+    EXPECT_EQ(TextOf(*clip), LongText(5));
+}
+
 TEST_F(ClipMoverTest, ACopySharesNothingWithItsSourceAndCtrlTurnsAMoveIntoACopy) {
     StartWithMover();
     TClipObj* inFile = AddText(*a, LongText(1));
