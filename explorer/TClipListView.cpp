@@ -193,6 +193,13 @@ void TClipListView::SetFilter(const shell::TClipFilter* filter) {
     SyncSelection();
 }
 
+void TClipListView::SelectFirstShownRow() {
+    if (clipModel_ == nullptr || core_ == nullptr || clipModel_->rowCount() == 0 ||
+        core_->ClipList().SelectedCount() != 0)
+        return;
+    TWindowGuard::Run(core_, [this] { core_->ClipList().SelectOnly(clipModel_->ListRow(0)); });
+}
+
 void TClipListView::FilterChanged() {
     if (clipModel_ == nullptr)
         return;

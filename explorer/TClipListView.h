@@ -56,6 +56,8 @@ public:
     void SyncSelection();
     // Shows the row of the list (nothing when the filter hides it).
     void ScrollToListRow(int row);
+    // With no row selected, selects the first row shown (as a click on it would).
+    void SelectFirstShownRow();
     // The clip's row is drawn again.
     void RefreshRow(const clipstore::TClipObj* clip);
     // The names of the clip's format images in the list.

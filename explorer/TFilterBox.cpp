@@ -38,6 +38,7 @@ void TFilterBox::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Down && list_ != nullptr) {
         list_->setFocus();
+        list_->SelectFirstShownRow();
         return;
     }
     QLineEdit::keyPressEvent(event);

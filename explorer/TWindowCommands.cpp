@@ -214,7 +214,7 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
          if (checked)
              WithList(window, [](TClipListActions& a) { a.SetLargeIcons(false); });
      }},
-    {LargeIcons, "cmdLVLargeIcons", "Large Icons", nullptr, nullptr, "View Thumbnails", true, Enable::Always,
+    {LargeIcons, "cmdLVLargeIcons", "Large Icons", "TB_THUMBNAIL", nullptr, "View Thumbnails", true, Enable::Always,
      [](TfrmBX& window, bool checked) {
          if (checked)
              WithList(window, [](TClipListActions& a) { a.SetLargeIcons(true); });

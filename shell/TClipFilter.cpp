@@ -38,13 +38,20 @@ bool TextInMemoryHolds(TClipObj& clip, std::string_view upper) {
 
 TClipFilter::TClipFilter(TClipListModel& list, std::function<void()> notify) : list_(list), notify_(std::move(notify)) {
     // Without a text every row shows: nothing to do.
+    // Rows that changed place make the kept selection meaningless.
     subscriptions_.push_back(list_.RowsReset.Subscribe([this] {
+        kept_.reset();
         if (Active())
             Refilter(false);
     }));
     subscriptions_.push_back(list_.RowInserted.Subscribe([this](std::size_t) {
+        kept_.reset();
         if (Active())
             Refilter(false);
+    }));
+    subscriptions_.push_back(list_.SelectionChanged.Subscribe([this] {
+        if (Active() && !narrowingSelection_)
+            KeepSelectionShown();
     }));
 }
 
@@ -62,6 +69,45 @@ void TClipFilter::SetText(const std::string& text) {
     text_ = text;
     upper_ = std::move(upper);
     Refilter(narrowing);
+    if (Active())
+        KeepSelectionShown();
+    else
+        GiveSelectionBack();
+}
+
+void TClipFilter::KeepSelectionShown() {
+    std::vector<std::size_t> selected;
+    std::vector<std::size_t> shown;
+    for (std::size_t row = 0; row < list_.Count(); ++row)
+        if (list_.IsSelected(row)) {
+            selected.push_back(row);
+            if (std::binary_search(shown_.begin(), shown_.end(), row))
+                shown.push_back(row);
+        }
+    if (shown.size() == selected.size())
+        return;
+    if (!kept_)
+        kept_ = TKeptSelection{selected, list_.FocusedRow(), {}};
+    const int focused = list_.FocusedRow();
+    const bool focusShown =
+        focused >= 0 && std::binary_search(shown_.begin(), shown_.end(), static_cast<std::size_t>(focused));
+    kept_->Narrowed = shown;
+    narrowingSelection_ = true;
+    list_.SetSelection(shown, focusShown ? focused : -1);
+    narrowingSelection_ = false;
+}
+
+void TClipFilter::GiveSelectionBack() {
+    if (!kept_)
+        return;
+    const TKeptSelection kept = std::move(*kept_);
+    kept_.reset();
+    std::vector<std::size_t> selected;
+    for (std::size_t row = 0; row < list_.Count(); ++row)
+        if (list_.IsSelected(row))
+            selected.push_back(row);
+    if (selected == kept.Narrowed)
+        list_.SetSelection(kept.Rows, kept.Focused);
 }
 
 std::size_t TClipFilter::Count() const {

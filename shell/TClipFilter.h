@@ -63,6 +63,10 @@ public:
     // The shown rows changed.
     platform::TEvent<> RowsChanged;
 
+    // While a text is set, the list's selection holds shown rows only: a command on the selected clips
+    // never reaches one the user cannot see. Clearing the text gives back the selection the filter
+    // narrowed, unless the selection changed since.
+
 private:
     struct TFile {
         std::size_t Row;
@@ -79,6 +83,8 @@ private:
 
     // narrowing: only the rows shown and those left to the files are looked at.
     void Refilter(bool narrowing);
+    void KeepSelectionShown();
+    void GiveSelectionBack();
     void Work(std::stop_token stop);
 
     TClipListModel& list_;
@@ -88,6 +94,14 @@ private:
     std::vector<std::size_t> shown_;
     std::vector<std::size_t> fileRows_; // rows whose text only their data files can tell
     std::vector<platform::TSubscription> subscriptions_;
+    // The selection before the filter narrowed it, and what it narrowed it to.
+    struct TKeptSelection {
+        std::vector<std::size_t> Rows;
+        int Focused = -1;
+        std::vector<std::size_t> Narrowed;
+    };
+    std::optional<TKeptSelection> kept_;
+    bool narrowingSelection_ = false;
 
     // Shared with the helper under mutex_.
     mutable std::mutex mutex_;

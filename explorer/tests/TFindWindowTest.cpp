@@ -124,5 +124,33 @@ TEST_F(FindWindowTest, TypingInTheListFiltersItsRowsAndEscapeRestoresThemWithThe
     EXPECT_EQ(ViewRows(), 4);
 }
 
+TEST_F(FindWindowTest, ARowTheFilterHidesIsNeverSelectedSoNoCommandReachesIt) {
+    StartWithClips();
+    shell::TClipListModel& list = core->ClipList();
+    TFilterBox* box = window->FilterBox();
+    clipstore::TClipObj* hidden = list.Clip(0);
+    ASSERT_EQ(hidden->Title, "beta two");
+    list.SelectOnly(0);
+
+    // The selected clip does not hold the text: the selection gives it up; Down picks the first row shown.
+    window->FocusFilter();
+    QTest::keyClicks(box, "needle");
+    ASSERT_EQ(ViewRows(), 2);
+    EXPECT_EQ(list.SelectedCount(), 0u);
+    QTest::keyClick(box, Qt::Key_Down);
+    ASSERT_EQ(list.SelectedCount(), 1u);
+    EXPECT_EQ(list.FirstSelected()->Title, "gamma NEEDLE");
+    EXPECT_TRUE(window->List()->hasFocus());
+
+    // Untouched, the narrowed selection comes back whole with the full list.
+    box->clear();
+    list.SelectOnly(0);
+    QTest::keyClicks(box, "needle");
+    EXPECT_EQ(list.SelectedCount(), 0u);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(ViewRows(), 4);
+    EXPECT_EQ(list.FirstSelected(), hidden);
+}
+
 } // namespace
 } // namespace bx::explorer
