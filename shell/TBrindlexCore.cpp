@@ -24,6 +24,7 @@
 #include "Tfilter.h"
 
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 namespace bx::shell {
@@ -128,6 +129,12 @@ cliplink::Tfilter* TBrindlexCore::Filter() {
 }
 TMasterList* TBrindlexCore::MasterList() {
     return lifecycle_->MasterList();
+}
+TMasterList& TBrindlexCore::LoadedMasterList() {
+    TMasterList* master = MasterList();
+    if (master == nullptr)
+        throw std::runtime_error("No data loaded");
+    return *master;
 }
 TAppLog* TBrindlexCore::Log() {
     return lifecycle_->Log();

@@ -145,6 +145,8 @@ public:
     // nullptr before Startup and after ShutDown.
     cliplink::Tfilter* Filter();
     clipstore::TMasterList* MasterList();
+    // The master list of a command that needs loaded data; raises when nothing is loaded.
+    clipstore::TMasterList& LoadedMasterList();
     // What the clips of this run share (the master list hands it on).
     clipstore::TClipContext& ClipContext() { return clipContext_; }
     TAppLog* Log();

@@ -30,13 +30,6 @@ using namespace platform;
 
 namespace {
 
-clipstore::TMasterList& Master(TBrindlexCore& core) {
-    clipstore::TMasterList* master = core.MasterList();
-    if (master == nullptr)
-        throw std::runtime_error("No data loaded");
-    return *master;
-}
-
 bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
     if (text.size() < prefix.size())
         return false;
@@ -53,7 +46,7 @@ TClipListCommands::TClipListCommands(TBrindlexCore& core, TClipListSelection& se
           // Saving a collection purges it by its retention, which empties the Trash Can: the Trash Can is
           // never written (it starts every run empty) and keeps its clips until it is emptied.
           if (coll.CollType != TClipColl::TrashCanColl)
-              Master(core).SaveCollection(coll);
+              core.LoadedMasterList().SaveCollection(coll);
       }) {}
 
 int TClipListCommands::DeleteSelected() {
@@ -67,7 +60,7 @@ int TClipListCommands::DeleteSelected() {
     }
     TClipListModel& list = core_.ClipList();
     TClipColl* coll = list.Coll();
-    clipstore::TMasterList& master = Master(core_);
+    clipstore::TMasterList& master = core_.LoadedMasterList();
     if (coll == nullptr || coll == master.SearchResults || coll == master.TrashCan || coll->ReadOnly ||
         coll->CollType == TClipColl::SearchResultsColl || coll->CollType == TClipColl::TrashCanColl) {
         boxes.MessageBox(CannotDeleteText, "Brindlex", MsgType::Error, MsgButtons::Ok);

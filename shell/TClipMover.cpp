@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,23 +22,12 @@ using clipstore::TClipColl;
 using clipstore::TClipObj;
 using namespace platform;
 
-namespace {
-
-clipstore::TMasterList& Master(TBrindlexCore& core) {
-    clipstore::TMasterList* master = core.MasterList();
-    if (master == nullptr)
-        throw std::runtime_error("No data loaded");
-    return *master;
-}
-
-} // namespace
-
 TClipMover::TClipMover(TBrindlexCore& core, IKeyboard& keyboard)
     : core_(core), keyboard_(keyboard), move_([&core](TClipColl& coll) {
           // Saving purges by the retention rule, which empties the Trash Can at once: it is never written
           // (it starts every run empty) and keeps what is moved there until it is emptied.
           if (coll.CollType != TClipColl::TrashCanColl)
-              Master(core).SaveCollection(coll);
+              core.LoadedMasterList().SaveCollection(coll);
       }) {
     // A reload makes new collections: the last target is gone with the old ones.
     loaded_ = core_.Events().DataLoaded.Subscribe([this] { lastTarget_ = nullptr; });
@@ -90,7 +78,7 @@ int TClipMover::MoveSelected(bool copy, TClipColl& target, const char* busyText)
                     // The clip's data file must exist before it is copied; the moves so far are written
                     // in their own order first.
                     move_.Commit();
-                    Master(core_).Save();
+                    core_.LoadedMasterList().Save();
                 }
                 FileOne(*clip, *source, copy, target);
                 if (!copy)
@@ -106,7 +94,7 @@ int TClipMover::MoveSelected(bool copy, TClipColl& target, const char* busyText)
         const bool filesMoved = move_.FilesMoved();
         move_.Commit();
         if (filesMoved)
-            Master(core_).Save();
+            core_.LoadedMasterList().Save();
     }
     core_.ShowStatus(StatusInBar, false,
                      std::string(copy ? "Copied " : "Moved ") + std::to_string(n) + " clip" + (n > 1 ? "s" : "") +

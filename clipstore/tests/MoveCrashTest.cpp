@@ -2,6 +2,7 @@
 // with every clip exactly once, its bytes intact, and the moved collection in one place. A child program
 // moves clips between two collections, or a collection (with its directory) on one file system or as
 // across file systems, and is killed (SIGKILL) at points spread over the time a move takes.
+#include "CrashChild.h"
 #include "MoveCrashWorkload.h"
 #include "SimDesktop.h"
 #include "TClipContext.h"
@@ -11,12 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
-#include <thread>
 
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace bx::clipstore {
@@ -24,50 +21,13 @@ namespace {
 
 using namespace std::chrono;
 
-struct ChildRun {
-    bool signalled = false; // it reached the move
-    int exitCode = -1;
-    microseconds moveTime{0};
-};
+using crashtest::ChildRun;
 
 // Runs the child in mode on dir; kills it killAfter after it said it is moving (with writing: after it
 // said it is writing; never when negative).
 ChildRun RunChild(const std::string& dir, const char* mode, microseconds killAfter, bool writing = false) {
-    ChildRun run;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return run;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        ::execl(BX_MOVE_CRASH_CHILD, BX_MOVE_CRASH_CHILD, dir.c_str(), mode, static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    pollfd fd{pipeFds[0], POLLIN, 0};
-    char byte = 0;
-    const bool setup = std::string(mode) == "setup";
-    auto heard = [&] { return ::poll(&fd, 1, 60000) == 1 && ::read(pipeFds[0], &byte, 1) == 1; };
-    if (setup || (heard() && (!writing || heard()))) {
-        run.signalled = true;
-        const auto start = steady_clock::now();
-        if (killAfter.count() >= 0) {
-            std::this_thread::sleep_for(killAfter);
-            ::kill(pid, SIGKILL);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.moveTime = duration_cast<microseconds>(steady_clock::now() - start);
-        if (WIFEXITED(status))
-            run.exitCode = WEXITSTATUS(status);
-    } else {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-    }
-    ::close(pipeFds[0]);
-    return run;
+    const int steps = std::string(mode) == "setup" ? 0 : (writing ? 2 : 1);
+    return crashtest::RunChild({BX_MOVE_CRASH_CHILD, dir, mode}, steps, killAfter);
 }
 
 class MoveCrashTest : public ::testing::Test {
@@ -126,7 +86,7 @@ TEST_F(MoveCrashTest, AKilledMoveOfClipsOrOfACollectionLeavesEveryClipExactlyOnc
         const ChildRun timed = RunChild(dir, phase.mode, microseconds(-1), phase.writing);
         ASSERT_EQ(timed.exitCode, 0);
         LoadAndCheck();
-        const auto moveTime = std::max(timed.moveTime, microseconds(2000));
+        const auto moveTime = std::max(timed.stepTime, microseconds(2000));
         constexpr int kills = 16;
         for (int k = 0; k < kills; ++k) {
             SCOPED_TRACE("kill " + std::to_string(k));

@@ -1,6 +1,7 @@
 // A save killed at any moment leaves every collection as it was before the save or as the save made
 // it, never damaged or missing, with every clip's bytes intact. A child program saves a data source of
 // a few thousand clips and is killed (SIGKILL) at points spread over the time a save takes.
+#include "CrashChild.h"
 #include "SaveCrashWorkload.h"
 #include "SimDesktop.h"
 #include "TClipContext.h"
@@ -9,13 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <map>
-#include <thread>
 
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace bx::clipstore {
@@ -23,49 +20,11 @@ namespace {
 
 using namespace std::chrono;
 
-struct ChildRun {
-    bool signalled = false; // it reached the save
-    bool killed = false;
-    int exitCode = -1;
-    microseconds saveTime{0};
-};
+using crashtest::ChildRun;
 
 // Runs the child on dir; kills it killAfter after it said it is saving (never when negative).
 ChildRun RunChild(const std::string& dir, microseconds killAfter) {
-    ChildRun run;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return run;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        ::execl(BX_SAVE_CRASH_CHILD, BX_SAVE_CRASH_CHILD, dir.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    pollfd fd{pipeFds[0], POLLIN, 0};
-    char byte = 0;
-    if (::poll(&fd, 1, 60000) == 1 && ::read(pipeFds[0], &byte, 1) == 1) {
-        run.signalled = true;
-        const auto start = steady_clock::now();
-        if (killAfter.count() >= 0) {
-            std::this_thread::sleep_for(killAfter);
-            run.killed = ::kill(pid, SIGKILL) == 0;
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.saveTime = duration_cast<microseconds>(steady_clock::now() - start);
-        if (WIFEXITED(status))
-            run.exitCode = WEXITSTATUS(status);
-        run.killed = run.killed && WIFSIGNALED(status);
-    } else {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-    }
-    ::close(pipeFds[0]);
-    return run;
+    return crashtest::RunChild({BX_SAVE_CRASH_CHILD, dir}, 1, killAfter);
 }
 
 class SaveCrashTest : public ::testing::Test {
@@ -119,7 +78,7 @@ TEST_F(SaveCrashTest, AKilledSaveLeavesTheOldOrTheNewStateOfEveryCollection) {
     const ChildRun timed = RunChild(dir, microseconds(-1));
     ASSERT_EQ(timed.exitCode, 0);
     counts = LoadAndCheck();
-    const auto saveTime = std::max(timed.saveTime, microseconds(2000));
+    const auto saveTime = std::max(timed.stepTime, microseconds(2000));
 
     constexpr int kills = 24;
     int mixed = 0;

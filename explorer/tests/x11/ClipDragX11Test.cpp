@@ -4,6 +4,7 @@
 // simulated desktop, so the real clipboard is not touched.
 #include "CoreTestFixture.h"
 #include "ExplorerWindowFixture.h"
+#include "XdotoolDrag.h"
 
 #include "TCollectionTreeModel.h"
 #include "TfrmBX.h"
@@ -69,20 +70,8 @@ TEST_F(ClipDragX11Test, AClipDraggedFromTheListOntoACollectionInTheTreeMovesTher
     tree->scrollTo(node);
     const QPoint end = tree->viewport()->mapToGlobal(tree->visualRect(node).center());
 
-    // Press on the row, move there in steps (the drag and drop protocol hears each), release.
-    QStringList args{"mousemove", QString::number(start.x()), QString::number(start.y()), "sleep", "0.2", "mousedown",
-                     "1"};
-    constexpr int steps = 12;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint at = start + (end - start) * i / steps;
-        args << "sleep"
-             << "0.05"
-             << "mousemove" << QString::number(at.x()) << QString::number(at.y());
-    }
-    args << "sleep"
-         << "0.3"
-         << "mouseup"
-         << "1";
+    // Press on the row, move there in steps, release.
+    const QStringList args = test::DragArgs(start, end, 12);
     QProcess xdotool;
     xdotool.start("xdotool", args);
     ASSERT_TRUE(xdotool.waitForStarted(5000));

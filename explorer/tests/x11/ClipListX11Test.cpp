@@ -5,6 +5,7 @@
 // simulated desktop, so the real clipboard is not touched.
 #include "CoreTestFixture.h"
 #include "ExplorerWindowFixture.h"
+#include "XdotoolDrag.h"
 
 #include "TClipListActions.h"
 #include "TfrmBX.h"
@@ -96,19 +97,7 @@ TEST_F(ClipListX11Test, ATextClipDraggedIntoAnotherProgramsTextWindowDropsItsTex
     ASSERT_TRUE(Xdotool({"windowmove", "--sync", windowId, "1200", "700"}));
     const QPoint start = RowCentre("dropped across programs");
     const QPoint end(1200 + 240, 700 + 120);
-    QStringList args{"mousemove", QString::number(start.x()), QString::number(start.y()), "sleep", "0.2", "mousedown",
-                     "1"};
-    constexpr int steps = 12;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint at = start + (end - start) * i / steps;
-        args << "sleep"
-             << "0.05"
-             << "mousemove" << QString::number(at.x()) << QString::number(at.y());
-    }
-    args << "sleep"
-         << "0.3"
-         << "mouseup"
-         << "1";
+    const QStringList args = test::DragArgs(start, end, 12);
     QProcess xdotool;
     xdotool.start("xdotool", args);
     ASSERT_TRUE(xdotool.waitForStarted(5000));
@@ -142,18 +131,7 @@ TEST_F(ClipListX11Test, ARowDroppedOnTheTopRowOfItsListGoesAboveIt) {
     // Past the double-click time: the press starts a drag.
     PumpUntil([] { return false; }, 600);
     const QPoint end = RowCentre(top);
-    QStringList args{"mousedown", "1"};
-    constexpr int steps = 8;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint at = start + (end - start) * i / steps;
-        args << "sleep"
-             << "0.05"
-             << "mousemove" << QString::number(at.x()) << QString::number(at.y());
-    }
-    args << "sleep"
-         << "0.3"
-         << "mouseup"
-         << "1";
+    const QStringList args = test::DragArgs(start, end, 8, false);
     ASSERT_TRUE(Xdotool(args));
     ASSERT_TRUE(PumpUntil([&] { return core->ClipList().Clip(0)->Title == bottom; }, 5000))
         << "status: " << core->StatusText();
