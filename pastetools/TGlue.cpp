@@ -266,6 +266,7 @@ void TGlue::AutoGlue(bool append) {
     // The clipboard holds the whole glued text now; the core does not capture its own put-back.
     core_.CopyItem(&clip);
     UpdateTitle("Glue: (" + std::to_string(glueCount_) + ") Items");
+    LogMsg(LogDataEvents, "TfrmBX.AutoGlue", clip.Title);
     if (core_.Settings().BeepOnGlue)
         core_.PlaySoundOrBeep(SoundGlue);
 }
