@@ -241,6 +241,23 @@ TEST_F(GlueTest, AutoGlueCollectsTheCopiedTextsInOneClipUntilGlueIsClickedAgain)
     EXPECT_EQ(Text(clip), glued.back());
 }
 
+// The glue clip is the one auto-glue made, not whichever row the user clicked meanwhile: that clip keeps
+// its text.
+TEST_F(GlueTest, AClickOnAnotherRowLeavesThatClipAloneAndTheTextsGoOnTheGlueClip) {
+    CopyText(editor, "kept as it is");
+    TClipObj& kept = Newest();
+    GlueClick();
+    ASSERT_NE(glue->GlueClip(), nullptr);
+    TClipObj& clip = *glue->GlueClip();
+    CopyLater("one");
+    core->ClipList().SelectOnly(static_cast<std::size_t>(core->ClipList().RowOf(&kept)));
+    CopyLater("two");
+    EXPECT_TRUE(glue->AutoGlueOn());
+    EXPECT_EQ(Text(kept), "kept as it is");
+    EXPECT_EQ(Text(clip), "one\n---\ntwo");
+    EXPECT_EQ(clip.Title, "Glue: (2) Items");
+}
+
 TEST_F(GlueTest, APictureEndsAutoGlueAndBecomesAClipOfItsOwn) {
     settings->BeepOnGlue = false;
     GlueClick();
