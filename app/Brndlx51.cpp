@@ -11,6 +11,7 @@
 #include "TDataSourceList.h"
 #include "TErrorTrap.h"
 #include "TFlashpick.h"
+#include "TGlue.h"
 #include "TGuardedApplication.h"
 #include "THotKeyBindings.h"
 #include "TPasteInto.h"
@@ -136,6 +137,9 @@ int main(int argc, char* argv[]) {
     bx::pastetools::TPasteInto pasteInto(desktop, core, sendKey, noCtrlV);
     bx::pastetools::TFlashpick flashpick(core, desktop, boxes, pasteInto, relayfeed);
     window.SetFlashpick(&flashpick);
+    // Glue holds the clipboard changes of auto-glue for its glue clip; the window's Glue commands drive it.
+    bx::pastetools::TGlue glue(core, boxes);
+    window.SetGlue(&glue);
     // The global hot keys register when the core has started and go at its shut-down.
     bx::pastetools::THotKeyBindings hotKeys(core, desktop, boxes);
     // ShowMe's request carries the key press's time, so the window manager lets the window take the focus.
@@ -172,6 +176,7 @@ int main(int argc, char* argv[]) {
     // A stop signal during the start has closed the program already.
     if (core.Ended()) {
         window.Tray()->HideTaskbarButton = nullptr;
+        window.SetGlue(nullptr);
         window.SetFlashpick(nullptr);
         window.SetRelayfeed(nullptr);
         window.SetCore(nullptr, nullptr);
@@ -184,6 +189,7 @@ int main(int argc, char* argv[]) {
     window.Tray()->HideTaskbarButton = nullptr;
     boxes.BeforeBox = nullptr;
     boxes.AfterBox = nullptr;
+    window.SetGlue(nullptr);
     window.SetFlashpick(nullptr);
     window.SetRelayfeed(nullptr);
     window.SetCore(nullptr, nullptr);

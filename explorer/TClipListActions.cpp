@@ -9,6 +9,7 @@
 #include "TClipObj.h"
 #include "TClipProperties.h"
 #include "TCollectionMoves.h"
+#include "TGlueControl.h"
 #include "THelpTopics.h"
 #include "TSelectItemBar.h"
 #include "TWindowHelp.h"
@@ -122,6 +123,14 @@ QMenu* TClipListActions::Build() {
     add("mnuPopupClips_Properties", "Properties", true, &TClipListActions::Properties);
     add("mnuPopupClips_NewClip", "&New Clip", list.Coll() != nullptr, &TClipListActions::NewClip);
     add("mnuPopupClips_Delete", "&Delete Clip(s)", selected > 0, &TClipListActions::DeleteSelected);
+    if (TGlueControl* glue = window_.GlueControl(); glue != nullptr) {
+        QAction* action = menu->addAction("&Glue Clips Together");
+        action->setObjectName("mnuPopupClips_GlueClips");
+        connect(action, &QAction::triggered, this, [this] {
+            if (window_.GlueControl() != nullptr)
+                window_.GlueControl()->Click();
+        });
+    }
     menu->addSeparator();
     if (TCollectionMoves* moves = window_.Moves(); moves != nullptr) {
         for (const bool top : {true, false}) {

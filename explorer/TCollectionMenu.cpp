@@ -98,6 +98,7 @@ void TCollectionMenu::Popup(int node, const QPoint& globalPos, bool fromToolbar)
     if (node < 0 || static_cast<std::size_t>(node) >= core_.Tree().Count())
         return;
     delete menu_;
+    core_.EndAutoGlue();
     if (node != core_.Tree().Selected()) {
         core_.Guarded([this, node] { core_.Tree().Select(node); });
         tree_.setCurrentIndex(model_.IndexOfNode(node));

@@ -4,6 +4,7 @@
 #include "TClipListSelection.h"
 #include "TCollectionCommands.h"
 #include "TCollectionMoves.h"
+#include "TGlueControl.h"
 #include "TImageLists.h"
 #include "TImages.h"
 #include "TPreviewPane.h"
@@ -31,6 +32,12 @@ namespace {
 void WithList(TfrmBX& window, void (*command)(TClipListActions&)) {
     if (window.ListActions() != nullptr)
         command(*window.ListActions());
+}
+
+// Runs the Glue command when the window has its glue tool.
+void WithGlue(TfrmBX& window) {
+    if (window.GlueControl() != nullptr)
+        window.GlueControl()->Click();
 }
 
 // Runs a collection command when the window has its core.
@@ -219,6 +226,11 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
          if (checked)
              WithList(window, [](TClipListActions& a) { a.SetLargeIcons(true); });
      }},
+    // Checked while auto-glue is on (TGlueControl sets both marks and the button's image from it).
+    {Glue, "mnuEditGlue", "Glue", "TB_GLUE", "Ctrl+G", "Glue the selected clips, or auto-glue on or off", true,
+     Enable::Always, [](TfrmBX& window, bool) { WithGlue(window); }},
+    {TrayGlue, "mnuSTGlue", "&Glue", nullptr, nullptr, "Auto-glue on or off", true, Enable::Always,
+     [](TfrmBX& window, bool) { WithGlue(window); }},
 };
 
 // The main menu.
@@ -228,7 +240,7 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
       ImportCollections, Separator, ExitProgram}},
     {"&Edit",
      {SelectNext, SelectPrevious, SelectAll, Separator, NewClip, DeleteClips, ClipProperties, OpenSourceUrl, Separator,
-      RelayfeedUp, RelayfeedDown, Separator, MoveItem, CopyItem, MoveToTop, MoveToBottom}},
+      RelayfeedUp, RelayfeedDown, Glue, Separator, MoveItem, CopyItem, MoveToTop, MoveToBottom}},
     {"&Config",
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
@@ -339,6 +351,9 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
         rfLayout->addWidget(button);
     }
     bar.addWidget(relayfeed);
+    QToolButton* glue = Button(&bar, Glue, "cmdGlue");
+    glue->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    bar.addWidget(glue);
     QToolButton* explorer = Button(&bar, ExplorerView, "cmdExplorer");
     explorer->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     bar.addWidget(explorer);

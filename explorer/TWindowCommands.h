@@ -86,6 +86,9 @@ public:
         LocateLastClip,
         ViewDetails,
         LargeIcons,
+        // Glue and auto-glue (TGlueControl): the toolbar toggle and the Edit menu's entry, the tray menu's.
+        Glue,
+        TrayGlue,
         CommandCount
     };
     // When a command is enabled.

@@ -26,6 +26,7 @@
 #include "TFlashpick.h"
 #include "TFlashpickPanel.h"
 #include "TFlashpickWindow.h"
+#include "TGlueControl.h"
 #include "TImageLists.h"
 #include "TQtCollectionDialogs.h"
 #include "TSelectItemBar.h"
@@ -222,6 +223,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         listActions_.reset();
         moves_.reset();
         filterBox_->Attach(nullptr, nullptr);
+        glue_.reset();
         lvClips_->SetFilter(nullptr);
         filter_.reset();
         find_.reset();
@@ -483,6 +485,12 @@ void TfrmBX::ShowRelayfeedState() {
     commands_->Action(TWindowCommands::RelayfeedUp)->setChecked(direction == Dir::Up);
     commands_->Action(TWindowCommands::RelayfeedDown)->setChecked(direction == Dir::Down);
     rfSyncing_ = false;
+}
+
+void TfrmBX::SetGlue(pastetools::TGlue* glue) {
+    glue_.reset();
+    if (glue != nullptr && core_ != nullptr)
+        glue_ = std::make_unique<TGlueControl>(*this, *lvClips_, *core_, *glue);
 }
 
 // ---------------------------------------------------------------------------------------------------

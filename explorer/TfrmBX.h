@@ -43,7 +43,8 @@ class TFind;
 
 namespace bx::pastetools {
 class TFlashpick;
-}
+class TGlue;
+} // namespace bx::pastetools
 
 namespace bx::explorer {
 
@@ -52,6 +53,7 @@ class TClipListView;
 class TCollectionMoves;
 class TCollapseTab;
 class TFlashpickPanel;
+class TGlueControl;
 class TFlashpickWindow;
 class TCollectionMenu;
 class TCollectionTreeModel;
@@ -92,6 +94,9 @@ public:
     // Flashpick, which shows its pick layout in this window (after SetCore; nullptr: none; do that before
     // it or the core goes).
     void SetFlashpick(pastetools::TFlashpick* flashpick);
+    // The glue tool the window's Glue commands drive (after SetCore; nullptr: none; do that before it goes).
+    void SetGlue(pastetools::TGlue* glue);
+    TGlueControl* GlueControl() const { return glue_.get(); }
     // The Config menu's "&Start With The Session": writes or removes the desktop's autostart entry; a failure
     // is told and the mark shows the entry's state.
     void SetAutostart(bool on);
@@ -317,6 +322,7 @@ private:
     pastetools::TFlashpick* flashpick_ = nullptr;
     TFlashpickPanel* fpPanel_ = nullptr;
     std::unique_ptr<TFlashpickWindow> fpWindow_;
+    std::unique_ptr<TGlueControl> glue_;
     QVBoxLayout* rightLayout_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     TCollapseTab* toolbarTab_ = nullptr;

@@ -95,8 +95,7 @@ void TFlashpick::Flashpick() {
     }
     IFlashpickView& view = *view_;
     shell::TAppSettings& settings = core_.Settings();
-    if (core_.AutoGlueMode())
-        core_.SetAutoGlueMode(false);
+    core_.EndAutoGlue();
     view.ExpandIfShrunk();
     relayfeed_.RFOff(true);
 

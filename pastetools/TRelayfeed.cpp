@@ -92,7 +92,7 @@ TClipObj* TRelayfeed::NextItem() const {
 void TRelayfeed::RFClick(TRFDirection direction) {
     SetTraceLocation("TfrmBX.RFClick");
     LogMsg(LogDataEvents, ">TfrmBX.RFClick", "Relayfeed On/Off");
-    core_.SetAutoGlueMode(false);
+    core_.EndAutoGlue();
     Clicking.Emit();
     if (direction == direction_ && core_.RFState() != TRFState::Idle) {
         RFOff(true);

@@ -116,7 +116,16 @@ public:
     const std::string& LastDDEBrowser() const;
     // The states of the paste tools (kept here until those tools own them).
     bool AutoGlueMode() const { return autoGlueMode_; }
-    void SetAutoGlueMode(bool on) { autoGlueMode_ = on; }
+    // Auto-glue mode on: accepted clipboard changes are held for the glue tool (ClipboardChangeHeld).
+    void StartAutoGlue() { autoGlueMode_ = true; }
+    // The one way to end auto-glue mode (commands, Relayfeed, Flashpick, the glue tool itself): when it
+    // was on, it is off now and AutoGlueEnded is announced.
+    void EndAutoGlue() {
+        if (!autoGlueMode_)
+            return;
+        autoGlueMode_ = false;
+        events_.AutoGlueEnded.Emit();
+    }
     bool FlashpickActive() const { return flashpickActive_; }
     void SetFlashpickActive(bool on) { flashpickActive_ = on; }
     bool PasteTraceActive() const { return pasteTraceActive_; }

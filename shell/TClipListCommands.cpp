@@ -70,7 +70,7 @@ int TClipListCommands::DeleteSelected() {
         boxes.MessageBox(SafeText, "Brindlex", MsgType::Confirmation, MsgButtons::OkCancel) != MsgResult::Ok)
         return 0;
     core_.ClearSearchResults();
-    core_.SetAutoGlueMode(false);
+    core_.EndAutoGlue();
     if (list.SelectedCount() == 0) {
         core_.ShowStatus(StatusInBarAndItemBar, false, NothingText);
         return 0;
@@ -142,7 +142,7 @@ TClipObj* TClipListCommands::NewClip() {
         core_.Boxes().MessageBox(ReadOnlyText, ReadOnlyCaption, MsgType::Error, MsgButtons::Ok);
         return nullptr;
     }
-    core_.SetAutoGlueMode(false);
+    core_.EndAutoGlue();
     auto owned = std::make_unique<TClipObj>(coll->Context(), coll->GetNextSerialNum(), NewClipCreator);
     TClipObj* clip = owned.get();
     clip->SetTitle("Untitled");

@@ -66,6 +66,14 @@ void TClipListSelection::SelectionChanged() {
                                     platform::TimerKind::OneShot);
         return;
     }
+    // The focused row is where the user moved last, also while extending a selection (the glue order).
+    const int row = list.FocusedRow() >= 0 && list.IsSelected(static_cast<std::size_t>(list.FocusedRow()))
+                        ? list.FocusedRow()
+                        : list.RowOf(list.FirstSelected());
+    if (row != CurSelIndex) {
+        PrevSelIndex = CurSelIndex;
+        CurSelIndex = row;
+    }
     if (selected > 1) {
         if (!core_.FlashpickActive())
             core_.ShowStatus(shell::StatusInBarAndItemBar, false, std::to_string(selected) + " Items Selected.");
@@ -75,13 +83,6 @@ void TClipListSelection::SelectionChanged() {
             EditClip = nullptr;
         Refresh();
         return;
-    }
-    const int row = list.FocusedRow() >= 0 && list.IsSelected(static_cast<std::size_t>(list.FocusedRow()))
-                        ? list.FocusedRow()
-                        : list.RowOf(list.FirstSelected());
-    if (row != CurSelIndex) {
-        PrevSelIndex = CurSelIndex;
-        CurSelIndex = row;
     }
     if (arrowHeld_)
         return;

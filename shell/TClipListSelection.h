@@ -43,7 +43,8 @@ public:
     // The clip the preview pane shows (the current clip unless pinned) and the tree node it came from.
     clipstore::TClipObj* EditClip = nullptr;
     int EditNode = -1;
-    // The row selected before the current one and the current one; -1 after a row was added.
+    // The row selected (or focused in a selection of several) before the current one and the current one;
+    // -1 after a row was added.
     int PrevSelIndex = -1;
     int CurSelIndex = -1;
 

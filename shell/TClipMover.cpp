@@ -57,6 +57,7 @@ bool TClipMover::RefuseTarget(const TClipColl* target) const {
 }
 
 int TClipMover::MoveSelected(bool copy, TClipColl& target, const char* busyText) {
+    core_.EndAutoGlue();
     TClipListModel& list = core_.ClipList();
     std::vector<TClipObj*> clips;
     if (&target != list.Coll())

@@ -220,6 +220,7 @@ void TCollectionCommands::DeleteCollection(int node) {
 
 void TCollectionCommands::Properties(int node) {
     platform::SetTraceLocation("TfrmBX.mnuCollectionPropertiesClick");
+    core_.EndAutoGlue();
     TClipColl* coll = CollOf(node);
     if (coll == nullptr)
         return;

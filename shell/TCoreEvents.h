@@ -75,6 +75,8 @@ struct TCoreEvents {
     // Automatic capture was switched on or off (SetAutoCapture: at the start, by "NOCAPTURE", by the
     // user's command); the viewer component's Capturing flag holds the new state.
     platform::TEvent<bool> AutoCaptureSwitched;
+    // Auto-glue mode has just been switched off (TBrindlexCore::EndAutoGlue): the glue clip is complete.
+    platform::TEvent<> AutoGlueEnded;
 };
 
 } // namespace bx::shell

@@ -112,7 +112,7 @@ void TCoreLifecycle::StartupSteps(const std::vector<std::string>& args) {
     core_.SetSuppressListEvents(true);
     core_.ClipContext().StartingUp = true;
     core_.SetFlashpickActive(false);
-    core_.SetAutoGlueMode(false);
+    core_.EndAutoGlue();
     core_.SetCurrentClip(nullptr);
     core_.SetLastCaptured(nullptr);
     autoSaveCountdown_ = settings_.AutoSaveInterval;
@@ -259,6 +259,9 @@ void TCoreLifecycle::PlaceClipAfterLoad() {
 
 void TCoreLifecycle::SaveAllClips() {
     LogMsg(LogDataEvents, ">mnuFileSaveClick", "Beginning Save");
+    // Saving by command completes a glue clip; the autosave leaves auto-glue running.
+    if (!autoSaving_)
+        core_.EndAutoGlue();
     core_.ShowStatus(shell::StatusInBarAndItemBar, true, "Saving Data...");
     if (master_) {
         master_->Save();

@@ -55,8 +55,7 @@ void TFind::DialogClosed(const TDialogState& state) {
 }
 
 bool TFind::FindClick(IDialog& dialog, bool explorerView) {
-    if (core_.AutoGlueMode())
-        core_.SetAutoGlueMode(false);
+    core_.EndAutoGlue();
     TDialogState state = DialogState(explorerView);
     const bool ok = dialog.Execute(state);
     DialogClosed(state);

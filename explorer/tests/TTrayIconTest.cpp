@@ -69,6 +69,7 @@ TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
                                                "",
                                                "Relayfeed &Up",
                                                "Relayfeed &Down",
+                                               "&Glue",
                                                "",
                                                "Select &Previous Item (Up)",
                                                "Select &Next Item (Down)",

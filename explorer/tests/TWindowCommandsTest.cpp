@@ -4,6 +4,9 @@
 #include "CoreTestFixture.h"
 #include "ExplorerWindowFixture.h"
 
+#include "TClipListActions.h"
+#include "TGlue.h"
+#include "TImages.h"
 #include "TRelayfeed.h"
 #include "TWindowCommands.h"
 #include "TfrmAbout.h"
@@ -11,11 +14,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QTableView>
 #include <QToolButton>
 
 #include <filesystem>
@@ -58,6 +63,7 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&Edit", "", "", false},
         {"&Edit", "Relayfeed &Up", "Ctrl+U", true},
         {"&Edit", "Relayfeed &Down", "Ctrl+D", true},
+        {"&Edit", "Glue", "Ctrl+G", true},
         {"&Edit", "", "", false},
         {"&Edit", "Move Item To Collection", "", false},
         {"&Edit", "Copy Item To Collection", "", false},
@@ -130,6 +136,7 @@ TEST_F(WindowCommandsTest, TheButtonsAreTheCommandsWithTheirToolTips) {
         {"cmdDelete", Commands::DeleteClips, "Delete Selected Items"},
         {"cmdLVReport", Commands::ViewDetails, "View Details"},
         {"cmdLVLargeIcons", Commands::LargeIcons, "View Thumbnails"},
+        {"cmdGlue", Commands::Glue, "Glue the selected clips, or auto-glue on or off"},
     };
     for (const Button& expected : buttons) {
         SCOPED_TRACE(expected.name);
@@ -227,6 +234,81 @@ TEST_F(RelayfeedCommandsTest, TheEntriesAndButtonsStartAndStopTheRunAndShowItsDi
     downButton->click();
     shows(Dir::None);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
+}
+
+class GlueCommandsTest : public test::ExplorerWindowFixture {
+protected:
+    void TearDown() override {
+        if (window != nullptr)
+            window->SetGlue(nullptr);
+        glue.reset();
+        ExplorerWindowFixture::TearDown();
+    }
+    // The title the list's row shows for the clip.
+    std::string RowTitle(const clipstore::TClipObj* clip) const {
+        const int row = core->ClipList().RowOf(clip);
+        return window->List()->model()->index(row, 0).data().toString().toStdString();
+    }
+    std::unique_ptr<pastetools::TGlue> glue;
+};
+
+// The toolbar toggle, the Edit menu's and the tray menu's entries are one state: auto-glue's, with the
+// button's image for it; the row and the preview follow the glue clip; the clip list's menu glues the
+// selected clips.
+TEST_F(GlueCommandsTest, TheEntriesSwitchAutoGlueAndShowItsStateAndTheListsMenuGluesTheSelection) {
+    StartWindow();
+    glue = std::make_unique<pastetools::TGlue>(*core, boxes);
+    window->SetGlue(glue.get());
+    CopyText(editor, "one");
+    QAction* entry = window->Commands()->Action(Commands::Glue);
+    QAction* tray = window->Commands()->Action(Commands::TrayGlue);
+    auto* button = window->findChild<QToolButton*>("cmdGlue");
+    ASSERT_NE(button, nullptr);
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+    const auto shows = [&](bool on) {
+        EXPECT_EQ(glue->AutoGlueOn(), on);
+        EXPECT_EQ(entry->isChecked(), on);
+        EXPECT_EQ(tray->isChecked(), on);
+        EXPECT_EQ(button->isChecked(), on);
+        EXPECT_EQ(image(button->icon()), image(TImages::Icon(on ? "TB_GLUE_TIPPED" : "TB_GLUE")));
+    };
+    shows(false);
+    core->ClipList().SelectOnly(0);
+    button->click();
+    shows(true);
+    clipstore::TClipObj* clip = glue->GlueClip();
+    ASSERT_NE(clip, nullptr);
+    desk.Advance(static_cast<std::uint64_t>(settings->DelayAfterCopy));
+    CopyText(paint, "two");
+    QApplication::processEvents();
+    EXPECT_EQ(RowTitle(clip), "Glue: (1) Items");
+    EXPECT_EQ(window->TextEditor()->toPlainText().toStdString(), "two");
+    tray->trigger();
+    shows(false);
+    EXPECT_EQ(RowTitle(clip), "Glue Complete: (1) Items");
+    entry->trigger();
+    shows(true);
+    entry->trigger();
+    shows(false);
+
+    // Two rows and the list's menu: a new clip of both texts, and the editor has the focus.
+    const std::size_t rows = core->ClipList().Count();
+    core->ClipList().SetSelection({0, 1}, 1);
+    QKeyEvent menuKey(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    QApplication::sendEvent(window->List(), &menuKey);
+    QMenu* menu = window->ListActions()->Open();
+    ASSERT_NE(menu, nullptr);
+    auto* glueClips = menu->findChild<QAction*>("mnuPopupClips_GlueClips");
+    ASSERT_NE(glueClips, nullptr);
+    EXPECT_EQ(glueClips->text().toStdString(), "&Glue Clips Together");
+    glueClips->trigger();
+    menu->close();
+    QApplication::processEvents();
+    EXPECT_EQ(core->ClipList().Count(), rows + 1);
+    ASSERT_NE(core->CurrentClip(), nullptr);
+    EXPECT_EQ(core->CurrentClip()->Title, "Glue: (2 Items)");
+    EXPECT_EQ(RowTitle(core->CurrentClip()), "Glue: (2 Items)");
+    shows(false);
 }
 
 TEST_F(WindowCommandsTest, StartWithTheSessionWritesAndRemovesTheDesktopsAutostartEntry) {

@@ -535,7 +535,7 @@ TEST_F(FlashpickTest, TheStartEndsAutoGlueAndARelayfeedRunWithItsClipPutBack) {
     desk.Advance(10);
     relay->RFClick(TRelayfeed::TRFDirection::Down);
     ASSERT_NE(core->RFState(), shell::TBrindlexCore::TRFState::Idle);
-    core->SetAutoGlueMode(true);
+    core->StartAutoGlue();
     fake.Shrunk = true;
     PickFromTarget();
     EXPECT_FALSE(core->AutoGlueMode());

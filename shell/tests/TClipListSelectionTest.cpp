@@ -173,7 +173,7 @@ TEST_F(ClipListSelectionTest, ChangingCollectionOrRowByCommandIsAnnouncedToAutoG
     StartWithClips(3);
     core->Tree().Select(NodeOf(Coll("Short-Term")));
     // Without listeners nothing breaks.
-    core->SetAutoGlueMode(true);
+    core->StartAutoGlue();
     selection->SelectNext(true);
     // Two listeners as the auto-glue and Relayfeed will be: each ends its own mode.
     int glueEnds = 0;
@@ -182,7 +182,7 @@ TEST_F(ClipListSelectionTest, ChangingCollectionOrRowByCommandIsAnnouncedToAutoG
     const platform::TSubscription glue = core->Events().UserMoving.Subscribe([&](const TUserMove& move) {
         if (core->AutoGlueMode() && (move.What == Kind::OtherCollection || move.What == Kind::OtherRow)) {
             ++glueEnds;
-            core->SetAutoGlueMode(false);
+            core->EndAutoGlue();
         }
     });
     const platform::TSubscription relay = core->Events().UserMoving.Subscribe([&](const TUserMove& move) {
@@ -194,7 +194,7 @@ TEST_F(ClipListSelectionTest, ChangingCollectionOrRowByCommandIsAnnouncedToAutoG
     selection->SelectNext(true);
     EXPECT_EQ(glueEnds, 1);
     EXPECT_TRUE(rfOffs.empty());
-    core->SetAutoGlueMode(true);
+    core->StartAutoGlue();
     core->SetRFState(TBrindlexCore::TRFState::Armed);
     core->Tree().Select(NodeOf(Coll("Long-Term")));
     EXPECT_EQ(glueEnds, 2);

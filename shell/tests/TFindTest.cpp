@@ -226,7 +226,7 @@ TEST_F(FindTest, TheDialogShowsTheStoredScopeAndKeepsTextAndScopeAlsoWhenCancell
         EXPECT_EQ(state.CurrentClipEnabled, c.currentClipEnabled);
     }
 
-    core->SetAutoGlueMode(true);
+    core->StartAutoGlue();
     find->SetText("first");
     ScriptedFindDialog dialog;
     dialog.text = "abc";
