@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 
 #include <array>
 
@@ -54,6 +55,8 @@ TEditPaneActions::TEditPaneActions(TfrmBX& window, TTextPage& page, TClipListVie
     connect(&editor_, &QPlainTextEdit::selectionChanged, this, changed);
     connect(&editor_, &QPlainTextEdit::undoAvailable, this, changed);
     connect(&editor_, &QPlainTextEdit::textChanged, this, changed);
+    // The commands edit the Text page only while it is the page shown.
+    connect(window_.Pane(), &QTabWidget::currentChanged, this, changed);
     editor_.installEventFilter(this);
     editor_.viewport()->installEventFilter(this);
     SetPasteEnabled(commands_->ClipboardHasText());

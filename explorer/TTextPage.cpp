@@ -108,7 +108,8 @@ std::string TTextPage::SelectedText() const {
 }
 
 bool TTextPage::Editable() const {
-    return !editor_->isReadOnly();
+    // Only the page shown is edited: a clip without text leaves it hidden.
+    return !editor_->isReadOnly() && !isHidden();
 }
 
 int TTextPage::Units(std::size_t chars) const {

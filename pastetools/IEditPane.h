@@ -31,7 +31,8 @@ public:
     virtual std::size_t Length() const = 0;
     virtual bool HasSelection() const = 0;
     virtual std::string SelectedText() const = 0;
-    // False while the editor shows a text in part, or an error, that must not be edited.
+    // False while the editor shows a text in part, or an error, that must not be edited, and while it is not
+    // shown.
     virtual bool Editable() const = 0;
     virtual std::size_t Caret() const = 0;
     // Moves the caret (and drops the selection).
