@@ -12,6 +12,7 @@
 #include "TGlueControl.h"
 #include "THelpTopics.h"
 #include "TSelectItemBar.h"
+#include "TWindowCommands.h"
 #include "TWindowHelp.h"
 #include "TfrmBX.h"
 #include "TfrmClipProperties.h"
@@ -20,6 +21,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
+
+#include <array>
 
 namespace bx::explorer {
 
@@ -149,6 +152,8 @@ QMenu* TClipListActions::Build() {
         add("mnu_OpenSourceURL1", "Open Source URL In Browser",
             selected == 1 && first != nullptr && !first->SourceURL.str().empty(), &TClipListActions::OpenSourceUrl);
     url->setShortcut(QKeySequence("Ctrl+O"));
+    // Renaming the clip and launching the address in its text (the window's commands).
+    window_.Commands()->FillMenu(*menu, std::array{TWindowCommands::ClipsRename, TWindowCommands::LaunchAsUrl});
     menu->addSeparator();
     menu->addAction("&Cancel")->setObjectName("mnuPopupClips_Cancel");
     window_.Help()->AddWhatsThis(*menu, &list_);

@@ -89,6 +89,85 @@ void TTextPage::SetWordWrap(bool on) {
     editor_->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
+std::string TTextPage::Text() const {
+    return editor_->toPlainText().toStdString();
+}
+
+std::size_t TTextPage::Length() const {
+    return Chars(static_cast<int>(editor_->document()->characterCount() - 1));
+}
+
+bool TTextPage::HasSelection() const {
+    return editor_->textCursor().hasSelection();
+}
+
+std::string TTextPage::SelectedText() const {
+    QString text = editor_->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QChar('\n'));
+    return text.toStdString();
+}
+
+bool TTextPage::Editable() const {
+    // Only the page shown is edited: a clip without text leaves it hidden.
+    return !editor_->isReadOnly() && !isHidden();
+}
+
+int TTextPage::Units(std::size_t chars) const {
+    const QString text = editor_->toPlainText();
+    qsizetype i = 0;
+    for (std::size_t n = 0; n < chars && i < text.size(); ++n)
+        i += text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+    return static_cast<int>(i);
+}
+
+std::size_t TTextPage::Chars(int units) const {
+    const QString text = editor_->toPlainText();
+    std::size_t chars = 0;
+    for (qsizetype i = 0; i < units && i < text.size(); ++chars)
+        i += text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+    return chars;
+}
+
+std::size_t TTextPage::Caret() const {
+    return Chars(editor_->textCursor().position());
+}
+
+void TTextPage::SetCaret(std::size_t position) {
+    QTextCursor cursor = editor_->textCursor();
+    cursor.setPosition(Units(position));
+    editor_->setTextCursor(cursor);
+}
+
+void TTextPage::ReplaceSelection(const std::string& text) {
+    QTextCursor cursor = editor_->textCursor();
+    cursor.insertText(QString::fromStdString(text));
+    editor_->setTextCursor(cursor);
+}
+
+void TTextPage::InsertAt(std::size_t position, const std::string& text) {
+    QTextCursor cursor(editor_->document());
+    cursor.setPosition(Units(position));
+    cursor.insertText(QString::fromStdString(text));
+    editor_->setTextCursor(cursor);
+}
+
+bool TTextPage::CanUndo() const {
+    return editor_->document()->isUndoAvailable();
+}
+
+void TTextPage::Undo() {
+    editor_->undo();
+}
+
+void TTextPage::ClearUndo() {
+    editor_->document()->clearUndoRedoStacks();
+}
+
+void TTextPage::ShowEnabling(const pastetools::TEditEnabling& enabling) {
+    if (EnablingShown)
+        EnablingShown(enabling);
+}
+
 bool TTextPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_ && event->type() == QEvent::FocusOut)
         emit EditorLeft();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "IEditPane.h"
 #include "TTextPreview.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QLabel;
@@ -16,8 +18,9 @@ class TClipObj;
 namespace bx::explorer {
 
 // The preview pane's Text page: the clip's text in an editor, with a notice above a text shown in part.
-// An edit of a text shown whole can be written back into the clip (the pane decides when).
-class TTextPage : public QWidget {
+// An edit of a text shown whole can be written back into the clip (the pane decides when). The edit
+// pane's commands work on the editor through IEditPane (positions in characters, not in UTF-16 units).
+class TTextPage : public QWidget, public pastetools::IEditPane {
     Q_OBJECT
 public:
     explicit TTextPage(QWidget* parent = nullptr);
@@ -39,6 +42,23 @@ public:
     void EditStored();
     void SetWordWrap(bool on);
 
+    // pastetools::IEditPane
+    std::string Text() const override;
+    std::size_t Length() const override;
+    bool HasSelection() const override;
+    std::string SelectedText() const override;
+    bool Editable() const override;
+    std::size_t Caret() const override;
+    void SetCaret(std::size_t position) override;
+    void ReplaceSelection(const std::string& text) override;
+    void InsertAt(std::size_t position, const std::string& text) override;
+    bool CanUndo() const override;
+    void Undo() override;
+    void ClearUndo() override;
+    void ShowEnabling(const pastetools::TEditEnabling& enabling) override;
+    // Where the commands' enabling goes (the window's actions); none by default.
+    std::function<void(const pastetools::TEditEnabling&)> EnablingShown;
+
     QPlainTextEdit* Editor() const { return editor_; }
     QLabel* Notice() const { return notice_; }
 
@@ -50,6 +70,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The editor's position (in UTF-16 units) of a position in characters, and back.
+    int Units(std::size_t chars) const;
+    std::size_t Chars(int units) const;
+
     QLabel* notice_ = nullptr;
     QPlainTextEdit* editor_ = nullptr;
     TTextPreview::Shown text_;

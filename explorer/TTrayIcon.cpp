@@ -30,7 +30,8 @@ using Cmd = TWindowCommands::Command;
 constexpr std::array TrayMenu = {
     Cmd::TrayAutoCapture, Cmd::TrayShowMainMenu, Cmd::Separator, Cmd::RelayfeedUp,
     Cmd::RelayfeedDown,   Cmd::TrayGlue,         Cmd::Separator, Cmd::SelectPrevious,
-    Cmd::SelectNext,      Cmd::Separator,        Cmd::Help,      Cmd::ExitProgram,
+    Cmd::SelectNext,      Cmd::TrayRenameTitle,  Cmd::Separator, Cmd::Help,
+    Cmd::ExitProgram,
 };
 
 constexpr int IconSize = 32;

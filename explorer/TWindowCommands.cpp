@@ -4,6 +4,7 @@
 #include "TClipListSelection.h"
 #include "TCollectionCommands.h"
 #include "TCollectionMoves.h"
+#include "TEditPaneActions.h"
 #include "TGlueControl.h"
 #include "TImageLists.h"
 #include "TImages.h"
@@ -38,6 +39,12 @@ void WithList(TfrmBX& window, void (*command)(TClipListActions&)) {
 void WithGlue(TfrmBX& window) {
     if (window.GlueControl() != nullptr)
         window.GlueControl()->Click();
+}
+
+// Runs a command of the edit pane when the window has its core.
+void WithEdit(TfrmBX& window, void (*command)(TEditPaneActions&)) {
+    if (window.EditActions() != nullptr)
+        command(*window.EditActions());
 }
 
 // Runs a collection command when the window has its core.
@@ -231,6 +238,32 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
      Enable::Always, [](TfrmBX& window, bool) { WithGlue(window); }},
     {TrayGlue, "mnuSTGlue", "&Glue", nullptr, nullptr, "Auto-glue on or off", true, Enable::Always,
      [](TfrmBX& window, bool) { WithGlue(window); }},
+    // The edit pane's commands: its buttons and its pop-up menu (the editor's keys run them too); enabled by
+    // the editor's state (TEditPaneActions).
+    {MagCut, "mnuMag_Cut", "Cu&t", "TB_CUT", nullptr, "Cut", false, Enable::Always,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.Cut(); }); }},
+    {MagCopy, "mnuMag_Copy", "&Copy", "TB_COPY", nullptr, "Copy", false, Enable::Always,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.Copy(); }); }},
+    {MagPaste, "mnuMag_Paste", "&Paste", "TB_PASTE", nullptr, "Paste", false, Enable::Always,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.Paste(); }); }},
+    {MagUndo, "mnuMag_Undo", "Undo", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.Undo(); }); }},
+    {MagMakeTitle, "mnuMag_MakeTitle", "Set As Title", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.MakeTitle(); }); }},
+    {MagLaunchUrl, "mnuMag_LaunchURL", "Launch As URL (Exact Text)", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.LaunchExact(); }); }},
+    {MagLaunchUrlSmart, "mnuLaunchURLCloseEnough", "Launch As URL (Smart)", nullptr, nullptr, nullptr, false,
+     Enable::Always, [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.LaunchSmart(); }); }},
+    // Renaming the selected clip: the Edit menu's, the notification-area menu's and the clip list's entries.
+    {RenameTitle, "mnuTitle", "Rename &Title", nullptr, "Ctrl+T", nullptr, false, Enable::OneSelected,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.Rename(); }); }},
+    {TrayRenameTitle, "mnuSystrayTitle", "Rename &Title", nullptr, nullptr, nullptr, false, Enable::OneSelected,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.Rename(); }); }},
+    {ClipsRename, "mnuPopupClips_Rename", "&Rename", nullptr, "Ctrl+R", nullptr, false, Enable::OneSelected,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.Rename(); }); }},
+    // The address in the selected clip's text (its messages tell what is wrong with the selection).
+    {LaunchAsUrl, "LaunchasURL1", "Launch as URL", nullptr, nullptr, nullptr, false, Enable::Always,
+     [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.LaunchSelectedClip(); }); }},
 };
 
 // The main menu.
@@ -239,8 +272,9 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
      {SaveAllClips, ReloadAllClips, EmptyTrash, Separator, AddCollection, CollectionProperties, Separator,
       ImportCollections, Separator, ExitProgram}},
     {"&Edit",
-     {SelectNext, SelectPrevious, SelectAll, Separator, NewClip, DeleteClips, ClipProperties, OpenSourceUrl, Separator,
-      RelayfeedUp, RelayfeedDown, Glue, Separator, MoveItem, CopyItem, MoveToTop, MoveToBottom}},
+     {SelectNext, SelectPrevious, SelectAll, Separator, NewClip, DeleteClips, ClipProperties, RenameTitle,
+      OpenSourceUrl, Separator, RelayfeedUp, RelayfeedDown, Glue, Separator, MoveItem, CopyItem, MoveToTop,
+      MoveToBottom}},
     {"&Config",
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
@@ -378,10 +412,11 @@ QWidget* TWindowCommands::BuildPaneButtons() const {
     auto* corner = new QWidget();
     auto* layout = new QHBoxLayout(corner);
     layout->setContentsMargins(0, 0, 0, 0);
-    const std::pair<Command, const char*> buttons[] = {{PinPreview, "cmdMag_Pin"},
-                                                       {WordWrap, "cmdMag_WordWrap"},
-                                                       {PreviewFont, "cmdMagFont"},
-                                                       {ExpandPreview, "cmdMag_SizeWindow"}};
+    const std::pair<Command, const char*> buttons[] = {
+        {PinPreview, "cmdMag_Pin"},  {WordWrap, "cmdMag_WordWrap"},
+        {PreviewFont, "cmdMagFont"}, {ExpandPreview, "cmdMag_SizeWindow"},
+        {MagCut, "cmdMag_Cut"},      {MagCopy, "cmdMag_Copy"},
+        {MagPaste, "cmdMag_Paste"}};
     for (const auto& [command, name] : buttons)
         layout->addWidget(Button(corner, command, name));
     return corner;

@@ -89,6 +89,18 @@ public:
         // Glue and auto-glue (TGlueControl): the toolbar toggle and the Edit menu's entry, the tray menu's.
         Glue,
         TrayGlue,
+        // The edit pane's commands, renaming a clip and launching its address (TEditPaneActions).
+        MagCut,
+        MagCopy,
+        MagPaste,
+        MagUndo,
+        MagMakeTitle,
+        MagLaunchUrl,
+        MagLaunchUrlSmart,
+        RenameTitle,
+        TrayRenameTitle,
+        ClipsRename,
+        LaunchAsUrl,
         CommandCount
     };
     // When a command is enabled.
@@ -107,7 +119,7 @@ public:
     QAction* SearchButton() const { return searchButton_; }
     // The window's context menu on its toolbar and bar: the view and the stacking choices.
     void FillWindowMenu(QMenu& menu) const;
-    // The preview pane's buttons: pin, word wrap, font, expand.
+    // The preview pane's buttons: pin, word wrap, font, expand, cut, copy, paste.
     QWidget* BuildPaneButtons() const;
     // A menu of the commands in this order (a context menu).
     void FillMenu(QMenu& menu, std::span<const Command> commands) const;

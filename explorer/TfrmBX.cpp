@@ -20,6 +20,7 @@
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
+#include "TEditPaneActions.h"
 #include "TFilterBox.h"
 #include "TFind.h"
 #include "TFindEditor.h"
@@ -220,6 +221,7 @@ void TfrmBX::ShowApplicationProfile() {
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
+        editActions_.reset();
         listActions_.reset();
         moves_.reset();
         filterBox_->Attach(nullptr, nullptr);
@@ -306,6 +308,8 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     collMenu_->SetWhatsThis([this] { help_->WhatsThis(tvCollections_); });
     moves_ = std::make_unique<TCollectionMoves>(*this, *core_, *desktop_);
     listActions_ = std::make_unique<TClipListActions>(*this, *lvClips_, *core_, *desktop_, *selection_);
+    editActions_ = std::make_unique<TEditPaneActions>(*this, *pane_->TextPage(), *lvClips_, *core_, *desktop_,
+                                                      *selection_, *collDialogs_);
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());
@@ -345,7 +349,10 @@ void TfrmBX::SetPreviewVisible(bool visible) {
         pane_->SetPreviewVisible(false);
 }
 
-void TfrmBX::SetPasteEnabled(bool) {}
+void TfrmBX::SetPasteEnabled(bool enabled) {
+    if (editActions_ != nullptr)
+        editActions_->SetPasteEnabled(enabled);
+}
 
 void TfrmBX::BringToFront() {
     show();

@@ -49,6 +49,7 @@ class TGlue;
 namespace bx::explorer {
 
 class TClipListActions;
+class TEditPaneActions;
 class TClipListView;
 class TCollectionMoves;
 class TCollapseTab;
@@ -222,6 +223,8 @@ public:
     TCollectionMoves* Moves() const { return moves_.get(); }
     // The clip list's commands, its context menu and its dialogs; nullptr without a core.
     TClipListActions* ListActions() const { return listActions_.get(); }
+    // The edit pane's commands, renaming and launching addresses; nullptr without a core.
+    TEditPaneActions* EditActions() const { return editActions_.get(); }
     pastetools::TFlashpick* Flashpick() const { return flashpick_; }
     // The notification-area icon, auto-capture and where the window goes when put away.
     TTrayIcon* Tray() const { return tray_; }
@@ -303,6 +306,7 @@ private:
     std::unique_ptr<shell::TClipFilter> filter_;
     TFilterBox* filterBox_ = nullptr;
     std::unique_ptr<TClipListActions> listActions_;
+    std::unique_ptr<TEditPaneActions> editActions_;
     bool syncing_ = false;
     pastetools::TRelayfeed* relayfeed_ = nullptr;
     std::vector<platform::TSubscription> relayfeedSubscriptions_;

@@ -11,6 +11,8 @@ public:
 
     // verb is "open" (or "explore" for folders); false when nothing could open the target.
     virtual bool ShellExecute(const std::string& verb, const std::string& target, const std::string& parameters) = 0;
+    // Whether a file or folder exists at an absolute path (what the handler would be given to open).
+    virtual bool PathExists(const std::string& path) const = 0;
 };
 
 } // namespace bx::platform

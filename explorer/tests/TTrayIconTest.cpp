@@ -73,6 +73,7 @@ TEST_F(TrayIconTest, TheMenuIsMadeOfTheMainMenusCommands) {
                                                "",
                                                "Select &Previous Item (Up)",
                                                "Select &Next Item (Down)",
+                                               "Rename &Title",
                                                "",
                                                "&Help",
                                                "E&xit Program (Shut Down)"};

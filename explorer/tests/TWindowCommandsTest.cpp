@@ -59,6 +59,7 @@ TEST_F(WindowCommandsTest, TheMainMenuKeepsItsEntriesAndShortcuts) {
         {"&Edit", "Create &New, Empty Clip", "", false},
         {"&Edit", "Delete Selected Items", "", false},
         {"&Edit", "Clip Properties", "", false},
+        {"&Edit", "Rename &Title", "Ctrl+T", false},
         {"&Edit", "Open Source URL In Browser", "Ctrl+O", false},
         {"&Edit", "", "", false},
         {"&Edit", "Relayfeed &Up", "Ctrl+U", true},

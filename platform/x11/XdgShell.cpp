@@ -29,4 +29,8 @@ bool XdgShell::ShellExecute(const std::string& verb, const std::string& target, 
     return true;
 }
 
+bool XdgShell::PathExists(const std::string& path) const {
+    return !path.empty() && QFileInfo::exists(QString::fromStdString(path));
+}
+
 } // namespace bx::platform::x11

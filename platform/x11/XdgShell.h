@@ -15,6 +15,7 @@ public:
     explicit XdgShell(std::string helper = "xdg-open") : helper_(std::move(helper)) {}
 
     bool ShellExecute(const std::string& verb, const std::string& target, const std::string& parameters) override;
+    bool PathExists(const std::string& path) const override;
 
 private:
     std::string helper_;

@@ -168,8 +168,8 @@ TEST_F(ClipListX11Test, ARightClickOpensTheListsContextMenu) {
         if (!action->isSeparator())
             entries << action->text() + (action->isEnabled() ? "" : " (off)");
     EXPECT_EQ(entries, (QStringList{"Properties", "&New Clip", "&Delete Clip(s)", "Move To &Top Of Sort Order",
-                                    "Move To &Bottom Of Sort Order", "Open Source URL In Browser (off)", "&Cancel",
-                                    "What's This?"}));
+                                    "Move To &Bottom Of Sort Order", "Open Source URL In Browser (off)", "&Rename",
+                                    "Launch as URL", "&Cancel", "What's This?"}));
     ASSERT_TRUE(Xdotool({"key", "Escape"}));
     EXPECT_TRUE(PumpUntil([&] { return actions->Open() == nullptr || !actions->Open()->isVisible(); }, 5000));
 }
