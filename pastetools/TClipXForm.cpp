@@ -34,8 +34,8 @@ std::optional<std::string> StoredText(clipstore::TClipObj& clip) {
 }
 
 bool SplitsPair(const QString& text, qsizetype i) {
-    return i > 0 && i < text.size() && ((text[i].isLowSurrogate() && text[i - 1].isHighSurrogate()) ||
-                                        (text[i] == u'\n' && text[i - 1] == u'\r'));
+    return i > 0 && i < text.size() &&
+           ((text[i].isLowSurrogate() && text[i - 1].isHighSurrogate()) || (text[i] == u'\n' && text[i - 1] == u'\r'));
 }
 
 } // namespace
@@ -72,8 +72,8 @@ QString TClipXForm::Transform(const QString& text, TXFormKind kind, bool ctrlDow
     return text;
 }
 
-TClipXForm::Result TClipXForm::XForm(clipstore::TClipObj& clip, TXFormKind kind, TTextRange selection,
-                                     bool ctrlDown, const QLocale& locale) {
+TClipXForm::Result TClipXForm::XForm(clipstore::TClipObj& clip, TXFormKind kind, TTextRange selection, bool ctrlDown,
+                                     const QLocale& locale) {
     platform::SetTraceLocation("XForm");
     platform::LogMsg(platform::LogDataEvents, "XForm>", "");
     Result result;

@@ -1,7 +1,7 @@
 // The text transformations on characters: line starts at every kind of line break, whole characters,
 // the re-flow rules and the casing of the user's locale.
-#include "TClipXForm.h"
 #include "TXForm.h"
+#include "TClipXForm.h"
 
 #include "EBadAlloc.h"
 
@@ -47,26 +47,25 @@ INSTANTIATE_TEST_SUITE_P(
         XFormCase{"LeftKeepsEmptyLines", K::ShiftLeft, true, "en_US", u"\r\n\n\r\u2028", u"\r\n\n\r\u2028"},
         XFormCase{"LeftOfEmptyText", K::ShiftLeft, true, "en_US", u"", u""},
         XFormCase{"RightSkipsEmptyLines", K::ShiftRight, false, "en_US", u"a\r\n\r\nb", u" a\r\n\r\n b"},
-        XFormCase{"RightAtEveryKindOfBreak", K::ShiftRight, false, "en_US", u"é\n😀\rc\u2028d",
-                  u" é\n 😀\r c\u2028 d"},
+        XFormCase{"RightAtEveryKindOfBreak", K::ShiftRight, false, "en_US", u"é\n😀\rc\u2028d", u" é\n 😀\r c\u2028 d"},
         XFormCase{"RightOfOnlyLineBreaks", K::ShiftRight, false, "en_US", u"\n\r\n", u"\n\r\n"}));
 
 INSTANTIATE_TEST_SUITE_P(
     LineBreaks, XFormTextTest,
-    ::testing::Values(
-        XFormCase{"ParagraphBreakStays", K::FlowText, false, "en_US", u"one\r\ntwo\r\n\r\nthree",
-                  u"one two\r\n\r\nthree"},
-        XFormCase{"CtrlJoinsParagraphs", K::FlowText, true, "en_US", u"one\r\ntwo\r\n\r\nthree", u"one two  three"},
-        XFormCase{"LfAndLineSeparator", K::FlowText, false, "en_US", u"one\ntwo\u2028three\n\nfour\rfive",
-                  u"one two three\n\nfour five"},
-        XFormCase{"MixedBreaksMakeAParagraph", K::FlowText, false, "en_US", u"a\r\n\nb", u"a\r\n\nb"},
-        XFormCase{"BlanksAfterFullStopAndLetter", K::FlowText, false, "en_US", u"End.   Next   word",
-                  u"End.  Next word"},
-        XFormCase{"BlanksAtLineStartsAndEnds", K::FlowText, false, "en_US", u"  one \n   two\n zwölf",
-                  u"one two zwölf"},
-        XFormCase{"NoBlankForABreakAtTheStart", K::FlowText, true, "en_US", u"\n\nab\nc", u"ab c"},
-        XFormCase{"ShortFirstLine", K::FlowText, false, "en_US", u"I\nam", u"I am"},
-        XFormCase{"OnlyLineBreaks", K::FlowText, false, "en_US", u"\r\n\r\n", u"\r\n\r\n"}));
+    ::testing::Values(XFormCase{"ParagraphBreakStays", K::FlowText, false, "en_US", u"one\r\ntwo\r\n\r\nthree",
+                                u"one two\r\n\r\nthree"},
+                      XFormCase{"CtrlJoinsParagraphs", K::FlowText, true, "en_US", u"one\r\ntwo\r\n\r\nthree",
+                                u"one two  three"},
+                      XFormCase{"LfAndLineSeparator", K::FlowText, false, "en_US", u"one\ntwo\u2028three\n\nfour\rfive",
+                                u"one two three\n\nfour five"},
+                      XFormCase{"MixedBreaksMakeAParagraph", K::FlowText, false, "en_US", u"a\r\n\nb", u"a\r\n\nb"},
+                      XFormCase{"BlanksAfterFullStopAndLetter", K::FlowText, false, "en_US", u"End.   Next   word",
+                                u"End.  Next word"},
+                      XFormCase{"BlanksAtLineStartsAndEnds", K::FlowText, false, "en_US", u"  one \n   two\n zwölf",
+                                u"one two zwölf"},
+                      XFormCase{"NoBlankForABreakAtTheStart", K::FlowText, true, "en_US", u"\n\nab\nc", u"ab c"},
+                      XFormCase{"ShortFirstLine", K::FlowText, false, "en_US", u"I\nam", u"I am"},
+                      XFormCase{"OnlyLineBreaks", K::FlowText, false, "en_US", u"\r\n\r\n", u"\r\n\r\n"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, XFormTextTest,
@@ -86,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         XFormCase{"UpperSharpS", K::Upper, false, "de_DE", u"straße", u"STRASSE"},
         XFormCase{"UpperTurkishI", K::Upper, false, "tr_TR", u"title", u"TİTLE"},
         XFormCase{"LowerTurkishCapitals", K::Lower, false, "tr_TR", u"İSTANBUL", u"istanbul"},
-        XFormCase{"LowerGreekFinalSigma", K::Lower, false, "el_GR", u"\u039f\u0394\u039f\u03a3 \u03a3\u039f\u03a6\u039f\u03a3",
+        XFormCase{"LowerGreekFinalSigma", K::Lower, false, "el_GR",
+                  u"\u039f\u0394\u039f\u03a3 \u03a3\u039f\u03a6\u039f\u03a3",
                   u"\u03bf\u03b4\u03bf\u03c2 \u03c3\u03bf\u03c6\u03bf\u03c2"},
         XFormCase{"StripChangesNoText", K::StripNonText, true, "en_US", u" Ab\r\n", u" Ab\r\n"}));
 
