@@ -33,9 +33,16 @@ void TCollapseTab::SetExpanded(bool expanded) {
     setArrowType(expanded ? Qt::LeftArrow : Qt::RightArrow);
     for (const QPointer<QAction>& action : actions_)
         if (action != nullptr)
-            action->setVisible(expanded);
+            action->setVisible(expanded && std::find(hidden_.begin(), hidden_.end(), action) == hidden_.end());
     if (widget_ != nullptr)
         widget_->setVisible(expanded);
+}
+
+void TCollapseTab::SetShown(QAction* action, bool shown) {
+    std::erase(hidden_, action);
+    if (!shown)
+        hidden_.emplace_back(action);
+    action->setVisible(shown && expanded_);
 }
 
 } // namespace bx::explorer
