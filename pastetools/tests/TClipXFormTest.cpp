@@ -73,8 +73,14 @@ TEST_F(ClipXFormTest, TheTextKeepsItsEncodingWhileTheResultFitsIt) {
         std::string expected;
     } cases[] = {
         // Windows-1252 (not UTF-8): "Straße café" upper case fits it.
-        {"Windows-1252 stays", "Stra\xdf" "e caf\xe9", TXFormKind::Upper, "STRASSE CAF\xc9"},
-        {"UTF-8 stays", "stra\xc3\x9f" "e", TXFormKind::Upper, "STRASSE"},
+        {"Windows-1252 stays",
+         "Stra\xdf"
+         "e caf\xe9",
+         TXFormKind::Upper, "STRASSE CAF\xc9"},
+        {"UTF-8 stays",
+         "stra\xc3\x9f"
+         "e",
+         TXFormKind::Upper, "STRASSE"},
         // "ÿ" upper case is "Ÿ", which Windows-1252 has (0x9F); that of the micro sign is the Greek capital
         // mu, which it has not: the text goes UTF-8.
         {"Windows-1252 outside Latin-1", "\xff", TXFormKind::Upper, "\x9f"},
