@@ -33,16 +33,9 @@ void TCollapseTab::SetExpanded(bool expanded) {
     setArrowType(expanded ? Qt::LeftArrow : Qt::RightArrow);
     for (const QPointer<QAction>& action : actions_)
         if (action != nullptr)
-            action->setVisible(expanded && std::find(hidden_.begin(), hidden_.end(), action) == hidden_.end());
+            action->setVisible(expanded);
     if (widget_ != nullptr)
         widget_->setVisible(expanded);
-}
-
-void TCollapseTab::SetShown(QAction* action, bool shown) {
-    std::erase(hidden_, action);
-    if (!shown)
-        hidden_.emplace_back(action);
-    action->setVisible(shown && expanded_);
 }
 
 } // namespace bx::explorer

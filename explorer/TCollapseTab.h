@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QToolButton>
 
-#include <algorithm>
 #include <vector>
 
 class QAction;
@@ -25,9 +24,6 @@ public:
     bool Expanded() const { return expanded_; }
     // Sets the state without a click (Toggled is not emitted).
     void SetExpanded(bool expanded);
-    // An item of the bar that stays hidden (or shows with the bar again): an optional button the settings
-    // switch off.
-    void SetShown(QAction* action, bool shown);
 
 signals:
     // The user collapsed or expanded the bar.
@@ -36,7 +32,6 @@ signals:
 private:
     bool expanded_ = true;
     std::vector<QPointer<QAction>> actions_;
-    std::vector<QPointer<QAction>> hidden_;
     QPointer<QWidget> widget_;
 };
 

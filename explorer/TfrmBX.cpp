@@ -290,8 +290,8 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     findEditor_ = std::make_unique<TFindEditor>(*pane_->TextEditor());
     find_->SetEditor(findEditor_.get());
     // The optional buttons stay hidden when the bar is expanded again.
-    toolbarTab_->SetShown(commands_->SearchButton(), settings.ShowSearch);
-    toolbarTab_->SetShown(commands_->NoCrlfButton(), settings.ShowNOCRLF);
+    commands_->SearchButton()->setVisible(settings.ShowSearch);
+    commands_->NoCrlfButton()->setVisible(settings.ShowNOCRLF);
     coreSubscriptions_.push_back(core_->ClipList().RowsReset.Subscribe([this] { OnListReset(); }));
     coreSubscriptions_.push_back(
         core_->ClipList().RowInserted.Subscribe([this](std::size_t row) { lvClips_->RowInserted(row); }));

@@ -95,8 +95,6 @@ TEST_F(TransformPaneTest, TheCommandsHaveTheirButtonsAndMenuEntries) {
     EXPECT_EQ(caseButton->property(TWindowHelp::ContextProperty).toInt(), shell::THelpTopics::CaseButton);
     QToolButton* toolbar = window->findChild<QToolButton*>("cmdMainToolbarNOCRLF");
     ASSERT_NE(toolbar, nullptr);
-    EXPECT_EQ(window->Commands()->NoCrlfButton()->isVisible(), settings->ShowNOCRLF);
-    EXPECT_EQ(window->Commands()->SearchButton()->isVisible(), settings->ShowSearch);
 
     QStringList edit;
     for (QAction* menu : window->menuBar()->actions())

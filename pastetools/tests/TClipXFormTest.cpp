@@ -94,8 +94,14 @@ TEST_F(ClipXFormTest, TheTextKeepsItsEncodingWhileTheResultFitsIt) {
     }
 }
 
-TEST_F(ClipXFormTest, AClipWithoutTextIsLeftAsItIs) {
+TEST_F(ClipXFormTest, AClipWithoutTextIsLeftAsItIsAndAnEmptyTextStaysEmpty) {
     StartIn();
+    TClipObj* empty = AddText("", "empty");
+    const auto none = TClipXForm::XForm(*empty, TXFormKind::ShiftRight, {2, 3}, false, QLocale());
+    EXPECT_TRUE(none.HadText);
+    EXPECT_EQ(none.Selected, (TTextRange{0, 0}));
+    EXPECT_EQ(Text(*empty), "");
+
     ASSERT_TRUE(paint.Copy({{CF_BITMAP, testsupport::SeededDib(2)}}));
     Settle();
     TClipObj* clip = coll->Clip(0);
