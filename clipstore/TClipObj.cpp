@@ -434,6 +434,39 @@ void TClipObj::CloneClipObj(TClipObj& source) {
     }
 }
 
+void TClipObj::NukeNonText() {
+    LogMsg(LogErrors, ">TClipObj.NukeNonText", "");
+    int textIndex = -1;
+    if (HasFormat(CF_TEXT, textIndex) && FormatCount() > 1 && Formats) {
+        SetDirty(true);
+        const bool bitmap = HasFormat(CF_BITMAP);
+        const bool metafile = HasFormat(CF_METAFILEPICT);
+        if (const std::string dir = CollPath(); !dir.empty()) {
+            // A file that cannot be removed is left behind: the clip no longer refers to it.
+            try {
+                if (bitmap)
+                    TDirFiles::Remove(dir, TClipData::PictureName(SerialNbr, ".bmp"));
+                if (metafile) {
+                    TDirFiles::Remove(dir, TClipData::PictureName(SerialNbr, ".wmf"));
+                    TDirFiles::Remove(dir, TClipData::PictureName(SerialNbr, ".emf"));
+                }
+            } catch (const std::exception& e) {
+                LogMsg(LogErrors, "TClipObj.NukeNonText", e.what());
+            }
+        }
+        if (LockedFormat != 0 && LockedFormat != CF_TEXT)
+            Unlock();
+        FormatList::Item text = std::move((*Formats)[static_cast<std::size_t>(textIndex)]);
+        Formats->clear();
+        Formats->push_back(std::move(text));
+        StoredFormatCount = 1;
+        ThumbNail = nullptr;
+        IconBits = 0;
+        SetIcon(CF_TEXT);
+    }
+    LogMsg(LogErrors, "<TClipObj.NukeNonText", "");
+}
+
 void TClipObj::PutText(const std::string& text, int index) {
     // An unloaded clip is read first, so that its other formats are not lost.
     if (!Formats && DataInFile)

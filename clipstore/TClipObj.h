@@ -145,6 +145,10 @@ public:
     // Stores text as the clip's text format at index, or appends a new text format when the index
     // is outside the list.
     void PutText(const std::string& text, int index);
+    // Keeps only the clip's text format: a clip with text and other formats loses the others, its
+    // picture files go from the collection's directory (a file that cannot be removed stays) and it is
+    // a text clip from then on. Nothing changes on a clip without text or with a single format.
+    void NukeNonText();
 
     // Clip files.
     bool NeedsDataFile() const;

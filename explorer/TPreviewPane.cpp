@@ -310,10 +310,10 @@ bool TPreviewPane::ShowClip(TClipObj& clip) {
     return true;
 }
 
-void TPreviewPane::LoadTabs(TClipObj& clip) {
+void TPreviewPane::LoadTabs(TClipObj& clip, bool withText) {
     const clipstore::TClipContext& st = clip.Context();
     // Text: loaded now, with the caret at the end; a text too large for the editor in part.
-    const bool hasText = text_->Load(clip);
+    const bool hasText = withText ? text_->Load(clip) : tabs_->isTabVisible(TabText);
     tabs_->setTabVisible(TabText, hasText);
 
     // Rich text and the picture: loaded when their page becomes active.
@@ -405,6 +405,36 @@ void TPreviewPane::RescueEditing() {
         platform::LogMsg(platform::LogErrors, "RescueEditing", "Edit Failed!");
         core_->ShowStatus(shell::StatusInBar, false, "Edit Failed!");
     }
+}
+
+pastetools::TTextRange TPreviewPane::Selection() const {
+    if (!tabs_->isTabVisible(TabText))
+        return {};
+    const auto [start, length] = text_->SelectionInText();
+    return {start, length};
+}
+
+void TPreviewPane::ShowTransformed(TClipObj& clip, pastetools::TTextRange range) {
+    if (core_ == nullptr || selection_ == nullptr || &clip != selection_->EditClip)
+        return;
+    tabs_->setTabVisible(TabText, text_->ShowChanged(clip));
+    // The other pages follow the clip, which holds its text alone now.
+    loadingTabs_ = true;
+    LoadTabs(clip, false);
+    loadingTabs_ = false;
+    if (tabs_->isTabVisible(TabText)) {
+        tabs_->setCurrentIndex(TabText);
+        lastTab_ = TabText;
+        setCurrentWidget(tabs_);
+        text_->SelectInText(range.Start, range.Length);
+    }
+    emit SizeShown(text_->SizeText());
+}
+
+void TPreviewPane::ClipChanged(const TClipObj& clip) {
+    emit ClipEdited(&clip);
+    if (selection_ != nullptr && &clip == selection_->EditClip)
+        emit ClipShown(&clip);
 }
 
 void TPreviewPane::StoreEdit(TClipObj& clip, int index) {

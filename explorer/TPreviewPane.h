@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ITransformPane.h"
+
 #include <QStackedWidget>
 #include <QString>
 
@@ -37,9 +39,10 @@ class TTextPage;
 // The preview and edit pane below the clip list: a page for each kind of data the shown clip holds, or a
 // notice saying why there is nothing to show. The pane chooses the pages for the clip, loads the text,
 // the bitmap and the binary dump at once and the rich text, the picture and the HTML when their page
-// becomes active, writes an edit of the text back into the clip, and keeps a pinned clip. A window nobody
+// becomes active, writes an edit of the text back into the clip, shows the result of a transformation of its
+// clip's text (the transformation commands' side of the pane), and keeps a pinned clip. A window nobody
 // sees loads no clip data: the pane catches up when the window is shown again.
-class TPreviewPane : public QStackedWidget {
+class TPreviewPane : public QStackedWidget, public pastetools::ITransformPane {
     Q_OBJECT
 public:
     // The pages, in order.
@@ -61,7 +64,12 @@ public:
     bool Stale() const { return magViewStale_; }
     void SetPreviewVisible(bool visible);
     // Writes an edit of the shown text back into the clip.
-    void RescueEditing();
+    void RescueEditing() override;
+    // pastetools::ITransformPane: the selection of the text, the transformed clip shown again (the text
+    // page's undo takes the transformation back), the clip's row and header drawn again.
+    pastetools::TTextRange Selection() const override;
+    void ShowTransformed(clipstore::TClipObj& clip, pastetools::TTextRange range) override;
+    void ClipChanged(const clipstore::TClipObj& clip) override;
     // The clips are going: the pane holds none.
     void ForgetClips();
     void SetPinned(bool pinned);
@@ -112,7 +120,8 @@ private:
     // Loads the pages of the clip and shows the page that was active before, else the first one; true
     // when a page is shown.
     bool ShowClip(clipstore::TClipObj& clip);
-    void LoadTabs(clipstore::TClipObj& clip);
+    // withText: the text page loads the clip's text too.
+    void LoadTabs(clipstore::TClipObj& clip, bool withText = true);
     void TabChanged(int tab);
     void ShowBinaryFormat();
     void StoreEdit(clipstore::TClipObj& clip, int index);

@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -32,33 +33,82 @@ TTextPage::TTextPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(editor_);
 }
 
-bool TTextPage::Load(clipstore::TClipObj& clip) {
-    bool hasText = false;
-    text_ = TTextPreview::Shown{};
-    if (clip.HasFormat(platform::CF_TEXT)) {
-        const std::size_t size = clip.Lock(platform::CF_TEXT);
-        if (size > 0) {
-            hasText = true;
-            if (clip.LockedData != nullptr) {
-                const auto* start = reinterpret_cast<const char*>(clip.LockedData);
-                text_ = TTextPreview::Make(std::string_view(start, strnlen(start, size)));
-                editor_->setPlainText(text_.text);
-            } else {
-                text_.whole = false;
-                editor_->setPlainText(TClipBytes::CouldNotRetrieve);
-            }
+std::optional<std::string> TTextPage::Bytes(clipstore::TClipObj& clip, bool& unreadable) {
+    unreadable = false;
+    std::optional<std::string> bytes;
+    if (!clip.HasFormat(platform::CF_TEXT))
+        return bytes;
+    const std::size_t size = clip.Lock(platform::CF_TEXT);
+    if (size > 0) {
+        if (clip.LockedData != nullptr) {
+            const auto* start = reinterpret_cast<const char*>(clip.LockedData);
+            bytes.emplace(start, strnlen(start, size));
+        } else {
+            unreadable = true;
         }
-        clip.Unlock();
     }
-    if (!hasText)
+    clip.Unlock();
+    return bytes;
+}
+
+bool TTextPage::Load(clipstore::TClipObj& clip) {
+    text_ = TTextPreview::Shown{};
+    bool unreadable = false;
+    const std::optional<std::string> bytes = Bytes(clip, unreadable);
+    if (bytes) {
+        text_ = TTextPreview::Make(*bytes);
+        editor_->setPlainText(text_.text);
+    } else if (unreadable) {
+        text_.whole = false;
+        editor_->setPlainText(TClipBytes::CouldNotRetrieve);
+    } else {
         editor_->clear();
+    }
     const QString notice = TTextPreview::Notice(text_);
     notice_->setText(notice);
     notice_->setVisible(!notice.isEmpty());
     editor_->setReadOnly(!text_.whole);
     editor_->document()->setModified(false);
     editor_->moveCursor(QTextCursor::End);
-    return hasText;
+    return bytes || unreadable;
+}
+
+bool TTextPage::ShowChanged(clipstore::TClipObj& clip) {
+    if (!text_.whole || editor_->isReadOnly())
+        return Load(clip);
+    bool unreadable = false;
+    const std::optional<std::string> bytes = Bytes(clip, unreadable);
+    if (!bytes)
+        return Load(clip);
+    TTextPreview::Shown shown = TTextPreview::Make(*bytes);
+    if (!shown.whole)
+        return Load(clip);
+    QTextCursor cursor(editor_->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(shown.text);
+    cursor.endEditBlock();
+    text_ = std::move(shown);
+    // The clip holds this text already; an undo makes it an edit again.
+    editor_->document()->setModified(false);
+    return true;
+}
+
+std::pair<qsizetype, qsizetype> TTextPage::SelectionInText() const {
+    const QTextCursor cursor = editor_->textCursor();
+    const qsizetype start = TTextPreview::TextIndex(text_.text, cursor.selectionStart());
+    const qsizetype end = TTextPreview::TextIndex(text_.text, cursor.selectionEnd());
+    return {start, end - start};
+}
+
+void TTextPage::SelectInText(qsizetype start, qsizetype length) {
+    QTextCursor cursor(editor_->document());
+    const auto last = static_cast<qsizetype>(editor_->document()->characterCount() - 1);
+    const qsizetype from = std::min(TTextPreview::EditorPosition(text_.text, start), last);
+    const qsizetype to = std::min(TTextPreview::EditorPosition(text_.text, start + length), last);
+    cursor.setPosition(static_cast<int>(from));
+    cursor.setPosition(static_cast<int>(to), QTextCursor::KeepAnchor);
+    editor_->setTextCursor(cursor);
 }
 
 void TTextPage::Forget() {

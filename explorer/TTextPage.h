@@ -6,7 +6,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QLabel;
 class QPlainTextEdit;
@@ -28,6 +30,12 @@ public:
     // Loads the clip's text with the caret at the end (a text too large for the editor in part); false
     // when the clip has no text.
     bool Load(clipstore::TClipObj& clip);
+    // Shows the clip's changed text: a text shown whole is replaced in the editor as one step that its
+    // undo takes back (the editor has no pending edit afterwards); otherwise as Load.
+    bool ShowChanged(clipstore::TClipObj& clip);
+    // The editor's selection as a part of the shown text (start, length), and selecting such a part.
+    std::pair<qsizetype, qsizetype> SelectionInText() const;
+    void SelectInText(qsizetype start, qsizetype length);
     // Shows nothing and forgets the text.
     void Forget();
     // The size of the text for the status bar.
@@ -73,6 +81,8 @@ private:
     // The editor's position (in UTF-16 units) of a position in characters, and back.
     int Units(std::size_t chars) const;
     std::size_t Chars(int units) const;
+    // The clip's text without its terminator; nullopt when it has none or it cannot be read.
+    static std::optional<std::string> Bytes(clipstore::TClipObj& clip, bool& unreadable);
 
     QLabel* notice_ = nullptr;
     QPlainTextEdit* editor_ = nullptr;

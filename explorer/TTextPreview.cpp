@@ -71,4 +71,18 @@ std::string TTextPreview::Store(const QString& text, bool windows1252) {
     return utf8;
 }
 
+qsizetype TTextPreview::TextIndex(const QString& shown, qsizetype editorPosition) {
+    qsizetype index = 0;
+    for (qsizetype position = 0; position < editorPosition && index < shown.size(); ++position)
+        index += shown[index] == u'\r' && index + 1 < shown.size() && shown[index + 1] == u'\n' ? 2 : 1;
+    return index;
+}
+
+qsizetype TTextPreview::EditorPosition(const QString& shown, qsizetype textIndex) {
+    qsizetype position = 0;
+    for (qsizetype index = 0; index < textIndex && index < shown.size(); ++position)
+        index += shown[index] == u'\r' && index + 1 < shown.size() && shown[index + 1] == u'\n' ? 2 : 1;
+    return position;
+}
+
 } // namespace bx::explorer

@@ -32,6 +32,9 @@ public:
     // The edited text for the clip: in Windows-1252 when the clip's text was and every character has a
     // form there, else UTF-8 (nothing typed is lost).
     static std::string Store(const QString& text, bool windows1252);
+    // Positions in the editor and in the shown text: the editor holds a CR LF as one line break.
+    static qsizetype TextIndex(const QString& shown, qsizetype editorPosition);
+    static qsizetype EditorPosition(const QString& shown, qsizetype textIndex);
 };
 
 } // namespace bx::explorer

@@ -28,9 +28,10 @@ using Cmd = TWindowCommands::Command;
 
 // The notification-area menu. The entries of commands not built yet join it with them.
 constexpr std::array TrayMenu = {
-    Cmd::TrayAutoCapture, Cmd::TrayShowMainMenu, Cmd::Separator, Cmd::RelayfeedUp,
-    Cmd::RelayfeedDown,   Cmd::TrayGlue,         Cmd::Separator, Cmd::SelectPrevious,
-    Cmd::SelectNext,      Cmd::TrayRenameTitle,  Cmd::Separator, Cmd::Help,
+    Cmd::TrayAutoCapture, Cmd::TrayShowMainMenu, Cmd::Separator,       Cmd::RemoveLineBreaks, Cmd::ShiftLeft,
+    Cmd::ShiftRight,      Cmd::CaseLower,        Cmd::CaseUpper,       Cmd::CaseMixed,        Cmd::CaseSentence,
+    Cmd::Separator,       Cmd::RelayfeedUp,      Cmd::RelayfeedDown,   Cmd::TrayGlue,         Cmd::Separator,
+    Cmd::SelectPrevious,  Cmd::SelectNext,       Cmd::TrayRenameTitle, Cmd::Separator,        Cmd::Help,
     Cmd::ExitProgram,
 };
 

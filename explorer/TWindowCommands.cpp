@@ -6,10 +6,12 @@
 #include "TCollectionMoves.h"
 #include "TEditPaneActions.h"
 #include "TGlueControl.h"
+#include "THelpTopics.h"
 #include "TImageLists.h"
 #include "TImages.h"
 #include "TPreviewPane.h"
 #include "TRelayfeed.h"
+#include "TTransformCommands.h"
 #include "TTrayIcon.h"
 #include "TWindowHelp.h"
 #include "TfrmBX.h"
@@ -52,6 +54,15 @@ void WithCollections(TfrmBX& window, void (*command)(shell::TCollectionCommands&
     if (window.CollectionCommands() != nullptr)
         command(*window.CollectionCommands());
 }
+
+// Runs a text transformation when the window has its core.
+void WithTransforms(TfrmBX& window, void (*command)(pastetools::TTransformCommands&)) {
+    if (window.Transforms() != nullptr)
+        command(*window.Transforms());
+}
+
+using pastetools::TTransformCommands;
+using pastetools::TXFormKind;
 
 } // namespace
 
@@ -264,6 +275,63 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
     // The address in the selected clip's text (its messages tell what is wrong with the selection).
     {LaunchAsUrl, "LaunchasURL1", "Launch as URL", nullptr, nullptr, nullptr, false, Enable::Always,
      [](TfrmBX& window, bool) { WithEdit(window, [](TEditPaneActions& a) { a.LaunchSelectedClip(); }); }},
+    // The text transformations: the menus' entries work on the selected clips, the pane's buttons and the
+    // shifts on the pane's clip and its selection. With Ctrl, removing line breaks also joins paragraphs and
+    // shift left drops any first character.
+    {CaseLower, "mnuMagCase_Lower", "&Lower Case", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         WithTransforms(window, [](TTransformCommands& t) {
+             t.MnuChangeCase(TXFormKind::Lower, TTransformCommands::LowerPosition);
+         });
+     }},
+    {CaseUpper, "mnuMagCase_Upper", "&Upper Case", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         WithTransforms(window, [](TTransformCommands& t) {
+             t.MnuChangeCase(TXFormKind::Upper, TTransformCommands::UpperPosition);
+         });
+     }},
+    {CaseMixed, "mnuMagCase_Mixed", "&Mixed Case", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         WithTransforms(window, [](TTransformCommands& t) {
+             t.MnuChangeCase(TXFormKind::Mixed, TTransformCommands::MixedPosition);
+         });
+     }},
+    {CaseSentence, "mnuMagCase_Sentence", "&Sentence Case", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         WithTransforms(window, [](TTransformCommands& t) {
+             t.MnuChangeCase(TXFormKind::Sentence, TTransformCommands::SentencePosition);
+         });
+     }},
+    {RemoveLineBreaks, "mnuRemoveLineBreaks", "Remove Line&breaks", "TB_NOCRLF_LARGE", nullptr,
+     "Remove line breaks (with Ctrl: between paragraphs too)", false, Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         WithTransforms(window, [](TTransformCommands& t) {
+             t.MnuChangeCase(TXFormKind::FlowText, TTransformCommands::FlowPosition);
+         });
+     }},
+    {StripNonText, "mnuEditNukeNonText", "Strip Out Non-TEXT Data Formats", nullptr, nullptr, nullptr, false,
+     Enable::SomeSelected,
+     [](TfrmBX& window, bool) {
+         WithTransforms(window, [](TTransformCommands& t) {
+             t.MnuChangeCase(TXFormKind::StripNonText, TTransformCommands::StripPosition);
+         });
+     }},
+    {CaseCycle, "actMagCase", "Change Case", "TB_CASE", nullptr, "Change case: lower, UPPER, Mixed, Sentence", false,
+     Enable::Always,
+     [](TfrmBX& window, bool) { WithTransforms(window, [](TTransformCommands& t) { t.CaseClick(); }); }},
+    {ShiftLeft, "mnuShiftLeft", "<< Shift Le&ft", "TB_SHIFTLEFT", nullptr,
+     "Shift left: remove a blank or Tab from each line (with Ctrl: any first character)", false, Enable::Always,
+     [](TfrmBX& window, bool) { WithTransforms(window, [](TTransformCommands& t) { t.Shift(false); }); }},
+    {ShiftRight, "mnuShiftRight", ">> Shift &Right", "TB_SHIFTRIGHT", nullptr,
+     "Shift right: a blank before each line", false, Enable::Always,
+     [](TfrmBX& window, bool) { WithTransforms(window, [](TTransformCommands& t) { t.Shift(true); }); }},
+    {PaneRemoveLineBreaks, "actMagRemoveCRLF", "Remove Line Breaks", "TB_NOCRLF", nullptr,
+     "Remove line breaks (with Ctrl: between paragraphs too)", false, Enable::Always,
+     [](TfrmBX& window, bool) {
+         WithTransforms(window, [](TTransformCommands& t) {
+             t.MagChangeCase(TXFormKind::FlowText, TTransformCommands::FlowPosition);
+         });
+     }},
 };
 
 // The main menu.
@@ -271,10 +339,10 @@ const std::vector<TWindowCommands::Menu> TWindowCommands::MainMenu = {
     {"&File",
      {SaveAllClips, ReloadAllClips, EmptyTrash, Separator, AddCollection, CollectionProperties, Separator,
       ImportCollections, Separator, ExitProgram}},
-    {"&Edit",
-     {SelectNext, SelectPrevious, SelectAll, Separator, NewClip, DeleteClips, ClipProperties, RenameTitle,
-      OpenSourceUrl, Separator, RelayfeedUp, RelayfeedDown, Glue, Separator, MoveItem, CopyItem, MoveToTop,
-      MoveToBottom}},
+    {"&Edit", {SelectNext,  SelectPrevious, SelectAll, Separator,    NewClip,          DeleteClips, ClipProperties,
+               RenameTitle, OpenSourceUrl,  Separator, RelayfeedUp,  RelayfeedDown,    Glue,        Separator,
+               MoveItem,    CopyItem,       MoveToTop, MoveToBottom, Separator,        CaseLower,   CaseUpper,
+               CaseMixed,   CaseSentence,   ShiftLeft, ShiftRight,   RemoveLineBreaks, StripNonText}},
     {"&Config",
      {AutoCapture, Separator, ApplicationProfile, Separator, AlwaysOnTop, NormalWindow, AutoHide, Separator,
       StartWithSession}},
@@ -401,6 +469,9 @@ void TWindowCommands::BuildToolBar(QToolBar& bar, QWidget* tab) const {
     QToolButton* search = Button(&bar, Find, "cmdMainToolbarSearch");
     search->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
     searchButton_ = bar.addWidget(search);
+    QToolButton* noCrlf = Button(&bar, RemoveLineBreaks, "cmdMainToolbarNOCRLF");
+    noCrlf->setIconSize(TImageLists::ImageSize(TImageLists::Toolbar));
+    noCrlfButton_ = bar.addWidget(noCrlf);
     // Deleting the selected clips, and the list's view: details or large icons.
     const std::pair<Command, const char*> listButtons[] = {
         {DeleteClips, "cmdDelete"}, {ViewDetails, "cmdLVReport"}, {LargeIcons, "cmdLVLargeIcons"}};
@@ -419,6 +490,17 @@ QWidget* TWindowCommands::BuildPaneButtons() const {
         {MagPaste, "cmdMag_Paste"}};
     for (const auto& [command, name] : buttons)
         layout->addWidget(Button(corner, command, name));
+    // The transformations of the pane's text; the case button has a help topic of its own.
+    const std::pair<Command, const char*> transforms[] = {{CaseCycle, "cmdMag_Case"},
+                                                          {ShiftLeft, "cmdMag_ShiftLeft"},
+                                                          {ShiftRight, "cmdMag_ShiftRight"},
+                                                          {PaneRemoveLineBreaks, "cmdMag_RemoveCRLF"}};
+    for (const auto& [command, name] : transforms) {
+        QToolButton* button = Button(corner, command, name);
+        if (command == CaseCycle)
+            TWindowHelp::SetContext(*button, shell::THelpTopics::CaseButton);
+        layout->addWidget(button);
+    }
     return corner;
 }
 

@@ -101,6 +101,18 @@ public:
         TrayRenameTitle,
         ClipsRename,
         LaunchAsUrl,
+        // The text transformations (TTransformCommands): the four cases, line breaks and other formats on
+        // the selected clips; the case button, the shifts and the pane's line-break button on the pane's clip.
+        CaseLower,
+        CaseUpper,
+        CaseMixed,
+        CaseSentence,
+        RemoveLineBreaks,
+        StripNonText,
+        CaseCycle,
+        ShiftLeft,
+        ShiftRight,
+        PaneRemoveLineBreaks,
         CommandCount
     };
     // When a command is enabled.
@@ -117,9 +129,11 @@ public:
     QAction* StripEnd() const { return stripEnd_; }
     // The toolbar's search button (cmdMainToolbarSearch), shown while the settings ask for it.
     QAction* SearchButton() const { return searchButton_; }
+    // The toolbar's remove-line-breaks button (cmdMainToolbarNOCRLF), shown while the settings ask for it.
+    QAction* NoCrlfButton() const { return noCrlfButton_; }
     // The window's context menu on its toolbar and bar: the view and the stacking choices.
     void FillWindowMenu(QMenu& menu) const;
-    // The preview pane's buttons: pin, word wrap, font, expand, cut, copy, paste.
+    // The preview pane's buttons: pin, word wrap, font, expand, cut, copy, paste; the transformations.
     QWidget* BuildPaneButtons() const;
     // A menu of the commands in this order (a context menu).
     void FillMenu(QMenu& menu, std::span<const Command> commands) const;
@@ -161,6 +175,7 @@ private:
     QAction* actions_[CommandCount] = {};
     mutable QAction* stripEnd_ = nullptr;
     mutable QAction* searchButton_ = nullptr;
+    mutable QAction* noCrlfButton_ = nullptr;
     std::vector<std::pair<QPointer<QAction>, bool>> selectionCommands_;
 };
 

@@ -33,6 +33,7 @@
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
 #include "TThemeColors.h"
+#include "TTransformCommands.h"
 #include "TTrayIcon.h"
 #include "TWindowCommands.h"
 #include "TWindowGuard.h"
@@ -222,6 +223,7 @@ void TfrmBX::ShowApplicationProfile() {
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     if (core_ != nullptr) {
         editActions_.reset();
+        transforms_.reset();
         listActions_.reset();
         moves_.reset();
         filterBox_->Attach(nullptr, nullptr);
@@ -291,7 +293,9 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     find_ = std::make_unique<shell::TFind>(*core_);
     findEditor_ = std::make_unique<TFindEditor>(*pane_->TextEditor());
     find_->SetEditor(findEditor_.get());
+    // The optional buttons stay hidden when the bar is expanded again.
     commands_->SearchButton()->setVisible(settings.ShowSearch);
+    commands_->NoCrlfButton()->setVisible(settings.ShowNOCRLF);
     coreSubscriptions_.push_back(core_->ClipList().RowsReset.Subscribe([this] { OnListReset(); }));
     coreSubscriptions_.push_back(
         core_->ClipList().RowInserted.Subscribe([this](std::size_t row) { lvClips_->RowInserted(row); }));
@@ -313,6 +317,7 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());
+    transforms_ = std::make_unique<pastetools::TTransformCommands>(*core_, *selection_, desktop_->Keyboard(), *pane_);
     commands_->Action(TWindowCommands::WordWrap)->setChecked(settings.WrapText);
     if (settings.split1 > 0 && settings.split2 > 0) {
         Splitter1_->setSizes({settings.split1, std::max(width() - settings.split1, 100)});

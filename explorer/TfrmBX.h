@@ -44,6 +44,7 @@ class TFind;
 namespace bx::pastetools {
 class TFlashpick;
 class TGlue;
+class TTransformCommands;
 } // namespace bx::pastetools
 
 namespace bx::explorer {
@@ -221,6 +222,8 @@ public:
     TWindowCommands* Commands() const { return commands_; }
     // Moving clips and collections, the pick menu, the last and favorite collection; nullptr without a core.
     TCollectionMoves* Moves() const { return moves_.get(); }
+    // The text transformations on the pane's clip and the selected clips (while the window has its core).
+    pastetools::TTransformCommands* Transforms() const { return transforms_.get(); }
     // The clip list's commands, its context menu and its dialogs; nullptr without a core.
     TClipListActions* ListActions() const { return listActions_.get(); }
     // The edit pane's commands, renaming and launching addresses; nullptr without a core.
@@ -307,6 +310,7 @@ private:
     TFilterBox* filterBox_ = nullptr;
     std::unique_ptr<TClipListActions> listActions_;
     std::unique_ptr<TEditPaneActions> editActions_;
+    std::unique_ptr<pastetools::TTransformCommands> transforms_;
     bool syncing_ = false;
     pastetools::TRelayfeed* relayfeed_ = nullptr;
     std::vector<platform::TSubscription> relayfeedSubscriptions_;
