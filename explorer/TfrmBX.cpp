@@ -314,6 +314,12 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
     listActions_ = std::make_unique<TClipListActions>(*this, *lvClips_, *core_, *desktop_, *selection_);
     editActions_ = std::make_unique<TEditPaneActions>(*this, *pane_->TextPage(), *lvClips_, *core_, *desktop_,
                                                       *selection_, *collDialogs_);
+    // The pane's transformation buttons are there while the editor holds a line.
+    connect(editActions_.get(), &TEditPaneActions::TransformsEnabled, this, [this](bool enabled) {
+        for (const auto command : {TWindowCommands::CaseCycle, TWindowCommands::ShiftLeft, TWindowCommands::ShiftRight,
+                                   TWindowCommands::PaneRemoveLineBreaks})
+            commands_->Action(command)->setEnabled(enabled);
+    });
 
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     pane_->SetCore(core_, selection_.get());

@@ -88,8 +88,18 @@ TEST_F(TransformPaneTest, OneUndoTakesATransformationBackAndTheOldTextGoesBackIn
 
 TEST_F(TransformPaneTest, TheCommandsHaveTheirButtonsAndMenuEntries) {
     StartWindow();
-    for (const char* name : {"cmdMag_Case", "cmdMag_ShiftLeft", "cmdMag_ShiftRight", "cmdMag_RemoveCRLF"})
+    const char* const paneButtons[] = {"cmdMag_Case", "cmdMag_ShiftLeft", "cmdMag_ShiftRight", "cmdMag_RemoveCRLF"};
+    for (const char* name : paneButtons)
         EXPECT_NE(window->findChild<QToolButton*>(name), nullptr) << name;
+    // The pane's buttons are there while its editor holds a line.
+    CopyText(editor, "a line");
+    QApplication::processEvents();
+    for (const char* name : paneButtons)
+        EXPECT_TRUE(window->findChild<QToolButton*>(name)->isEnabled()) << name;
+    window->TextEditor()->clear();
+    QApplication::processEvents();
+    for (const char* name : paneButtons)
+        EXPECT_FALSE(window->findChild<QToolButton*>(name)->isEnabled()) << name;
     QToolButton* caseButton = window->findChild<QToolButton*>("cmdMag_Case");
     ASSERT_NE(caseButton, nullptr);
     EXPECT_EQ(caseButton->property(TWindowHelp::ContextProperty).toInt(), shell::THelpTopics::CaseButton);
