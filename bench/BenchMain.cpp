@@ -11,6 +11,7 @@
 #include "TClipSearch.h"
 #include "TFigureTable.h"
 #include "TFilterBench.h"
+#include "TJournalBench.h"
 #include "TProcessRun.h"
 #include "TWorkload.h"
 
@@ -605,6 +606,11 @@ int Run(Options o) {
         if (spread)
             for (const Figure& f : FindCaptureCopy(*spread, o.Runs, false, "10colls"))
                 table.Add(f);
+    }
+    if (o.Wants("journal")) {
+        step("capture journal");
+        for (const Figure& f : bx::bench::TJournalBench::Measure(o.Root, o.Runs))
+            table.Add(f);
     }
     if (o.Wants("filter")) {
         step("filter as you type");
