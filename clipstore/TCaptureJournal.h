@@ -10,6 +10,7 @@
 namespace bx::clipstore {
 
 class TClipColl;
+class TClipObj;
 
 // A data source's capture journal: the file "_JOURNAL.BX4" in the data source's directory, to which
 // every clip that enters one of its collections and every change of a clip's data is appended
@@ -27,6 +28,9 @@ public:
     const std::string& Path() const { return file_.Path(); }
     // Appends one record naming collection; false (logged) when it could not be written.
     bool Append(std::span<const std::uint8_t> record, const std::string& collection);
+    // Appends the record of a clip, written in pieces; a record that fails part-way is cut off again, so
+    // that the records after it stay readable.
+    bool AppendClip(std::uint8_t kind, const std::string& collection, TClipObj& clip);
     // Makes the appended records durable; false (logged) when the flush failed.
     bool Sync();
     bool Unsynced() const { return file_.Unsynced(); }
@@ -48,6 +52,8 @@ public:
 private:
     platform::AppendFile file_;
     std::set<std::string> named_;
+    void Report(const std::string& error);
+
     bool failed_ = false; // a failure was logged; the next one is not
 };
 

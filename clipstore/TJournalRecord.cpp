@@ -7,7 +7,11 @@
 #include "TClipObj.h"
 #include "TMetafile.h"
 
+#include "GlobalMemory.h"
+
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace bx::clipstore {
@@ -52,25 +56,85 @@ void WriteName(TByteWriter& w, const std::string& collection) {
     w.WriteBytes(reinterpret_cast<const std::uint8_t*>(collection.data()), n);
 }
 
-// The clip's record as the collection file holds it, its formats inline; an unloaded clip keeps its
-// data file.
-void WriteClipRecord(TByteWriter& w, TClipObj& clip) {
-    const bool loaded = static_cast<bool>(clip.Formats);
-    w.WriteString(TClipObj::RecordHeader);
-    w.WriteString(clip.Title);
-    w.WriteString(clip.Creator);
-    w.WriteI32(clip.IconBits);
-    w.WriteDouble(clip.TimeStamp);
-    w.WriteI32(clip.Reserved);
-    w.WriteI32(clip.SerialNbr);
-    w.WriteI32(clip.SortKey);
-    w.WriteI32(loaded ? static_cast<std::int32_t>(clip.Formats->size()) : clip.StoredFormatCount);
-    w.WriteString(clip.SourceURL);
-    w.WriteBool(!loaded);
-    if (loaded)
-        for (const auto& d : *clip.Formats)
-            d->SaveToStream(w, clip.SerialNbr, std::string());
-}
+// The clip's record as the collection file holds it, its formats inline (memory blocks as plain records)
+// and an unloaded clip's data left in its data file: small parts written into the owned buffers, a block's
+// bytes referred to where they lie (locked until Unlock).
+class ClipPieces {
+public:
+    explicit ClipPieces(TClipObj& clip) {
+        const bool loaded = static_cast<bool>(clip.Formats);
+        TByteWriter& w = Small();
+        w.WriteString(TClipObj::RecordHeader);
+        w.WriteString(clip.Title);
+        w.WriteString(clip.Creator);
+        w.WriteI32(clip.IconBits);
+        w.WriteDouble(clip.TimeStamp);
+        w.WriteI32(clip.Reserved);
+        w.WriteI32(clip.SerialNbr);
+        w.WriteI32(clip.SortKey);
+        w.WriteI32(loaded ? static_cast<std::int32_t>(clip.Formats->size()) : clip.StoredFormatCount);
+        w.WriteString(clip.SourceURL);
+        w.WriteBool(!loaded);
+        if (!loaded)
+            return;
+        for (const auto& d : *clip.Formats) {
+            if (d->Format_Type != TClipData::TypeBlock) {
+                d->SaveToStream(Small(), clip.SerialNbr, std::string());
+                continue;
+            }
+            // The layout of TClipData's plain block record.
+            TByteWriter& h = Small();
+            h.WriteString(TClipData::RecordHeader);
+            h.WriteU32(d->Format_Type);
+            h.WriteString(d->FormatName);
+            h.WriteU16(d->FormatNum);
+            h.WriteI32(d->DataSize);
+            h.WriteBool(d->Pasteable);
+            const std::size_t size = platform::GlobalSize(d->Handle);
+            h.WriteU32(static_cast<std::uint32_t>(size));
+            if (size > 0) {
+                locked_.push_back(d->Handle);
+                Large({static_cast<const std::uint8_t*>(platform::GlobalLock(d->Handle)), size});
+            }
+        }
+    }
+    ~ClipPieces() {
+        for (const platform::HGLOBAL h : locked_)
+            platform::GlobalUnlock(h);
+    }
+    ClipPieces(const ClipPieces&) = delete;
+    ClipPieces& operator=(const ClipPieces&) = delete;
+
+    std::size_t Size() const {
+        std::size_t n = 0;
+        for (const Piece& p : pieces_)
+            n += p.owned >= 0 ? buffers_[static_cast<std::size_t>(p.owned)]->Size() : p.bytes.size();
+        return n;
+    }
+    void Emit(const std::function<void(std::span<const std::uint8_t>)>& out) const {
+        for (const Piece& p : pieces_)
+            out(p.owned >= 0 ? std::span<const std::uint8_t>(buffers_[static_cast<std::size_t>(p.owned)]->Bytes())
+                             : p.bytes);
+    }
+
+private:
+    struct Piece {
+        int owned = -1; // a buffer of ours, else bytes
+        std::span<const std::uint8_t> bytes;
+    };
+    TByteWriter& Small() {
+        if (pieces_.empty() || pieces_.back().owned < 0) {
+            buffers_.push_back(std::make_unique<TByteWriter>());
+            pieces_.push_back({static_cast<int>(buffers_.size() - 1), {}});
+        }
+        return *buffers_.back();
+    }
+    void Large(std::span<const std::uint8_t> bytes) { pieces_.push_back({-1, bytes}); }
+
+    std::vector<std::unique_ptr<TByteWriter>> buffers_;
+    std::vector<Piece> pieces_;
+    std::vector<platform::HGLOBAL> locked_;
+};
 
 // A reader over one record's body that says when it runs out instead of raising.
 class BodyReader {
@@ -141,31 +205,60 @@ std::optional<TJournalRecord::Entry> ParseBody(std::uint8_t kind, std::span<cons
 
 } // namespace
 
-std::vector<std::uint8_t> TJournalRecord::OfClip(Kind kind, const std::string& collection, TClipObj& clip) {
-    TByteWriter w = Begin(kind);
-    WriteName(w, collection);
-    w.WriteI32(clip.SerialNbr);
-    w.WriteI32(clip.SortKey);
-    TByteWriter record;
-    WriteClipRecord(record, clip);
-    w.WriteU32(static_cast<std::uint32_t>(record.Size()));
-    w.WriteBytes(record.Bytes().data(), record.Bytes().size());
-    std::vector<const TClipData*> pictures;
+std::size_t TJournalRecord::WriteClip(Kind kind, const std::string& collection, TClipObj& clip, const Sink& out) {
+    const ClipPieces record(clip);
+    std::vector<std::pair<PictureKind, const std::vector<std::uint8_t>*>> pictures;
     if (clip.Formats)
-        for (const auto& d : *clip.Formats)
-            if ((d->Format_Type == TClipData::TypeBitmap && d->Bitmap) ||
-                (d->Format_Type == TClipData::TypeMetafile && d->Metafile))
-                pictures.push_back(d.get());
-    w.WriteU8(static_cast<std::uint8_t>(std::min<std::size_t>(pictures.size(), 255)));
-    for (std::size_t i = 0; i < pictures.size() && i < 255; ++i) {
-        const TClipData& d = *pictures[i];
-        const bool bitmap = d.Format_Type == TClipData::TypeBitmap;
-        const std::vector<std::uint8_t>& bytes = bitmap ? d.Bitmap->Dib() : d.Metafile->Bytes();
-        w.WriteU8(bitmap ? BitmapDib : MetafileBytes);
-        w.WriteU32(static_cast<std::uint32_t>(bytes.size()));
-        w.WriteBytes(bytes.data(), bytes.size());
+        for (const auto& d : *clip.Formats) {
+            if (pictures.size() == 255)
+                break;
+            if (d->Format_Type == TClipData::TypeBitmap && d->Bitmap)
+                pictures.emplace_back(BitmapDib, &d->Bitmap->Dib());
+            else if (d->Format_Type == TClipData::TypeMetafile && d->Metafile)
+                pictures.emplace_back(MetafileBytes, &d->Metafile->Bytes());
+        }
+    // Everything before the record's own bytes, then what follows them.
+    TByteWriter head = Begin(kind);
+    WriteName(head, collection);
+    head.WriteI32(clip.SerialNbr);
+    head.WriteI32(clip.SortKey);
+    const std::size_t recordSize = record.Size();
+    head.WriteU32(static_cast<std::uint32_t>(recordSize));
+    TByteWriter tail;
+    tail.WriteU8(static_cast<std::uint8_t>(pictures.size()));
+    std::size_t picturesSize = 0;
+    for (const auto& p : pictures)
+        picturesSize += 5 + p.second->size();
+    std::vector<std::uint8_t> headBytes = head.Take();
+    const std::size_t body = headBytes.size() - HeaderSize + recordSize + tail.Size() + picturesSize;
+    Put32At(headBytes, 8, static_cast<std::uint32_t>(body));
+
+    TChecksum::Running sum(ChecksumSeed);
+    const auto emit = [&](std::span<const std::uint8_t> bytes) {
+        sum.Add(std::as_bytes(bytes));
+        out(bytes);
+    };
+    emit(headBytes);
+    record.Emit(emit);
+    emit(tail.Bytes());
+    for (const auto& [pictureKind, bytes] : pictures) {
+        TByteWriter ph;
+        ph.WriteU8(pictureKind);
+        ph.WriteU32(static_cast<std::uint32_t>(bytes->size()));
+        emit(ph.Bytes());
+        emit(*bytes);
     }
-    return Finish(w);
+    std::vector<std::uint8_t> trailer(4);
+    Put32At(trailer, 0, sum.Value());
+    out(trailer);
+    return HeaderSize + body + TrailerSize;
+}
+
+std::vector<std::uint8_t> TJournalRecord::OfClip(Kind kind, const std::string& collection, TClipObj& clip) {
+    std::vector<std::uint8_t> bytes;
+    WriteClip(kind, collection, clip,
+              [&](std::span<const std::uint8_t> piece) { bytes.insert(bytes.end(), piece.begin(), piece.end()); });
+    return bytes;
 }
 
 std::vector<std::uint8_t> TJournalRecord::OfDeletion(const std::string& collection, std::int32_t serialNbr) {

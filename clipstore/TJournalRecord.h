@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -50,7 +51,13 @@ public:
         bool Damaged = false;      // bytes after GoodBytes did not form a sound record
     };
 
-    // The record of a clip that entered collection (Added) or whose data changed (Changed).
+    // The pieces one record is written in, in order; a memory block's bytes are handed on where they lie.
+    using Sink = std::function<void(std::span<const std::uint8_t>)>;
+
+    // The record of a clip that entered collection (Added) or whose data changed (Changed), handed to out
+    // in pieces (no copy of the clip's data is made); its size in bytes.
+    static std::size_t WriteClip(Kind kind, const std::string& collection, TClipObj& clip, const Sink& out);
+    // The same record in one piece.
     static std::vector<std::uint8_t> OfClip(Kind kind, const std::string& collection, TClipObj& clip);
     static std::vector<std::uint8_t> OfDeletion(const std::string& collection, std::int32_t serialNbr);
     // Reads records from the start until the end or the first record that fails (torn, a wrong length,

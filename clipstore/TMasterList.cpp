@@ -163,8 +163,13 @@ void TMasterList::FlushJournals() {
         const std::string name = TCaptureJournal::CollectionName(*coll);
         // A clip that left the collection since it was noted is not looked at: it may be gone.
         std::vector<TClipObj*> present;
+        const auto held = [&coll](const TClipObj* clip) {
+            // New clips are at either end; the addresses alone are compared.
+            const std::size_t n = coll->Count();
+            return n > 0 && (coll->Clip(0) == clip || coll->Clip(n - 1) == clip || coll->IndexOf(clip) >= 0);
+        };
         for (const auto& [clip, kind] : notes.Clips)
-            if (coll->IndexOf(clip) >= 0) {
+            if (held(clip)) {
                 clip->JournalNoted = false;
                 present.push_back(clip);
             }
@@ -179,7 +184,7 @@ void TMasterList::FlushJournals() {
                 continue;
             ++i;
             try {
-                journal.Append(TJournalRecord::OfClip(static_cast<TJournalRecord::Kind>(kind), name, *clip), name);
+                journal.AppendClip(kind, name, *clip);
             } catch (const std::exception& e) {
                 LogMsg(LogErrors, "TMasterList.FlushJournals",
                        "Item " + std::to_string(clip->SerialNbr) + " not journalled: " + e.what());

@@ -34,6 +34,7 @@ void AppendFile::Close() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    size_ = 0;
 }
 
 bool AppendFile::Open(std::string* error) {
@@ -46,7 +47,13 @@ bool AppendFile::Open(std::string* error) {
         return Fail(error, "Cannot open " + path_);
     if (!existed && !AtomicFile::SyncDirectory(DirectoryOf(path_)))
         return Fail(error, "Cannot flush the directory of " + path_);
+    struct stat opened {};
+    size_ = ::fstat(fd_, &opened) == 0 ? static_cast<std::uint64_t>(opened.st_size) : 0;
     return true;
+}
+
+std::uint64_t AppendFile::Size() {
+    return Open(nullptr) ? size_ : 0;
 }
 
 bool AppendFile::Append(std::span<const std::uint8_t> bytes, std::string* error) {
@@ -60,6 +67,7 @@ bool AppendFile::Append(std::span<const std::uint8_t> bytes, std::string* error)
         if (n <= 0)
             return Fail(error, "Cannot write " + path_);
         done += static_cast<std::size_t>(n);
+        size_ += static_cast<std::uint64_t>(n);
     }
     unsynced_ = unsynced_ || !bytes.empty();
     return true;
@@ -82,6 +90,7 @@ bool AppendFile::CutTo(std::uint64_t size, std::string* error) {
         return false;
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
         return Fail(error, "Cannot cut " + path_);
+    size_ = size;
     if (::fdatasync(fd_) != 0)
         return Fail(error, "Cannot flush " + path_);
     unsynced_ = false;

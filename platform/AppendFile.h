@@ -22,6 +22,8 @@ public:
     bool Append(std::span<const std::uint8_t> bytes, std::string* error = nullptr);
     // Makes what was appended durable (fdatasync); true when nothing needed it.
     bool Sync(std::string* error = nullptr);
+    // The file's size in bytes (it is opened, or made, first); 0 when it cannot be opened.
+    std::uint64_t Size();
     // Whether bytes were appended since the last Sync.
     bool Unsynced() const { return unsynced_; }
     // Cuts the file to size bytes (a torn end) and makes that durable; true when there is no file.
@@ -35,6 +37,7 @@ private:
 
     std::string path_;
     int fd_ = -1;
+    std::uint64_t size_ = 0;
     bool unsynced_ = false;
 };
 

@@ -29,6 +29,8 @@ TJournalCommit::TJournalCommit(IWindows& windows, TCoreEvents& events, clipstore
                   Arm();
           },
           INT_MIN)) {
+    // A capture during a Relayfeed run is announced just before its end: it is written by then too.
+    captureEndedDuringRun_ = events.CaptureEndedDuringRun.Subscribe([this] { master_.FlushJournals(); }, INT_MIN);
     master_.OnJournalNoted = [this] { Arm(); };
 }
 

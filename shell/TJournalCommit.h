@@ -41,6 +41,7 @@ private:
     platform::UINT delayMs_;
     platform::TMessageWindow window_;
     platform::TSubscription captureEnded_;
+    platform::TSubscription captureEndedDuringRun_;
     bool armed_ = false;
 };
 

@@ -79,8 +79,13 @@ TEST_F(ProgramRunTest, ThirtyCopiesSurviveAKill) {
     Signal(program, SIGKILL);
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(Dump("Short-Term"), before) << "nothing was saved before the kill";
+    EXPECT_GT(QFileInfo(DataDir() + "_JOURNAL.BX4").size(), 30 * 20) << "the copies are in the journal";
 
-    QProcess& again = StartLoaded();
+    // The next start moves the killed run's log aside before it writes its own.
+    QProcess& again = Start();
+    ASSERT_TRUE(WaitFor([&] {
+        return CatchesStopSignals(again) && QFileInfo::exists(DataDir() + "PREV_LOG.TXT") && Loaded();
+    })) << Log().toStdString();
     EXPECT_TRUE(Log().contains("30 clips replayed from the capture journal")) << Log().toStdString();
     Stop(again);
     const QByteArray dump = Dump("Short-Term");
