@@ -8,9 +8,11 @@
 // parameters changed. Every figure is the median of N runs (default 5, at least 5) after one warm-up
 // run, printed with minimum and maximum as a table, then as one JSON line per figure.
 #include "TBenchCore.h"
+#include "TCaptureJournal.h"
 #include "TClipSearch.h"
 #include "TFigureTable.h"
 #include "TFilterBench.h"
+#include "TJournalBench.h"
 #include "TProcessRun.h"
 #include "TWorkload.h"
 
@@ -602,9 +604,17 @@ int Run(Options o) {
         step("find, capture, copy back");
         for (const Figure& f : FindCaptureCopy(w, o.Runs, true, ""))
             table.Add(f);
+        // The clips captured there are not kept: the steps after measure the workload as it was made.
+        std::error_code ec;
+        fs::remove(w.DataDirectory() + bx::clipstore::TCaptureJournal::FileName, ec);
         if (spread)
             for (const Figure& f : FindCaptureCopy(*spread, o.Runs, false, "10colls"))
                 table.Add(f);
+    }
+    if (o.Wants("journal")) {
+        step("capture journal");
+        for (const Figure& f : bx::bench::TJournalBench::Measure(o.Root, o.Runs))
+            table.Add(f);
     }
     if (o.Wants("filter")) {
         step("filter as you type");

@@ -35,6 +35,8 @@ public:
     virtual bool NeedDefaultCollections() const = 0;
     // The message boxes of the program; nullptr shows none.
     virtual platform::IMessageBoxes* MessageBoxes() = 0;
+    // A collection has noted a change for the capture journal (TClipColl::TakeJournalNotes).
+    virtual void JournalNoted() {}
 };
 
 } // namespace bx::clipstore

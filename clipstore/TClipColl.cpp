@@ -14,6 +14,7 @@
 #include "TClipData.h"
 #include "TClipObj.h"
 #include "TDirFiles.h"
+#include "TJournalRecord.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -124,6 +125,7 @@ TClipColl::~TClipColl() {
 void TClipColl::Clear() {
     // Owned clips are destroyed; references to other collections' clips are only dropped.
     entries_.clear();
+    journalNotes_ = JournalNotes{};
 }
 
 TClipObj* TClipColl::Clip(std::size_t index) const {
@@ -183,6 +185,7 @@ std::int32_t TClipColl::GetNextClipSortKey() {
 int TClipColl::MyAddObject(const std::string& /*title*/, std::unique_ptr<TClipObj>&& clip) {
     if (ReadOnly || !clip)
         return 0;
+    TClipObj& added = *clip;
     Entry entry = Entry::Owning(std::move(clip));
     if (AddOrder == 1)
         entries_.insert(entries_.begin(), std::move(entry));
@@ -190,7 +193,56 @@ int TClipColl::MyAddObject(const std::string& /*title*/, std::unique_ptr<TClipOb
         entries_.push_back(std::move(entry));
     SetDirty(true);
     ListChanged = true;
+    if (Journalled())
+        NoteForJournal(added, TJournalRecord::Added);
     return AddOrder;
+}
+
+void TClipColl::InsertReplayed(std::size_t index, std::unique_ptr<TClipObj> clip) {
+    if (!clip)
+        return;
+    const auto at = entries_.begin() + static_cast<std::ptrdiff_t>(std::min(index, entries_.size()));
+    entries_.insert(at, Entry::Owning(std::move(clip)));
+    ListChanged = true;
+}
+
+void TClipColl::ClipChanged(TClipObj& clip) {
+    if (Journalled())
+        NoteForJournal(clip, TJournalRecord::Changed);
+}
+
+void TClipColl::NoteForJournal(TClipObj& clip, std::uint8_t kind) {
+    if (clip.JournalNoted) {
+        // Noted already (most likely the last note): an addition stays one.
+        if (kind == TJournalRecord::Added)
+            for (auto it = journalNotes_.Clips.rbegin(); it != journalNotes_.Clips.rend(); ++it)
+                if (it->first == &clip) {
+                    it->second = kind;
+                    break;
+                }
+        return;
+    }
+    clip.JournalNoted = true;
+    journalNotes_.Clips.emplace_back(&clip, kind);
+    Master->JournalNoted();
+}
+
+void TClipColl::NoteTakenOut(TClipObj& clip) {
+    if (clip.JournalNoted) {
+        clip.JournalNoted = false;
+        auto& clips = journalNotes_.Clips;
+        for (auto it = clips.rbegin(); it != clips.rend(); ++it)
+            if (it->first == &clip) {
+                clips.erase(std::next(it).base());
+                break;
+            }
+    }
+    // Purges while the program starts or ends are left out: a purged clip that comes back after a
+    // crash does no harm.
+    if (Journalled() && !Master->SuppressListEvents()) {
+        journalNotes_.Deleted.push_back(clip.SerialNbr);
+        Master->JournalNoted();
+    }
 }
 
 void TClipColl::AddReference(const std::string& /*title*/, TClipObj* clip) {
@@ -232,8 +284,10 @@ std::unique_ptr<TClipObj> TClipColl::RemoveItem(int index, bool free) {
     const auto at = entries_.begin() + index;
     std::unique_ptr<TClipObj> owned = at->Release();
     // A reference's files belong to the collection that owns the clip.
-    if (owned)
+    if (owned) {
+        NoteTakenOut(*owned);
         RemoveClipFiles(*owned);
+    }
     entries_.erase(at);
     ListChanged = true;
     SetDirty(true);
@@ -248,6 +302,7 @@ std::unique_ptr<TClipObj> TClipColl::TakeItem(int index) {
         return nullptr;
     std::unique_ptr<TClipObj> owned = entries_[static_cast<std::size_t>(index)].Release();
     entries_.erase(entries_.begin() + index);
+    NoteTakenOut(*owned);
     ListChanged = true;
     SetDirty(true);
     return owned;
@@ -380,6 +435,12 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
     Clear();
     ListChanged = true;
 
+    // Reading clips back is no change of theirs.
+    struct Quiet {
+        bool& flag;
+        bool before;
+        ~Quiet() { flag = before; }
+    } quiet{JournalQuiet, std::exchange(JournalQuiet, true)};
     LoadReport report;
     report.Version = ReadFields(stream);
     ReadClips(stream, report);

@@ -83,6 +83,8 @@ public:
     bool SortAscending = false;
     bool Favorite = false;
     bool ListChanged = true;
+    // While set, changes of clips are not noted for the capture journal (loading, replaying).
+    bool JournalQuiet = false;
     // The master list this collection reports to; not owned, may be nullptr.
     IMasterListLink* Master = nullptr;
 
@@ -106,6 +108,21 @@ public:
     // source's root folder holds the full path).
     std::string GetPath() const override;
     std::string CollTitle() const override { return Title; }
+    // Notes the clip for the capture journal when the collection is journalled (it lies in a data
+    // source, is neither special nor read only, and is not quiet).
+    void ClipChanged(TClipObj& clip) override;
+
+    // What the capture journal has yet to hear of this collection: clips added or changed, with their
+    // record's kind (TJournalRecord::Kind; a clip that may have left the collection since is looked up
+    // before it is used), and the serial numbers of clips taken out. Handed over and forgotten.
+    struct JournalNotes {
+        std::vector<std::pair<TClipObj*, std::uint8_t>> Clips;
+        std::vector<std::int32_t> Deleted;
+    };
+    bool HasJournalNotes() const { return !journalNotes_.Clips.empty() || !journalNotes_.Deleted.empty(); }
+    JournalNotes TakeJournalNotes() { return std::exchange(journalNotes_, JournalNotes{}); }
+    // Puts a clip read back from the capture journal at index (at most the end), noting nothing.
+    void InsertReplayed(std::size_t index, std::unique_ptr<TClipObj> clip);
 
     void SetImageIndex(std::int32_t index);
     // The next serial number; it wraps to 1 past the largest value. Does not mark the collection dirty.
@@ -195,9 +212,15 @@ private:
     void RemoveForPurge(int index, const char* where);
     bool Recover(TByteReader& stream, const std::string& failedTitle) const;
     void ReportFailures(int failed);
+    bool Journalled() const {
+        return Master != nullptr && !JournalQuiet && !ReadOnly && !IsSpecial() && Parent != nullptr;
+    }
+    void NoteForJournal(TClipObj& clip, std::uint8_t kind);
+    void NoteTakenOut(TClipObj& clip);
 
     TClipContext* context_;
     std::vector<Entry> entries_;
+    JournalNotes journalNotes_;
 };
 
 } // namespace bx::clipstore

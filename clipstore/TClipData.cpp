@@ -93,6 +93,9 @@ void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const 
         }
         return;
     }
+    // Without a directory the record alone is written: its picture travels with it (the capture journal).
+    if (dir.empty())
+        return;
     // A picture file, once written, is not written again while it exists.
     const bool bitmap = Format_Type == TypeBitmap;
     const std::string name = PictureName(serialNbr, bitmap ? ".bmp" : ".emf");

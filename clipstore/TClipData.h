@@ -56,9 +56,9 @@ public:
     std::unique_ptr<TMetafile> Metafile;
 
     // Writes the format record; a bitmap or metafile goes to its picture file in dir (ending in "/")
-    // unless that file exists. Raises EInvalidFormatType for an invalid Format_Type. With packLarge a
-    // memory block that packs well is stored packed (data files only: the collection file keeps
-    // plain records).
+    // unless that file exists; with an empty dir no picture file is written. Raises EInvalidFormatType for an invalid
+    // Format_Type. With packLarge a memory block that packs well is stored packed (data files only: the collection file
+    // keeps plain records).
     void SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const std::string& dir,
                       bool packLarge = false) const;
     // Reads a format record, a registered format under the number the context's clipboard gives its

@@ -70,8 +70,11 @@ TClipObj::~TClipObj() = default;
 
 void TClipObj::SetDirty(bool value) {
     Dirty = value;
-    if (Coll != nullptr)
+    if (Coll != nullptr) {
         Coll->SetDirty(value);
+        if (value)
+            Coll->ClipChanged(*this);
+    }
 }
 
 void TClipObj::SetTitle(const std::string& title) {

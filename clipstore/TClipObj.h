@@ -86,6 +86,8 @@ public:
     bool Dirty : 1 = true;
     bool DataInFile : 1 = false;
     bool Online : 1 = false;
+    // The clip's collection holds it in its notes for the capture journal.
+    bool JournalNoted : 1 = false;
 
     // The run's context the clip was made with.
     const TClipContext& Context() const { return *context_; }

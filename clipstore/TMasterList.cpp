@@ -4,13 +4,17 @@
 #include "HeapTuning.h"
 #include "IMessageBoxes.h"
 #include "LogHook.h"
+#include "TCaptureJournal.h"
 #include "TClipColl.h"
 #include "TClipContext.h"
 #include "TClipMoveJournal.h"
+#include "TClipObj.h"
 #include "TCollectionRelocation.h"
 #include "TDataSource.h"
 #include "TDataSourceList.h"
 #include "TDirFiles.h"
+#include "TJournalRecord.h"
+#include "TJournalReplay.h"
 #include "TLeftoverFiles.h"
 
 #include <algorithm>
@@ -81,6 +85,8 @@ TMasterList::TMasterList(TClipContext& context, TDataSourceList& dataSources, IM
 }
 
 TMasterList::~TMasterList() {
+    FlushJournals();
+    SyncJournals();
     Clear();
     context_.MasterListExists = false;
 }
@@ -106,8 +112,10 @@ std::unique_ptr<TClipColl> TMasterList::Remove(const TClipColl* coll) {
     const auto it = std::find_if(items_.begin(), items_.end(), [coll](const auto& item) { return item.get() == coll; });
     if (it == items_.end())
         return nullptr;
+    FlushJournals();
     std::unique_ptr<TClipColl> removed = std::move(*it);
     items_.erase(it);
+    std::erase_if(journals_, [&](const auto& journal) { return journal.first == removed.get(); });
     removed->Master = nullptr;
     if (Designated == removed.get())
         Designated = nullptr;
@@ -115,6 +123,9 @@ std::unique_ptr<TClipColl> TMasterList::Remove(const TClipColl* coll) {
 }
 
 void TMasterList::Clear() {
+    FlushJournals();
+    SyncJournals();
+    journals_.clear();
     TrashCan = nullptr;
     SearchResults = nullptr;
     Designated = nullptr;
@@ -127,6 +138,97 @@ void TMasterList::Clear() {
 
 void TMasterList::SetDirty(bool value) {
     if (value)
+        Dirty = true;
+}
+
+void TMasterList::JournalNoted() {
+    if (OnJournalNoted)
+        OnJournalNoted();
+}
+
+TCaptureJournal& TMasterList::JournalOf(const TClipColl& root) {
+    for (auto& [owner, journal] : journals_)
+        if (owner == &root)
+            return *journal;
+    journals_.emplace_back(&root, std::make_unique<TCaptureJournal>(TDirFiles::WithSlash(root.DirName)));
+    return *journals_.back().second;
+}
+
+void TMasterList::FlushJournals() {
+    for (const auto& coll : items_) {
+        if (!coll->HasJournalNotes())
+            continue;
+        TClipColl::JournalNotes notes = coll->TakeJournalNotes();
+        const TClipColl* root = TCaptureJournal::RootOf(*coll);
+        const std::string name = TCaptureJournal::CollectionName(*coll);
+        // A clip that left the collection since it was noted is not looked at: it may be gone.
+        std::vector<TClipObj*> present;
+        const auto held = [&coll](const TClipObj* clip) {
+            // New clips are at either end; the addresses alone are compared.
+            const std::size_t n = coll->Count();
+            return n > 0 && (coll->Clip(0) == clip || coll->Clip(n - 1) == clip || coll->IndexOf(clip) >= 0);
+        };
+        for (const auto& [clip, kind] : notes.Clips)
+            if (held(clip)) {
+                clip->JournalNoted = false;
+                present.push_back(clip);
+            }
+        if (root == nullptr || name.empty() || root->DataSource == nullptr || root->DataSource->Read_Only)
+            continue;
+        TCaptureJournal& journal = JournalOf(*root);
+        for (const std::int32_t serial : notes.Deleted)
+            journal.Append(TJournalRecord::OfDeletion(name, serial), name);
+        std::size_t i = 0;
+        for (const auto& [clip, kind] : notes.Clips) {
+            if (i >= present.size() || present[i] != clip)
+                continue;
+            ++i;
+            try {
+                journal.AppendClip(kind, name, *clip);
+            } catch (const std::exception& e) {
+                LogMsg(LogErrors, "TMasterList.FlushJournals",
+                       "Item " + std::to_string(clip->SerialNbr) + " not journalled: " + e.what());
+            }
+        }
+    }
+}
+
+bool TMasterList::SyncJournals() {
+    bool ok = true;
+    for (auto& journal : journals_)
+        ok = journal.second->Sync() && ok;
+    return ok;
+}
+
+bool TMasterList::JournalsUnsynced() const {
+    return std::any_of(journals_.begin(), journals_.end(), [](const auto& j) { return j.second->Unsynced(); });
+}
+
+void TMasterList::RetireSavedJournals() {
+    for (auto& [root, journal] : journals_) {
+        if (journal->Named().empty())
+            continue;
+        bool saved = true;
+        for (const auto& coll : items_)
+            if (coll->Dirty && !coll->ReadOnly && coll->CollType == TClipColl::NormalColl &&
+                TCaptureJournal::RootOf(*coll) == root &&
+                journal->Named().count(TCaptureJournal::CollectionName(*coll)) > 0)
+                saved = false;
+        if (saved)
+            journal->Retire();
+    }
+}
+
+void TMasterList::ReplayJournal(TClipColl& root) {
+    if (root.DataSource == nullptr || root.DataSource->Read_Only)
+        return;
+    std::vector<TClipColl*> colls;
+    for (const auto& coll : items_)
+        if (TCaptureJournal::RootOf(*coll) == &root)
+            colls.push_back(coll.get());
+    const int replayed = TJournalReplay::Replay(JournalOf(root), colls);
+    journalReplayed_ += replayed;
+    if (replayed > 0)
         Dirty = true;
 }
 
@@ -172,6 +274,7 @@ bool TMasterList::IsSafeDataSourceDirectory(const std::string& dir) {
 bool TMasterList::Load() {
     // Thousands of small clips at once: room for them where few pages need to be touched.
     const HeapTuning::BulkLoad bulk;
+    const int replayedBefore = journalReplayed_;
     bool found = false;
     for (const auto& entry : dataSources_.Entries())
         if (entry.Source != nullptr && entry.Source->AutoLoad)
@@ -181,7 +284,8 @@ bool TMasterList::Load() {
     for (const auto& coll : items_)
         colls.push_back(coll.get());
     TClipMoveJournal::Recover(colls, [this](TClipColl& coll) { SaveCollection(coll); });
-    Dirty = false;
+    // Clips put back from a capture journal are saved at the next save.
+    Dirty = replayedBefore != journalReplayed_;
     return found;
 }
 
@@ -198,7 +302,9 @@ bool TMasterList::LoadDataSource(TDataSource& dataSource) {
     root->DataSource = &dataSource;
     dataSource.Loaded = true;
     TClipColl* folder = Append(std::move(root));
-    return LoadFromDirectory(folder->DirName, dataSource.Read_Only, folder);
+    const bool found = LoadFromDirectory(folder->DirName, dataSource.Read_Only, folder);
+    ReplayJournal(*folder);
+    return found;
 }
 
 TMasterList::ReadResult TMasterList::ReadCollection(TClipColl& coll, const std::string& path) const {
@@ -369,6 +475,8 @@ bool TMasterList::SaveCollection(TClipColl& coll) {
 void TMasterList::Save() {
     SetTraceLocation("TMasterList.Save");
     LogMsg(LogDataEvents, "MasterList Save", "Begin Save");
+    // What the journal has not heard yet stays there should a collection fail to save.
+    FlushJournals();
     for (const auto& coll : items_) {
         if (coll->ReadOnly || coll->CollType != TClipColl::NormalColl)
             continue;
@@ -388,6 +496,7 @@ void TMasterList::Save() {
     for (const auto& coll : items_)
         if (coll->Dirty && !coll->ReadOnly && coll->CollType == TClipColl::NormalColl)
             Dirty = true;
+    RetireSavedJournals();
     LogMsg(LogDataEvents, "MasterList Save", "End Save");
 }
 

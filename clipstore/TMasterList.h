@@ -14,6 +14,7 @@ class IMessageBoxes;
 
 namespace bx::clipstore {
 
+class TCaptureJournal;
 class TClipColl;
 class TClipContext;
 class TDataSource;
@@ -46,6 +47,9 @@ public:
     bool Dirty = false;
     // The program's busy flag (SuppressListEvents); false when not set.
     std::function<bool()> IsBusy;
+    // Called when a collection noted a change for the capture journal: the journal is to be written
+    // (FlushJournals) and made durable (SyncJournals) soon, within a second.
+    std::function<void()> OnJournalNoted;
     // The special collections and the one that receives new clips; nullptr until LoadData makes them.
     TClipColl* TrashCan = nullptr;
     TClipColl* SearchResults = nullptr;
@@ -69,8 +73,16 @@ public:
     // Loads the collections in the sub-directories of dir (ending in "/") as children of parent.
     bool LoadFromDirectory(const std::string& dir, bool readOnly, TClipColl* parent);
     // Writes every changed collection that is neither read only nor special; a collection that fails
-    // is reported and the others are still saved.
+    // is reported and the others are still saved. Each data source's capture journal is retired once
+    // every collection it names is saved.
     void Save();
+    // Appends what the collections noted to their data sources' capture journals ("_JOURNAL.BX4").
+    void FlushJournals();
+    // Makes the appended records durable; true when every journal was flushed.
+    bool SyncJournals();
+    bool JournalsUnsynced() const;
+    // The clips replayed from capture journals by the loads so far.
+    int JournalReplayed() const { return journalReplayed_; }
     // Writes one collection now (when it is changed); true when written. Raises when it cannot be
     // written; the collection then stays changed.
     bool SaveCollection(TClipColl& coll);
@@ -95,6 +107,7 @@ public:
 
     // IMasterListLink.
     void SetDirty(bool value) override;
+    void JournalNoted() override;
     std::int32_t NextOldFileSortKey() override;
     bool SuppressListEvents() const override { return IsBusy && IsBusy(); }
     std::string CurrentDataSourceDirectory() const override;
@@ -108,11 +121,17 @@ private:
     std::unique_ptr<TClipColl> MakeSpecial(const char* title, const char* dirName, std::uint8_t type,
                                            std::int32_t image);
     void ShowBox(const std::string& text, bool error) const;
+    TCaptureJournal& JournalOf(const TClipColl& root);
+    void RetireSavedJournals();
+    void ReplayJournal(TClipColl& root);
 
     TClipContext& context_;
     TDataSourceList& dataSources_;
     platform::IMessageBoxes* boxes_;
+    // Before the collections: they may flush into them while they go.
+    std::vector<std::pair<const TClipColl*, std::unique_ptr<TCaptureJournal>>> journals_;
     std::vector<std::unique_ptr<TClipColl>> items_;
+    int journalReplayed_ = 0;
     std::int32_t oldFileSortKey_ = 1000;
     bool makingDefaults_ = false;
 };

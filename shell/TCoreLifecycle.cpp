@@ -13,6 +13,7 @@
 #include "TClipView5.h"
 #include "TDataSourceList.h"
 #include "TErrorTrap.h"
+#include "TJournalCommit.h"
 #include "TMasterList.h"
 #include "Tfilter.h"
 
@@ -32,12 +33,14 @@ TCoreLifecycle::TCoreLifecycle(TBrindlexCore& core, const TBrindlexCore::Environ
       startupDelay_(TBrindlexCore::StartupDelayMs) {}
 
 TCoreLifecycle::~TCoreLifecycle() {
+    journalCommit_.reset();
     master_.reset();
     if (settings_.Log == log_.get())
         settings_.Log = nullptr;
 }
 
 void TCoreLifecycle::ReleaseData() {
+    journalCommit_.reset();
     master_.reset();
 }
 
@@ -86,8 +89,10 @@ void TCoreLifecycle::RegisterFormats() {
 }
 
 void TCoreLifecycle::MakeMasterList() {
+    journalCommit_.reset();
     master_ = std::make_unique<TMasterList>(core_.ClipContext(), dataSources_, &boxes_);
     master_->IsBusy = [&core = core_] { return core.SuppressListEvents(); };
+    journalCommit_ = std::make_unique<TJournalCommit>(desktop_.Windows(), core_.Events(), *master_);
 }
 
 void TCoreLifecycle::Startup(const std::vector<std::string>& args) {
@@ -360,6 +365,7 @@ bool TCoreLifecycle::ShutDown() {
     if (master_) {
         if (master_->TrashCan != nullptr)
             master_->TrashCan->WipeFiles();
+        journalCommit_.reset();
         master_.reset();
         LogMsg(LogStartStop, "ShutDown", "Data has been saved");
     }

@@ -23,6 +23,7 @@ class TMasterList;
 namespace bx::shell {
 
 class IMainView;
+class TJournalCommit;
 class TAppLog;
 class TAppSettings;
 
@@ -96,6 +97,8 @@ private:
     std::unique_ptr<TAppLog> log_;
     std::unique_ptr<cliplink::Tfilter> filter_;
     std::unique_ptr<clipstore::TMasterList> master_;
+    // Writes the master list's capture journals; goes before it.
+    std::unique_ptr<TJournalCommit> journalCommit_;
     bool startingUp_ = false;
     bool startupDone_ = false;
     platform::UINT startupDelay_;

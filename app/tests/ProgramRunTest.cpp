@@ -64,6 +64,36 @@ TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
     EXPECT_EQ(Dump("Short-Term"), dump);
 }
 
+// Copies are journalled as they are captured: killed (-9) before any save, the program shows every copy
+// at its next start and saves them.
+TEST_F(ProgramRunTest, ThirtyCopiesSurviveAKill) {
+    if (QStandardPaths::findExecutable("xclip").isEmpty())
+        GTEST_SKIP() << "xclip is not installed";
+    QProcess& program = Start();
+    ASSERT_TRUE(WaitFor([&] {
+        return CatchesStopSignals(program) && QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4") && Loaded();
+    })) << Log().toStdString();
+    const QByteArray before = Dump("Short-Term");
+    for (int i = 1; i <= 30; ++i)
+        Copy("journalled copy " + QByteArray::number(i));
+    Signal(program, SIGKILL);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(Dump("Short-Term"), before) << "nothing was saved before the kill";
+    EXPECT_GT(QFileInfo(DataDir() + "_JOURNAL.BX4").size(), 30 * 20) << "the copies are in the journal";
+
+    // The next start moves the killed run's log aside before it writes its own.
+    QProcess& again = Start();
+    ASSERT_TRUE(WaitFor([&] {
+        return CatchesStopSignals(again) && QFileInfo::exists(DataDir() + "PREV_LOG.TXT") && Loaded();
+    })) << Log().toStdString();
+    EXPECT_TRUE(Log().contains("30 clips replayed from the capture journal")) << Log().toStdString();
+    Stop(again);
+    const QByteArray dump = Dump("Short-Term");
+    for (int i = 1; i <= 30; ++i)
+        EXPECT_EQ(dump.count("\"title\": \"journalled copy " + QByteArray::number(i) + "\""), 1) << i;
+    EXPECT_FALSE(QFileInfo::exists(DataDir() + "_JOURNAL.BX4")) << "retired by the save";
+}
+
 // A settings file whose only data source cannot be used: the program warns in a box, and a stop signal
 // while the box is open still ends it cleanly; told to take the default folder, it takes it and asks
 // nothing.

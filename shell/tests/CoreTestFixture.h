@@ -78,6 +78,10 @@ protected:
         core.reset();
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
+        // A test that sets up again keeps the data source it had (in a root of before): what an ended run
+        // left there (its capture journal) goes too.
+        if (!dataDir.empty())
+            std::filesystem::remove_all(dataDir, ec);
     }
 
     // Creates the core, starts it and lets the deferred start-up load the data.
