@@ -180,6 +180,9 @@ void TCollectionCommands::NewCollection(int node) {
     coll->SetDirty(true);
     TClipColl* made = master.Append(std::move(coll));
     LogMsg(platform::LogDataEvents, "NewCollection", made->GetPath());
+    // On disk at once: a load finds a collection by its file, so the clips the capture journal holds for it
+    // come back after a crash.
+    master.SaveCollection(*made);
     RefreshTree(made);
     core_.ShowStatus(StatusInBar, false, "New Collection Created");
     Properties(core_.Tree().GetTreeNodeOfColl(made));
@@ -241,12 +244,19 @@ void TCollectionCommands::Properties(int node) {
     TCollectionProperties form(*coll, *core_.MasterList(), core_.Boxes());
     if (!dialogs_.CollectionProperties(form))
         return;
+    // A rename moves the directory. The capture journal names collections by their paths, so a save retires
+    // it first, and the renamed collection is written at once, so that its file names it by its new title.
+    const bool renaming = form.Title() != coll->Title;
+    if (renaming)
+        core_.MasterList()->Save();
     try {
         form.Apply();
     } catch (...) {
         RefreshTree(coll);
         throw;
     }
+    if (renaming)
+        core_.MasterList()->Save();
     RefreshTree(coll);
 }
 

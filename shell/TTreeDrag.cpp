@@ -88,6 +88,8 @@ bool TTreeDrag::RelocateNode(int node, int target) {
     const std::string from = coll->GetPath();
     const std::string to = parent->GetPath() + coll->DirName;
     core_.ShowStatus(StatusInBar, true, "Moving " + coll->Title);
+    // The capture journal names collections by their paths: a save retires it before the path changes.
+    master->Save();
     bool removed = true;
     try {
         removed = relocation_.Move(from, to);

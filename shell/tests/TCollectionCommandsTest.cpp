@@ -8,6 +8,7 @@
 #include "TCollectionProperties.h"
 #include "TUtf8.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace bx::shell::coretest {
@@ -159,7 +160,7 @@ TEST_F(CollectionCommandsTest, ADirectoryThatIsALinkIsNotFollowedOnRenameOrDelet
     const std::string outside = root + "outside/";
     fs::create_directories(outside);
     std::ofstream(outside + "keep.txt") << "keep";
-    fs::remove(dir);
+    fs::remove_all(dir);
     fs::create_directory_symlink(outside, dir);
 
     // Nor on a rename: the title stays as the directory does.
@@ -312,6 +313,39 @@ TEST_F(CollectionCommandsTest, AMadeAndRenamedCollectionIsThereAfterARestart) {
     ASSERT_EQ(again->Count(), 1u);
     EXPECT_EQ(again->Clip(0)->Title, "pancakes");
     commands = std::make_unique<TCollectionCommands>(*core, dialogs);
+}
+
+// The capture journal finds a collection by its path and its file: a new collection is on disk at once, and a
+// rename retires the journal before the directory moves.
+TEST_F(CollectionCommandsTest, TheClipsOfANewOrRenamedCollectionOutliveACrash) {
+    AddClip(*New("Long-Term", "Fresh"), "in a new collection");
+    TClipColl* renamed = New("Long-Term", "Before");
+    AddClip(*renamed, "before the rename");
+    desk.Advance(1000);
+    dialogs.OnProperties = [](TCollectionProperties& form) {
+        form.SetTitle("After");
+        return true;
+    };
+    commands->Properties(Node(renamed));
+    AddClip(*renamed, "after the rename");
+    desk.Advance(1000);
+    // The program ends without its closing: no save.
+    commands.reset();
+    core.reset();
+
+    Start();
+    commands = std::make_unique<TCollectionCommands>(*core, dialogs);
+    const std::pair<const char*, std::vector<std::string>> expected[] = {
+        {"Fresh", {"in a new collection"}}, {"After", {"after the rename", "before the rename"}}};
+    for (const auto& [title, clips] : expected) {
+        const TClipColl* coll = Coll(title);
+        ASSERT_NE(coll, nullptr) << title;
+        std::vector<std::string> shown;
+        for (std::size_t i = 0; i < coll->Count(); ++i)
+            shown.push_back(coll->Clip(i)->Title);
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown, clips) << title;
+    }
 }
 
 TEST_F(CollectionCommandsTest, ChangeIconAndEmptyTrash) {
