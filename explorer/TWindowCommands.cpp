@@ -284,7 +284,7 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
              t.MnuChangeCase(TXFormKind::Lower, TTransformCommands::LowerPosition);
          });
      }},
-    {CaseUpper, "mnuMagCase_Upper", "&Upper Case", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
+    {CaseUpper, "mnuMagCase_Upper", "Upper &Case", nullptr, nullptr, nullptr, false, Enable::SomeSelected,
      [](TfrmBX& window, bool) {
          WithTransforms(window, [](TTransformCommands& t) {
              t.MnuChangeCase(TXFormKind::Upper, TTransformCommands::UpperPosition);
@@ -302,7 +302,7 @@ const TWindowCommands::Spec TWindowCommands::Table[CommandCount] = {
              t.MnuChangeCase(TXFormKind::Sentence, TTransformCommands::SentencePosition);
          });
      }},
-    {RemoveLineBreaks, "mnuRemoveLineBreaks", "Remove Line&breaks", "TB_NOCRLF_LARGE", nullptr,
+    {RemoveLineBreaks, "mnuRemoveLineBreaks", "Remove Line Br&eaks", "TB_NOCRLF_LARGE", nullptr,
      "Remove line breaks (with Ctrl: between paragraphs too)", false, Enable::SomeSelected,
      [](TfrmBX& window, bool) {
          WithTransforms(window, [](TTransformCommands& t) {

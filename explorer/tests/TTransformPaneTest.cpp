@@ -111,8 +111,8 @@ TEST_F(TransformPaneTest, TheCommandsHaveTheirButtonsAndMenuEntries) {
         if (menu->text() == "&Edit")
             for (QAction* item : menu->menu()->actions())
                 edit << item->text();
-    for (const char* entry : {"&Lower Case", "&Upper Case", "&Mixed Case", "&Sentence Case", "<< Shift Le&ft",
-                              ">> Shift &Right", "Remove Line&breaks", "Strip Out Non-TEXT Data Formats"})
+    for (const char* entry : {"&Lower Case", "Upper &Case", "&Mixed Case", "&Sentence Case", "<< Shift Le&ft",
+                              ">> Shift &Right", "Remove Line Br&eaks", "Strip Out Non-TEXT Data Formats"})
         EXPECT_TRUE(edit.contains(entry)) << entry;
 
     // The case button on the clip shown: lower case first.
