@@ -116,6 +116,12 @@ void TByteReader::Need(std::size_t count) {
         Fill(count);
 }
 
+std::span<const std::uint8_t> TByteReader::Held(std::size_t from) const {
+    if (from > pos_ || from < base_ || (file_ && pos_ > base_ + have_))
+        throw EMyStreamError("Bytes from " + std::to_string(from) + " are no longer held");
+    return {buffer_.data() + (from - base_), pos_ - from};
+}
+
 std::span<const std::uint8_t> TByteReader::Peek(std::size_t count) {
     count = std::min(count, Remaining());
     Need(count);

@@ -46,6 +46,10 @@ public:
     // Up to count bytes from the position on (fewer only at the end), without consuming them; valid
     // until the next read.
     std::span<const std::uint8_t> Peek(std::size_t count);
+    // The bytes from position from up to the current position, as read (a record's bytes, for its
+    // checksum). A streamed reader holds them when a Peek at from covered them; raises EMyStreamError
+    // when the reader no longer holds them.
+    std::span<const std::uint8_t> Held(std::size_t from) const;
 
     std::uint8_t ReadU8();
     bool ReadBool() { return ReadU8() != 0; }

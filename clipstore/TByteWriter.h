@@ -38,6 +38,18 @@ public:
     // Hands the bytes gathered so far to the sink (a writer without a sink keeps them).
     void Flush();
 
+    // A record whose checksum covers its bytes: Mark holds every byte written from then on in the
+    // writer (none is handed to the sink) until Release; Since gives the bytes written from the mark.
+    std::size_t Mark() {
+        ++holds_;
+        return bytes_.size();
+    }
+    std::span<const std::uint8_t> Since(std::size_t mark) const { return {bytes_.data() + mark, bytes_.size() - mark}; }
+    void Release() {
+        --holds_;
+        Spill();
+    }
+
     // Every byte written so far, handed on or not.
     std::size_t Size() const { return handedOn_ + bytes_.size(); }
     // The bytes not yet handed on: all of them for a writer without a sink.
@@ -46,7 +58,7 @@ public:
 
 private:
     void Spill() {
-        if (sink_ && bytes_.size() >= chunk_)
+        if (sink_ && holds_ == 0 && bytes_.size() >= chunk_)
             Flush();
     }
 
@@ -54,6 +66,7 @@ private:
     Sink sink_;
     std::size_t chunk_ = 0;
     std::size_t handedOn_ = 0;
+    int holds_ = 0;
 };
 
 } // namespace bx::clipstore

@@ -66,7 +66,7 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
 }
 
 bool IsRecordHeaderAt(std::span<const std::uint8_t> bytes, std::size_t k) {
-    static constexpr const char* headers[] = {"CLIP.510", "CLIP.503"};
+    static constexpr const char* headers[] = {TClipObj::CheckedRecordHeader, TClipObj::RecordHeader, "CLIP.503"};
     if (k + 9 > bytes.size() || bytes[k] != 8)
         return false;
     for (const char* h : headers)

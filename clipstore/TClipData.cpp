@@ -73,7 +73,9 @@ void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const 
             GlobalUnlock(Handle);
         }
     }
-    stream.WriteString(packed ? PackedRecordHeader : RecordHeader);
+    // The record's fields stay in the writer until their checksum is taken.
+    const std::size_t mark = stream.Mark();
+    stream.WriteString(packed ? CheckedPackedRecordHeader : CheckedRecordHeader);
     stream.WriteU32(Format_Type);
     stream.WriteString(FormatName);
     stream.WriteU16(FormatNum);
@@ -81,18 +83,29 @@ void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const 
     stream.WriteBool(Pasteable);
     if (packed) {
         stream.WriteU32(static_cast<std::uint32_t>(packed->size()));
+        const std::uint32_t head = TFormatRecordScanner::HeadSum(stream.Since(mark));
+        stream.Release();
         stream.WriteBytes(packed->data(), packed->size());
+        stream.WriteU32(TFormatRecordScanner::RecordSum(head, *packed));
         return;
     }
     if (Format_Type == TypeBlock) {
         const std::size_t size = GlobalSize(Handle);
         stream.WriteU32(static_cast<std::uint32_t>(size));
-        if (size > 0) {
-            stream.WriteBytes(GlobalLock(Handle), size);
+        const std::uint32_t head = TFormatRecordScanner::HeadSum(stream.Since(mark));
+        stream.Release();
+        const std::span<const std::uint8_t> block(size > 0 ? GlobalLock(Handle) : nullptr, size);
+        if (size > 0)
+            stream.WriteBytes(block.data(), size);
+        const std::uint32_t sum = TFormatRecordScanner::RecordSum(head, block);
+        if (size > 0)
             GlobalUnlock(Handle);
-        }
+        stream.WriteU32(sum);
         return;
     }
+    const std::uint32_t head = TFormatRecordScanner::HeadSum(stream.Since(mark));
+    stream.Release();
+    stream.WriteU32(TFormatRecordScanner::RecordSum(head, {}));
     // Without a directory the record alone is written: its picture travels with it (the capture journal).
     if (dir.empty())
         return;
@@ -111,7 +124,8 @@ void TClipData::SaveToStream(TByteWriter& stream, std::int32_t serialNbr, const 
         LogMsg(LogErrors, "TClipData.SaveToStream", "No picture to write: " + dir + name);
 }
 
-TClipData::ReadResult TClipData::ReadPacked(TByteReader& stream, std::uint32_t length, std::int32_t serialNbr) {
+TClipData::ReadResult TClipData::ReadPacked(TByteReader& stream, const TFormatRecordScanner::Head& head,
+                                            std::uint32_t length, std::int32_t serialNbr) {
     // The record ends after its bytes whatever they hold: the next record stays readable.
     std::vector<std::uint8_t> copy;
     std::span<const std::uint8_t> packed;
@@ -122,6 +136,7 @@ TClipData::ReadResult TClipData::ReadPacked(TByteReader& stream, std::uint32_t l
         stream.ReadBytes(copy.data(), length);
         packed = copy;
     }
+    TFormatRecordScanner::CheckBlock(stream, head, packed);
     if (Handle != 0) {
         GlobalFree(Handle);
         Handle = 0;
@@ -145,14 +160,17 @@ TClipData::ReadResult TClipData::ReadPacked(TByteReader& stream, std::uint32_t l
 }
 
 TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteReader& stream, std::int32_t serialNbr,
-                                            const std::string& dir) {
+                                            const std::string& dir, bool* checked) {
     if (!context.MasterListExists)
         return ReadResult::Ok;
     TFormatRecordScanner::Head head;
     head.FormatType = Format_Type; // until the record gives its own
+    head.RequireChecked = checked != nullptr && *checked;
     try {
         std::string rawName;
         TFormatRecordScanner::ReadHead(stream, head, &rawName);
+        if (checked != nullptr)
+            *checked = TFormatRecordScanner::IsChecked(head);
         Format_Type = head.FormatType;
         FormatName = TByteReader::DecodeString(rawName);
         FormatNum = head.FormatNum;
@@ -167,19 +185,23 @@ TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteRe
 
         switch (Format_Type) {
         case TypeBlock: {
-            const std::uint32_t length = TFormatRecordScanner::ReadBlockLength(stream);
+            const std::uint32_t length = TFormatRecordScanner::ReadBlockLength(stream, head);
             if (TFormatRecordScanner::IsPacked(head))
-                return ReadPacked(stream, length, serialNbr);
+                return ReadPacked(stream, head, length, serialNbr);
             HGLOBAL h = 0;
             if (length <= stream.MaxView()) {
                 // The bytes go into the block once, straight from the reader's window.
                 const auto bytes = stream.ReadView(length);
+                TFormatRecordScanner::CheckBlock(stream, head, bytes);
                 h = GlobalMemory::FromBytes(bytes.data(), bytes.size());
             } else {
                 h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length);
-                if (h != 0 && length > 0) {
+                if (h != 0) {
                     try {
-                        stream.ReadBytes(GlobalLock(h), length);
+                        std::uint8_t* block = GlobalLock(h);
+                        if (length > 0)
+                            stream.ReadBytes(block, length);
+                        TFormatRecordScanner::CheckBlock(stream, head, {block, length});
                     } catch (...) {
                         GlobalUnlock(h);
                         GlobalFree(h);
@@ -196,6 +218,7 @@ TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteRe
             return ReadResult::Ok;
         }
         case TypeBitmap: {
+            TFormatRecordScanner::CheckPicture(stream, head);
             const std::string name = PictureName(serialNbr, ".bmp");
             const std::string path = TDirFiles::Find(dir, name).value_or(dir + name);
             Bitmap = std::make_unique<TBitmap>();
@@ -208,6 +231,7 @@ TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteRe
             return ReadResult::Ok;
         }
         case TypeMetafile: {
+            TFormatRecordScanner::CheckPicture(stream, head);
             const std::string emf = PictureName(serialNbr, ".emf");
             auto path = TDirFiles::Find(dir, emf);
             if (!path)
@@ -222,6 +246,8 @@ TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteRe
             return ReadResult::Ok;
         }
         default:
+            // A checked record of a type this program does not know still proves its fields whole.
+            TFormatRecordScanner::CheckPicture(stream, head);
             LogMsg(LogErrors, "TClipData.LoadFromStream",
                    "Bad Format_Type Encountered During Load: " + std::to_string(Format_Type) +
                        "\nFormat Num: " + std::to_string(FormatNum) + " Format Name: \"" + FormatName +
@@ -231,7 +257,8 @@ TClipData::ReadResult TClipData::ReadRecord(const TClipContext& context, TByteRe
     } catch (const EMyStreamError& e) {
         Format_Type = head.FormatType;
         LogMsg(LogErrors, "TClipData.LoadFromStream",
-               std::string("Format record of item ") + std::to_string(serialNbr) + " is cut short: " + e.what());
+               std::string("Format record of item ") + std::to_string(serialNbr) +
+                   " is cut short or damaged: " + e.what());
         return ReadResult::Broken;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlatformTypes.h"
+#include "TFormatRecordScanner.h"
 #include "TInternedString.h"
 
 #include <cstdint>
@@ -24,12 +25,17 @@ public:
     static constexpr std::uint8_t TypeBitmap = 1;   // Bitmap; on disk the clip's ".bmp" picture file
     static constexpr std::uint8_t TypeMetafile = 2; // Metafile; on disk the clip's ".emf" picture file
 
+    // The records of earlier versions, read as before: 510, and 511 for a memory block stored packed
+    // (TBlockPacker).
     static constexpr int RecordVersion = 510;
     static constexpr const char* RecordHeader = "TCLIPDATA.510";
-    // A memory-block record whose block is stored packed (TBlockPacker) carries this header; all
-    // other records keep the one above, so files without packed blocks read as before.
     static constexpr int PackedRecordVersion = 511;
     static constexpr const char* PackedRecordHeader = "TCLIPDATA.511";
+    // The records written now: the same layouts followed by a checksum (TFormatRecordScanner).
+    static constexpr int CheckedRecordVersion = 512;
+    static constexpr const char* CheckedRecordHeader = "TCLIPDATA.512";
+    static constexpr int CheckedPackedRecordVersion = 513;
+    static constexpr const char* CheckedPackedRecordHeader = "TCLIPDATA.513";
 
     // The outcome of reading one format record.
     enum class ReadResult {
@@ -69,8 +75,10 @@ public:
                         const std::string& dir) {
         return ReadRecord(context, stream, serialNbr, dir) == ReadResult::Ok;
     }
+    // checked, when given, says whether the record must carry a checksum (a record of a clip's run
+    // of records after a checked one); it is set when the record carried one.
     ReadResult ReadRecord(const TClipContext& context, TByteReader& stream, std::int32_t serialNbr,
-                          const std::string& dir);
+                          const std::string& dir, bool* checked = nullptr);
     // The same kind of format under the same name, with the same bytes (the number of a registered
     // format may differ from run to run).
     bool SameData(const TClipData& other) const;
@@ -83,7 +91,8 @@ public:
 
 private:
     // The packed block of length bytes at the stream's position, unpacked into Handle.
-    ReadResult ReadPacked(TByteReader& stream, std::uint32_t length, std::int32_t serialNbr);
+    ReadResult ReadPacked(TByteReader& stream, const TFormatRecordScanner::Head& head, std::uint32_t length,
+                          std::int32_t serialNbr);
 };
 
 } // namespace bx::clipstore

@@ -5,6 +5,7 @@
 #include "LogHook.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
+#include "TChecksum.h"
 #include "TClipContext.h"
 #include "TClipData.h"
 #include "TDirFiles.h"
@@ -62,7 +63,9 @@ bool TClipFile::NeedsDataFile(const TClipObj& clip) {
 void TClipFile::Save(TByteWriter& stream) {
     SetTraceLocation("TClipObj.SaveToStream");
     const bool inFile = clip_.DataInFile || NeedsDataFile(clip_);
-    stream.WriteString(TClipObj::RecordHeader);
+    // The fields stay in the writer until their checksum is taken.
+    const std::size_t mark = stream.Mark();
+    stream.WriteString(TClipObj::CheckedRecordHeader);
     stream.WriteString(clip_.Title);
     stream.WriteString(clip_.Creator);
     stream.WriteI32(clip_.IconBits);
@@ -80,6 +83,9 @@ void TClipFile::Save(TByteWriter& stream) {
     clip_.DataInFile = inFile;
     stream.WriteString(clip_.SourceURL);
     stream.WriteBool(clip_.DataInFile);
+    const std::uint32_t sum = TChecksum::Of(std::as_bytes(stream.Since(mark)), TClipObj::ChecksumSeed);
+    stream.Release();
+    stream.WriteU32(sum);
 
     if (!clip_.DataInFile) {
         for (const auto& d : *clip_.Formats)
@@ -118,6 +124,9 @@ bool TClipFile::Load(TByteReader& stream) {
     clip_.Online = false;
     int version = 0;
     try {
+        // The fields stay in a streamed reader's window until their checksum is checked.
+        stream.Peek(TClipObj::MaxRecordBytes);
+        const std::size_t start = stream.Position();
         const std::string header = stream.ReadRawString();
         version = HeaderVersion(header);
         clip_.Title = version == 0 ? TByteReader::DecodeString(header) : stream.ReadString();
@@ -130,8 +139,11 @@ bool TClipFile::Load(TByteReader& stream) {
         clip_.StoredFormatCount = stream.ReadI32();
         clip_.SourceURL = version >= 510 ? stream.ReadString() : std::string();
         clip_.DataInFile = stream.ReadBool();
+        if (version >= TClipObj::CheckedRecordVersion &&
+            TChecksum::Of(std::as_bytes(stream.Held(start)), TClipObj::ChecksumSeed) != stream.ReadU32())
+            throw EMyStreamError("the record fails its checksum");
     } catch (const EMyStreamError& e) {
-        LogMsg(LogErrors, "TClipObj.LoadFromStream", std::string("Clip record cut short: ") + e.what());
+        LogMsg(LogErrors, "TClipObj.LoadFromStream", std::string("Clip record cut short or damaged: ") + e.what());
         clip_.Formats.reset();
         return false;
     }
@@ -140,7 +152,7 @@ bool TClipFile::Load(TByteReader& stream) {
     bool result = true;
     if (!clip_.DataInFile) {
         try {
-            result = ReadData(&stream);
+            result = ReadData(&stream, version >= TClipObj::CheckedRecordVersion);
         } catch (const std::exception& e) {
             LogMsg(LogErrors, "ReadClipData Failed For Item:",
                    std::to_string(clip_.SerialNbr) + "[" + clip_.Title + "] " + e.what());
@@ -181,7 +193,7 @@ std::int32_t TClipFile::IconBitsFromFormats() {
     return bits;
 }
 
-bool TClipFile::ReadData(TByteReader* stream) {
+bool TClipFile::ReadData(TByteReader* stream, bool checked) {
     SetTraceLocation("TClipObj.ReadClipData");
     if (!clip_.context_->MasterListExists)
         return true;
@@ -215,7 +227,8 @@ bool TClipFile::ReadData(TByteReader* stream) {
         if (in->Remaining() < 11)
             break;
         auto d = std::make_unique<TClipData>(TClipData::TypeBlock);
-        const TClipData::ReadResult r = d->ReadRecord(*clip_.context_, *in, clip_.SerialNbr, dir);
+        // Once a record carries a checksum, every later one of the clip does: they were written together.
+        const TClipData::ReadResult r = d->ReadRecord(*clip_.context_, *in, clip_.SerialNbr, dir, &checked);
         result = r == TClipData::ReadResult::Ok;
         if (r == TClipData::ReadResult::Broken)
             break; // where the next record starts is unknown

@@ -23,7 +23,9 @@ public:
     static bool NeedsDataFile(const TClipObj& clip);
     void Save(TByteWriter& stream);
     bool Load(TByteReader& stream);
-    bool ReadData(TByteReader* stream);
+    // The clip's format records, inline from stream or from its data file. A clip record that carries a
+    // checksum (checked) wrote checksums on its inline records too.
+    bool ReadData(TByteReader* stream, bool checked = false);
     static bool Relocate(const IClipCollection& from, const IClipCollection& to, std::int32_t oldSerial,
                          std::int32_t newSerial, bool copy);
     static std::string DataFileName(std::int32_t serialNbr);

@@ -366,8 +366,14 @@ std::optional<TClipObj::DataFileText> TClipObj::BodyInDataFile() const {
 }
 
 bool TClipObj::FindInbody(const std::string& text) {
-    if (text.empty() || !HasFormat(CF_TEXT))
+    if (text.empty())
         return false;
+    // Looking for the format loads the clip: one without text (or whose damaged data file held none that
+    // reads) is let go again, as after a search of its text.
+    if (!HasFormat(CF_TEXT)) {
+        UnLoad();
+        return false;
+    }
     bool found = false;
     try {
         const std::size_t size = Lock(CF_TEXT);

@@ -54,8 +54,16 @@ public:
     static constexpr std::size_t MaxTitleChars = 60;
     // Text clips up to this size live inline in the collection file.
     static constexpr std::int32_t InlineTextLimit = 1024;
+    // The clip record of earlier versions (read as before), and the one written now: the same fields
+    // followed by a checksum of their bytes (TChecksum with ChecksumSeed; the format records after it
+    // carry their own).
     static constexpr int RecordVersion = 510;
     static constexpr const char* RecordHeader = "CLIP.510";
+    static constexpr int CheckedRecordVersion = 511;
+    static constexpr const char* CheckedRecordHeader = "CLIP.511";
+    static constexpr std::uint64_t ChecksumSeed = 0x434C49505245434Full; // "CLIPRECO"
+    // The most bytes a clip record's fields take (four strings of 255 bytes).
+    static constexpr std::size_t MaxRecordBytes = 4 * 256 + 4 + 8 + 4 * 4 + 1 + 4;
     // The mask HasIcon tests for a format without a bit of its own.
     static constexpr std::int32_t OtherFormatsMask = 9999;
 

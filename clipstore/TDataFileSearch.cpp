@@ -75,12 +75,17 @@ FileSearch SearchRecords(std::vector<std::uint8_t>& bytes, std::vector<std::uint
     std::span<const std::uint8_t> text;
     bool haveText = false;
     bool textPacked = false;
+    bool checked = false;
     for (std::int32_t i = 0; TFormatRecordScanner::MoreRecords(in, i, formatCount); ++i) {
         TFormatRecordScanner::Head head;
+        head.RequireChecked = checked; // as the clip's loading reads them
         TFormatRecordScanner::ReadHead(in, head, nullptr);
+        checked = TFormatRecordScanner::IsChecked(head);
         if (head.FormatType != TClipData::TypeBlock)
             return FileSearch::Unknown;
-        const std::span<const std::uint8_t> block = in.ReadView(TFormatRecordScanner::ReadBlockLength(in));
+        const std::span<const std::uint8_t> block = in.ReadView(TFormatRecordScanner::ReadBlockLength(in, head));
+        // A record that fails its checksum raises: the clip's loading settles it (and reports it).
+        TFormatRecordScanner::CheckBlock(in, head, block);
         if (head.FormatNum == platform::CF_TEXT && !haveText) {
             haveText = true;
             text = block;

@@ -23,6 +23,7 @@ constexpr int MaxRecords = 1'000'000;
 constexpr int MaxObjects = 4096;
 constexpr std::uint32_t EmfSignature = 0x464D4520; // " EMF"
 constexpr std::uint32_t PlaceableKey = 0x9AC6CDD7;
+constexpr int MaxCoord = 1 << 27;
 
 // A bounds-checked reader over one record or the whole metafile.
 class Reader {
@@ -37,6 +38,9 @@ public:
                static_cast<std::uint32_t>(b_[at + 2]) << 16 | static_cast<std::uint32_t>(b_[at + 3]) << 24;
     }
     std::int32_t I32(std::size_t at) const { return static_cast<std::int32_t>(U32(at)); }
+    // A 32-bit coordinate or extent, kept within +-2^27 so that sizes and corners computed from it never
+    // overflow an int (no drawing a preview shows reaches that far).
+    int Coord(std::size_t at) const { return std::clamp(I32(at), -MaxCoord, MaxCoord); }
     std::uint16_t U16(std::size_t at) const {
         if (!Has(at, 2))
             return 0;
@@ -207,7 +211,7 @@ QString Utf16(std::span<const std::uint8_t> bytes, std::size_t chars) {
 // Enhanced metafiles
 
 QRect EmfBounds(const Reader& r) {
-    const int left = r.I32(8), top = r.I32(12), right = r.I32(16), bottom = r.I32(20);
+    const int left = r.Coord(8), top = r.Coord(12), right = r.Coord(16), bottom = r.Coord(20);
     if (right <= left || bottom <= top)
         return {};
     return QRect(QPoint(left, top), QPoint(right, bottom));
@@ -223,7 +227,7 @@ QPolygon EmfPoints(const Reader& rec, std::size_t countAt, bool small) {
     points.reserve(static_cast<qsizetype>(count));
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t at = first + i * each;
-        points << (small ? QPoint(rec.I16(at), rec.I16(at + 2)) : QPoint(rec.I32(at), rec.I32(at + 4)));
+        points << (small ? QPoint(rec.I16(at), rec.I16(at + 2)) : QPoint(rec.Coord(at), rec.Coord(at + 4)));
     }
     return points;
 }
@@ -251,12 +255,12 @@ void DrawEmf(const Reader& file, QPainter& painter, QSize size, TMetafileRendere
         case 14: // EMR_EOF
             return;
         case 9: // EMR_SETWINDOWEXTEX
-            windowExt = QSize(rec.I32(8), rec.I32(12));
+            windowExt = QSize(rec.Coord(8), rec.Coord(12));
             if (windowExt.width() != 0 && windowExt.height() != 0)
                 painter.setWindow(QRect(windowOrg, windowExt));
             break;
         case 10: // EMR_SETWINDOWORGEX
-            windowOrg = QPoint(rec.I32(8), rec.I32(12));
+            windowOrg = QPoint(rec.Coord(8), rec.Coord(12));
             if (windowExt.width() != 0 && windowExt.height() != 0)
                 painter.setWindow(QRect(windowOrg, windowExt));
             break;
@@ -267,10 +271,10 @@ void DrawEmf(const Reader& file, QPainter& painter, QSize size, TMetafileRendere
             state.textColor = ColorRef(rec.U32(8));
             break;
         case 27: // EMR_MOVETOEX
-            state.position = QPoint(rec.I32(8), rec.I32(12));
+            state.position = QPoint(rec.Coord(8), rec.Coord(12));
             break;
         case 54: { // EMR_LINETO
-            const QPoint to(rec.I32(8), rec.I32(12));
+            const QPoint to(rec.Coord(8), rec.Coord(12));
             painter.drawLine(state.position, to);
             state.position = to;
             break;
@@ -308,13 +312,13 @@ void DrawEmf(const Reader& file, QPainter& painter, QSize size, TMetafileRendere
         case 42:   // EMR_ELLIPSE
         case 43:   // EMR_RECTANGLE
         case 44: { // EMR_ROUNDRECT
-            const QRect box(QPoint(rec.I32(8), rec.I32(12)), QPoint(rec.I32(16) - 1, rec.I32(20) - 1));
+            const QRect box(QPoint(rec.Coord(8), rec.Coord(12)), QPoint(rec.Coord(16) - 1, rec.Coord(20) - 1));
             if (type == 42)
                 painter.drawEllipse(box);
             else if (type == 43)
                 painter.drawRect(box);
             else
-                painter.drawRoundedRect(box, rec.I32(24) / 2.0, rec.I32(28) / 2.0);
+                painter.drawRoundedRect(box, rec.Coord(24) / 2.0, rec.Coord(28) / 2.0);
             break;
         }
         case 2:    // EMR_POLYBEZIER
@@ -353,7 +357,7 @@ void DrawEmf(const Reader& file, QPainter& painter, QSize size, TMetafileRendere
             break;
         }
         case 84: { // EMR_EXTTEXTOUTW: bounds, mode, scales, then EMRTEXT
-            const QPoint ref(rec.I32(36), rec.I32(40));
+            const QPoint ref(rec.Coord(36), rec.Coord(40));
             const std::uint32_t chars = rec.U32(44);
             const std::uint32_t offset = rec.U32(48);
             if (chars > 100000 || !rec.Has(offset, static_cast<std::size_t>(chars) * 2)) {
@@ -365,7 +369,7 @@ void DrawEmf(const Reader& file, QPainter& painter, QSize size, TMetafileRendere
         }
         case 81: { // EMR_STRETCHDIBITS
             // xDest, yDest, then cxDest and cyDest after the source and the bitmap's place.
-            const QRect dest(rec.I32(24), rec.I32(28), rec.I32(72), rec.I32(76));
+            const QRect dest(rec.Coord(24), rec.Coord(28), rec.Coord(72), rec.Coord(76));
             const std::uint32_t offBmi = rec.U32(48), cbBmi = rec.U32(52), offBits = rec.U32(56), cbBits = rec.U32(60);
             if (!rec.Has(offBmi, cbBmi) || !rec.Has(offBits, cbBits) || cbBmi < 40) {
                 drawn = false;

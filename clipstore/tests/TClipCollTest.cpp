@@ -615,9 +615,9 @@ TEST_F(ClipCollTest, DamagedRecordIsSkippedByStreamRecovery) {
     // The third record's text block claims far more bytes than the file holds.
     std::size_t at = 0;
     for (int i = 0; i < 3; ++i)
-        at = FindBytes(bytes, std::string("\x08") + "CLIP.510", at + 1);
+        at = FindBytes(bytes, std::string("\x08") + TClipObj::CheckedRecordHeader, at + 1);
     ASSERT_NE(at, std::string::npos);
-    const std::size_t format = FindBytes(bytes, std::string("\x0d") + "TCLIPDATA.510", at);
+    const std::size_t format = FindBytes(bytes, std::string("\x0d") + TClipData::CheckedRecordHeader, at);
     ASSERT_NE(format, std::string::npos);
     const std::size_t length = format + 14 + 4 + 1 + bytes[format + 18] + 2 + 4 + 1;
     bytes[length + 3] = 0x7F;
@@ -678,7 +678,7 @@ TEST_F(ClipCollTest, HugeEntryCountOnAShortFileEndsQuickly) {
     TByteWriter w;
     coll->SaveToStream(w);
     Bytes bytes = w.Take();
-    const std::size_t count = FindBytes(bytes, std::string("\x08") + "CLIP.510", 0) - 4;
+    const std::size_t count = FindBytes(bytes, std::string("\x08") + TClipObj::CheckedRecordHeader, 0) - 4;
     bytes[count + 3] = 0x7F; // 2 billion entries and more
 
     context.StartingUp = true;

@@ -136,8 +136,9 @@ protected:
     // The largest block a damaged record may produce: no larger than the record itself, or than what
     // its packed bytes may unpack to when it comes from a packed record.
     static std::size_t BlockBound(const Bytes& seed, const Bytes& input) {
-        const std::string packed = TClipData::PackedRecordHeader;
-        const bool hasPacked = std::search(seed.begin(), seed.end(), packed.begin(), packed.end()) != seed.end();
+        bool hasPacked = false;
+        for (const std::string packed : {TClipData::PackedRecordHeader, TClipData::CheckedPackedRecordHeader})
+            hasPacked = hasPacked || std::search(seed.begin(), seed.end(), packed.begin(), packed.end()) != seed.end();
         return hasPacked ? input.size() * TBlockPacker::MaxRatio : input.size();
     }
 
@@ -179,7 +180,8 @@ TEST_F(ClipRecordMutationTest, DamagedRecordsAreRefusedSafely) {
         d->SaveToStream(w, 1, root + "a/", true);
         return w.Take();
     }();
-    EXPECT_EQ(TClipData::HeaderVersion(std::string(packedText.begin() + 1, packedText.begin() + 14)), 511);
+    EXPECT_EQ(TClipData::HeaderVersion(std::string(packedText.begin() + 1, packedText.begin() + 14)),
+              TClipData::CheckedPackedRecordVersion);
     const std::vector<Bytes> formatSeeds = {text, oldText, registered, bitmap, packedText};
     const std::vector<Bytes> dataFileSeeds = {Joined({text, registered}), Joined({oldText}), Joined({text, text}),
                                               Joined({packedText, text})};

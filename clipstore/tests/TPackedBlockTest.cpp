@@ -117,8 +117,8 @@ TEST_F(PackedBlockTest, BlocksComeBackByteForBytePackedOrNot) {
         clip.SaveToStream(record);
         ASSERT_TRUE(clip.DataInFile);
         const Bytes file = DataFile(serial);
-        EXPECT_EQ(Count(file, TClipData::PackedRecordHeader), tc.packed);
-        EXPECT_EQ(Count(file, TClipData::RecordHeader), tc.blocks.size() - tc.packed);
+        EXPECT_EQ(Count(file, TClipData::CheckedPackedRecordHeader), tc.packed);
+        EXPECT_EQ(Count(file, TClipData::CheckedRecordHeader), tc.blocks.size() - tc.packed);
 
         auto back = Loaded(serial, static_cast<std::int32_t>(tc.blocks.size()));
         ASSERT_TRUE(back->Formats);

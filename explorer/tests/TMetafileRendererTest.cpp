@@ -151,5 +151,31 @@ TEST(MetafileRendererTest, DamagedMetafilesDrawWhatFitsAndNeverMore) {
                                         QSize(20, 20));
 }
 
+// Coordinates at the ends of the 32-bit range: sizes and corners stay within int (the sanitizer build
+// reports any overflow), the natural size is never negative, and drawing finishes.
+TEST(MetafileRendererTest, ExtremeEnhancedMetafileCoordinatesNeverOverflow) {
+    constexpr std::uint32_t Min = 0x80000000u, Max = 0x7FFFFFFFu, Big = 0x3C000000u, Low = 0xAF000000u;
+    struct Case {
+        const char* what;
+        std::uint32_t left, top, right, bottom;
+    };
+    for (const Case& c : {Case{"whole range", Min, Min, Max, Max}, Case{"found by fuzzing", 0, Low, 2, Big},
+                          Case{"wide", Min, 0, Max, 10}}) {
+        SCOPED_TRACE(c.what);
+        Bytes emf;
+        EmfRecord(emf, 1, {c.left, c.top, c.right, c.bottom, 0, 0, 2540, 2540, 0x464D4520, 0x10000, 0,
+                           0,      4,     0,       0,        0, 0, 1024, 768,  320,        240});
+        EmfRecord(emf, 9, {Min, Min});                      // window extent
+        EmfRecord(emf, 10, {Max, Min});                     // window origin
+        EmfRecord(emf, 43, {Min, Min, Max, Max});           // rectangle
+        EmfRecord(emf, 44, {Min, Min, Max, Max, Max, Max}); // rounded rectangle
+        EmfRecord(emf, 14, {0, 0, 20});
+        const QSize natural = TMetafileRenderer::NaturalSize(emf);
+        EXPECT_GT(natural.width(), 0);
+        EXPECT_GT(natural.height(), 0);
+        EXPECT_FALSE(TMetafileRenderer::Render(emf, QSize(40, 30)).Image.isNull());
+    }
+}
+
 } // namespace
 } // namespace bx::explorer
