@@ -6,13 +6,16 @@
 #include "GlobalMemory.h"
 #include "PlatformTypes.h"
 #include "TBitmap.h"
+#include "TByteReader.h"
 #include "TByteWriter.h"
 #include "TClipColl.h"
 #include "TClipData.h"
 #include "TClipFile.h"
 #include "TClipObj.h"
+#include "TFormatRecordScanner.h"
 #include "TMetafile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -123,6 +126,54 @@ TClipObj* AddClip(TClipColl& coll, std::vector<std::unique_ptr<TClipData>> forma
     return raw;
 }
 
+// The records the program writes carry checksums, which almost every mutation breaks; the same records
+// in the layout of the versions before checksums (510, packed 511, clip records 510) let the fuzzer reach
+// the parsers behind the checksum too. Each converts the records at the reader's position.
+void AppendUnchecked(TByteReader& in, Bytes& out, std::size_t from, const char* header) {
+    const std::span<const std::uint8_t> record = in.Held(from);
+    const std::size_t at = out.size();
+    out.insert(out.end(), record.begin(), record.end());
+    const std::string h = header;
+    std::copy(h.begin(), h.end(), out.begin() + static_cast<std::ptrdiff_t>(at + 1));
+    in.ReadU32(); // the checksum, left out
+}
+
+void UncheckedFormats(TByteReader& in, Bytes& out, std::int32_t count) {
+    for (std::int32_t i = 0; TFormatRecordScanner::MoreRecords(in, i, count); ++i) {
+        TFormatRecordScanner::Head head;
+        TFormatRecordScanner::ReadHead(in, head, nullptr);
+        if (head.FormatType == TClipData::TypeBlock)
+            in.ReadView(TFormatRecordScanner::ReadBlockLength(in, head));
+        AppendUnchecked(in, out, head.Start,
+                        TFormatRecordScanner::IsPacked(head) ? TClipData::PackedRecordHeader : TClipData::RecordHeader);
+    }
+}
+
+void UncheckedClip(TByteReader& in, Bytes& out) {
+    const std::size_t start = in.Position();
+    for (int i = 0; i < 3; ++i)
+        in.ReadRawString(); // header, title, creator
+    in.ReadI32();
+    in.ReadDouble();
+    in.ReadI32();
+    in.ReadI32();
+    in.ReadI32();
+    const std::int32_t count = in.ReadI32();
+    in.ReadRawString();
+    const bool inFile = in.ReadBool();
+    AppendUnchecked(in, out, start, TClipObj::RecordHeader);
+    if (!inFile)
+        UncheckedFormats(in, out, count);
+}
+
+Bytes Unchecked(const Bytes& bytes, void (*convert)(TByteReader&, Bytes&)) {
+    TByteReader in(bytes);
+    Bytes out;
+    while (in.Remaining() > 0)
+        convert(in, out);
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -163,13 +214,28 @@ int main(int argc, char** argv) {
     TClipObj* picture = AddClip(coll, std::move(f), "picture");
     const std::string collFile = store.dir + TClipColl::FileName;
     coll.SaveToFile(collFile);
-    seeds.Seed("CollectionFileFuzz", "collection", FileBytes(collFile));
+    const Bytes collection = FileBytes(collFile);
+    seeds.Seed("CollectionFileFuzz", "collection", collection);
+    {
+        // The collection's own fields and count, then its clip records in the older layout.
+        const std::string first = std::string("\x08") + TClipObj::CheckedRecordHeader;
+        const auto at = std::search(collection.begin(), collection.end(), first.begin(), first.end());
+        Bytes old(collection.begin(), at);
+        const Bytes clips = Unchecked(Bytes(at, collection.end()), UncheckedClip);
+        old.insert(old.end(), clips.begin(), clips.end());
+        seeds.Seed("CollectionFileFuzz", "collection-unchecked", old);
+    }
+    const Bytes packedFile = FileBytes(store.dir + TClipFile::DataFileName(inFile->SerialNbr));
+    seeds.Seed("DataRecordFuzz", "packed-text-file-unchecked",
+               Unchecked(packedFile, [](TByteReader& in, Bytes& out) { UncheckedFormats(in, out, 1); }));
     seeds.Seed("DataRecordFuzz", "packed-text-file", FileBytes(store.dir + TClipFile::DataFileName(inFile->SerialNbr)));
     seeds.Seed("DataRecordFuzz", "bitmap-file", FileBytes(store.dir + TClipFile::DataFileName(picture->SerialNbr)));
     for (std::size_t i = 0; i < coll.Count(); ++i) {
         TByteWriter w;
         coll.Clip(i)->SaveToStream(w);
-        seeds.Seed("ClipRecordFuzz", "clip-" + std::to_string(i), w.Take());
+        const Bytes clip = w.Take();
+        seeds.Seed("ClipRecordFuzz", "clip-" + std::to_string(i), clip);
+        seeds.Seed("ClipRecordFuzz", "clip-" + std::to_string(i) + "-unchecked", Unchecked(clip, UncheckedClip));
     }
 
     // Single format records: plain, packed, registered, as the data file and the collection file hold them.
@@ -183,7 +249,10 @@ int main(int argc, char** argv) {
     for (const auto& [name, record] : records) {
         TByteWriter w;
         record->SaveToStream(w, 1, store.dir, name == "packed");
-        seeds.Seed("DataRecordFuzz", name, w.Take());
+        const Bytes bytes = w.Take();
+        seeds.Seed("DataRecordFuzz", name, bytes);
+        seeds.Seed("DataRecordFuzz", name + "-unchecked",
+                   Unchecked(bytes, [](TByteReader& in, Bytes& out) { UncheckedFormats(in, out, 1); }));
     }
 
     // Picture files of every encoding, and the clipboard's blocks they came from.
