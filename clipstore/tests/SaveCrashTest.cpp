@@ -91,7 +91,9 @@ TEST_F(SaveCrashTest, AKilledSaveLeavesTheOldOrTheNewStateOfEveryCollection) {
         int grown = 0;
         for (const auto& [name, count] : now) {
             const std::size_t before = counts.at(name);
-            EXPECT_TRUE(count == before || count == before + crashtest::ClipsPerRun)
+            // The files hold the old or the new state; the capture journal may add back the clips the killed
+            // run had added before its save ended (every clip's bytes are checked by the load).
+            EXPECT_TRUE(count >= before && count <= before + crashtest::ClipsPerRun)
                 << name << ": " << before << " -> " << count;
             grown += count != before ? 1 : 0;
         }
