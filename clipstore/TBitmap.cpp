@@ -113,8 +113,12 @@ bool ParseHeader(std::span<const std::uint8_t> b, DibLayout& l) {
         case TBitmap::BI_ALPHABITFIELDS:
             if (l.bitCount != 16 && l.bitCount != 32)
                 return false;
-            if (l.headerSize == InfoHeaderSize)
-                maskBytes = l.compression == TBitmap::BI_BITFIELDS ? 12 : 16;
+            {
+                // The masks start after the 40-byte header's fields and follow it where the header is too
+                // short to hold them (a 52-byte header has no alpha mask).
+                const std::size_t masksEnd = InfoHeaderSize + (l.compression == TBitmap::BI_BITFIELDS ? 12 : 16);
+                maskBytes = masksEnd > l.headerSize ? masksEnd - l.headerSize : 0;
+            }
             break;
         case TBitmap::BI_RLE8:
             if (l.bitCount != 8 || l.topDown)

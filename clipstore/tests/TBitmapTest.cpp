@@ -513,6 +513,13 @@ TEST(TBitmapTest, MalformedDibsAreRefusedAndLeaveTheBitmapUnchanged) {
     Put16(huge, 24);
     huge.resize(140, 0);
     Bytes wide = Patched(Patched(huge, 4, 0x7FFFFFFF), 8, 2); // width * bits overflows 32 bits
+    Bytes noAlphaMask; // a 52-byte header holds three masks; the alpha mask would follow it
+    for (const std::uint32_t v : {52u, 1u, 1u})
+        Put32(noAlphaMask, v);
+    Put16(noAlphaMask, 1);
+    Put16(noAlphaMask, 32);
+    Put32(noAlphaMask, TBitmap::BI_ALPHABITFIELDS);
+    noAlphaMask.resize(52, 0);
     const std::vector<Malformed> cases = {
         {"empty", {}},
         {"three bytes", {40, 0, 0}},
@@ -533,6 +540,7 @@ TEST(TBitmapTest, MalformedDibsAreRefusedAndLeaveTheBitmapUnchanged) {
         {"rows one byte short", Truncated(good, 40 + 1024 + rows - 1)},
         {"100000 x 100000", huge},
         {"width near 2^31", wide},
+        {"alpha mask past a 52-byte header", noAlphaMask},
         {"run-length data past its end", RleDib(good, {0, 5, 1, 2})},
         {"run-length delta past its end", RleDib(good, {0, 2, 1})},
     };
