@@ -10,6 +10,7 @@
 #include "PrivateDirectories.h"
 #include "TByteReader.h"
 #include "TByteWriter.h"
+#include "TChecksum.h"
 #include "TClipContext.h"
 #include "TClipData.h"
 #include "TClipObj.h"
@@ -368,6 +369,7 @@ void TClipColl::SaveToStream(TByteWriter& stream) {
         return;
     SetTraceLocation("TClipColl.SaveToStream");
     platform::CreatePrivateDirectories(GetPath());
+    const std::size_t mark = stream.Mark();
     stream.WriteString(FileHeader);
     stream.WriteBool(AcceptNewClips);
     stream.WriteI32(LastSerialNbr);
@@ -388,6 +390,9 @@ void TClipColl::SaveToStream(TByteWriter& stream) {
     stream.WriteBool(SortAscending);
     stream.WriteBool(Favorite);
     stream.WriteI32(static_cast<std::int32_t>(entries_.size()));
+    const std::uint32_t sum = TChecksum::Of(std::as_bytes(stream.Since(mark)), ChecksumSeed);
+    stream.Release();
+    stream.WriteU32(sum);
     for (const Entry& e : entries_) {
         e.Clip()->SaveToStream(stream);
         e.Clip()->UnLoad();
@@ -442,8 +447,15 @@ TClipColl::LoadReport TClipColl::LoadFromStream(TByteReader& stream) {
         ~Quiet() { flag = before; }
     } quiet{JournalQuiet, std::exchange(JournalQuiet, true)};
     LoadReport report;
+    // The fields stay in a streamed reader's window until their checksum is checked.
+    stream.Peek(MaxHeaderBytes);
+    const std::size_t start = stream.Position();
     report.Version = ReadFields(stream);
-    ReadClips(stream, report);
+    const std::int32_t count = stream.ReadI32();
+    if (report.Version >= CheckedHeaderVersion &&
+        TChecksum::Of(std::as_bytes(stream.Held(start)), ChecksumSeed) != stream.ReadU32())
+        throw EMyStreamError("the collection file's header fails its checksum");
+    ReadClips(stream, count, report);
 
     if (report.Failed > 0)
         ReportFailures(report.Failed);
@@ -509,8 +521,7 @@ int TClipColl::ReadFields(TByteReader& stream) {
     return version;
 }
 
-void TClipColl::ReadClips(TByteReader& stream, LoadReport& report) {
-    const std::int32_t count = stream.ReadI32();
+void TClipColl::ReadClips(TByteReader& stream, std::int32_t count, LoadReport& report) {
     // Room for the entries at once, as many as the bytes left can hold at the least.
     if (count > 0)
         entries_.reserve(std::min(static_cast<std::size_t>(count), stream.Remaining() / MinClipRecordBytes));

@@ -30,8 +30,16 @@ class TDataSource;
 class TClipColl : public IClipCollection {
 public:
     static constexpr const char* FileName = "_COLL.BX4";
-    static constexpr int FileVersion = 505;
-    static constexpr const char* FileHeader = "COLL.505";
+    static constexpr int FileVersion = 506;
+    static constexpr const char* FileHeader = "COLL.506";
+    static constexpr const char* UncheckedFileHeader = "COLL.505";
+    // From this version the collection's fields and its clip count are followed by a checksum of their
+    // bytes (TChecksum with ChecksumSeed): a damaged retention rule or serial number would otherwise
+    // delete or overwrite clips.
+    static constexpr int CheckedHeaderVersion = 506;
+    static constexpr std::uint64_t ChecksumSeed = 0x434F4C4C48454144ull; // "COLLHEAD"
+    // The longest header: its name, the fields (with a title of 255 bytes), the clip count and the checksum.
+    static constexpr std::size_t MaxHeaderBytes = 9 + 1 + 4 + 4 * 1 + 3 * 4 + 256 + 2 * 4 + 1 + 2 * 4 + 1 + 1 + 4 + 4;
 
     // Retention rules.
     static constexpr std::uint8_t KeepMaxItems = 0;
@@ -206,8 +214,8 @@ private:
     void Clear();
     // The collection's own fields of its file; returns the file's version.
     int ReadFields(TByteReader& stream);
-    // The clip records that follow them, counted into report.
-    void ReadClips(TByteReader& stream, LoadReport& report);
+    // The count clip records that follow them, counted into report.
+    void ReadClips(TByteReader& stream, std::int32_t count, LoadReport& report);
     void RemoveClipFiles(TClipObj& clip) const;
     void RemoveForPurge(int index, const char* where);
     bool Recover(TByteReader& stream, const std::string& failedTitle) const;

@@ -217,10 +217,13 @@ int main(int argc, char** argv) {
     const Bytes collection = FileBytes(collFile);
     seeds.Seed("CollectionFileFuzz", "collection", collection);
     {
-        // The collection's own fields and count, then its clip records in the older layout.
+        // The collection's own fields and count without their checksum, then its clip records, all in the
+        // older layout.
         const std::string first = std::string("\x08") + TClipObj::CheckedRecordHeader;
         const auto at = std::search(collection.begin(), collection.end(), first.begin(), first.end());
-        Bytes old(collection.begin(), at);
+        Bytes old(collection.begin(), at - 4);
+        const std::string header = TClipColl::UncheckedFileHeader;
+        std::copy(header.begin(), header.end(), old.begin() + 1);
         const Bytes clips = Unchecked(Bytes(at, collection.end()), UncheckedClip);
         old.insert(old.end(), clips.begin(), clips.end());
         seeds.Seed("CollectionFileFuzz", "collection-unchecked", old);

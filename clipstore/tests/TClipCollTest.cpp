@@ -439,7 +439,7 @@ TEST_F(ClipCollTest, RoundTripOfClipsOfSeveralKinds) {
     back.DirName = coll->DirName;
     const auto report = back.LoadFromFile(file);
     ASSERT_TRUE(report.has_value());
-    EXPECT_EQ(report->Version, 505);
+    EXPECT_EQ(report->Version, TClipColl::FileVersion);
     EXPECT_EQ(report->Passed, 4);
     EXPECT_EQ(report->Failed, 0);
     EXPECT_FALSE(back.Dirty);
@@ -661,15 +661,58 @@ TEST_F(ClipCollTest, MissingDataFileDropsTheClipWithoutRecovery) {
     EXPECT_EQ(log.Count("Stream Recovery Sucessful"), 0);
 }
 
-TEST_F(ClipCollTest, FileEndingInsideTheHeaderRaises) {
-    auto coll = MakeColl("short");
+// Where the collection's own fields end: its clip count, then the checksum of the fields and the count.
+std::size_t HeaderEnd(const Bytes& file) {
+    return FindBytes(file, std::string("\x08") + TClipObj::CheckedRecordHeader, 0);
+}
+
+// A collection file as the version before checked headers wrote it.
+Bytes WithUncheckedHeader(Bytes file) {
+    const std::size_t end = HeaderEnd(file);
+    file.erase(file.begin() + static_cast<std::ptrdiff_t>(end - 4), file.begin() + static_cast<std::ptrdiff_t>(end));
+    const std::string header = TClipColl::UncheckedFileHeader;
+    std::copy(header.begin(), header.end(), file.begin() + 1);
+    return file;
+}
+
+TEST_F(ClipCollTest, DamagedOrShortHeaderRaisesAndNothingOfItIsUsed) {
+    auto coll = MakeColl("header");
+    coll->MaxItems = 5000;
+    AddText(*coll, "one");
+    AddText(*coll, "two");
     TByteWriter w;
     coll->SaveToStream(w);
-    Bytes bytes = w.Take();
-    bytes.resize(20);
+    const Bytes good = w.Take();
+    const std::size_t end = HeaderEnd(good);
+    struct Damage {
+        const char* name;
+        std::size_t at;
+    };
+    // A single flipped bit that would delete clips, overwrite their data files or lose the collection.
+    const std::vector<Damage> cases = {
+        {"last serial number", 10}, {"retention rule", 14}, {"most clips kept", 19}, {"title", 31},
+        {"clip count", end - 8},    {"checksum", end - 1},
+    };
+    for (const Damage& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = good;
+        bytes[c.at] ^= 0x04;
+        TClipColl back(context, false, &master);
+        TByteReader in(bytes);
+        EXPECT_THROW(back.LoadFromStream(in), EMyStreamError);
+        EXPECT_EQ(back.Count(), 0u);
+    }
+    Bytes cut = good;
+    cut.resize(20);
     TClipColl back(context, false, &master);
-    TByteReader in(bytes);
+    TByteReader in(cut);
     EXPECT_THROW(back.LoadFromStream(in), EMyStreamError);
+
+    TClipColl old(context, false, &master);
+    old.DirName = coll->DirName;
+    TByteReader unchecked(WithUncheckedHeader(good));
+    EXPECT_EQ(old.LoadFromStream(unchecked).Passed, 2) << "a header of the version before still reads";
+    EXPECT_EQ(old.MaxItems, 5000);
 }
 
 TEST_F(ClipCollTest, HugeEntryCountOnAShortFileEndsQuickly) {
@@ -677,8 +720,8 @@ TEST_F(ClipCollTest, HugeEntryCountOnAShortFileEndsQuickly) {
     AddText(*coll, "only");
     TByteWriter w;
     coll->SaveToStream(w);
-    Bytes bytes = w.Take();
-    const std::size_t count = FindBytes(bytes, std::string("\x08") + TClipObj::CheckedRecordHeader, 0) - 4;
+    Bytes bytes = WithUncheckedHeader(w.Take()); // the count of a checked header is covered by its checksum
+    const std::size_t count = HeaderEnd(bytes) - 4;
     bytes[count + 3] = 0x7F; // 2 billion entries and more
 
     context.StartingUp = true;

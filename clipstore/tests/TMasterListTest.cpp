@@ -125,7 +125,9 @@ TEST_F(MasterListTest, DamagedCollectionFileFallsBackToItsBackup) {
     WriteColl("Coll", {"kept in the backup"});
     WriteColl("Coll/Child", {"child"});
     fs::copy_file(root + "Coll/_COLL.BX4", root + "Coll/_COLL.bak");
-    PutFile(root + "Coll/_COLL.BX4", Bytes{8, 'C', 'O', 'L'});
+    Bytes damaged = FileBytes(root + "Coll/_COLL.BX4");
+    damaged[19] ^= 0x04; // the most clips kept: the header fails its checksum
+    PutFile(root + "Coll/_COLL.BX4", damaged);
 
     auto list = NewList();
     ASSERT_TRUE(list->Load());

@@ -130,7 +130,7 @@ TEST_F(CollectionDumpTest, PrintsWhatWasStored) {
     ASSERT_EQ(parseError.error, QJsonParseError::NoError);
     const QJsonObject coll = doc.object()["collection"].toObject();
     EXPECT_EQ(coll["title"].toString(), "Inspected");
-    EXPECT_EQ(coll["version"].toInt(), 505);
+    EXPECT_EQ(coll["version"].toInt(), TClipColl::FileVersion);
     EXPECT_EQ(coll["file"].toString(), "_COLL.BX4");
     EXPECT_EQ(coll["directory"].toString().toStdString(), dir);
     EXPECT_EQ(coll["maxItems"].toInt(), 7);
