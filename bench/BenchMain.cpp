@@ -564,6 +564,16 @@ int Run(Options o) {
     if (o.Workload == "W100k")
         spread = Prepare(o, "W100k-10");
 
+    // Captured clips are journalled: a journal in a workload adds them to every later load. The steps
+    // measure the workload as it was made, so a journal an interrupted run left is removed first too.
+    const auto forgetCaptures = [](const TWorkload& workload) {
+        std::error_code ec;
+        fs::remove(workload.DataDirectory() + bx::clipstore::TCaptureJournal::FileName, ec);
+    };
+    forgetCaptures(w);
+    if (spread)
+        forgetCaptures(*spread);
+
     TFigureTable table(o.Workload);
     auto step = [&](const std::string& what) { Log(o.Workload + ": " + what); };
     if (o.Wants("load")) {
@@ -604,9 +614,7 @@ int Run(Options o) {
         step("find, capture, copy back");
         for (const Figure& f : FindCaptureCopy(w, o.Runs, true, ""))
             table.Add(f);
-        // The clips captured there are not kept: the steps after measure the workload as it was made.
-        std::error_code ec;
-        fs::remove(w.DataDirectory() + bx::clipstore::TCaptureJournal::FileName, ec);
+        forgetCaptures(w);
         if (spread)
             for (const Figure& f : FindCaptureCopy(*spread, o.Runs, false, "10colls"))
                 table.Add(f);
