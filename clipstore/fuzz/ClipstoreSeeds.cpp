@@ -13,6 +13,7 @@
 #include "TClipFile.h"
 #include "TClipObj.h"
 #include "TFormatRecordScanner.h"
+#include "TJournalRecord.h"
 #include "TMetafile.h"
 
 #include <algorithm>
@@ -199,7 +200,7 @@ int main(int argc, char** argv) {
     AddClip(coll, {}, ""); // an empty clip
     std::vector<std::unique_ptr<TClipData>> f;
     f.push_back(Block(bx::platform::CF_TEXT, "CF_TEXT", "hello there"));
-    AddClip(coll, std::move(f), "hello there");
+    TClipObj* hello = AddClip(coll, std::move(f), "hello there");
     f.clear();
     f.push_back(Block(bx::platform::CF_TEXT, "CF_TEXT", "link"));
     f.push_back(Block(store.context.HtmlFormat, "HTML Format",
@@ -212,6 +213,20 @@ int main(int argc, char** argv) {
     f.clear();
     f.push_back(Picture(dibs[0].second));
     TClipObj* picture = AddClip(coll, std::move(f), "picture");
+    // Journals as captures write them: one text; every clip of the collection, the long text in the place
+    // an edit puts it again, and a deletion.
+    {
+        seeds.Seed("JournalFuzz", "one-text", TJournalRecord::OfClip(TJournalRecord::Added, "Seeds", *hello));
+        Bytes journal;
+        const auto append = [&journal](const Bytes& record) {
+            journal.insert(journal.end(), record.begin(), record.end());
+        };
+        for (std::size_t i = 0; i < coll.Count(); ++i)
+            append(TJournalRecord::OfClip(TJournalRecord::Added, "Seeds", *coll.Clip(i)));
+        append(TJournalRecord::OfClip(TJournalRecord::Changed, "Seeds", *inFile));
+        append(TJournalRecord::OfDeletion("Seeds", coll.Clip(0)->SerialNbr));
+        seeds.Seed("JournalFuzz", "captures", journal);
+    }
     const std::string collFile = store.dir + TClipColl::FileName;
     coll.SaveToFile(collFile);
     const Bytes collection = FileBytes(collFile);
