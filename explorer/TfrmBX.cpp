@@ -6,34 +6,22 @@
 #include "TAutostart.h"
 #include "TBrindlexCore.h"
 #include "TClipColl.h"
-#include "TClipFilter.h"
-#include "TClipListActions.h"
 #include "TClipListModel.h"
 #include "TClipListSelection.h"
 #include "TClipListView.h"
 #include "TClipObj.h"
 #include "TCollapseTab.h"
-#include "TCollectionCommands.h"
 #include "TCollectionCycle.h"
-#include "TCollectionMenu.h"
-#include "TCollectionMoves.h"
 #include "TCollectionTree.h"
 #include "TCollectionTreeModel.h"
 #include "TDropDownBar.h"
 #include "TEditPaneActions.h"
 #include "TFilterBox.h"
 #include "TFind.h"
-#include "TFindEditor.h"
-#include "TFlashpick.h"
-#include "TFlashpickPanel.h"
-#include "TFlashpickWindow.h"
-#include "TGlueControl.h"
 #include "TImageLists.h"
 #include "TQtCollectionDialogs.h"
 #include "TSelectItemBar.h"
 #include "TStatusLine.h"
-#include "TThemeColors.h"
-#include "TTransformCommands.h"
 #include "TTrayIcon.h"
 #include "TWindowCommands.h"
 #include "TWindowGuard.h"
@@ -58,7 +46,6 @@
 namespace bx::explorer {
 
 using clipstore::TClipObj;
-using shell::TClipListModel;
 
 // Hands every wheel event of the program to the window first.
 class TfrmBX::TWheelFilter : public QObject {
@@ -70,7 +57,7 @@ private:
     TfrmBX* window_;
 };
 
-TfrmBX::TfrmBX() {
+TfrmBX::TfrmBX() : pasteTools_(std::make_unique<TWindowPasteTools>(*this)) {
     setObjectName("frmBX");
     setWindowTitle("Brindlex");
     help_ = new TWindowHelp(*this);
@@ -141,6 +128,7 @@ void TfrmBX::BuildWidgets() {
     Splitter1_->setStretchFactor(1, 1);
     Splitter1_->setSizes({200, 700});
     setCentralWidget(main);
+    splitters_ = std::make_unique<TWindowSplitters>(*this, *Splitter1_, *splitter2_, *commands_);
 
     status_ = std::make_unique<TStatusLine>(*this);
     pane_->ShowNotice();
@@ -221,28 +209,10 @@ void TfrmBX::ShowApplicationProfile() {
 }
 
 void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
-    if (core_ != nullptr) {
-        editActions_.reset();
-        transforms_.reset();
-        listActions_.reset();
-        moves_.reset();
-        filterBox_->Attach(nullptr, nullptr);
-        glue_.reset();
-        lvClips_->SetFilter(nullptr);
-        filter_.reset();
-        find_.reset();
-        findEditor_.reset();
-        lvClips_->Detach();
-        coreSubscriptions_.clear();
-        modes_->SetCore(false);
-        pane_->SetCore(nullptr, nullptr);
-        selection_.reset();
-        delete collMenu_;
-        collMenu_ = nullptr;
-        collCommands_.reset();
-        tvCollections_->setModel(nullptr);
-        delete treeModel_;
-        treeModel_ = nullptr;
+    if (wiring_ != nullptr) {
+        pasteTools_->SetGlue(nullptr);
+        wiring_.reset();
+        splitters_->Attach(nullptr);
     }
     core_ = core;
     desktop_ = desktop;
@@ -259,85 +229,23 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         const QSignalBlocker block(autostart);
         autostart->setChecked(shell::TAutostart(core_->Settings().Dirs()).Enabled());
     }
-    // Back from the tray, a shrunk strip expands.
-    coreSubscriptions_.push_back(tray_->CameBack.Subscribe([this] { ExpandIfShrunk(); }));
     shell::TAppSettings& settings = core_->Settings();
     // The user's own collection icons join the program's.
     if (!settings.ProgramDir.empty())
         TImageLists::Reload(settings.ProgramDir + "buttons/");
     core_->SetHtmlViewerAvailable(settings.UseIEBrowser);
-    selection_ = std::make_unique<shell::TClipListSelection>(*core_, *desktop_);
-    coreSubscriptions_.push_back(selection_->PreviewStale.Subscribe([this] { UpdateMagView(); }));
-    coreSubscriptions_.push_back(selection_->EditLeaving.Subscribe([this] { RescueEditing(); }));
-    coreSubscriptions_.push_back(selection_->SelectionSeen.Subscribe([this] {
-        lvClips_->SyncSelection();
-        commands_->SelectionChanged(core_->ClipList().SelectedCount());
-    }));
-
-    lvClips_->Attach(*core_, *desktop_, *selection_);
-    // The filter's helper thread asks for its hits to be taken in on the window's thread.
-    filter_ = std::make_unique<shell::TClipFilter>(core_->ClipList(), [this] {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                Guard([this] {
-                    if (filter_ != nullptr)
-                        filter_->Poll();
-                });
-            },
-            Qt::QueuedConnection);
-    });
-    coreSubscriptions_.push_back(filter_->RowsChanged.Subscribe([this] { lvClips_->FilterChanged(); }));
-    lvClips_->SetFilter(filter_.get());
-    filterBox_->Attach(lvClips_, filter_.get());
-    find_ = std::make_unique<shell::TFind>(*core_);
-    findEditor_ = std::make_unique<TFindEditor>(*pane_->TextEditor());
-    find_->SetEditor(findEditor_.get());
     // The optional buttons stay hidden when the bar is expanded again.
     commands_->SearchButton()->setVisible(settings.ShowSearch);
     commands_->NoCrlfButton()->setVisible(settings.ShowNOCRLF);
-    coreSubscriptions_.push_back(core_->ClipList().RowsReset.Subscribe([this] { OnListReset(); }));
-    coreSubscriptions_.push_back(
-        core_->ClipList().RowInserted.Subscribe([this](std::size_t row) { lvClips_->RowInserted(row); }));
-
-    treeModel_ = new TCollectionTreeModel(core_->Tree(), this);
-    treeModel_->SetDivertColor(TThemeColors(palette()).DivertingCollection());
-    tvCollections_->setModel(treeModel_);
-    connect(tvCollections_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { Guard([this] { OnTreeCurrentChanged(); }); });
-    coreSubscriptions_.push_back(core_->Tree().Changed.Subscribe([this] { OnTreeChanged(); }));
-    collCommands_ = std::make_unique<shell::TCollectionCommands>(*core_, *collDialogs_);
-    collMenu_ = new TCollectionMenu(*tvCollections_, *treeModel_, *core_, *collCommands_);
-    TWindowHelp::SetContext(*tvCollections_, shell::THelpTopics::CollectionTree);
-    collMenu_->SetWhatsThis([this] { help_->WhatsThis(tvCollections_); });
-    moves_ = std::make_unique<TCollectionMoves>(*this, *core_, *desktop_);
-    listActions_ = std::make_unique<TClipListActions>(*this, *lvClips_, *core_, *desktop_, *selection_);
-    editActions_ = std::make_unique<TEditPaneActions>(*this, *pane_->TextPage(), *lvClips_, *core_, *desktop_,
-                                                      *selection_, *collDialogs_);
-    // The pane's transformation buttons are there while the editor holds a line.
-    connect(editActions_.get(), &TEditPaneActions::TransformsEnabled, this, [this](bool enabled) {
-        for (const auto command : {TWindowCommands::CaseCycle, TWindowCommands::ShiftLeft, TWindowCommands::ShiftRight,
-                                   TWindowCommands::PaneRemoveLineBreaks})
-            commands_->Action(command)->setEnabled(enabled);
-    });
-
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
-    pane_->SetCore(core_, selection_.get());
-    transforms_ = std::make_unique<pastetools::TTransformCommands>(*core_, *selection_, desktop_->Keyboard(), *pane_);
+    wiring_ = std::make_unique<TMainWindowWiring>(*this, *core_, *desktop_);
+
     commands_->Action(TWindowCommands::WordWrap)->setChecked(settings.WrapText);
-    if (settings.split1 > 0 && settings.split2 > 0) {
-        Splitter1_->setSizes({settings.split1, std::max(width() - settings.split1, 100)});
-        splitter2_->setSizes({settings.split2, std::max(height() - settings.split2, 100)});
-    }
-    connect(Splitter1_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(false); });
-    connect(splitter2_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(true); });
-    OnTreeChanged();
-    OnListReset();
-    // The views and modes: the stored view comes up at the start; its geometry is recorded at the end,
-    // before the settings are written.
+    splitters_->Attach(&settings);
+    wiring_->OnTreeChanged();
+    wiring_->OnListReset();
+    // The views and modes: the stored view comes up at the start (the wiring ends them with the core).
     modes_->SetCore(true);
-    coreSubscriptions_.push_back(core_->Events().Started.Subscribe([this] { modes_->Start(); }));
-    coreSubscriptions_.push_back(core_->Events().ShuttingDown.Subscribe([this] { modes_->RecordPosition(); }));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -361,8 +269,8 @@ void TfrmBX::SetPreviewVisible(bool visible) {
 }
 
 void TfrmBX::SetPasteEnabled(bool enabled) {
-    if (editActions_ != nullptr)
-        editActions_->SetPasteEnabled(enabled);
+    if (EditActions() != nullptr)
+        EditActions()->SetPasteEnabled(enabled);
 }
 
 void TfrmBX::BringToFront() {
@@ -397,156 +305,13 @@ void TfrmBX::closeEvent(QCloseEvent* event) {
     QApplication::quit();
 }
 
-// ---------------------------------------------------------------------------------------------------
-// The collection tree and the clip list
-
-void TfrmBX::OnTreeChanged() {
-    if (treeModel_ == nullptr || core_ == nullptr)
-        return;
-    const shell::TCollectionTree& tree = core_->Tree();
-    syncing_ = true;
-    treeModel_->Rebuild();
-    for (std::size_t i = 0; i < tree.Count(); ++i)
-        if (tree.At(i).Expanded)
-            tvCollections_->expand(treeModel_->IndexOfNode(static_cast<int>(i)));
-    syncing_ = false;
-    SyncTreeSelection();
-}
-
-void TfrmBX::SyncTreeSelection() {
-    if (treeModel_ == nullptr || core_ == nullptr)
-        return;
-    const QModelIndex index = treeModel_->IndexOfNode(core_->Tree().Selected());
-    if (tvCollections_->currentIndex() == index)
-        return;
-    syncing_ = true;
-    tvCollections_->setCurrentIndex(index);
-    syncing_ = false;
-}
-
-void TfrmBX::OnTreeCurrentChanged() {
-    if (syncing_ || core_ == nullptr)
-        return;
-    const int node = TCollectionTreeModel::NodeOf(tvCollections_->currentIndex());
-    if (node < 0 || node == core_->Tree().Selected())
-        return;
-    core_->Tree().Select(node);
-    rightPart_->setVisible(core_->ClipList().Coll() != nullptr);
-    UpdateCaption();
-}
-
-void TfrmBX::OnListReset() {
-    if (core_ == nullptr || !lvClips_->Reset())
-        return;
-    const TClipListModel& list = core_->ClipList();
-    rightPart_->setVisible(list.Coll() != nullptr || core_->Tree().Selected() < 0);
-    lvClips_->ShowSortArrow();
-    // The collection button shows the icon of the collection shown last.
-    if (list.Coll() != nullptr) {
-        commands_->ShowCollectionImage(list.Coll()->ImageIndex);
-    }
-    lvClips_->SyncSelection();
-    SyncTreeSelection();
-    UpdateCaption();
-    if (core_->HCSelectItemMessageMode())
-        HCSelectItem_->ShowMessage(QString::fromStdString(core_->HCSelectItemText()));
-}
-
 void TfrmBX::SelectNextItem(bool next) {
-    if (selection_ != nullptr)
-        selection_->SelectNext(next);
+    if (Selection() != nullptr)
+        Selection()->SelectNext(next);
 }
 
 void TfrmBX::Guard(const std::function<void()>& handler) {
     TWindowGuard::Run(core_, handler);
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Relayfeed
-
-void TfrmBX::SetRelayfeed(pastetools::TRelayfeed* relayfeed) {
-    relayfeedSubscriptions_.clear();
-    relayfeed_ = relayfeed;
-    if (relayfeed_ != nullptr) {
-        relayfeedSubscriptions_.push_back(relayfeed_->StateChanged.Subscribe([this] { ShowRelayfeedState(); }));
-        // A click on a direction lets go of a pinned preview, as the pin's own click would.
-        relayfeedSubscriptions_.push_back(relayfeed_->Clicking.Subscribe([this] {
-            if (Pinned())
-                commands_->Action(TWindowCommands::PinPreview)->setChecked(false);
-        }));
-        relayfeedSubscriptions_.push_back(relayfeed_->RowAnnounced.Subscribe([this](int row) {
-            lvClips_->ScrollToListRow(row);
-            // The pane shows the run's clip; an edit of the one it showed is written back first.
-            if (selection_ != nullptr && !Pinned()) {
-                RescueEditing();
-                selection_->EditClip = core_ != nullptr ? core_->CurrentClip() : nullptr;
-            }
-            UpdateMagView();
-        }));
-    }
-    ShowRelayfeedState();
-}
-
-void TfrmBX::RelayfeedClick(pastetools::TRelayfeed::TRFDirection direction) {
-    // Setting the marks from the run's state toggles the actions: that is no click.
-    if (rfSyncing_)
-        return;
-    if (relayfeed_ != nullptr)
-        relayfeed_->RFClick(direction);
-    ShowRelayfeedState();
-}
-
-void TfrmBX::ShowRelayfeedState() {
-    using Dir = pastetools::TRelayfeed::TRFDirection;
-    const Dir direction = relayfeed_ != nullptr ? relayfeed_->RFDirection() : Dir::None;
-    rfSyncing_ = true;
-    commands_->Action(TWindowCommands::RelayfeedUp)->setChecked(direction == Dir::Up);
-    commands_->Action(TWindowCommands::RelayfeedDown)->setChecked(direction == Dir::Down);
-    rfSyncing_ = false;
-}
-
-void TfrmBX::SetGlue(pastetools::TGlue* glue) {
-    glue_.reset();
-    if (glue != nullptr && core_ != nullptr)
-        glue_ = std::make_unique<TGlueControl>(*this, *lvClips_, *core_, *glue);
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Flashpick
-
-void TfrmBX::SetFlashpick(pastetools::TFlashpick* flashpick) {
-    fpWindow_.reset();
-    if (fpPanel_ != nullptr)
-        fpPanel_->Attach(nullptr, nullptr);
-    flashpick_ = core_ != nullptr ? flashpick : nullptr;
-    if (flashpick_ == nullptr)
-        return;
-    if (fpPanel_ == nullptr) {
-        // The pick layout's parts: the panel below the list (in the preview pane's place while shown),
-        // Toolbar3 in a row of its own under the main toolbar, the lock beside the tack.
-        fpPanel_ = new TFlashpickPanel(splitter2_);
-        fpPanel_->setObjectName("pnlFlashpick");
-        splitter2_->addWidget(fpPanel_);
-        addToolBarBreak(Qt::TopToolBarArea);
-        addToolBar(Qt::TopToolBarArea, fpPanel_->Toolbar3());
-        status_->AddButton(fpPanel_->LockButton());
-        ConnectFlashpickHelp();
-    }
-    fpPanel_->Attach(flashpick_, core_);
-    fpPanel_->ShowFPPanel(false);
-    fpPanel_->ShowToolbar3(false);
-    fpPanel_->ShowLockButton(false, false);
-    commands_->Action(TWindowCommands::ShowFPAlternates)->setChecked(core_->Settings().ShowFPAlternates);
-    fpWindow_ = std::make_unique<TFlashpickWindow>(*this, *fpPanel_, *flashpick_);
-}
-
-void TfrmBX::ConnectFlashpickHelp() {
-    connect(fpPanel_, &TFlashpickPanel::HelpRequested, this,
-            [this] { Guard([this] { help_->ShowTopic(shell::THelpTopics::Flashpick); }); });
-    TWindowHelp::SetContext(*fpPanel_->Toolbar3(), shell::THelpTopics::Flashpick);
-    TWindowHelp::SetContext(*fpPanel_->List(), shell::THelpTopics::FlashpickList);
-    help_->GiveWhatsThisMenu(*fpPanel_->Toolbar3());
-    help_->GiveWhatsThisMenu(*fpPanel_->List());
 }
 
 void TfrmBX::SetAutostart(bool on) {
@@ -578,21 +343,21 @@ void TfrmBX::ShowAbout() {
 }
 
 void TfrmBX::FindClick() {
-    if (find_ == nullptr)
+    if (Find() == nullptr)
         return;
     TfrmFind dialog(
         this, [this] { help_->ShowTopic(shell::THelpTopics::Find); }, BeforeDialog);
     const TNotOnTop below(*this);
-    find_->FindClick(dialog, ExplorerView());
+    Find()->FindClick(dialog, ExplorerView());
 }
 
 void TfrmBX::FindNextClick() {
-    if (find_ != nullptr)
-        find_->FindNextClip();
+    if (Find() != nullptr)
+        Find()->FindNextClip();
 }
 
 void TfrmBX::FocusFilter() {
-    if (filter_ == nullptr)
+    if (ClipFilter() == nullptr)
         return;
     if (!ExplorerView() && !DroppedDown())
         DropDown(true);
@@ -600,16 +365,11 @@ void TfrmBX::FocusFilter() {
     filterBox_->selectAll();
 }
 
-void TfrmBX::ShowFPAlternatesClick() {
-    if (flashpick_ != nullptr)
-        flashpick_->mnuShowFPAlternatesClick();
-}
-
 // ---------------------------------------------------------------------------------------------------
 // The window's events
 
 bool TfrmBX::WheelTurned(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::Wheel || selection_ == nullptr)
+    if (event->type() != QEvent::Wheel || Selection() == nullptr)
         return false;
     // The wheel anywhere in the window moves the list's selection: a turn toward the user selects the
     // next row, away from the user the previous one. The editors of the pane scroll their text and
@@ -649,16 +409,16 @@ void TfrmBX::changeEvent(QEvent* event) {
 void TfrmBX::OnWindowChange(QEvent* event) {
     if (modes_ != nullptr)
         modes_->OnStateChange(event);
-    if (event->type() == QEvent::PaletteChange && treeModel_ != nullptr && core_ != nullptr) {
+    if (event->type() == QEvent::PaletteChange && wiring_ != nullptr) {
         // The window hears of a new palette before its parts: the tree's colours come from the window's.
-        treeModel_->SetDivertColor(TThemeColors(palette()).DivertingCollection());
+        wiring_->ShowThemeColors();
         // The collection button is drawn on the button face.
         if (const clipstore::TClipColl* shown = core_->ClipList().Coll(); shown != nullptr)
             commands_->ShowCollectionImage(shown->ImageIndex);
     }
     if (event->type() == QEvent::WindowStateChange && pane_->Stale() && isVisible() && !isMinimized())
         UpdateMagView();
-    if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || selection_ == nullptr)
+    if (event->type() != QEvent::ActivationChange || isActiveWindow() || core_ == nullptr || Selection() == nullptr)
         return;
     // Leaving the program: an edit of the shown clip is written back and goes on the clipboard, so that
     // the other program pastes the edited text. Without an edit the clipboard is left alone (it may hold
@@ -668,8 +428,8 @@ void TfrmBX::OnWindowChange(QEvent* event) {
     if (core_->Settings().Edits == editsBefore)
         return;
     // A pinned pane's clip is the one the user worked on: it becomes the current clip.
-    if (selection_->Pinned && selection_->EditClip != nullptr)
-        core_->SetCurrentClip(selection_->EditClip);
+    if (Selection()->Pinned && Selection()->EditClip != nullptr)
+        core_->SetCurrentClip(Selection()->EditClip);
     if (core_->CurrentClip() != nullptr)
         core_->CopyItem(core_->CurrentClip());
 }
@@ -711,40 +471,6 @@ QString TfrmBX::StatusPanel(int panel) const {
 
 QTableView* TfrmBX::List() const {
     return lvClips_;
-}
-
-void TfrmBX::ExpandPane(bool expand) {
-    if (expand) {
-        Splitter1_->setSizes({1, width()});
-        splitter2_->setSizes({1, height()});
-        return;
-    }
-    const int split1 = core_ != nullptr && core_->Settings().split1 > 0 ? core_->Settings().split1 : 200;
-    const int split2 = core_ != nullptr && core_->Settings().split2 > 0 ? core_->Settings().split2 : height() / 2;
-    Splitter1_->setSizes({split1, std::max(width() - split1, 100)});
-    splitter2_->setSizes({split2, std::max(height() - split2, 100)});
-}
-
-void TfrmBX::SplitterMoved(bool horizontal) {
-    if (core_ == nullptr)
-        return;
-    if (horizontal) {
-        // A list pushed to the top keeps a sliver, so that its splitter can be found again.
-        int list = splitter2_->sizes().value(0);
-        if (list <= MinListHeight) {
-            const int total = splitter2_->sizes().value(0) + splitter2_->sizes().value(1);
-            list = MinListHeight;
-            QSignalBlocker block(splitter2_);
-            splitter2_->setSizes({list, std::max(total - list, 0)});
-        }
-        core_->Settings().split2 = list;
-    } else {
-        core_->Settings().split1 = Splitter1_->sizes().value(0);
-    }
-    // Moving either splitter ends the expanded pane.
-    QAction* expand = commands_->Action(TWindowCommands::ExpandPreview);
-    QSignalBlocker block(expand);
-    expand->setChecked(false);
 }
 
 void TfrmBX::UpdateCaption() {

@@ -2,10 +2,13 @@
 
 #include "IMainView.h"
 #include "TEvent.h"
+#include "TMainWindowWiring.h"
 #include "TPreviewPane.h"
 #include "TRelayfeed.h"
 #include "TWindowModes.h"
 #include "TWindowModesControl.h"
+#include "TWindowPasteTools.h"
+#include "TWindowSplitters.h"
 
 #include <QMainWindow>
 
@@ -29,40 +32,16 @@ class QToolButton;
 class QTreeView;
 class QVBoxLayout;
 
-namespace bx::platform {
-class IDesktop;
-}
-
-namespace bx::shell {
-class TBrindlexCore;
-class TClipFilter;
-class TClipListSelection;
-class TCollectionCommands;
-class TFind;
-} // namespace bx::shell
-
-namespace bx::pastetools {
-class TFlashpick;
-class TGlue;
-class TTransformCommands;
-} // namespace bx::pastetools
+// The core's parts and the paste tools the window hands out are declared with the window's parts that hold
+// them (TMainWindowWiring.h, TWindowPasteTools.h).
 
 namespace bx::explorer {
 
-class TClipListActions;
-class TEditPaneActions;
 class TClipListView;
-class TCollectionMoves;
 class TCollapseTab;
-class TFlashpickPanel;
-class TGlueControl;
-class TFlashpickWindow;
-class TCollectionMenu;
-class TCollectionTreeModel;
 class TQtCollectionDialogs;
 class TDropDownBar;
 class TFilterBox;
-class TFindEditor;
 class THexDump;
 class THtmlView;
 class TSelectItemBar;
@@ -76,7 +55,10 @@ class TWindowHelp;
 // down. The explorer view has the collection tree on the left, the clip list of the chosen collection with
 // the one-line bar above it, and the preview and edit pane below (TPreviewPane) with a page for each kind of
 // data. The views, the drop-down, the stacking modes and the stored geometry are TWindowModesControl's;
-// the commands (menus, toolbar, the pane's buttons) are TWindowCommands'.
+// the commands (menus, toolbar, the pane's buttons) are TWindowCommands'. What lives while the window shows a
+// core (the selection rules, the filter, find, the tree's model and menu, the commands on clips and collections)
+// is TMainWindowWiring's; Relayfeed, glue and Flashpick in the window are TWindowPasteTools'; the splitters'
+// places and the expanded pane TWindowSplitters'.
 // The window shows the core's models and passes the user's actions to them; the behaviour lives in the
 // core and in the non-visual list rules.
 class TfrmBX : public QMainWindow, public shell::IMainView {
@@ -92,21 +74,21 @@ public:
     void SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop);
 
     // The Relayfeed run the window's commands start and stop (nullptr: none; do that before it goes).
-    void SetRelayfeed(pastetools::TRelayfeed* relayfeed);
+    void SetRelayfeed(pastetools::TRelayfeed* relayfeed) { pasteTools_->SetRelayfeed(relayfeed); }
     // Flashpick, which shows its pick layout in this window (after SetCore; nullptr: none; do that before
     // it or the core goes).
-    void SetFlashpick(pastetools::TFlashpick* flashpick);
+    void SetFlashpick(pastetools::TFlashpick* flashpick) { pasteTools_->SetFlashpick(flashpick); }
     // The glue tool the window's Glue commands drive (after SetCore; nullptr: none; do that before it goes).
-    void SetGlue(pastetools::TGlue* glue);
-    TGlueControl* GlueControl() const { return glue_.get(); }
+    void SetGlue(pastetools::TGlue* glue) { pasteTools_->SetGlue(glue); }
+    TGlueControl* GlueControl() const { return pasteTools_->Glue(); }
     // The Config menu's "&Start With The Session": writes or removes the desktop's autostart entry; a failure
     // is told and the mark shows the entry's state.
     void SetAutostart(bool on);
     // The About box (Help menu).
     void ShowAbout();
     // Ctrl+F11: the alternate list in Flashpick's pick layout on or off.
-    void ShowFPAlternatesClick();
-    TFlashpickPanel* FlashpickPanel() const { return fpPanel_; }
+    void ShowFPAlternatesClick() { pasteTools_->ShowFPAlternatesClick(); }
+    TFlashpickPanel* FlashpickPanel() const { return pasteTools_->Panel(); }
 
     // shell::IMainView
     void ShowStatus(int level, bool busy, const std::string& text) override;
@@ -190,18 +172,20 @@ public:
     std::function<void(QDialog&)> BeforeDialog;
     // The collection commands (main menu, the tree's context menu) and the tree's context menu; nullptr
     // without a core.
-    shell::TCollectionCommands* CollectionCommands() const { return collCommands_.get(); }
-    TCollectionMenu* CollectionMenu() const { return collMenu_; }
+    shell::TCollectionCommands* CollectionCommands() const {
+        return wiring_ != nullptr ? wiring_->CollectionCommands() : nullptr;
+    }
+    TCollectionMenu* CollectionMenu() const { return wiring_ != nullptr ? wiring_->CollectionMenu() : nullptr; }
 
     // Find (View menu): the dialog and the search, and the search again with the same text and scope. Find()
     // is nullptr without a core; its ClearSearchResults empties the Search Results collection.
     void FindClick();
     void FindNextClick();
-    shell::TFind* Find() const { return find_.get(); }
+    shell::TFind* Find() const { return wiring_ != nullptr ? wiring_->Find() : nullptr; }
     // The filter box above the clip list gets the focus (Ctrl+K); the filter is nullptr without a core.
     void FocusFilter();
     TFilterBox* FilterBox() const { return filterBox_; }
-    shell::TClipFilter* ClipFilter() const { return filter_.get(); }
+    shell::TClipFilter* ClipFilter() const { return wiring_ != nullptr ? wiring_->Filter() : nullptr; }
 
     // The preview pane.
     void UpdateMagView();
@@ -215,20 +199,20 @@ public:
     // selected.
     void AddSelectionCommand(QAction* action, bool exactlyOne);
     // The list keeps this height when its splitter is pushed to the top.
-    static constexpr int MinListHeight = 2;
+    static constexpr int MinListHeight = TWindowSplitters::MinListHeight;
 
     // For tests and the other parts of the window.
     TPreviewPane* PreviewPane() const { return pane_; }
     TWindowCommands* Commands() const { return commands_; }
     // Moving clips and collections, the pick menu, the last and favorite collection; nullptr without a core.
-    TCollectionMoves* Moves() const { return moves_.get(); }
+    TCollectionMoves* Moves() const { return wiring_ != nullptr ? wiring_->Moves() : nullptr; }
     // The text transformations on the pane's clip and the selected clips (while the window has its core).
-    pastetools::TTransformCommands* Transforms() const { return transforms_.get(); }
+    pastetools::TTransformCommands* Transforms() const { return wiring_ != nullptr ? wiring_->Transforms() : nullptr; }
     // The clip list's commands, its context menu and its dialogs; nullptr without a core.
-    TClipListActions* ListActions() const { return listActions_.get(); }
+    TClipListActions* ListActions() const { return wiring_ != nullptr ? wiring_->ListActions() : nullptr; }
     // The edit pane's commands, renaming and launching addresses; nullptr without a core.
-    TEditPaneActions* EditActions() const { return editActions_.get(); }
-    pastetools::TFlashpick* Flashpick() const { return flashpick_; }
+    TEditPaneActions* EditActions() const { return wiring_ != nullptr ? wiring_->EditActions() : nullptr; }
+    pastetools::TFlashpick* Flashpick() const { return pasteTools_->Flashpick(); }
     // The notification-area icon, auto-capture and where the window goes when put away.
     TTrayIcon* Tray() const { return tray_; }
     // Help: the manual's topics for the window and its controls.
@@ -254,7 +238,7 @@ public:
     bool PaneShown() const { return pane_->PaneShown(); }
     QString StatusPanel(int panel) const;
     QString PinImage() const { return pane_->PinImage(); }
-    shell::TClipListSelection* Selection() const { return selection_.get(); }
+    shell::TClipListSelection* Selection() const { return wiring_ != nullptr ? wiring_->Selection() : nullptr; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -267,28 +251,22 @@ private:
     friend class TWindowCommands;
     friend class TWindowModesControl;
     friend class TFlashpickWindow;
+    friend class TMainWindowWiring;
+    friend class TWindowPasteTools;
     // Runs a handler of the window: an exception that escapes it goes to the program's error trap.
     void Guard(const std::function<void()>& handler);
     // A Relayfeed command: starts or stops the run; the check marks and buttons show its state after.
-    void RelayfeedClick(pastetools::TRelayfeed::TRFDirection direction);
-    void ShowRelayfeedState();
+    void RelayfeedClick(pastetools::TRelayfeed::TRFDirection direction) { pasteTools_->RelayfeedClick(direction); }
     void OnWindowChange(QEvent* event);
     void BuildWidgets();
     void BuildBars();
     // The view switch as the user asks for it (button, menu, Ctrl+E): it ends Flashpick first.
     void ExplorerClick();
-    // The pick layout's help button and "What's This?" on its list.
-    void ConnectFlashpickHelp();
 
     void ConnectPane();
-    void OnListReset();
-    void OnTreeChanged();
-    void SyncTreeSelection();
-    void OnTreeCurrentChanged();
     void OnClipShown(const clipstore::TClipObj* clip);
     void UpdateCaption();
-    void ExpandPane(bool expand);
-    void SplitterMoved(bool horizontal);
+    void ExpandPane(bool expand) { splitters_->ExpandPane(expand); }
     // The mouse wheel anywhere in the window; true when the turn was used.
     bool WheelTurned(QObject* watched, QEvent* event);
     class TWheelFilter;
@@ -296,25 +274,10 @@ private:
 
     shell::TBrindlexCore* core_ = nullptr;
     platform::IDesktop* desktop_ = nullptr;
-    std::unique_ptr<shell::TClipListSelection> selection_;
     std::unique_ptr<TQtCollectionDialogs> collDialogs_;
-    std::unique_ptr<shell::TCollectionCommands> collCommands_;
-    TCollectionMenu* collMenu_ = nullptr;
-    // What the window hears of the core's models and the selection rules while it shows a core.
-    std::vector<platform::TSubscription> coreSubscriptions_;
-    TCollectionTreeModel* treeModel_ = nullptr;
-    std::unique_ptr<TCollectionMoves> moves_;
-    std::unique_ptr<shell::TFind> find_;
-    std::unique_ptr<TFindEditor> findEditor_;
-    std::unique_ptr<shell::TClipFilter> filter_;
+    // The parts and connections that live while the window shows a core.
+    std::unique_ptr<TMainWindowWiring> wiring_;
     TFilterBox* filterBox_ = nullptr;
-    std::unique_ptr<TClipListActions> listActions_;
-    std::unique_ptr<TEditPaneActions> editActions_;
-    std::unique_ptr<pastetools::TTransformCommands> transforms_;
-    bool syncing_ = false;
-    pastetools::TRelayfeed* relayfeed_ = nullptr;
-    std::vector<platform::TSubscription> relayfeedSubscriptions_;
-    bool rfSyncing_ = false; // the marks are being set from the run's state
 
     TWindowCommands* commands_ = nullptr;
     TTrayIcon* tray_ = nullptr;
@@ -322,15 +285,15 @@ private:
     std::unique_ptr<TStatusLine> status_;
     QSplitter* Splitter1_ = nullptr;
     QSplitter* splitter2_ = nullptr;
+    // Their places in the settings and the expanded pane.
+    std::unique_ptr<TWindowSplitters> splitters_;
     QTreeView* tvCollections_ = nullptr;
     QWidget* rightPart_ = nullptr;
     TSelectItemBar* HCSelectItem_ = nullptr;
     TClipListView* lvClips_ = nullptr;
     TPreviewPane* pane_ = nullptr;
-    pastetools::TFlashpick* flashpick_ = nullptr;
-    TFlashpickPanel* fpPanel_ = nullptr;
-    std::unique_ptr<TFlashpickWindow> fpWindow_;
-    std::unique_ptr<TGlueControl> glue_;
+    // Relayfeed, glue and Flashpick in the window.
+    std::unique_ptr<TWindowPasteTools> pasteTools_;
     QVBoxLayout* rightLayout_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     TCollapseTab* toolbarTab_ = nullptr;

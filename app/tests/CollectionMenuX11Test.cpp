@@ -1,30 +1,19 @@
 // The collection tree's context menu of the real program on the X desktop with a window manager
 // (openbox, under Xvfb): Shift+F10 in the tree opens it. Without a display, openbox or xdotool the test
 // skips.
-#include "ProgramFixture.h"
-#include "WindowManagerRun.h"
+#include "DesktopProgramFixture.h"
 
 #include <QMap>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 namespace bx::apptest {
 namespace {
 
-class CollectionMenuX11Test : public ProgramTest {
+class CollectionMenuX11Test : public DesktopProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped())
-            return;
-        env_.insert("QT_QPA_PLATFORM", "xcb");
-        if (QStandardPaths::findExecutable("xdotool").isEmpty())
-            GTEST_SKIP() << "xdotool is not installed (tools/bootstrap installs it)";
-        if (const std::string why = wm_.Start(env_); !why.empty())
-            GTEST_SKIP() << why;
-    }
+    CollectionMenuX11Test() : DesktopProgramTest({"xdotool"}) {}
 
     static QString Run(const QStringList& args) {
         QProcess p;
@@ -39,8 +28,6 @@ protected:
         return Run({"search", "--onlyvisible", "--pid", QString::number(p.processId())})
             .split('\n', Qt::SkipEmptyParts);
     }
-
-    pastetools::x11test::WindowManagerRun wm_;
 };
 
 TEST_F(CollectionMenuX11Test, ShiftF10InTheTreeOpensTheContextMenu) {

@@ -2,30 +2,18 @@
 // its window switches it on, three texts copied with xclip become one glue clip with the separator between
 // them (the clipboard holds the glued text after each), Ctrl+G ends it, and putting the glue clip back
 // gives its text to xclip -o. Without a display, openbox, xdotool or xclip the test skips.
-#include "ProgramFixture.h"
-#include "WindowManagerRun.h"
+#include "DesktopProgramFixture.h"
 
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 namespace bx::apptest {
 namespace {
 
-class GlueX11Test : public ProgramTest {
+class GlueX11Test : public DesktopProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped())
-            return;
-        env_.insert("QT_QPA_PLATFORM", "xcb");
-        for (const char* tool : {"xdotool", "xclip"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (tools/bootstrap installs it)";
-        if (const std::string why = wm_.Start(env_); !why.empty())
-            GTEST_SKIP() << why;
-    }
+    GlueX11Test() : DesktopProgramTest({"xdotool", "xclip"}) {}
 
     static QByteArray Output(const QString& program, const QStringList& args) {
         QProcess p;
@@ -48,8 +36,6 @@ protected:
         xclip.closeWriteChannel();
     }
     int Captures() const { return static_cast<int>(Log().count("<CaptureTheClip,End")); }
-
-    pastetools::x11test::WindowManagerRun wm_;
 };
 
 TEST_F(GlueX11Test, ThreeTextsCopiedWithXclipBecomeOneGlueClipWhoseTextGoesBackToTheClipboard) {

@@ -2,12 +2,10 @@
 // on PATH, with the page that forwards the browser to the user manual's section of the view shown. A
 // stand-in xdg-open first on PATH writes down what it was asked to open. Without a display, openbox or
 // xdotool the test skips.
-#include "ProgramFixture.h"
-#include "WindowManagerRun.h"
+#include "DesktopProgramFixture.h"
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -15,15 +13,14 @@
 namespace bx::apptest {
 namespace {
 
-class HelpX11Test : public ProgramTest {
+class HelpX11Test : public DesktopProgramTest {
 protected:
+    HelpX11Test() : DesktopProgramTest({"xdotool"}) {}
+
     void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped())
+        DesktopProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
             return;
-        env_.insert("QT_QPA_PLATFORM", "xcb");
-        if (QStandardPaths::findExecutable("xdotool").isEmpty())
-            GTEST_SKIP() << "xdotool is not installed (tools/bootstrap installs it)";
         // The stand-in handler: one line per call, its arguments.
         const QString bin = home_.path() + "/bin";
         opened_ = home_.path() + "/opened.txt";
@@ -34,8 +31,6 @@ protected:
         stub.close();
         ASSERT_TRUE(stub.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
         env_.insert("PATH", bin + ":" + env_.value("PATH"));
-        if (const std::string why = wm_.Start(env_); !why.empty())
-            GTEST_SKIP() << why;
     }
 
     static QString Run(const QStringList& args) {
@@ -69,7 +64,6 @@ protected:
         return refresh.hasMatch() ? refresh.captured(1) : "(no forwarding)";
     }
 
-    pastetools::x11test::WindowManagerRun wm_;
     QString opened_;
 };
 

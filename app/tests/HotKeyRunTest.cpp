@@ -1,37 +1,27 @@
 // The program's global hot keys on the X server with a window manager (openbox): pressed by xdotool while
 // another program's window has the focus, as the user presses them. Skips without $DISPLAY or openbox.
-#include "ProgramFixture.h"
-#include "WindowManagerRun.h"
+#include "DesktopProgramFixture.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
-#include <QStandardPaths>
 
 #include <string>
 
 namespace bx::apptest {
 namespace {
 
-class HotKeyRunTest : public ProgramTest {
+class HotKeyRunTest : public DesktopProgramTest {
 protected:
+    // The program's window and the text window are real X windows (the tests may run offscreen).
+    HotKeyRunTest() : DesktopProgramTest({"xdotool", "xclip"}) {}
+
     void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped())
+        DesktopProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
             return;
-        for (const char* tool : {"xdotool", "xclip"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (tools/bootstrap installs it)";
-        if (const std::string why = wm_.Start(env_); !why.empty())
-            GTEST_SKIP() << why;
-        // The program's window and the text window are real X windows (the tests may run offscreen).
-        env_.insert("QT_QPA_PLATFORM", "xcb");
         // Captures are logged (data events), so the test can wait for them.
         WriteSettings("[Software/Quorvanti/Brindlex5/Preferences]\nLogLevel=55\n");
-    }
-    void TearDown() override {
-        ProgramTest::TearDown();
-        wm_.Stop();
     }
 
     int Captures() const { return static_cast<int>(Log().count("<CaptureTheClip,End")); }
@@ -79,8 +69,6 @@ protected:
         EXPECT_TRUE(WaitFor([&] { return FocusedPid() == editorPid; })) << "the text window is not in front";
         return program;
     }
-
-    pastetools::x11test::WindowManagerRun wm_;
 };
 
 TEST_F(HotKeyRunTest, TheNextClipKeyPressedInAnotherWindowPutsTheNextClipOnTheClipboard) {

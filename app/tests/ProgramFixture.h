@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <sys/stat.h>
@@ -33,6 +35,15 @@ inline bool WaitFor(const std::function<bool()>& condition, int ms = 10000) {
         QThread::msleep(20);
     }
     return true;
+}
+
+// Why a test cannot drive the program with these tools: the first one not found on PATH (named, with where
+// it comes from); empty when all are there.
+inline std::string MissingTool(const std::vector<const char*>& tools) {
+    for (const char* tool : tools)
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            return std::string(tool) + " is not installed (tools/bootstrap installs it)";
+    return {};
 }
 
 class ProgramTest : public ::testing::Test {

@@ -4,7 +4,6 @@
 #include "ProgramFixture.h"
 
 #include <QByteArray>
-#include <QStandardPaths>
 #include <QString>
 
 namespace bx::apptest {
@@ -35,15 +34,22 @@ protected:
         })) << said.toStdString();
         ASSERT_TRUE(Answers());
     }
+
+    // A first start is ready: the program has loaded its data and written its first collection.
+    bool Saved(const QProcess& p) const {
+        return CatchesStopSignals(p) && QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4") && Loaded();
+    }
+    // A later start is ready: it has moved the last run's log aside and loaded its data.
+    bool Restarted(const QProcess& p) const {
+        return CatchesStopSignals(p) && QFileInfo::exists(DataDir() + "PREV_LOG.TXT") && Loaded();
+    }
 };
 
 TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
-    if (QStandardPaths::findExecutable("xclip").isEmpty())
-        GTEST_SKIP() << "xclip is not installed";
+    if (const std::string why = MissingTool({"xclip"}); !why.empty())
+        GTEST_SKIP() << why;
     QProcess& program = Start();
-    ASSERT_TRUE(WaitFor([&] {
-        return CatchesStopSignals(program) && QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4") && Loaded();
-    })) << Log().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return Saved(program); })) << Log().toStdString();
     Copy("first copy from xclip");
     Copy("second copy, \xc3\xa4\xc3\xb6\xc3\xbc");
     Stop(program);
@@ -57,9 +63,7 @@ TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
     // The next start finds the same clips and saves them again unchanged. It has moved the first log
     // aside before it writes its own.
     QProcess& again = Start();
-    ASSERT_TRUE(WaitFor([&] {
-        return CatchesStopSignals(again) && QFileInfo::exists(DataDir() + "PREV_LOG.TXT") && Loaded();
-    })) << Log().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return Restarted(again); })) << Log().toStdString();
     Stop(again);
     EXPECT_EQ(Dump("Short-Term"), dump);
 }
@@ -67,12 +71,10 @@ TEST_F(ProgramRunTest, CopiesAreCapturedAndKeptThroughAStopSignal) {
 // Copies are journalled as they are captured: killed (-9) before any save, the program shows every copy
 // at its next start and saves them.
 TEST_F(ProgramRunTest, ThirtyCopiesSurviveAKill) {
-    if (QStandardPaths::findExecutable("xclip").isEmpty())
-        GTEST_SKIP() << "xclip is not installed";
+    if (const std::string why = MissingTool({"xclip"}); !why.empty())
+        GTEST_SKIP() << why;
     QProcess& program = Start();
-    ASSERT_TRUE(WaitFor([&] {
-        return CatchesStopSignals(program) && QFileInfo::exists(DataDir() + "Short-Term/_COLL.BX4") && Loaded();
-    })) << Log().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return Saved(program); })) << Log().toStdString();
     const QByteArray before = Dump("Short-Term");
     for (int i = 1; i <= 30; ++i)
         Copy("journalled copy " + QByteArray::number(i));
@@ -83,9 +85,7 @@ TEST_F(ProgramRunTest, ThirtyCopiesSurviveAKill) {
 
     // The next start moves the killed run's log aside before it writes its own.
     QProcess& again = Start();
-    ASSERT_TRUE(WaitFor([&] {
-        return CatchesStopSignals(again) && QFileInfo::exists(DataDir() + "PREV_LOG.TXT") && Loaded();
-    })) << Log().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return Restarted(again); })) << Log().toStdString();
     EXPECT_TRUE(Log().contains("30 clips replayed from the capture journal")) << Log().toStdString();
     Stop(again);
     const QByteArray dump = Dump("Short-Term");

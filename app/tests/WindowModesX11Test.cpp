@@ -2,8 +2,7 @@
 // its place and size across a restart, "always on top" is the window manager's above state, "auto hide when
 // not focused" minimizes it when another program is activated, and the close button is refused while the
 // settings disable it. Without a display or openbox the tests skip.
-#include "ProgramFixture.h"
-#include "WindowManagerRun.h"
+#include "DesktopProgramFixture.h"
 
 #include <QMap>
 #include <QProcess>
@@ -22,20 +21,9 @@ struct Geometry {
     bool operator==(const Geometry&) const = default;
 };
 
-class WindowModesX11Test : public ProgramTest {
+class WindowModesX11Test : public DesktopProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped())
-            return;
-        // The program's window on the X display, whatever platform the test run chose for itself.
-        env_.insert("QT_QPA_PLATFORM", "xcb");
-        for (const char* tool : {"xdotool", "xprop", "wmctrl"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (tools/bootstrap installs it)";
-        if (const std::string why = wm_.Start(env_); !why.empty())
-            GTEST_SKIP() << why;
-    }
+    WindowModesX11Test() : DesktopProgramTest({"xdotool", "xprop", "wmctrl"}) {}
 
     static QString Run(const QString& program, const QStringList& args) {
         QProcess p;
@@ -72,8 +60,6 @@ protected:
     }
 
     static QString State(const QString& window) { return Run("xprop", {"-id", window, "_NET_WM_STATE"}); }
-
-    pastetools::x11test::WindowManagerRun wm_;
 };
 
 TEST_F(WindowModesX11Test, TheExplorerWindowKeepsItsPlaceAndSizeAcrossARestart) {

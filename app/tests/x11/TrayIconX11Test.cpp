@@ -5,8 +5,7 @@
 // again, and Exit ends the program the normal way. Without a tray the window minimizes with its taskbar
 // button. Screenshots of the tray and of the menu are saved in the build directory. The tests skip
 // themselves without a display, openbox, trayer or the X tools.
-#include "../ProgramFixture.h"
-#include "WindowManagerRun.h"
+#include "../DesktopProgramFixture.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -15,7 +14,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
-#include <QStandardPaths>
 
 #include <optional>
 
@@ -31,29 +29,24 @@ QString Tool(const QString& program, const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-class TrayIconX11Test : public ProgramTest {
+class TrayIconX11Test : public DesktopProgramTest {
 protected:
+    TrayIconX11Test() : DesktopProgramTest({"trayer", "xdotool", "xwininfo", "xprop", "wmctrl", "xclip"}) {}
+
     void SetUp() override {
-        ProgramTest::SetUp();
-        if (IsSkipped())
+        DesktopProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
             return;
         if (QGuiApplication::platformName() != "xcb")
             GTEST_SKIP() << "the test program does not run on the X display";
-        for (const char* tool : {"trayer", "xdotool", "xwininfo", "xprop", "wmctrl", "xclip"})
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (tools/bootstrap installs it)";
-        if (const std::string why = wm_.Start(env_); !why.empty())
-            GTEST_SKIP() << why;
         // The program shows its icon through the X tray (XEmbed), whatever session bus the machine has.
-        env_.insert("QT_QPA_PLATFORM", "xcb");
         env_.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home_.path() + "/no-session-bus");
         // Captures and the switch are logged (data events), so the test can wait for them.
         WriteSettings("[Software/Quorvanti/Brindlex5/Preferences]\nLogLevel=55\n");
     }
     void TearDown() override {
-        ProgramTest::TearDown();
         StopTray();
-        wm_.Stop();
+        DesktopProgramTest::TearDown();
     }
 
     void StartTray() {
@@ -217,7 +210,6 @@ protected:
     int Captures() const { return static_cast<int>(Log().count("<CaptureTheClip,End")); }
     int Ignored() const { return static_cast<int>(Log().count("Ignoring New Data, AutoCapture Is Off")); }
 
-    pastetools::x11test::WindowManagerRun wm_;
     std::unique_ptr<QProcess> tray_;
 };
 
