@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace bx::explorer {
 
 TCollapseTab::TCollapseTab(QWidget* parent, const char* objectName) : QToolButton(parent) {
@@ -33,9 +35,18 @@ void TCollapseTab::SetExpanded(bool expanded) {
     setArrowType(expanded ? Qt::LeftArrow : Qt::RightArrow);
     for (const QPointer<QAction>& action : actions_)
         if (action != nullptr)
-            action->setVisible(expanded);
+            action->setVisible(expanded && std::find(hidden_.begin(), hidden_.end(), action) == hidden_.end());
     if (widget_ != nullptr)
         widget_->setVisible(expanded);
+}
+
+void TCollapseTab::SetItemShown(QAction* action, bool shown) {
+    const auto at = std::find(hidden_.begin(), hidden_.end(), action);
+    if (!shown && at == hidden_.end())
+        hidden_.emplace_back(action);
+    else if (shown && at != hidden_.end())
+        hidden_.erase(at);
+    action->setVisible(shown && expanded_);
 }
 
 } // namespace bx::explorer

@@ -24,6 +24,9 @@ public:
     bool Expanded() const { return expanded_; }
     // Sets the state without a click (Toggled is not emitted).
     void SetExpanded(bool expanded);
+    // Whether one of the bar's items is shown at all (an optional button the settings hide): a hidden
+    // item stays hidden when the bar is expanded.
+    void SetItemShown(QAction* action, bool shown);
 
 signals:
     // The user collapsed or expanded the bar.
@@ -32,6 +35,7 @@ signals:
 private:
     bool expanded_ = true;
     std::vector<QPointer<QAction>> actions_;
+    std::vector<QPointer<QAction>> hidden_; // items not shown whatever the state
     QPointer<QWidget> widget_;
 };
 

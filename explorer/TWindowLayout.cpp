@@ -26,15 +26,16 @@ namespace bx::explorer {
 shell::TLayoutMetrics TWindowLayout::Measure() const {
     shell::TLayoutMetrics m;
     m.CollapseTab = p_.toolbarTab != nullptr ? p_.toolbarTab->width() : 0;
-    // The strip's buttons as the toolbar lays them out: its whole width less what follows the separator (the
-    // collapse tab counted apart); the separator stays in, so that the bar needs no extension button.
+    // The strip's buttons as the toolbar lays them out: its whole width less what is shown after the
+    // separator (the collapse tab counted apart; a hidden item is in neither); the separator stays in, so
+    // that the bar needs no extension button.
     const QStyle* style = p_.toolbar->style();
     const int spacing = style->pixelMetric(QStyle::PM_ToolBarItemSpacing, nullptr, p_.toolbar);
     int left = p_.toolbar->sizeHint().width() - m.CollapseTab;
     bool after = false;
     for (QAction* action : p_.toolbar->actions()) {
         const QWidget* item = p_.toolbar->widgetForAction(action);
-        if (after && item != nullptr)
+        if (after && item != nullptr && action->isVisible())
             left -= item->sizeHint().width() + spacing;
         after = after || action == p_.stripEnd;
     }

@@ -93,7 +93,8 @@ void TWindowPasteTools::SetFlashpick(pastetools::TFlashpick* flashpick) {
     fpPanel_->ShowFPPanel(false);
     fpPanel_->ShowToolbar3(false);
     fpPanel_->ShowLockButton(false, false);
-    window_.commands_->Action(TWindowCommands::ShowFPAlternates)->setChecked(window_.core_->Settings().ShowFPAlternates);
+    window_.commands_->Action(TWindowCommands::ShowFPAlternates)
+        ->setChecked(window_.core_->Settings().ShowFPAlternates);
     fpWindow_ = std::make_unique<TFlashpickWindow>(window_, *fpPanel_, *flashpick_);
 }
 

@@ -235,8 +235,8 @@ void TfrmBX::SetCore(shell::TBrindlexCore* core, platform::IDesktop* desktop) {
         TImageLists::Reload(settings.ProgramDir + "buttons/");
     core_->SetHtmlViewerAvailable(settings.UseIEBrowser);
     // The optional buttons stay hidden when the bar is expanded again.
-    commands_->SearchButton()->setVisible(settings.ShowSearch);
-    commands_->NoCrlfButton()->setVisible(settings.ShowNOCRLF);
+    toolbarTab_->SetItemShown(commands_->SearchButton(), settings.ShowSearch);
+    toolbarTab_->SetItemShown(commands_->NoCrlfButton(), settings.ShowNOCRLF);
     HCSelectItem_->SetShowTypeIcons(settings.ShowTypeIcons);
     wiring_ = std::make_unique<TMainWindowWiring>(*this, *core_, *desktop_);
 

@@ -167,6 +167,8 @@ TEST_F(WindowViewsTest, AlwaysOnTopIsTheWindowsAboveStateAndDialogsAreNeverCover
 TEST_F(WindowViewsTest, ToolbarStatesAndHintsComeFromTheSettingsAndTheStatesAreStoredAtTheEnd) {
     settings->Toolbar1Showing = false;
     settings->ShowHint = false;
+    settings->ShowSearch = true;
+    settings->ShowNOCRLF = false;
     StartStrip();
     EXPECT_TRUE(window->MainToolbarCollapsed());
     EXPECT_FALSE(Button("cmdExplorer")->isVisibleTo(window.get()));
@@ -186,6 +188,8 @@ TEST_F(WindowViewsTest, ToolbarStatesAndHintsComeFromTheSettingsAndTheStatesAreS
     QApplication::processEvents(); // the toolbar lays its items out again
     EXPECT_FALSE(window->MainToolbarCollapsed());
     EXPECT_TRUE(Button("cmdExplorer")->isVisibleTo(window.get()));
+    EXPECT_TRUE(window->Commands()->SearchButton()->isVisible());
+    EXPECT_FALSE(window->Commands()->NoCrlfButton()->isVisible()) << "hidden by the settings";
     Button("ToolBar2Tab")->click();
     ASSERT_TRUE(core->FormCloseQuery());
     EXPECT_TRUE(settings->Toolbar1Showing);
