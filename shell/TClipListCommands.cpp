@@ -83,6 +83,9 @@ int TClipListCommands::DeleteSelected() {
         Unpin();
     selection_.EditClip = nullptr;
     selection_.EditNode = -1;
+    // A clip captured since the last save is journalled as added to its collection: a save retires the
+    // journal before clips leave, or a replay after a crash would put a deleted clip back without its files.
+    master.Save();
     std::vector<TClipObj*> clips;
     std::size_t first = list.Count();
     for (std::size_t row = 0; row < list.Count(); ++row)

@@ -59,6 +59,10 @@ bool TClipMover::RefuseTarget(const TClipColl* target) const {
 int TClipMover::MoveSelected(bool copy, TClipColl& target, const char* busyText) {
     core_.EndAutoGlue();
     TClipListModel& list = core_.ClipList();
+    // A clip captured since the last save is journalled as added to its collection; once it has moved,
+    // a replay after a crash would put it back there. A save retires the journal before clips leave.
+    if (!copy && &target != list.Coll())
+        core_.LoadedMasterList().Save();
     std::vector<TClipObj*> clips;
     if (&target != list.Coll())
         for (std::size_t row = 0; row < list.Count(); ++row)

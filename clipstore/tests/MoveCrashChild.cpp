@@ -53,6 +53,9 @@ int main(int argc, char* argv[]) {
     if (mode == "clips") {
         TClipColl* from = m0->Count() >= m1->Count() ? m0 : m1;
         TClipColl* to = from == m0 ? m1 : m0;
+        // As the program does before clips leave a collection: the save retires the capture journal, whose
+        // records of earlier runs would otherwise put moved clips back where they were.
+        master.Save();
         TClipMove move([&master](TClipColl& coll) { master.SaveCollection(coll); });
         std::vector<TClipObj*> clips;
         for (std::size_t i = 0; i < from->Count(); ++i)

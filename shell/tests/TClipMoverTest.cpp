@@ -3,6 +3,7 @@
 #include "TClipMover.h"
 #include "CoreTestFixture.h"
 #include "ScriptedCollectionDialogs.h"
+#include "TCaptureJournal.h"
 #include "TCollectionCommands.h"
 #include "TDirFiles.h"
 #include "TPickMenu.h"
@@ -113,6 +114,36 @@ TEST_F(ClipMoverTest, MovedClipsTakeTheTargetsNumbersAndFilesAndStayThereAfterAR
     for (std::size_t i = 0; i < 3; ++i)
         texts.insert(TextOf(*b->Clip(i)));
     EXPECT_EQ(texts, (std::set<std::string>{LongText(10), LongText(11), LongText(12)}));
+}
+
+// Captures since the last save are in the capture journal as added to their collection. Moved on and
+// killed before the journal heard of the move, the next start must find each clip once, in its new place.
+TEST_F(ClipMoverTest, ClipsMovedAfterTheirCaptureAreNotPutBackWhereTheyWereAfterAKill) {
+    StartWithMover();
+    CopyText(editor, "stays");
+    CopyText(editor, "moves");
+    CopyText(editor, "moves too");
+    Show(a);
+    ASSERT_EQ(core->ClipList().Count(), 3u);
+    SelectRows({0, 1});
+    ASSERT_EQ(mover->DoMoveCopyFromToolbar(false, b), 2);
+    // Killed now: the journal as it is, not what the program would still write on its way out.
+    const std::string journal = dataDir + clipstore::TCaptureJournal::FileName;
+    const std::string kept = dataDir + "kept";
+    if (std::filesystem::exists(journal))
+        std::filesystem::copy_file(journal, kept);
+    mover.reset();
+    core.reset();
+    std::filesystem::remove(journal);
+    if (std::filesystem::exists(kept))
+        std::filesystem::rename(kept, journal);
+
+    StartWithMover();
+    ASSERT_EQ(a->Count(), 1u);
+    EXPECT_EQ(TextOf(*a->Clip(0)), "stays");
+    ASSERT_EQ(b->Count(), 2u);
+    EXPECT_EQ(TextOf(*b->Clip(0)), "moves");
+    EXPECT_EQ(TextOf(*b->Clip(1)), "moves too");
 }
 
 TEST_F(ClipMoverTest, ClipsMovedToTheTrashCanStayThereWithTheirFilesUntilItIsEmptied) {
