@@ -2,6 +2,7 @@
 
 #include "EGraphicOpenError.h"
 #include "EInvalidGraphic.h"
+#include "LittleEndian.h"
 #include "TGraphicFile.h"
 #include "TPngReader.h"
 #include "TPngWriter.h"
@@ -19,29 +20,16 @@ namespace bx::clipstore {
 
 namespace {
 
+using platform::LeI32;
+using platform::LeU16;
+using platform::LeU32;
+using platform::PutLe16;
+using platform::PutLe32;
+
 constexpr std::size_t FileHeaderSize = 14;
 constexpr std::uint16_t FileMagic = 0x4D42; // "BM"
 constexpr std::uint32_t CoreHeaderSize = 12;
 constexpr std::uint32_t InfoHeaderSize = 40;
-
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::int32_t I32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::int32_t>(U32(b, at));
-}
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
 
 // What the header of a DIB says, checked against the bytes that follow it.
 struct DibLayout {
@@ -77,14 +65,14 @@ bool ParseHeader(std::span<const std::uint8_t> b, DibLayout& l) {
     if (b.size() < 4)
         return false;
     l = DibLayout{};
-    l.headerSize = U32(b, 0);
+    l.headerSize = LeU32(b, 0);
     std::size_t maskBytes = 0;
     if (l.headerSize == CoreHeaderSize) {
         if (b.size() < CoreHeaderSize)
             return false;
-        l.width = U16(b, 4);
-        l.height = U16(b, 6);
-        l.bitCount = U16(b, 10);
+        l.width = LeU16(b, 4);
+        l.height = LeU16(b, 6);
+        l.bitCount = LeU16(b, 10);
         l.paletteEntrySize = 3;
         if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 24)
             return false;
@@ -93,16 +81,16 @@ bool ParseHeader(std::span<const std::uint8_t> b, DibLayout& l) {
                l.headerSize == 124) {
         if (b.size() < l.headerSize)
             return false;
-        l.width = I32(b, 4);
-        const std::int32_t h = I32(b, 8);
+        l.width = LeI32(b, 4);
+        const std::int32_t h = LeI32(b, 8);
         if (h == std::numeric_limits<std::int32_t>::min())
             return false;
         l.topDown = h < 0;
         l.height = h < 0 ? -h : h;
-        l.bitCount = U16(b, 14);
-        l.compression = U32(b, 16);
-        l.sizeImage = U32(b, 20);
-        const std::uint32_t clrUsed = U32(b, 32);
+        l.bitCount = LeU16(b, 14);
+        l.compression = LeU32(b, 16);
+        l.sizeImage = LeU32(b, 20);
+        const std::uint32_t clrUsed = LeU32(b, 32);
         switch (l.compression) {
         case TBitmap::BI_RGB:
             if (l.bitCount != 1 && l.bitCount != 2 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 16 &&
@@ -167,9 +155,9 @@ bool ParseHeader(std::span<const std::uint8_t> b, DibLayout& l) {
     const bool fields = l.compression == TBitmap::BI_BITFIELDS || l.compression == TBitmap::BI_ALPHABITFIELDS;
     if (fields) {
         const std::size_t at = InfoHeaderSize; // after the 40-byte header, or inside a larger one
-        l.masks = {U32(b, at), U32(b, at + 4), U32(b, at + 8), 0};
+        l.masks = {LeU32(b, at), LeU32(b, at + 4), LeU32(b, at + 8), 0};
         if (l.compression == TBitmap::BI_ALPHABITFIELDS || l.headerSize >= 56)
-            l.masks[3] = U32(b, at + 12);
+            l.masks[3] = LeU32(b, at + 12);
     } else if (l.bitCount == 16) {
         l.masks = {0x7C00, 0x03E0, 0x001F, 0};
     } else if (l.bitCount == 32) {
@@ -311,9 +299,9 @@ std::vector<std::uint8_t> BuildPrivateChunk(const PrivateData& d) {
     chunk.push_back(d.constantFourth ? 1 : 0);
     chunk.push_back(d.fourth);
     chunk.push_back(0);
-    Put32(chunk, static_cast<std::uint32_t>(d.prefix.size()));
+    PutLe32(chunk, static_cast<std::uint32_t>(d.prefix.size()));
     chunk.insert(chunk.end(), d.prefix.begin(), d.prefix.end());
-    Put32(chunk, static_cast<std::uint32_t>(d.trailing.size()));
+    PutLe32(chunk, static_cast<std::uint32_t>(d.trailing.size()));
     chunk.insert(chunk.end(), d.trailing.begin(), d.trailing.end());
     return chunk;
 }
@@ -325,11 +313,11 @@ bool ParsePrivateChunk(std::span<const std::uint8_t> c, PrivateData& d, DibLayou
         return false;
     d.constantFourth = c[1] == 1;
     d.fourth = c[2];
-    const std::size_t prefixSize = U32(c, 4);
+    const std::size_t prefixSize = LeU32(c, 4);
     if (prefixSize > c.size() - 12)
         return false;
     d.prefix = c.subspan(8, prefixSize);
-    const std::size_t trailingSize = U32(c, 8 + prefixSize);
+    const std::size_t trailingSize = LeU32(c, 8 + prefixSize);
     if (trailingSize != c.size() - 12 - prefixSize)
         return false;
     d.trailing = c.subspan(12 + prefixSize);
@@ -468,21 +456,21 @@ std::vector<std::uint8_t> EncodePngBmp(std::span<const std::uint8_t> dib) {
         return {};
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(total));
-    Put16(out, FileMagic);
-    Put32(out, static_cast<std::uint32_t>(total));
-    Put32(out, 0);
-    Put32(out, static_cast<std::uint32_t>(offBits));
-    Put32(out, InfoHeaderSize);
-    Put32(out, static_cast<std::uint32_t>(l.width));
-    Put32(out, static_cast<std::uint32_t>(l.height));
-    Put16(out, 1); // planes
-    Put16(out, 0); // bits per pixel: the PNG's
-    Put32(out, TBitmap::BI_PNG);
-    Put32(out, static_cast<std::uint32_t>(png.size()));
-    Put32(out, l.headerSize >= InfoHeaderSize ? U32(dib, 24) : 0); // resolution
-    Put32(out, l.headerSize >= InfoHeaderSize ? U32(dib, 28) : 0);
-    Put32(out, 0);
-    Put32(out, 0);
+    PutLe16(out, FileMagic);
+    PutLe32(out, static_cast<std::uint32_t>(total));
+    PutLe32(out, 0);
+    PutLe32(out, static_cast<std::uint32_t>(offBits));
+    PutLe32(out, InfoHeaderSize);
+    PutLe32(out, static_cast<std::uint32_t>(l.width));
+    PutLe32(out, static_cast<std::uint32_t>(l.height));
+    PutLe16(out, 1); // planes
+    PutLe16(out, 0); // bits per pixel: the PNG's
+    PutLe32(out, TBitmap::BI_PNG);
+    PutLe32(out, static_cast<std::uint32_t>(png.size()));
+    PutLe32(out, l.headerSize >= InfoHeaderSize ? LeU32(dib, 24) : 0); // resolution
+    PutLe32(out, l.headerSize >= InfoHeaderSize ? LeU32(dib, 28) : 0);
+    PutLe32(out, 0);
+    PutLe32(out, 0);
     out.insert(out.end(), png.begin(), png.end());
     return out;
 }
@@ -523,17 +511,17 @@ void StartForeignDib(std::vector<std::uint8_t>& dib, std::uint64_t w, std::uint6
                      std::size_t rowsSize, std::uint32_t xPerMetre, std::uint32_t yPerMetre) {
     dib.clear();
     dib.reserve(InfoHeaderSize + rowsSize);
-    Put32(dib, InfoHeaderSize);
-    Put32(dib, static_cast<std::uint32_t>(w));
-    Put32(dib, static_cast<std::uint32_t>(h));
-    Put16(dib, 1);
-    Put16(dib, static_cast<std::uint16_t>(channels * 8));
-    Put32(dib, TBitmap::BI_RGB);
-    Put32(dib, static_cast<std::uint32_t>(rowsSize));
-    Put32(dib, xPerMetre);
-    Put32(dib, yPerMetre);
-    Put32(dib, 0);
-    Put32(dib, 0);
+    PutLe32(dib, InfoHeaderSize);
+    PutLe32(dib, static_cast<std::uint32_t>(w));
+    PutLe32(dib, static_cast<std::uint32_t>(h));
+    PutLe16(dib, 1);
+    PutLe16(dib, static_cast<std::uint16_t>(channels * 8));
+    PutLe32(dib, TBitmap::BI_RGB);
+    PutLe32(dib, static_cast<std::uint32_t>(rowsSize));
+    PutLe32(dib, xPerMetre);
+    PutLe32(dib, yPerMetre);
+    PutLe32(dib, 0);
+    PutLe32(dib, 0);
     dib.resize(InfoHeaderSize + rowsSize, 0);
 }
 
@@ -548,8 +536,8 @@ bool DecodeForeignPng(TPngReader& reader, std::size_t pngSize, const DibLayout& 
     if (stride * h > TBitmap::MaxPixelBytes || !PlausibleForPng(stride * h, pngSize))
         return false;
     const std::size_t rowsSize = static_cast<std::size_t>(stride * h);
-    StartForeignDib(dib, w, h, channels, rowsSize, presentation.headerSize >= InfoHeaderSize ? U32(header, 24) : 0,
-                    presentation.headerSize >= InfoHeaderSize ? U32(header, 28) : 0);
+    StartForeignDib(dib, w, h, channels, rowsSize, presentation.headerSize >= InfoHeaderSize ? LeU32(header, 24) : 0,
+                    presentation.headerSize >= InfoHeaderSize ? LeU32(header, 28) : 0);
     std::vector<std::uint8_t*> rowPointers(static_cast<std::size_t>(h));
     for (std::size_t r = 0; r < rowPointers.size(); ++r)
         rowPointers[r] = dib.data() + InfoHeaderSize + (rowPointers.size() - 1 - r) * static_cast<std::size_t>(stride);
@@ -712,7 +700,7 @@ std::optional<std::uint32_t> TBitmap::PixelColor(int x, int y) const {
     }
     case 16:
     case 32: {
-        const std::uint32_t v = l.bitCount == 16 ? U16(b, at + ux * 2) : U32(b, at + ux * 4);
+        const std::uint32_t v = l.bitCount == 16 ? LeU16(b, at + ux * 2) : LeU32(b, at + ux * 4);
         return (std::uint32_t{Scale(v, l.masks[0])} << 16) | (std::uint32_t{Scale(v, l.masks[1])} << 8) |
                Scale(v, l.masks[2]);
     }
@@ -732,13 +720,13 @@ bool TBitmap::LoadFromBmpBytes(std::span<const std::uint8_t> bytes) {
         std::vector<std::uint8_t> dib;
         return DecodeWebp(bytes, dib) && LoadFromDib(std::span<const std::uint8_t>(dib));
     }
-    if (bytes.size() < FileHeaderSize + 4 || U16(bytes, 0) != FileMagic)
+    if (bytes.size() < FileHeaderSize + 4 || LeU16(bytes, 0) != FileMagic)
         return false;
     const std::span<const std::uint8_t> body = bytes.subspan(FileHeaderSize);
     DibLayout l;
     if (!ParseHeader(body, l))
         return false;
-    std::size_t offBits = U32(bytes, 10);
+    std::size_t offBits = LeU32(bytes, 10);
     if (offBits == 0)
         offBits = FileHeaderSize + l.prefixSize;
     if (offBits < FileHeaderSize + l.prefixSize || offBits > bytes.size())
@@ -779,11 +767,11 @@ std::vector<std::uint8_t> TBitmap::SaveToBmpBytes() const {
     ParseHeader(dib_, l);
     std::vector<std::uint8_t> out;
     out.reserve(FileHeaderSize + dib_.size());
-    Put16(out, FileMagic);
+    PutLe16(out, FileMagic);
     const std::uint64_t total = FileHeaderSize + dib_.size();
-    Put32(out, total > 0xFFFFFFFFu ? 0u : static_cast<std::uint32_t>(total));
-    Put32(out, 0);
-    Put32(out, static_cast<std::uint32_t>(FileHeaderSize + l.prefixSize));
+    PutLe32(out, total > 0xFFFFFFFFu ? 0u : static_cast<std::uint32_t>(total));
+    PutLe32(out, 0);
+    PutLe32(out, static_cast<std::uint32_t>(FileHeaderSize + l.prefixSize));
     out.insert(out.end(), dib_.begin(), dib_.end());
     return out;
 }

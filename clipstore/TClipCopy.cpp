@@ -3,6 +3,7 @@
 #include "EBadCopy.h"
 #include "GlobalMemory.h"
 #include "IClipboard.h"
+#include "LittleEndian.h"
 #include "LogHook.h"
 #include "TBitmap.h"
 #include "TClipData.h"
@@ -23,10 +24,9 @@ using namespace platform;
 
 namespace {
 
-std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
+using platform::LeU16;
+using platform::LeU32;
+using platform::PutLe16;
 
 constexpr int CopyOpenAttempts = 10;
 // Registered formats are numbered from here on, differently in every run.
@@ -37,15 +37,6 @@ constexpr std::uint32_t EmrEof = 14;
 // The header field of an enhanced metafile that counts the palette entries of its end record.
 constexpr std::size_t EmfPaletteCountField = 68;
 
-std::uint16_t U16At(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-void PutU16(std::vector<std::uint8_t>& b, std::size_t value) {
-    b.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    b.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
 // A logical palette (version, count, then red, green, blue and flags per entry) from count colour
 // entries of entrySize bytes: a DIB's colour table (blue, green, red[, reserved]) or a metafile's
 // palette entries (red, green, blue, flags).
@@ -53,8 +44,8 @@ std::vector<std::uint8_t> LogicalPalette(std::span<const std::uint8_t> entries, 
                                          std::size_t entrySize, bool blueFirst) {
     std::vector<std::uint8_t> palette;
     palette.reserve(4 + 4 * count);
-    PutU16(palette, LogicalPaletteVersion);
-    PutU16(palette, count);
+    PutLe16(palette, LogicalPaletteVersion);
+    PutLe16(palette, static_cast<std::uint16_t>(count));
     for (std::size_t i = 0; i < count; ++i) {
         const std::span<const std::uint8_t> e = entries.subspan(i * entrySize, entrySize);
         if (blueFirst) {
@@ -72,22 +63,22 @@ std::vector<std::uint8_t> DibPalette(std::span<const std::uint8_t> dib) {
     constexpr std::size_t InfoHeaderSize = 40;
     if (dib.size() < CoreHeaderSize)
         return {};
-    const std::uint32_t headerSize = U32At(dib, 0);
+    const std::uint32_t headerSize = LeU32(dib, 0);
     if (headerSize < CoreHeaderSize || headerSize > dib.size())
         return {};
     std::size_t offset = headerSize;
     std::size_t colors = 0;
     std::size_t entrySize = 4;
     if (headerSize == CoreHeaderSize) {
-        const unsigned bits = U16At(dib, 10);
+        const unsigned bits = LeU16(dib, 10);
         colors = bits >= 1 && bits <= 8 ? std::size_t{1} << bits : 0;
         entrySize = 3;
     } else {
         if (headerSize < InfoHeaderSize)
             return {};
-        const unsigned bits = U16At(dib, 14);
-        const std::uint32_t compression = U32At(dib, 16);
-        const std::uint32_t used = U32At(dib, 32);
+        const unsigned bits = LeU16(dib, 14);
+        const std::uint32_t compression = LeU32(dib, 16);
+        const std::uint32_t used = LeU32(dib, 32);
         // The plain info header is followed by its colour masks.
         if (headerSize == InfoHeaderSize && compression == TBitmap::BI_BITFIELDS)
             offset += 12;
@@ -102,20 +93,20 @@ std::vector<std::uint8_t> DibPalette(std::span<const std::uint8_t> dib) {
 
 // The palette that an enhanced metafile carries in its end record; empty when it has none.
 std::vector<std::uint8_t> EnhMetafilePalette(std::span<const std::uint8_t> emf) {
-    if (emf.size() < EmfPaletteCountField + 4 || U32At(emf, EmfPaletteCountField) == 0)
+    if (emf.size() < EmfPaletteCountField + 4 || LeU32(emf, EmfPaletteCountField) == 0)
         return {};
     std::size_t at = 0;
     while (emf.size() - at >= 8) {
-        const std::uint32_t type = U32At(emf, at);
-        const std::uint32_t size = U32At(emf, at + 4);
+        const std::uint32_t type = LeU32(emf, at);
+        const std::uint32_t size = LeU32(emf, at + 4);
         if (size < 8 || size % 4 != 0 || size > emf.size() - at)
             return {};
         if (type == EmrEof) {
             // nPalEntries, offPalEntries (from the start of the record), the entries, nSizeLast.
             if (size < 16)
                 return {};
-            const std::uint32_t count = U32At(emf, at + 8);
-            const std::uint32_t offset = U32At(emf, at + 12);
+            const std::uint32_t count = LeU32(emf, at + 8);
+            const std::uint32_t offset = LeU32(emf, at + 12);
             if (count == 0 || count > MaxPaletteEntries || offset < 16 || offset > size || (size - offset) / 4 < count)
                 return {};
             return LogicalPalette(emf.subspan(at + offset, 4 * std::size_t{count}), count, 4, false);

@@ -4,6 +4,7 @@
 #include "GlobalMemory.h"
 #include "IClipProfile.h"
 #include "IClock.h"
+#include "LittleEndian.h"
 #include "LogHook.h"
 #include "TBitmap.h"
 #include "TClipContext.h"
@@ -26,6 +27,8 @@ using namespace platform;
 
 namespace {
 
+using platform::LeU32;
+
 // The line break of text the program makes up itself.
 constexpr const char* LineBreak = "\n";
 
@@ -37,11 +40,6 @@ UINT ParseFormatNum(const std::string& text) {
     return static_cast<UINT>(value & 0xFFFF);
 }
 
-std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-
 } // namespace
 
 std::vector<std::string> TClipPaste::DropFilePaths(std::span<const std::uint8_t> block) {
@@ -51,8 +49,8 @@ std::vector<std::string> TClipPaste::DropFilePaths(std::span<const std::uint8_t>
     std::vector<std::string> paths;
     if (block.size() < HeaderSize)
         return paths;
-    const std::size_t offset = U32At(block, 0);
-    const bool wide = U32At(block, 16) != 0;
+    const std::size_t offset = LeU32(block, 0);
+    const bool wide = LeU32(block, 16) != 0;
     if (offset >= block.size())
         return paths;
     if (!wide) {

@@ -8,6 +8,7 @@
 #include "TMetafile.h"
 
 #include "GlobalMemory.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,15 +19,8 @@ namespace bx::clipstore {
 
 namespace {
 
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-void Put32At(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+using platform::LeU32;
+using platform::PutLe32At;
 
 // Writes the header with a zero length, the body is appended by the caller, Finish sets the length and
 // appends the checksum.
@@ -42,11 +36,11 @@ TByteWriter Begin(std::uint8_t kind) {
 
 std::vector<std::uint8_t> Finish(TByteWriter& w) {
     std::vector<std::uint8_t> bytes = w.Take();
-    Put32At(bytes, 8, static_cast<std::uint32_t>(bytes.size() - TJournalRecord::HeaderSize));
+    PutLe32At(bytes, 8, static_cast<std::uint32_t>(bytes.size() - TJournalRecord::HeaderSize));
     const std::uint32_t sum = TChecksum::Of(std::as_bytes(std::span(bytes)), TJournalRecord::ChecksumSeed);
     const std::size_t at = bytes.size();
     bytes.resize(at + 4);
-    Put32At(bytes, at, sum);
+    PutLe32At(bytes, at, sum);
     return bytes;
 }
 
@@ -149,7 +143,7 @@ public:
     }
     std::optional<std::uint32_t> U32() {
         const auto p = Take(4);
-        return p ? std::optional(Le32(p->data())) : std::nullopt;
+        return p ? std::optional(LeU32(p->data())) : std::nullopt;
     }
     std::optional<std::uint32_t> U16() {
         const auto p = Take(2);
@@ -231,7 +225,7 @@ std::size_t TJournalRecord::WriteClip(Kind kind, const std::string& collection, 
         picturesSize += 5 + p.second->size();
     std::vector<std::uint8_t> headBytes = head.Take();
     const std::size_t body = headBytes.size() - HeaderSize + recordSize + tail.Size() + picturesSize;
-    Put32At(headBytes, 8, static_cast<std::uint32_t>(body));
+    PutLe32At(headBytes, 8, static_cast<std::uint32_t>(body));
 
     TChecksum::Running sum(ChecksumSeed);
     const auto emit = [&](std::span<const std::uint8_t> bytes) {
@@ -249,7 +243,7 @@ std::size_t TJournalRecord::WriteClip(Kind kind, const std::string& collection, 
         emit(*bytes);
     }
     std::vector<std::uint8_t> trailer(4);
-    Put32At(trailer, 0, sum.Value());
+    PutLe32At(trailer, 0, sum.Value());
     out(trailer);
     return HeaderSize + body + TrailerSize;
 }
@@ -277,18 +271,18 @@ TJournalRecord::ReadResult TJournalRecord::Read(std::span<const std::uint8_t> by
     while (at < bytes.size()) {
         const std::size_t left = bytes.size() - at;
         const std::uint8_t* p = bytes.data() + at;
-        if (left < HeaderSize + TrailerSize || Le32(p) != Magic || p[4] != Version || p[5] < Added || p[5] > Deleted) {
+        if (left < HeaderSize + TrailerSize || LeU32(p) != Magic || p[4] != Version || p[5] < Added || p[5] > Deleted) {
             result.Damaged = true;
             break;
         }
-        const std::uint32_t bodyLength = Le32(p + 8);
+        const std::uint32_t bodyLength = LeU32(p + 8);
         if (bodyLength > MaxBody || bodyLength > left - HeaderSize - TrailerSize) {
             result.Damaged = true;
             break;
         }
         const std::size_t covered = HeaderSize + bodyLength;
         const auto record = bytes.subspan(at, covered);
-        if (TChecksum::Of(std::as_bytes(record), ChecksumSeed) != Le32(p + covered)) {
+        if (TChecksum::Of(std::as_bytes(record), ChecksumSeed) != LeU32(p + covered)) {
             result.Damaged = true;
             break;
         }

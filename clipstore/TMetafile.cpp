@@ -2,6 +2,7 @@
 
 #include "EGraphicOpenError.h"
 #include "EInvalidGraphic.h"
+#include "LittleEndian.h"
 #include "TGraphicFile.h"
 
 #include <array>
@@ -12,6 +13,13 @@ namespace bx::clipstore {
 
 namespace {
 
+using platform::LeI16;
+using platform::LeI32;
+using platform::LeU16;
+using platform::LeU32;
+using platform::PutLe16;
+using platform::PutLe32;
+
 constexpr std::uint32_t EmrHeader = 1;
 constexpr std::uint32_t EmfSignature = 0x464D4520; // " EMF"
 constexpr std::size_t EmfHeaderMinSize = 88;       // ENHMETAHEADER up to szlMillimeters
@@ -19,28 +27,6 @@ constexpr std::size_t PlaceableSize = 22;
 constexpr std::size_t MetaHeaderSize = 18;
 constexpr std::size_t PictHeaderSize = 16;
 constexpr std::int64_t HimetricPerInch = 2540;
-
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-std::int16_t I16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::int16_t>(U16(b, at));
-}
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::int32_t I32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::int32_t>(U32(b, at));
-}
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
 
 int ClampToInt(std::int64_t v) {
     if (v > std::numeric_limits<int>::max())
@@ -59,31 +45,31 @@ std::int64_t RoundDiv(std::int64_t num, std::int64_t den) {
 bool IsMetaHeader(std::span<const std::uint8_t> b, std::size_t at) {
     if (b.size() < at || b.size() - at < MetaHeaderSize)
         return false;
-    const std::uint16_t type = U16(b, at);
-    const std::uint16_t headerWords = U16(b, at + 2);
-    const std::uint16_t version = U16(b, at + 4);
-    const std::uint32_t sizeWords = U32(b, at + 6);
+    const std::uint16_t type = LeU16(b, at);
+    const std::uint16_t headerWords = LeU16(b, at + 2);
+    const std::uint16_t version = LeU16(b, at + 4);
+    const std::uint32_t sizeWords = LeU32(b, at + 6);
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300) && sizeWords >= 9;
 }
 
 bool IsEnhanced(std::span<const std::uint8_t> b) {
     if (b.size() < EmfHeaderMinSize)
         return false;
-    const std::uint32_t type = U32(b, 0);
-    const std::uint32_t headerSize = U32(b, 4);
-    const std::uint32_t totalSize = U32(b, 48);
-    return type == EmrHeader && U32(b, 40) == EmfSignature && headerSize >= EmfHeaderMinSize &&
+    const std::uint32_t type = LeU32(b, 0);
+    const std::uint32_t headerSize = LeU32(b, 4);
+    const std::uint32_t totalSize = LeU32(b, 48);
+    return type == EmrHeader && LeU32(b, 40) == EmfSignature && headerSize >= EmfHeaderMinSize &&
            headerSize <= b.size() && totalSize >= headerSize && totalSize <= b.size();
 }
 
 bool IsPlaceableWmf(std::span<const std::uint8_t> b) {
-    return b.size() >= PlaceableSize && U32(b, 0) == TMetafile::PlaceableKey && IsMetaHeader(b, PlaceableSize);
+    return b.size() >= PlaceableSize && LeU32(b, 0) == TMetafile::PlaceableKey && IsMetaHeader(b, PlaceableSize);
 }
 
 std::uint16_t PlaceableChecksum(std::span<const std::uint8_t> header) {
     std::uint16_t sum = 0;
     for (std::size_t i = 0; i < 20; i += 2)
-        sum = static_cast<std::uint16_t>(sum ^ U16(header, i));
+        sum = static_cast<std::uint16_t>(sum ^ LeU16(header, i));
     return sum;
 }
 
@@ -140,15 +126,15 @@ std::vector<std::uint8_t> PlaceableHeaderFor(std::int32_t xExt, std::int32_t yEx
     }
     std::vector<std::uint8_t> h;
     h.reserve(PlaceableSize);
-    Put32(h, TMetafile::PlaceableKey);
-    Put16(h, 0); // hmf
-    Put16(h, static_cast<std::uint16_t>(left));
-    Put16(h, static_cast<std::uint16_t>(top));
-    Put16(h, static_cast<std::uint16_t>(right));
-    Put16(h, static_cast<std::uint16_t>(bottom));
-    Put16(h, static_cast<std::uint16_t>(HimetricPerInch / chosen));
-    Put32(h, 0); // reserved
-    Put16(h, PlaceableChecksum(h));
+    PutLe32(h, TMetafile::PlaceableKey);
+    PutLe16(h, 0); // hmf
+    PutLe16(h, static_cast<std::uint16_t>(left));
+    PutLe16(h, static_cast<std::uint16_t>(top));
+    PutLe16(h, static_cast<std::uint16_t>(right));
+    PutLe16(h, static_cast<std::uint16_t>(bottom));
+    PutLe16(h, static_cast<std::uint16_t>(HimetricPerInch / chosen));
+    PutLe32(h, 0); // reserved
+    PutLe16(h, PlaceableChecksum(h));
     return h;
 }
 
@@ -174,8 +160,8 @@ bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> bytes) {
     if (bytes.size() > MaxSize)
         return false;
     if (IsEnhanced(bytes)) {
-        const std::int64_t frameWidth = std::int64_t{I32(bytes, 32)} - I32(bytes, 24);
-        const std::int64_t frameHeight = std::int64_t{I32(bytes, 36)} - I32(bytes, 28);
+        const std::int64_t frameWidth = std::int64_t{LeI32(bytes, 32)} - LeI32(bytes, 24);
+        const std::int64_t frameHeight = std::int64_t{LeI32(bytes, 36)} - LeI32(bytes, 28);
         bytes_.assign(bytes.begin(), bytes.end());
         kind_ = Kind::Enhanced;
         mapMode_ = MM_ANISOTROPIC;
@@ -186,9 +172,9 @@ bool TMetafile::LoadFromBytes(std::span<const std::uint8_t> bytes) {
         return true;
     }
     if (IsPlaceableWmf(bytes)) {
-        const std::uint16_t inch = U16(bytes, 14);
-        const std::int32_t x = HimetricFromUnits(std::int64_t{I16(bytes, 10)} - I16(bytes, 6), inch);
-        const std::int32_t y = HimetricFromUnits(std::int64_t{I16(bytes, 12)} - I16(bytes, 8), inch);
+        const std::uint16_t inch = LeU16(bytes, 14);
+        const std::int32_t x = HimetricFromUnits(std::int64_t{LeI16(bytes, 10)} - LeI16(bytes, 6), inch);
+        const std::int32_t y = HimetricFromUnits(std::int64_t{LeI16(bytes, 12)} - LeI16(bytes, 8), inch);
         bytes_.assign(bytes.begin(), bytes.end());
         kind_ = Kind::Windows;
         mapMode_ = MM_ANISOTROPIC;
@@ -226,9 +212,9 @@ bool TMetafile::LoadFromMetafilePict(std::span<const std::uint8_t> block) {
         return false;
     if (!IsMetaHeader(block, PictHeaderSize))
         return false;
-    const std::int32_t mm = I32(block, 0);
-    const std::int32_t x = I32(block, 4);
-    const std::int32_t y = I32(block, 8);
+    const std::int32_t mm = LeI32(block, 0);
+    const std::int32_t x = LeI32(block, 4);
+    const std::int32_t y = LeI32(block, 8);
     std::vector<std::uint8_t> held = PlaceableHeaderFor(x, y);
     held.insert(held.end(), block.begin() + PictHeaderSize, block.end());
     bytes_ = std::move(held);
@@ -247,10 +233,10 @@ std::vector<std::uint8_t> TMetafile::MetafilePictBlock() const {
     const std::size_t skip = IsPlaceableWmf(bytes_) ? PlaceableSize : 0;
     std::vector<std::uint8_t> block;
     block.reserve(PictHeaderSize + bytes_.size() - skip);
-    Put32(block, static_cast<std::uint32_t>(mapMode_));
-    Put32(block, static_cast<std::uint32_t>(xExt_));
-    Put32(block, static_cast<std::uint32_t>(yExt_));
-    Put32(block, 0);
+    PutLe32(block, static_cast<std::uint32_t>(mapMode_));
+    PutLe32(block, static_cast<std::uint32_t>(xExt_));
+    PutLe32(block, static_cast<std::uint32_t>(yExt_));
+    PutLe32(block, 0);
     block.insert(block.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(skip), bytes_.end());
     return block;
 }

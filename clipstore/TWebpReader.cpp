@@ -1,4 +1,5 @@
 #include "TWebpReader.h"
+#include "LittleEndian.h"
 
 #include <webp/decode.h>
 
@@ -9,13 +10,10 @@ namespace bx::clipstore {
 
 namespace {
 
+using platform::LeU32;
+
 constexpr std::size_t RiffHeaderSize = 12; // "RIFF", size, "WEBP"
 constexpr std::size_t ChunkHeaderSize = 8; // id, size
-
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
 
 // Chunk ids are four printable characters: anything else means the walk lost its way in damaged data.
 bool PrintableId(std::span<const std::uint8_t> b, std::size_t at) {
@@ -56,7 +54,7 @@ bool TWebpReader::ReadInfo() {
     chunkCount_ = 0;
     if (!IsWebp(riff_) || chunkName_[0] == 0)
         return false;
-    const std::uint32_t riffSize = U32(riff_, 4);
+    const std::uint32_t riffSize = LeU32(riff_, 4);
     if (riffSize < 4 || riffSize > riff_.size() - 8)
         return false;
     riff_ = riff_.first(std::size_t{riffSize} + 8); // bytes after the RIFF data are not part of the image
@@ -66,7 +64,7 @@ bool TWebpReader::ReadInfo() {
     for (std::size_t at = RiffHeaderSize; at < riff_.size();) {
         if (riff_.size() - at < ChunkHeaderSize)
             return false;
-        const std::size_t size = U32(riff_, at + 4);
+        const std::size_t size = LeU32(riff_, at + 4);
         const std::size_t room = riff_.size() - at - ChunkHeaderSize;
         if (!PrintableId(riff_, at) || size > room || (size % 2 != 0 && size == room))
             return false; // the chunk, or its pad byte, reaches past the RIFF data

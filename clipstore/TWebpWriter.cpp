@@ -1,4 +1,5 @@
 #include "TWebpWriter.h"
+#include "LittleEndian.h"
 
 #include <webp/encode.h>
 
@@ -8,6 +9,8 @@
 namespace bx::clipstore {
 
 namespace {
+
+using platform::LeU32;
 
 // The encoder's picture and memory writer, released whatever happens.
 struct Picture {
@@ -25,11 +28,6 @@ struct MemoryWriter {
     MemoryWriter& operator=(const MemoryWriter&) = delete;
     ~MemoryWriter() { WebPMemoryWriterClear(&writer); }
 };
-
-std::uint32_t U32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 void PutN(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i)
@@ -91,12 +89,12 @@ std::vector<std::uint8_t> TWebpWriter::Encode(const Format& format, std::span<co
     const std::size_t simpleSize = w.writer.size;
     if (simple == nullptr || simpleSize < 20 || std::memcmp(simple + 12, "VP8L", 4) != 0)
         return {};
-    const std::uint32_t bitstreamSize = U32(simple + 16);
+    const std::uint32_t bitstreamSize = LeU32(simple + 16);
     if (bitstreamSize < 5 || bitstreamSize > simpleSize - 20)
         return {};
     const std::span<const std::uint8_t> bitstream(simple + 20, bitstreamSize);
     // The bitstream's header: signature 0x2F, then 14 bits width - 1, 14 bits height - 1, one bit for alpha.
-    const bool usesAlpha = ((U32(bitstream.data() + 1) >> 28) & 1u) != 0;
+    const bool usesAlpha = ((LeU32(bitstream.data() + 1) >> 28) & 1u) != 0;
 
     const std::uint64_t riffSize = 4 + (8 + 10) + (8 + std::uint64_t{bitstreamSize} + bitstreamSize % 2) +
                                    (8 + std::uint64_t{chunkData.size()} + chunkData.size() % 2);

@@ -1,5 +1,7 @@
 #include "TDibImage.h"
 
+#include "LittleEndian.h"
+
 #include <QByteArray>
 
 #include <cstring>
@@ -8,14 +10,8 @@ namespace bx::explorer {
 
 namespace {
 
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
+using platform::LeU16;
+using platform::LeU32;
 
 constexpr std::uint32_t BiBitfields = 3;
 constexpr std::size_t FileHeaderSize = 14;
@@ -27,12 +23,12 @@ constexpr std::size_t MaxDibSize = 64u * 1024u * 1024u + 4096u;
 QImage TDibImage::FromDib(std::span<const std::uint8_t> dib) {
     if (dib.size() < 40 || dib.size() > MaxDibSize)
         return {};
-    const std::uint32_t headerSize = U32(dib, 0);
+    const std::uint32_t headerSize = LeU32(dib, 0);
     if (headerSize < 40 || headerSize > dib.size())
         return {};
-    const std::uint16_t bitCount = U16(dib, 14);
-    const std::uint32_t compression = U32(dib, 16);
-    std::uint32_t colorsUsed = U32(dib, 32);
+    const std::uint16_t bitCount = LeU16(dib, 14);
+    const std::uint32_t compression = LeU32(dib, 16);
+    std::uint32_t colorsUsed = LeU32(dib, 32);
     std::size_t masks = compression == BiBitfields && headerSize == 40 ? 12 : 0;
     if (bitCount <= 8 && colorsUsed == 0)
         colorsUsed = 1u << bitCount;
