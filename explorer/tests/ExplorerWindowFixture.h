@@ -1,11 +1,14 @@
 #pragma once
 
 #include "CoreTestFixture.h"
+#include "TClipObj.h"
 #include "TfrmBX.h"
 
 #include <QApplication>
 
+#include <cstring>
 #include <memory>
+#include <string>
 
 namespace bx::explorer::test {
 
@@ -40,6 +43,15 @@ protected:
         core.reset();
         window.reset();
         CoreFixture::TearDown();
+    }
+
+    // The clip's text as stored, up to its terminating zero.
+    static std::string ClipText(clipstore::TClipObj& clip) {
+        const std::size_t size = clip.Lock(platform::CF_TEXT);
+        const auto* start = reinterpret_cast<const char*>(clip.LockedData);
+        std::string text(start, strnlen(start, size));
+        clip.Unlock();
+        return text;
     }
 
     std::unique_ptr<TfrmBX> window;

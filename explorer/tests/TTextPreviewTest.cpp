@@ -11,8 +11,6 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
-#include <cstring>
-
 namespace bx::explorer {
 namespace {
 
@@ -69,13 +67,6 @@ TEST(TextPreviewTest, TextsAreShownWholeOrInPartAndEditsGoBackInTheirOwnEncoding
 
 class TextPageTest : public test::ExplorerWindowFixture {
 protected:
-    std::string ClipText(TClipObj& clip) {
-        const std::size_t size = clip.Lock(CF_TEXT);
-        const auto* start = reinterpret_cast<const char*>(clip.LockedData);
-        std::string text(start, strnlen(start, size));
-        clip.Unlock();
-        return text;
-    }
     void ReplaceText(const QString& text) {
         window->TextEditor()->setPlainText(text);
         window->TextEditor()->document()->setModified(true);

@@ -17,25 +17,15 @@
 #include <QTextDocument>
 #include <QToolButton>
 
-#include <cstring>
-
 namespace bx::explorer {
 namespace {
 
 using clipstore::TClipObj;
 using pastetools::TTransformCommands;
 using pastetools::TXFormKind;
-using platform::CF_TEXT;
 
 class TransformPaneTest : public test::ExplorerWindowFixture {
 protected:
-    std::string ClipText(TClipObj& clip) {
-        const std::size_t size = clip.Lock(CF_TEXT);
-        const auto* start = reinterpret_cast<const char*>(clip.LockedData);
-        std::string text(start, strnlen(start, size));
-        clip.Unlock();
-        return text;
-    }
     void Select(int from, int to) {
         QTextCursor cursor = window->TextEditor()->textCursor();
         cursor.setPosition(from);

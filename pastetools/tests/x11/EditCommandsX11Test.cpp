@@ -3,6 +3,7 @@
 // Runs under Xvfb; skips itself without $DISPLAY or xclip.
 #include "EnvUserDirs.h"
 #include "ICollectionDialogs.h"
+#include "RunEventsUntil.h"
 #include "SimDataFolderDialog.h"
 #include "SimMessageBoxes.h"
 #include "StrftimeDateTimeFormat.h"
@@ -15,8 +16,6 @@
 #include "TEditCommands.h"
 #include "X11Desktop.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -31,6 +30,8 @@
 
 namespace bx::pastetools {
 namespace {
+
+using x11test::RunEventsUntil;
 
 // An editor with a fixed text, all of it selected.
 class WholeSelection : public IEditPane {
@@ -68,16 +69,6 @@ public:
     }
 };
 
-bool RunUntil(const std::function<bool()>& condition, int ms = 5000) {
-    const QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
-
 TEST(EditCommandsX11Test, ACopyFromThePaneIsReadByOthersAndCaptured) {
     if (const char* display = std::getenv("DISPLAY"); display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X display: run under xvfb-run";
@@ -111,20 +102,20 @@ TEST(EditCommandsX11Test, ACopyFromThePaneIsReadByOthersAndCaptured) {
     const platform::TSubscription onLoaded = core.Events().DataLoaded.Subscribe([&loaded] { loaded = true; });
     core.SetStartupDelay(0);
     core.Startup({});
-    ASSERT_TRUE(RunUntil([&loaded] { return loaded; })) << "the data did not load";
+    ASSERT_TRUE(RunEventsUntil([&loaded] { return loaded; })) << "the data did not load";
 
     const std::string text = "copied from the pane: Grüße";
     WholeSelection pane(text);
     commands.SetPane(&pane);
     ASSERT_TRUE(commands.Copy());
     shell::TClipListModel& list = core.ClipList();
-    EXPECT_TRUE(RunUntil([&] { return list.Count() > 0 && list.Clip(0)->Title == text; })) << "not captured";
+    EXPECT_TRUE(RunEventsUntil([&] { return list.Count() > 0 && list.Clip(0)->Title == text; })) << "not captured";
 
     QProcess reader;
     reader.start(xclip, {"-selection", "clipboard", "-o"});
     ASSERT_TRUE(reader.waitForStarted(5000));
     // The program serves the request from its event loop meanwhile.
-    EXPECT_TRUE(RunUntil([&reader] { return reader.state() == QProcess::NotRunning; }));
+    EXPECT_TRUE(RunEventsUntil([&reader] { return reader.state() == QProcess::NotRunning; }));
     EXPECT_EQ(reader.readAllStandardOutput().toStdString(), text);
     commands.SetPane(nullptr);
     core.ShutDown();

@@ -6,6 +6,7 @@
 
 #include "EnvUserDirs.h"
 #include "IKeyboard.h"
+#include "RunEventsUntil.h"
 #include "SimDataFolderDialog.h"
 #include "SimMessageBoxes.h"
 #include "StrftimeDateTimeFormat.h"
@@ -19,7 +20,6 @@
 #include "VirtualKeys.h"
 #include "X11Desktop.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -111,15 +111,8 @@ protected:
         wm_.Stop();
     }
 
-    // Runs the event loop (the clipboard is served meanwhile) until the condition holds.
     static bool RunUntil(const std::function<bool()>& condition, int ms = WaitMs) {
-        const QDeadlineTimer deadline(ms);
-        while (!condition()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-        }
-        return true;
+        return x11test::RunEventsUntil(condition, ms);
     }
 
     QProcess& Run(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
